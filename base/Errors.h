@@ -1,0 +1,66 @@
+// Run-time errors of the tool, carrying the French messages the user sees. Raised on the window
+// thread only (nothing throws on the reader thread); the application shows them in a message box.
+#pragma once
+
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+
+namespace qv7 {
+
+class RunTimeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A value does not fit its field, or an index lies outside its array.
+class ERangeError : public RunTimeError {
+public:
+    ERangeError();
+};
+
+// An integer computation overflowed.
+class EIntOverflow : public RunTimeError {
+public:
+    EIntOverflow();
+};
+
+// A file operation failed; the message names the file or the system's error.
+class EInOutError : public RunTimeError {
+public:
+    EInOutError(const std::string& message, int code = 0);
+    int code() const { return code_; }
+
+    static EInOutError cannotOpen(const std::string& fileName);   // "Impossible d'ouvrir le fichier %s"
+    static EInOutError cannotCreate(const std::string& fileName); // "Impossible de créer le fichier %s"
+    // Text-file errors: "Fichier introuvable", "Accès au fichier refusé", "Disque plein", "Erreur E/S %d".
+    static EInOutError fromErrno(int err);
+
+private:
+    int code_;
+};
+
+// Stores a value into a narrower field, raising ERangeError when it does not fit.
+template <typename To, typename From>
+To checked(From value) {
+    static_assert(std::is_arithmetic_v<To> && std::is_arithmetic_v<From>);
+    if constexpr (std::is_floating_point_v<From>) {
+        if (!(value >= static_cast<From>(std::numeric_limits<To>::lowest()) &&
+              value <= static_cast<From>(std::numeric_limits<To>::max())))
+            throw ERangeError();
+        return static_cast<To>(value);
+    } else {
+        if (!std::in_range<To>(value)) throw ERangeError();
+        return static_cast<To>(value);
+    }
+}
+
+// Raises ERangeError unless lo <= value <= hi.
+template <typename T>
+T checkedRange(T value, T lo, T hi) {
+    if (value < lo || value > hi) throw ERangeError();
+    return value;
+}
+
+} // namespace qv7

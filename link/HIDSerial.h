@@ -1,0 +1,68 @@
+// THIDSerial: the PC side of the indicator's HID-serial bridge. Picks the bridge by its device
+// strings, sends the port-format and control reports, cuts serial frames into data reports and
+// reassembles incoming reports into frames. Frame reassembly runs on the reader thread.
+#pragma once
+
+#include "link/USB.h"
+
+#include <cstdint>
+#include <string>
+
+enum class TPortFormat : std::uint8_t { _9600_8N2 = 0, _9600_8E1 = 1, _19200_8E1 = 2, _38400_8E1 = 3 };
+
+class THIDSerial : public THIDDevice {
+public:
+    explicit THIDSerial(qv7::HidAccess& access);
+
+    // A complete incoming serial frame is ready (reader thread); take it during the call.
+    // Hides the report-level event of THIDDevice, which this class takes over.
+    TNotifyEvent OnRXFrame;
+
+    std::string VendorIdent = "Norvex";
+    std::string ProductIdent = "*"; // "*" accepts any product string
+
+    int CountDevices();
+    bool OpenDevice(int Number);          // Number-th matching device, from 1
+    int DeviceNumber() const { return deviceNumber_; }
+    std::string DeviceDescription(int N); // attaches device N (from 1) and describes it
+    void CloseDevice();
+    int IsOpen() const { return isOpen_; }
+
+    // Control reports; each returns the WriteReport result (64, or -2 after the time-out).
+    int EraseBridgeFirmware();
+    int WriteBridgeFirmware();
+    int ResetBridge();
+    int SendPortFormat();
+
+    TPortFormat PortFormat() const { return portFormat_; }
+    void SetPortFormat(TPortFormat value); // sends the port-format report when it changes
+    bool ModeBit6() const { return modeBit6_; }
+    bool ModeBit7() const { return modeBit7_; }
+    void SetModeBit6(bool value); // stores and sends, changed or not
+    void SetModeBit7(bool value);
+
+    // Sends Count serial bytes in data reports of at most 60 bytes; true when the last one was written.
+    bool SendFrame(const std::uint8_t* Data, int Count);
+
+    // The frame being (or just) reassembled; valid during the OnRXFrame call (reader thread).
+    std::uint32_t ReceivedCount() const { return receivedCount_; }
+    const std::uint8_t* ReceivedFrame() const { return frame_; }
+    bool FrameActive() const { return frameActive_; }
+
+protected:
+    bool matches(int N); // N from 1
+
+private:
+    void HandleReport(TComponent* Sender);
+    int sendControl(std::uint8_t code);
+
+    int deviceNumber_ = 0;
+    TPortFormat portFormat_ = TPortFormat::_9600_8N2;
+    bool modeBit7_ = false;
+    bool modeBit6_ = false;
+    int isOpen_ = 0;
+    // Reader thread only.
+    bool frameActive_ = false;
+    std::uint8_t frame_[255] = {};
+    std::uint32_t receivedCount_ = 0;
+};

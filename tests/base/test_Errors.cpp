@@ -1,0 +1,29 @@
+#include "base/Errors.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <gtest/gtest.h>
+
+using namespace qv7;
+
+TEST(Errors, run_time_errors_carry_the_french_messages) {
+    EXPECT_STREQ(ERangeError().what(), "Erreur de vérification d'étendue");
+    EXPECT_STREQ(EIntOverflow().what(), "Débordement d'entier");
+    EXPECT_STREQ(EInOutError::cannotOpen("a.QV").what(), "Impossible d'ouvrir le fichier a.QV");
+    EXPECT_STREQ(EInOutError::cannotCreate("a.QV").what(), "Impossible de créer le fichier a.QV");
+    EXPECT_STREQ(EInOutError::fromErrno(ENOENT).what(), "Fichier introuvable");
+    EXPECT_STREQ(EInOutError::fromErrno(EACCES).what(), "Accès au fichier refusé");
+    EXPECT_STREQ(EInOutError::fromErrno(ENOSPC).what(), "Disque plein");
+    EXPECT_STREQ(EInOutError::fromErrno(EIO).what(), "Erreur E/S 5");
+}
+
+TEST(Errors, checked_narrowing_raises_the_range_error) {
+    EXPECT_EQ(checked<std::int16_t>(32767), 32767);
+    EXPECT_EQ(checked<std::int16_t>(-32768), -32768);
+    EXPECT_THROW(checked<std::int16_t>(32768), ERangeError);
+    EXPECT_THROW(checked<std::uint8_t>(256), ERangeError);
+    EXPECT_THROW(checked<std::uint8_t>(-1), ERangeError);
+    EXPECT_EQ(checked<std::uint8_t>(255.0), 255);
+    EXPECT_THROW(checked<std::int32_t>(3e9), ERangeError);
+    EXPECT_THROW(checkedRange(5, 0, 4), ERangeError);
+}

@@ -1,0 +1,55 @@
+#include "base/Errors.h"
+#include "base/Numbers.h"
+
+#include <gtest/gtest.h>
+
+using namespace qv7;
+
+struct ParseCase {
+    const char* text;
+    char separator;
+    std::optional<double> expected;
+};
+
+class ParseNumber : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseNumber, reads_the_windows_number_forms) {
+    const auto& c = GetParam();
+    const auto got = parseNumber(c.text, c.separator);
+    ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.text;
+    if (got) EXPECT_DOUBLE_EQ(*got, *c.expected) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ParseNumber,
+                         testing::Values(ParseCase{"0,25", ',', 0.25}, ParseCase{"0.25", '.', 0.25},
+                                         ParseCase{"0.25", ',', std::nullopt}, // wrong separator
+                                         ParseCase{"  -12 ", '.', -12.0}, ParseCase{"+3", '.', 3.0},
+                                         ParseCase{"1,5e2", ',', 150.0}, ParseCase{"1e", '.', std::nullopt},
+                                         ParseCase{",5", ',', 0.5}, ParseCase{"5,", ',', 5.0},
+                                         ParseCase{"", ',', std::nullopt}, ParseCase{"-", ',', std::nullopt},
+                                         ParseCase{"12a", ',', std::nullopt},
+                                         ParseCase{"1e999", '.', std::nullopt}));
+
+TEST(Numbers, text_that_is_not_a_number_counts_as_zero) {
+    EXPECT_EQ(numberOrZero("abc", ','), 0.0);
+    EXPECT_EQ(numberOrZero("2,5", ','), 2.5);
+}
+
+TEST(Numbers, rounding_takes_halves_to_even) {
+    EXPECT_EQ(roundHalfEven(0.5), 0);
+    EXPECT_EQ(roundHalfEven(1.5), 2);
+    EXPECT_EQ(roundHalfEven(2.5), 2);
+    EXPECT_EQ(roundHalfEven(-2.5), -2);
+    EXPECT_EQ(roundHalfEven(2.6), 3);
+    EXPECT_EQ(roundHalfEven(255.0), 255);
+    EXPECT_THROW(roundHalfEven(1e30), ERangeError);
+}
+
+TEST(Numbers, patterns_fix_the_decimals_and_the_separator) {
+    EXPECT_EQ(formatPattern(1.5, "#0.00", ','), "1,50");
+    EXPECT_EQ(formatPattern(25.5, "##0.0", ','), "25,5");
+    EXPECT_EQ(formatPattern(0.0, "##0.00", '.'), "0.00");
+    EXPECT_EQ(formatPattern(-0.001, "##0.00", '.'), "0.00");
+    EXPECT_EQ(formatPattern(99.994, "#0.00", '.'), "99.99");
+    EXPECT_EQ(formatPattern(-12.345, "##0.00", ','), "-12,35");
+}
