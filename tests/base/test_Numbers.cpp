@@ -17,7 +17,9 @@ TEST_P(ParseNumber, reads_the_windows_number_forms) {
     const auto& c = GetParam();
     const auto got = parseNumber(c.text, c.separator);
     ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.text;
-    if (got) EXPECT_DOUBLE_EQ(*got, *c.expected) << c.text;
+    if (got) {
+        EXPECT_DOUBLE_EQ(*got, *c.expected) << c.text;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ParseNumber,
