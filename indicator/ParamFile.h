@@ -1,0 +1,51 @@
+// Parameter files (.QV): exactly the 200 bytes of the parameter image, starting with the magic.
+// Pure functions without dialogs, used by the indicator component and by qv7ctl on their own
+// (window or main) thread. Saves go through QSaveFile, so a failed save leaves the old file intact.
+#pragma once
+
+#include "indicator/ParamImage.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+class QSaveFile;
+
+namespace qv7 {
+
+inline constexpr char ParamMagicText[] = "[QV7] File V1.0-RKWB"; // 20 characters, length byte first
+
+// Messages of a rejected load, shown as they are.
+inline constexpr char ParamFileIncorrect[] = "  Fichier incorrect !  ";
+inline constexpr char ParamFileOtherType[] = "Le fichier ne correspond pas à ce type d'appareil";
+
+enum class ParamLoadResult {
+    Loaded,          // the image now holds the file's 200 bytes
+    Incorrect,       // shorter than 200 bytes, or the magic is wrong
+    OtherDeviceType, // bytes 24-27 differ from the expected type word
+};
+
+// The text to show for a result (empty for Loaded).
+QString paramLoadMessage(ParamLoadResult result);
+
+// Sets bytes 0-20 to the length byte 20 and the magic text.
+void setParamMagic(TParamImage& params);
+bool hasParamMagic(std::span<const std::uint8_t> bytes);
+
+// The load checks on the first bytes of a file (at most 200 are looked at; any later bytes are
+// ignored). `out` is written only when the result is Loaded. Never raises.
+ParamLoadResult checkParamBytes(QByteArrayView bytes, std::uint32_t deviceType, TParamImage& out);
+
+// Reads at most 200 bytes of `path` and applies checkParamBytes. Raises EInOutError::cannotOpen(path)
+// when the file does not open for reading; `out` is then unchanged.
+ParamLoadResult loadParamFile(const QString& path, std::uint32_t deviceType, TParamImage& out);
+
+// Writes the 200 bytes of `params`, magic set, atomically. On success `params` keeps the magic from
+// then on; on failure raises EInOutError::cannotCreate(path), leaving `params` and any previous file
+// at `path` untouched. `beforeCommit` (a test seam) runs on the open file just before the commit.
+void saveParamFile(const QString& path, TParamImage& params,
+                   const std::function<void(QSaveFile&)>& beforeCommit = {});
+
+} // namespace qv7
