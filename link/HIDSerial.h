@@ -13,6 +13,8 @@ enum class TPortFormat : std::uint8_t { _9600_8N2 = 0, _9600_8E1 = 1, _19200_8E1
 class THIDSerial : public THIDDevice {
 public:
     explicit THIDSerial(qv7::HidAccess& access);
+    // Stops the reader thread before this layer's frame state goes away.
+    ~THIDSerial() override;
 
     // A complete incoming serial frame is ready (reader thread); take it during the call.
     // Hides the report-level event of THIDDevice, which this class takes over.
@@ -22,7 +24,7 @@ public:
     std::string ProductIdent = "*"; // "*" accepts any product string
 
     int CountDevices();
-    bool OpenDevice(int Number);          // Number-th matching device, from 1
+    bool OpenDevice(int Number); // Number-th matching device, from 1
     int DeviceNumber() const { return deviceNumber_; }
     std::string DeviceDescription(int N); // attaches device N (from 1) and describes it
     void CloseDevice();
@@ -54,6 +56,8 @@ protected:
 
 private:
     void HandleReport(TComponent* Sender);
+    void appendData(const std::uint8_t* data, std::uint32_t length);
+    void endFrame();
     int sendControl(std::uint8_t code);
 
     int deviceNumber_ = 0;

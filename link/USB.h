@@ -49,10 +49,10 @@ public:
     void ForgetHandle();
 
     std::atomic<bool> StopRequested{false};
-    std::string DevicePath;                // at most 255 characters
-    std::atomic<bool> Connected{false};    // the last open attempt succeeded
-    std::uint32_t ReadLength = 0;          // bytes to read per cycle; 0: the thread does not read
-    std::uint8_t ReadBuffer[256] = {};     // the last input report, identifier in byte 0 (reader thread)
+    std::string DevicePath;                  // at most 255 characters
+    std::atomic<bool> Connected{false};      // the last open attempt succeeded
+    std::uint32_t ReadLength = 0;            // bytes to read per cycle; 0: the thread does not read
+    std::uint8_t ReadBuffer[256] = {};       // the last input report, identifier in byte 0 (reader thread)
     std::atomic<std::int32_t> WriteCount{0}; // bytes waiting in the slot; 0: the slot is free
     ReportCallback OnReport;
     NotifyCallback OnLost;
@@ -65,19 +65,24 @@ public:
 
 private:
     void run();
-    bool cycle();
-    void waitWhilePaused();
+    void cycle();
+    bool waitWhilePaused(); // false when a stop was requested
+    bool readOnce();        // false when the device failed
+    bool writeSlot();       // false when the device failed
+    void idleWait();
     void lose();
+    void waitRetry();
 
     qv7::HidAccess& access_;
     std::unique_ptr<qv7::HidHandle> handle_; // reader thread (or the window thread while paused)
     std::thread thread_;
 
     mutable std::mutex mutex_;
-    std::condition_variable wake_;     // pause/resume/stop for the thread, slot cleared for the writer
+    std::condition_variable wake_; // pause/resume/stop for the thread, slot cleared for the writer
     bool started_ = false;
+    bool ended_ = false;
     bool pauseRequested_ = false;
-    bool pausedAck_ = true;            // the thread is between cycles (or not started)
+    bool pausedAck_ = true;              // the thread is between cycles (or not running)
     std::uint8_t writeBuffer_[256] = {}; // the output report slot, guarded by mutex_
     std::uint64_t slotGeneration_ = 0;   // tells a rewritten slot from the one being written
 };
@@ -89,9 +94,9 @@ public:
     explicit TCustomUSB(qv7::HidAccess& access);
     ~TCustomUSB() override; // stops the reader thread when the owner did not
 
-    TNotifyEvent OnRXFrame;    // an input report has been read (reader thread)
-    TNotifyEvent OnDisconnect; // the device path failed after having opened (reader thread)
-    TNotifyEvent OnConnect;    // the device path opened, first time after a selection or failures
+    TNotifyEvent OnRXFrame;             // an input report has been read (reader thread)
+    TNotifyEvent OnDisconnect;          // the device path failed after having opened (reader thread)
+    TNotifyEvent OnConnect;             // the device path opened, first time after a selection or failures
     bool ViewRegisteredDevices = false; // hidraw lists present devices only; kept for the interface
 
     // Reader thread: ReceivedLength := BytesRead, then OnRXFrame.
@@ -127,8 +132,8 @@ class THIDDevice : public TCustomUSB {
 public:
     explicit THIDDevice(qv7::HidAccess& access);
 
-    int OutputReportLength = 0;      // identifier byte included
-    qv7::HidReportLengths Caps;      // of the attached device
+    int OutputReportLength = 0; // identifier byte included
+    qv7::HidReportLengths Caps; // of the attached device
     std::uint16_t Vid = 0x0451;
     std::uint16_t Pid = 0x0004;
 

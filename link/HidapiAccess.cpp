@@ -1,0 +1,166 @@
+#include "link/HidapiAccess.h"
+
+#include "link/ReportDescriptor.h"
+
+#include <hidapi/hidapi.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <vector>
+
+namespace qv7 {
+namespace {
+
+// hidapi wants one hid_init before handles are opened from several threads; hid_exit is never
+// called because handles may live until the process ends.
+void initOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { hid_init(); });
+}
+
+constexpr std::size_t StringUnits = 257;    // as many wide characters as a USB string descriptor holds
+constexpr std::size_t MaxDescriptor = 4096; // the kernel's HID_MAX_DESCRIPTOR_SIZE
+
+void appendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::optional<std::vector<std::uint8_t>> readFile(const std::string& file) {
+    if (file.empty()) return std::nullopt;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    char c = 0;
+    while (bytes.size() < MaxDescriptor && in.get(c))
+        bytes.push_back(static_cast<std::uint8_t>(c));
+    return bytes;
+}
+
+class HidapiHandle : public HidHandle {
+public:
+    HidapiHandle(hid_device* device, std::string path, std::optional<ReportDescriptorInfo> descriptor)
+        : device_(device), path_(std::move(path)), descriptor_(descriptor) {}
+    ~HidapiHandle() override { hid_close(device_); }
+    HidapiHandle(const HidapiHandle&) = delete;
+    HidapiHandle& operator=(const HidapiHandle&) = delete;
+
+    int readReport(std::uint8_t* buffer, std::size_t size, int timeoutMs) override {
+        if (size == 0) return 0;
+        // hidapi leaves out the identifier byte of an unnumbered device: put the 0 back in front
+        // so the link sees every report in one shape.
+        const bool numbered = descriptor_ && descriptor_->numbered;
+        std::uint8_t* target = numbered ? buffer : buffer + 1;
+        const std::size_t room = numbered ? size : size - 1;
+        const int n = hid_read_timeout(device_, target, room, timeoutMs);
+        if (n <= 0) return n;
+        if (numbered) return n;
+        buffer[0] = 0;
+        return n + 1;
+    }
+
+    int writeReport(const std::uint8_t* buffer, std::size_t size) override {
+        return hid_write(device_, buffer, size);
+    }
+
+    std::optional<HidAttributes> attributes() override {
+        std::optional<HidAttributes> found;
+        hid_device_info* list = hid_enumerate(0, 0);
+        for (const hid_device_info* info = list; info != nullptr; info = info->next) {
+            if (info->path != nullptr && path_ == info->path) {
+                found = HidAttributes{info->vendor_id, info->product_id};
+                break;
+            }
+        }
+        hid_free_enumeration(list);
+        return found;
+    }
+
+    std::optional<std::string> manufacturer() override { return text(&hid_get_manufacturer_string); }
+    std::optional<std::string> product() override { return text(&hid_get_product_string); }
+    std::optional<std::string> serialNumber() override { return text(&hid_get_serial_number_string); }
+
+    std::optional<HidReportLengths> reportLengths() override {
+        if (!descriptor_) return std::nullopt;
+        return HidReportLengths{descriptor_->inputLength, descriptor_->outputLength};
+    }
+
+private:
+    using StringCall = int (*)(hid_device*, wchar_t*, size_t);
+
+    std::optional<std::string> text(StringCall call) {
+        wchar_t units[StringUnits] = {};
+        if (call(device_, units, StringUnits - 1) != 0) return std::nullopt;
+        units[StringUnits - 1] = L'\0';
+        return wideToUtf8(units);
+    }
+
+    hid_device* device_;
+    std::string path_;
+    std::optional<ReportDescriptorInfo> descriptor_;
+};
+
+} // namespace
+
+std::string wideToUtf8(const wchar_t* text) {
+    std::string out;
+    if (text == nullptr) return out;
+    for (const wchar_t* p = text; *p != L'\0'; ++p)
+        appendUtf8(out, static_cast<std::uint32_t>(*p));
+    return out;
+}
+
+std::string reportDescriptorFile(const std::string& sysfsRoot, const std::string& devicePath) {
+    const std::string prefix = "/dev/";
+    if (devicePath.rfind(prefix, 0) != 0) return {};
+    const std::string node = devicePath.substr(prefix.size());
+    if (node.rfind("hidraw", 0) != 0 || node.find('/') != std::string::npos || node.size() == 6) return {};
+    const bool digits =
+        std::all_of(node.begin() + 6, node.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits) return {};
+    return sysfsRoot + "/class/hidraw/" + node + "/device/report_descriptor";
+}
+
+HidapiAccess::HidapiAccess(std::string sysfsRoot) : sysfsRoot_(std::move(sysfsRoot)) {}
+
+std::vector<std::string> HidapiAccess::enumerate(std::uint16_t vendorId, std::uint16_t productId) {
+    initOnce();
+    std::vector<std::string> paths;
+    hid_device_info* list = hid_enumerate(vendorId, productId);
+    for (const hid_device_info* info = list; info != nullptr; info = info->next) {
+        // hid_enumerate(0, 0) means "every device"; ours always asks for one pair, but check anyway.
+        if (info->path == nullptr || info->vendor_id != vendorId || info->product_id != productId) continue;
+        paths.emplace_back(info->path);
+    }
+    hid_free_enumeration(list);
+    return paths;
+}
+
+std::unique_ptr<HidHandle> HidapiAccess::open(const std::string& path) {
+    initOnce();
+    hid_device* device = hid_open_path(path.c_str());
+    if (device == nullptr) return nullptr;
+    std::optional<ReportDescriptorInfo> descriptor;
+    if (auto bytes = readFile(reportDescriptorFile(sysfsRoot_, path))) {
+        descriptor = parseReportDescriptor(bytes->data(), bytes->size());
+    }
+    return std::make_unique<HidapiHandle>(device, path, descriptor);
+}
+
+} // namespace qv7

@@ -1,0 +1,33 @@
+// The HidAccess of real hardware: hidapi over Linux hidraw. Report lengths come from the report
+// descriptor in sysfs. Safe to call from the window thread and the reader thread at once; each
+// handle is used by one thread at a time.
+#pragma once
+
+#include "link/HidAccess.h"
+
+#include <string>
+
+namespace qv7 {
+
+class HidapiAccess : public HidAccess {
+public:
+    // sysfsRoot is where the hidraw class lives ("/sys" on a real system; a directory in tests).
+    explicit HidapiAccess(std::string sysfsRoot = "/sys");
+
+    // Paths of the present devices with this identifier pair, in hidapi's enumeration order.
+    std::vector<std::string> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
+    // Opens with hid_open_path; nullptr when it does not open.
+    std::unique_ptr<HidHandle> open(const std::string& path) override;
+
+private:
+    std::string sysfsRoot_;
+};
+
+// The sysfs file holding the report descriptor of a hidraw path ("/dev/hidraw3" ->
+// "<root>/class/hidraw/hidraw3/device/report_descriptor"); empty for a path of another shape.
+std::string reportDescriptorFile(const std::string& sysfsRoot, const std::string& devicePath);
+
+// A zero-terminated wide string as UTF-8 (invalid code points become U+FFFD).
+std::string wideToUtf8(const wchar_t* text);
+
+} // namespace qv7
