@@ -1,0 +1,76 @@
+#include "indicator/ParamFile.h"
+
+#include "base/Errors.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstring>
+
+namespace qv7 {
+
+namespace {
+constexpr std::size_t MagicLength = sizeof(ParamMagicText) - 1;
+static_assert(MagicLength == 20);
+constexpr std::size_t TypeWordOffset = offsetof(TParamImage, DeviceType);
+} // namespace
+
+QString paramLoadMessage(ParamLoadResult result) {
+    switch (result) {
+    case ParamLoadResult::Incorrect:
+        return QString::fromUtf8(ParamFileIncorrect);
+    case ParamLoadResult::OtherDeviceType:
+        return QString::fromUtf8(ParamFileOtherType);
+    case ParamLoadResult::Loaded:
+        break;
+    }
+    return {};
+}
+
+void setParamMagic(TParamImage& params) {
+    params.Magic[0] = static_cast<std::uint8_t>(MagicLength);
+    std::memcpy(params.Magic.data() + 1, ParamMagicText, MagicLength);
+}
+
+bool hasParamMagic(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < 1 + MagicLength || bytes[0] != MagicLength) return false;
+    return std::memcmp(bytes.data() + 1, ParamMagicText, MagicLength) == 0;
+}
+
+ParamLoadResult checkParamBytes(QByteArrayView bytes, std::uint32_t deviceType, TParamImage& out) {
+    if (bytes.size() < static_cast<qsizetype>(TParamImage::Size)) return ParamLoadResult::Incorrect;
+    std::array<std::uint8_t, TParamImage::Size> buffer{};
+    std::memcpy(buffer.data(), bytes.data(), TParamImage::Size);
+    if (!hasParamMagic(buffer)) return ParamLoadResult::Incorrect;
+    std::uint32_t fileType = 0;
+    std::memcpy(&fileType, buffer.data() + TypeWordOffset, sizeof fileType);
+    if (fileType != deviceType) return ParamLoadResult::OtherDeviceType;
+    out = TParamImage::fromBytes(buffer);
+    return ParamLoadResult::Loaded;
+}
+
+ParamLoadResult loadParamFile(const QString& path, std::uint32_t deviceType, TParamImage& out) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) throw EInOutError::cannotOpen(path.toStdString());
+    const QByteArray head = file.read(TParamImage::Size);
+    return checkParamBytes(head, deviceType, out);
+}
+
+void saveParamFile(const QString& path, TParamImage& params,
+                   const std::function<void(QSaveFile&)>& beforeCommit) {
+    // The magic goes into a copy first: a save that fails leaves the image as it was.
+    TParamImage marked = params;
+    setParamMagic(marked);
+    const auto data = marked.bytes();
+    QSaveFile file(path);
+    bool ok = file.open(QIODevice::WriteOnly);
+    ok = ok && file.write(reinterpret_cast<const char*>(data.data()), static_cast<qint64>(data.size())) ==
+                   static_cast<qint64>(data.size());
+    if (ok && beforeCommit) beforeCommit(file);
+    ok = ok && file.commit();
+    if (!ok) throw EInOutError::cannotCreate(path.toStdString());
+    params = marked;
+}
+
+} // namespace qv7
