@@ -22,8 +22,7 @@ using TDebugStreamEvent = std::function<void(TComponent* Sender, const std::stri
 
 // A process-image array shared by the reader thread (decoder) and the window thread (owner):
 // each element is one atomic word.
-template <typename T, std::size_t N>
-using ProcessImage = std::array<std::atomic<T>, N>;
+template <typename T, std::size_t N> using ProcessImage = std::array<std::atomic<T>, N>;
 
 class TCustomMiniModbus : public THIDSerial {
 public:
@@ -33,7 +32,8 @@ public:
 
     std::uint8_t Node = 2;
     // Echo handling: when true, a received frame is expected to begin with the echo of the last
-    // request, which is skipped before the checks. No part of the tool sets it.
+    // request (EchoLength bytes), which is skipped before the checks; a frame no longer than the
+    // echo leaves the request outstanding. No part of the tool sets it. Set before OpenDevice.
     bool EchoCancel = false;
     TDataArrivalEvent OnDataArrival;
     TDebugStreamEvent TxDebugStream;
@@ -47,18 +47,20 @@ public:
     ProcessImage<std::uint16_t, 1025> HoldingRegisters{};
 
     // Caller's thread: "TX : " trace, ModeBit6 := true (a port-format report), then SendFrame.
+    // Returns true when the last data report of the frame reached the device. Touches no pending state.
     bool TransmitFrame(const std::uint8_t* Frame, int Count);
     // Reader thread, inside OnRXFrame: copies the bridge's frame to LastFrame and traces it.
     std::vector<std::uint8_t> FetchFrame();
+    // CRC-16/MODBUS (start FFFF hex, polynomial A001 hex reflected, no final XOR); sent low byte first.
     static std::uint16_t ModbusCRC(std::span<const std::uint8_t> bytes);
     // "TX : " or "RX : " and two upper-case hex digits and a blank per byte, cut at 255 characters.
     static std::string DebugText(const char* prefix, std::span<const std::uint8_t> bytes);
 
 protected:
+    // Reader thread: every received frame, whatever it holds. The base ignores frames.
     virtual void FrameReceived() {}
 
-    bool PassFrames = true;
-    std::uint8_t LastFrame[255] = {};
+    std::uint8_t LastFrame[255] = {}; // reader thread only
     int LastLength = 0;
 
 private:
@@ -69,10 +71,14 @@ class TMiniModbusMaster : public TCustomMiniModbus {
 public:
     explicit TMiniModbusMaster(qv7::HidAccess& access);
 
+    // Caller's thread. Each request replaces the outstanding one and returns once its reports were
+    // handed to the bridge (up to 100 ms each); the reply arrives later as events on the reader thread.
+    // Start, Count, Address and Value go on the wire as 16-bit fields (higher bits dropped).
     void ReadHoldingRegisters(std::int32_t Start, std::int32_t Count);
     void ReadInputRegisters(std::int32_t Start, std::int32_t Count);
     void WriteSingleRegister(std::int32_t Address, std::int32_t Value);
-    // Sends Registers[Start .. Start+Count-1], each low byte first (the indicator's order).
+    // Sends Registers[Start .. Start+Count-1], each low byte first (the indicator's order). Sends
+    // nothing when the block leaves the array or exceeds 123 registers (a 255-byte frame).
     void WriteMultipleRegisters(std::int32_t Start, std::int32_t Count,
                                 const ProcessImage<std::uint16_t, 1025>& Registers);
 
@@ -82,13 +88,31 @@ public:
     std::atomic<std::int32_t> PendingStart{0};
     std::atomic<std::int32_t> PendingCount{0};
 
+    static constexpr std::int32_t MaxBlockRegisters = 123;
+
 protected:
     void FrameReceived() override;
 
 private:
+    friend struct MiniModbusTestHook; // feeds frames to the checks without a bridge (tests, fuzzing)
+
+    // The request a reply is checked against, taken whole when the reply arrives.
+    struct Request {
+        std::int32_t function;
+        std::int64_t start;
+        std::int64_t count;
+    };
+
     void SendRequest(std::int32_t Function, std::int32_t Address, std::int32_t Value);
-    void decodeBits(const std::uint8_t* reply, int length, TDataType type, ProcessImage<bool, 65>& image);
-    void decodeRegisters(const std::uint8_t* reply, int length, TDataType type,
+    void CheckReply(std::span<const std::uint8_t> frame);
+    // body: address, function and data of an accepted reply, without echo and CRC.
+    void decodeReply(const Request& request, std::span<const std::uint8_t> body);
+    void decodeBits(std::span<const std::uint8_t> body, const Request& request, TDataType type,
+                    ProcessImage<bool, 65>& image);
+    void decodeRegisters(std::span<const std::uint8_t> body, const Request& request, TDataType type,
                          ProcessImage<std::uint16_t, 1025>& image);
-    void decodeSingle(const std::uint8_t* reply, int length, int function);
+    void decodeSingleCoil(std::span<const std::uint8_t> body);
+    void decodeSingleRegister(std::span<const std::uint8_t> body);
+    void decodeBlockWrite();
+    void arrive(TDataType type, std::int64_t address, std::int32_t data);
 };

@@ -1,0 +1,16 @@
+// A seam for tests and the fuzzer: hands a received frame straight to the master's reply checks
+// and decoder on the calling thread, without a bridge or a reader thread. Not for the tool itself.
+#pragma once
+
+#include "modbus/MiniModbus.h"
+
+#include <cstdint>
+#include <span>
+
+struct MiniModbusTestHook {
+    // Runs the checks and the decoder exactly as the reader thread does for a frame (the frame
+    // without the "RX : " trace, which belongs to fetching it from the bridge).
+    static void CheckReply(TMiniModbusMaster& master, std::span<const std::uint8_t> frame) {
+        master.CheckReply(frame);
+    }
+};
