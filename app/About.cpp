@@ -1,0 +1,110 @@
+#include "app/About.h"
+
+#include "widgets/WindowLook.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSysInfo>
+
+namespace {
+const QString MakerName = QStringLiteral("Norvex");
+}
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowTitle(QStringLiteral("A propos ..."));
+    setFont(qv7::windowFont());
+    QPalette black = palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    setPalette(black);
+    setFixedSize(265, 217);
+
+    buildMakerName();
+    buildPanel();
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry(96, 178, 65, 33);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TAboutBox::buildMakerName() {
+    // The name in black but its last character, which is red: Label1 ends where Label2 starts,
+    // so the two read as one word.
+    auto* label1 = new QLabel(MakerName.left(MakerName.size() - 1), this);
+    label1->setObjectName(QStringLiteral("Label1"));
+    label1->setFont(qv7::makerFont());
+    label1->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    label1->setGeometry(67, 2, 178 - 67, 28);
+
+    auto* label2 = new QLabel(MakerName.right(1), this);
+    label2->setObjectName(QStringLiteral("Label2"));
+    label2->setFont(qv7::makerFont());
+    QPalette red = label2->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    label2->setPalette(red);
+    label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label2->move(178, 2);
+    label2->adjustSize();
+}
+
+void TAboutBox::buildPanel() {
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(1);
+    Panel1->setGeometry(0, 32, 265, 137);
+
+    ProductName = addPanelLabel("ProductName", QStringLiteral("ProductName"), 24, 8);
+    QFont bold = ProductName->font();
+    bold.setBold(true);
+    ProductName->setFont(bold);
+    Version = addPanelLabel("Version", QStringLiteral("Version"), 24, 32);
+    Programmeur = addPanelLabel("Programmeur", QStringLiteral("Programmeur"), 24, 56);
+    Programmeur->setFixedSize(168, 17);
+    Systeme = addPanelLabel("Systeme", QStringLiteral("Systeme"), 16, 96);
+    VersionWin = addPanelLabel("VersionWin", QStringLiteral("VersionWin"), 16, 112);
+}
+
+QLabel* TAboutBox::addPanelLabel(const char* name, const QString& text, int x, int y) {
+    auto* label = new QLabel(text, Panel1);
+    label->setObjectName(QString::fromLatin1(name));
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+QString TAboutBox::systemText(const QString& productName) {
+    if (productName.isEmpty()) return {};
+    return QStringLiteral("Système : ") + productName;
+}
+
+QString TAboutBox::versionText(const QString& release, const QString& extra) {
+    return QStringLiteral("Version n° : ") + release + QLatin1Char(' ') + extra;
+}
+
+void TAboutBox::FormShow() {
+    setWindowTitle(QStringLiteral("A propos de ..."));
+    ProductName->setText(QStringLiteral("ZEZOR - Français"));
+    Version->setText(QStringLiteral("Version : 1.03"));
+    Programmeur->setText(QStringLiteral("Programmeur : ") + QString::fromUtf8(AuthorName));
+    // Linux keeps no Windows version record: the distribution names the system, and the
+    // kernel release with the machine stand for the version number and its extra text.
+    const QString system = systemText(QSysInfo::prettyProductName());
+    if (!system.isEmpty()) Systeme->setText(system);
+    VersionWin->setText(versionText(QSysInfo::kernelVersion(), QSysInfo::currentCpuArchitecture()));
+    for (QLabel* label : {ProductName, Version, Systeme, VersionWin})
+        label->adjustSize();
+}
+
+void TAboutBox::showEvent(QShowEvent* event) {
+    FormShow();
+    if (!event->spontaneous()) qv7::centreOnScreen(*this);
+    OKButton->setFocus();
+    QDialog::showEvent(event);
+}
