@@ -1,0 +1,280 @@
+#include "sim/SimulatedIndicator.h"
+
+#include "sim/RtuResponder.h"
+
+#include <algorithm>
+#include <bit>
+#include <mutex>
+#include <optional>
+#include <random>
+
+namespace qv7 {
+
+std::uint16_t modbusCrc(std::span<const std::uint8_t> bytes) {
+    std::uint16_t crc = 0xFFFF;
+    for (std::uint8_t byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            const bool carry = (crc & 1) != 0;
+            crc = static_cast<std::uint16_t>(crc >> 1);
+            if (carry) crc ^= 0xA001;
+        }
+    }
+    return crc;
+}
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Fault = SimulatedIndicator::Fault;
+
+constexpr std::size_t MaxFrame = 256;
+constexpr std::uint8_t WrongAddress = 0xFE;
+constexpr std::uint8_t SlaveDeviceFailure = 0x04;
+
+void appendCrc(Bytes& frame) {
+    const std::uint16_t crc = modbusCrc(frame);
+    frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+    frame.push_back(static_cast<std::uint8_t>(crc >> 8));
+}
+
+bool crcGood(std::span<const std::uint8_t> frame) {
+    if (frame.size() < 4) return false;
+    const std::uint16_t crc = modbusCrc(frame.first(frame.size() - 2));
+    return frame[frame.size() - 2] == (crc & 0xFF) && frame[frame.size() - 1] == (crc >> 8);
+}
+
+// What the bytes at the front of the line buffer say about the request they start.
+enum class Framing { NeedMore, Invalid, Known };
+struct FrameLength {
+    Framing framing;
+    std::size_t length = 0;
+};
+
+// Byte-counted requests: the length follows from the byte count at countAt.
+FrameLength countedLength(std::span<const std::uint8_t> bytes, std::size_t countAt, std::size_t fixed) {
+    if (bytes.size() <= countAt) return {Framing::NeedMore};
+    const std::size_t length = fixed + bytes[countAt];
+    if (length > MaxFrame) return {Framing::Invalid};
+    return {Framing::Known, length};
+}
+
+// The request length from its function code and byte count, as a slave without timing must find it.
+FrameLength requestLength(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < 2) return {Framing::NeedMore};
+    switch (bytes[1]) {
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+        return {Framing::Known, 8};
+    case 7:
+    case 11:
+    case 12:
+    case 17:
+        return {Framing::Known, 4};
+    case 15:
+    case 16:
+        return countedLength(bytes, 6, 9);
+    case 22:
+        return {Framing::Known, 10};
+    case 23:
+        return countedLength(bytes, 10, 13);
+    default:
+        return {Framing::Invalid};
+    }
+}
+
+// A complete frame with a good CRC starting at the front of bytes, if there is one.
+std::optional<std::size_t> goodFrameAt(std::span<const std::uint8_t> bytes) {
+    const FrameLength f = requestLength(bytes);
+    if (f.framing != Framing::Known || f.length > bytes.size()) return std::nullopt;
+    if (!crcGood(bytes.first(f.length))) return std::nullopt;
+    return f.length;
+}
+
+// Whether the bytes may still become a request once more bytes arrive.
+bool mayStartRequest(std::span<const std::uint8_t> bytes) {
+    const FrameLength f = requestLength(bytes);
+    return f.framing == Framing::NeedMore || (f.framing == Framing::Known && f.length > bytes.size());
+}
+
+} // namespace
+
+struct SimulatedIndicator::Impl {
+    mutable std::mutex mutex;
+    RtuResponder responder{HoldingCount, InputCount};
+    Bytes line; // request bytes not yet framed
+    std::vector<Bytes> requests;
+    std::optional<Fault> countedFault;
+    int countedLeft = 0;
+    std::optional<Fault> randomFault;
+    double probability = 0;
+    std::mt19937 random;
+    std::chrono::milliseconds replyDelay{100};
+    bool silent = false;
+
+    std::vector<Bytes> takeFrames();
+    std::optional<Fault> nextFault();
+    SerialAnswer answer(const Bytes& request);
+};
+
+// Splits the line buffer into requests. Garbage ahead of a good frame is skipped; bytes that can no
+// longer start a request are dropped one by one, so the next good request is found again.
+std::vector<Bytes> SimulatedIndicator::Impl::takeFrames() {
+    std::vector<Bytes> frames;
+    for (;;) {
+        std::optional<std::size_t> start, length;
+        for (std::size_t at = 0; at < line.size() && !start; ++at)
+            if ((length = goodFrameAt(std::span(line).subspan(at)))) start = at;
+        if (!start) break;
+        const auto first = line.begin() + static_cast<std::ptrdiff_t>(*start);
+        frames.emplace_back(first, first + static_cast<std::ptrdiff_t>(*length));
+        line.erase(line.begin(), first + static_cast<std::ptrdiff_t>(*length));
+    }
+    while (!line.empty() && !mayStartRequest(line))
+        line.erase(line.begin());
+    if (line.size() > MaxFrame) line.erase(line.begin(), line.end() - MaxFrame);
+    return frames;
+}
+
+std::optional<Fault> SimulatedIndicator::Impl::nextFault() {
+    if (countedFault && countedLeft > 0) {
+        --countedLeft;
+        return countedFault;
+    }
+    // Compared on the generator's own 32-bit output, so a seed gives the same faults everywhere.
+    if (randomFault && static_cast<double>(random()) < probability * 4294967296.0) return randomFault;
+    return std::nullopt;
+}
+
+SerialAnswer SimulatedIndicator::Impl::answer(const Bytes& request) {
+    requests.push_back(request);
+    const std::optional<Fault> fault = silent ? std::optional(Fault::Silent) : nextFault();
+    if (fault == Fault::Silent) return {};
+    if (fault == Fault::Exception) {
+        Bytes reply{request[0], static_cast<std::uint8_t>(request[1] | 0x80), SlaveDeviceFailure};
+        appendCrc(reply);
+        return {reply};
+    }
+    Bytes reply = responder.reply(request);
+    if (reply.empty() || !fault) return {reply};
+    switch (*fault) {
+    case Fault::DropReply:
+        return {};
+    case Fault::CorruptCrc:
+        reply.back() ^= 0xFF;
+        return {reply};
+    case Fault::WrongAddress:
+        reply[0] = WrongAddress;
+        reply.resize(reply.size() - 2);
+        appendCrc(reply);
+        return {reply};
+    case Fault::Delay:
+        return {reply, replyDelay};
+    default:
+        return {reply};
+    }
+}
+
+SimulatedIndicator::SimulatedIndicator(std::uint16_t typeWord)
+    : SimulatedIndicator(typeWord, defaultRegisters(typeWord)) {
+    // Plausible converter readings for the service page: 12.5 and 0.25 as single-precision values.
+    const std::uint32_t adc1 = std::bit_cast<std::uint32_t>(12.5f);
+    const std::uint32_t adc2 = std::bit_cast<std::uint32_t>(0.25f);
+    setInput(5, static_cast<std::uint16_t>(adc1 & 0xFFFF));
+    setInput(6, static_cast<std::uint16_t>(adc1 >> 16));
+    setInput(7, static_cast<std::uint16_t>(adc2 & 0xFFFF));
+    setInput(8, static_cast<std::uint16_t>(adc2 >> 16));
+}
+
+SimulatedIndicator::SimulatedIndicator(std::uint16_t typeWord,
+                                       const std::map<int, std::uint16_t>& holdingRegisters)
+    : impl_(std::make_unique<Impl>()) {
+    impl_->responder.setInput(0, typeWord);
+    for (const auto& [address, value] : holdingRegisters)
+        impl_->responder.setHolding(address, value);
+}
+
+SimulatedIndicator::~SimulatedIndicator() = default;
+
+std::uint16_t SimulatedIndicator::holding(int address) const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->responder.holding(address);
+}
+
+void SimulatedIndicator::setHolding(int address, std::uint16_t value) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->responder.setHolding(address, value);
+}
+
+std::uint16_t SimulatedIndicator::input(int address) const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->responder.input(address);
+}
+
+void SimulatedIndicator::setInput(int address, std::uint16_t value) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->responder.setInput(address, value);
+}
+
+std::vector<std::vector<std::uint8_t>> SimulatedIndicator::requests() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->requests;
+}
+
+void SimulatedIndicator::clearRequests() {
+    std::lock_guard lock(impl_->mutex);
+    impl_->requests.clear();
+}
+
+void SimulatedIndicator::injectFault(Fault fault, int nextRequests) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->countedFault = fault;
+    impl_->countedLeft = std::max(nextRequests, 0);
+}
+
+void SimulatedIndicator::injectFaultRandomly(Fault fault, double probability, std::uint32_t seed) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->randomFault = fault;
+    impl_->probability = std::clamp(probability, 0.0, 1.0);
+    impl_->random.seed(seed);
+}
+
+void SimulatedIndicator::clearFaults() {
+    std::lock_guard lock(impl_->mutex);
+    impl_->countedFault.reset();
+    impl_->countedLeft = 0;
+    impl_->randomFault.reset();
+}
+
+void SimulatedIndicator::setReplyDelay(std::chrono::milliseconds delay) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->replyDelay = delay;
+}
+
+void SimulatedIndicator::setSilent(bool silent) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->silent = silent;
+}
+
+std::vector<std::uint8_t> SimulatedIndicator::receiveSerial(std::span<const std::uint8_t> bytes) {
+    return answerSerial(bytes).bytes;
+}
+
+SerialAnswer SimulatedIndicator::answerSerial(std::span<const std::uint8_t> bytes) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->line.insert(impl_->line.end(), bytes.begin(), bytes.end());
+    SerialAnswer all;
+    for (const Bytes& frame : impl_->takeFrames()) {
+        if (frame[0] != SlaveAddress) continue; // another slave's request: not ours to answer
+        SerialAnswer one = impl_->answer(frame);
+        all.bytes.insert(all.bytes.end(), one.bytes.begin(), one.bytes.end());
+        all.delay = std::max(all.delay, one.delay);
+    }
+    return all;
+}
+
+} // namespace qv7
