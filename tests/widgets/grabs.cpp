@@ -46,7 +46,9 @@ QImage lamps() {
         led->setKind(kinds[i]);
         led->setLedStatus(states[i]);
     }
-    return grabShown(panel);
+    // Enlarged four times, pixel for pixel, so the lamps can be told apart.
+    const QImage actual = grabShown(panel);
+    return actual.scaled(actual.size() * 4);
 }
 
 QImage glyphs() {
