@@ -148,6 +148,7 @@ void TMiniModbusMaster::SendRequest(std::int32_t Function, std::int32_t Address,
 
 void TMiniModbusMaster::FrameReceived() {
     CheckReply(FetchFrame());
+    if (frameHandled_) frameHandled_(this);
 }
 
 void TMiniModbusMaster::CheckReply(std::span<const std::uint8_t> frame) {

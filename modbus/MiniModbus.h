@@ -95,6 +95,9 @@ protected:
 
 private:
     friend struct MiniModbusTestHook; // feeds frames to the checks without a bridge (tests, fuzzing)
+    // Test seam, set only through the hook before the device is opened: raised on the reader thread
+    // once a received frame has been dealt with completely, so tests know when a dropped reply is done.
+    TNotifyEvent frameHandled_;
 
     // The request a reply is checked against, taken whole when the reply arrives.
     struct Request {

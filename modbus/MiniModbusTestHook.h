@@ -6,11 +6,17 @@
 
 #include <cstdint>
 #include <span>
+#include <utility>
 
 struct MiniModbusTestHook {
     // Runs the checks and the decoder exactly as the reader thread does for a frame (the frame
     // without the "RX : " trace, which belongs to fetching it from the bridge).
     static void CheckReply(TMiniModbusMaster& master, std::span<const std::uint8_t> frame) {
         master.CheckReply(frame);
+    }
+    // Raised on the reader thread after each received frame was checked and decoded (or dropped).
+    // Set before the device is opened.
+    static void OnFrameHandled(TMiniModbusMaster& master, TNotifyEvent event) {
+        master.frameHandled_ = std::move(event);
     }
 };
