@@ -26,7 +26,8 @@ class SerialPeer {
 public:
     virtual ~SerialPeer() = default;
     // The serial bytes of one data report from the PC, in order (called on the thread writing the
-    // report). Returns the bytes the peer sends back, possibly none. Must not throw.
+    // report, with the bridge's lock held: do not call back into the bridge). Returns the bytes the
+    // peer sends back, possibly none. Must not throw.
     virtual std::vector<std::uint8_t> receiveSerial(std::span<const std::uint8_t> bytes) = 0;
     // As receiveSerial, with the peer's own reply delay; the bridge calls this one. Must not throw.
     virtual SerialAnswer answerSerial(std::span<const std::uint8_t> bytes) { return {receiveSerial(bytes)}; }
@@ -59,7 +60,8 @@ public:
     SimulatedBridge& operator=(const SimulatedBridge&) = delete;
 
     // Adds a plugged bridge; returns its index, counted from 0. Enumeration lists bridges in this order.
-    // The peer is not owned and must outlive its use by the bridge.
+    // The peer is not owned and must outlive its use by the bridge. The operations below that take a
+    // bridge index throw std::out_of_range for an index that addBridge did not return.
     int addBridge(const std::string& serialNumber, SerialPeer* peer = nullptr);
     // The device path that enumerate() lists and open() takes for this bridge.
     std::string path(int bridge) const;
@@ -96,7 +98,7 @@ public:
     std::vector<std::string> enumerate(std::uint16_t vid, std::uint16_t pid) override;
     std::unique_ptr<HidHandle> open(const std::string& path) override;
 
-    struct Core; // shared with the handles
+    struct Core; // implementation, shared with the handles so that they may outlive the bridge
 
 private:
     std::shared_ptr<Core> core_;
