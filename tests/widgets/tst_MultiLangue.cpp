@@ -62,22 +62,6 @@ private slots:
         QCOMPARE(TMultiLangue::currentLanguage(), TLangue::Francais);
     }
 
-    void the_other_sets_raise_nothing_when_one_changes_the_language() {
-        TMultiLangue changing;
-        TMultiLangue bystander;
-        int bystanderRaised = 0;
-        bystander.OnChangeLangue = [&](TMultiLangue*) { ++bystanderRaised; };
-        changing.setLangue(TLangue::Francais);
-        changing.setLangue(TLangue::Anglais);
-        QCOMPARE(bystanderRaised, 0);
-    }
-
-    void a_set_without_handler_still_changes_the_language() {
-        TMultiLangue set;
-        set.setLangue(TLangue::Francais);
-        QCOMPARE(TMultiLangue::currentLanguage(), TLangue::Francais);
-    }
-
     void english_text_is_kept_though_not_shown() {
         TMultiLangue set;
         set.setTexts(QStringLiteral("Fermer"), QStringLiteral("Close"));
