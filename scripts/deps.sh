@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build needs, only when some are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libhidapi-dev libmodbus-dev
-          libgtest-dev libgmock-dev libbenchmark-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
 if [ "${1:-}" = "--extra" ]; then
     # Sanitizer, fuzzing and format checks (CI).
     packages+=(clang libclang-rt-14-dev clang-format appstream desktop-file-utils)
