@@ -1,0 +1,224 @@
+#include "cli/Commands.h"
+
+#include "base/Errors.h"
+#include "cli/ParamFields.h"
+#include "cli/Session.h"
+#include "indicator/ParamFile.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace qv7::cli {
+
+namespace {
+
+constexpr double BitsPerByte = 11.0; // start, 8 data bits, 2 stop bits (8N2)
+constexpr double LineBaud = 9600.0;
+constexpr double ReportPeriodMs = 1.0;
+
+void print(const QString& text) {
+    std::fputs(text.toUtf8().constData(), stdout);
+}
+
+void printJson(const QJsonObject& object) {
+    print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)));
+}
+
+CliError rejected(const QString& path, ParamLoadResult result, const QString& why) {
+    return CliError{ExitFileError, QStringLiteral("%1: %2 (%3)").arg(path, paramLoadMessage(result), why)};
+}
+
+// The first 200 bytes of a parameter file after the checks that need no indicator: length and magic.
+QByteArray readParamFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, file.errorString())};
+    const QByteArray head = file.read(TParamImage::Size);
+    if (head.size() < static_cast<qsizetype>(TParamImage::Size))
+        throw rejected(
+            path, ParamLoadResult::Incorrect,
+            QStringLiteral("the file holds %1 bytes; a parameter file holds 200").arg(head.size()));
+    if (!hasParamMagic(std::span(reinterpret_cast<const std::uint8_t*>(head.constData()), 21)))
+        throw rejected(path, ParamLoadResult::Incorrect,
+                       QStringLiteral("it does not start with \"[QV7] File V1.0-RKWB\""));
+    return head;
+}
+
+// The file's record, checked against the indicator's type word as the window's load does.
+TParamImage checkAgainst(const QString& path, const QByteArray& head, std::uint32_t deviceType) {
+    TParamImage image;
+    const ParamLoadResult result = checkParamBytes(head, deviceType, image);
+    if (result != ParamLoadResult::Loaded) {
+        const TParamImage other = TParamImage::fromBytes(std::span<const std::uint8_t, TParamImage::Size>(
+            reinterpret_cast<const std::uint8_t*>(head.constData()), TParamImage::Size));
+        throw rejected(path, result,
+                       QStringLiteral("file type word 0x%1, indicator 0x%2")
+                           .arg(other.DeviceType, 4, 16, QLatin1Char('0'))
+                           .arg(deviceType, 4, 16, QLatin1Char('0')));
+    }
+    return image;
+}
+
+TParamImage imageOf(const QByteArray& head) {
+    return TParamImage::fromBytes(std::span<const std::uint8_t, TParamImage::Size>(
+        reinterpret_cast<const std::uint8_t*>(head.constData()), TParamImage::Size));
+}
+
+void printStats(const Session& session) {
+    const TransferStats& s = session.stats();
+    const int bytes = s.bytesSent + s.bytesReceived;
+    const double elapsedMs = static_cast<double>(s.elapsedNs) / 1e6;
+    // Each reply costs the report that carries it and the empty report that closes the frame.
+    const double boundMs = bytes * BitsPerByte / LineBaud * 1000.0 + 2.0 * s.replies * ReportPeriodMs;
+    std::fprintf(stderr,
+                 "transfer: %.1f ms, %d requests, %d replies, %d bytes on the line (%d sent, %d received); "
+                 "wire-time bound %.1f ms (11 bits a byte at 9600 baud, 2 report periods of 1 ms a reply); "
+                 "ratio %.3f\n",
+                 elapsedMs, s.requests, s.replies, bytes, s.bytesSent, s.bytesReceived, boundMs,
+                 boundMs > 0 ? elapsedMs / boundMs : 0.0);
+}
+
+QJsonArray differencesJson(const QList<FieldDifference>& differences) {
+    QJsonArray out;
+    for (const FieldDifference& d : differences)
+        out.append(
+            QJsonObject{{"key", d.key}, {"label", d.label}, {"file", d.expected}, {"indicator", d.actual}});
+    return out;
+}
+
+QString differencesText(const QList<FieldDifference>& differences, const QString& left,
+                        const QString& right) {
+    QString text;
+    for (const FieldDifference& d : differences)
+        text += QStringLiteral("%1: %2 %3, %4 %5\n").arg(d.label, left, d.expected, right, d.actual);
+    return text;
+}
+
+int commandList(const Options& options) {
+    Session session(options);
+    const QStringList lines = session.describeDevices();
+    if (lines.isEmpty()) throw CliError{ExitNoDevice, QStringLiteral("no indicator attached")};
+    print(lines.join('\n') + '\n');
+    return ExitOk;
+}
+
+int commandRead(const Options& options) {
+    Session session(options);
+    session.open();
+    session.readAll();
+    TParamImage params = session.params();
+    if (!options.output.isEmpty()) {
+        try {
+            saveParamFile(options.output, params);
+        } catch (const EInOutError& e) {
+            throw CliError{ExitFileError, QString::fromStdString(e.what())};
+        }
+    }
+    if (options.json)
+        printJson(paramsJson(params, session.modelName()));
+    else
+        print(paramsText(params, session.modelName()));
+    if (options.stats) printStats(session);
+    return ExitOk;
+}
+
+int commandShow(const Options& options) {
+    const TParamImage image = imageOf(readParamFile(options.arguments.first()));
+    if (options.json)
+        printJson(paramsJson(image, {}));
+    else
+        print(paramsText(image, {}));
+    return ExitOk;
+}
+
+int commandWrite(const Options& options) {
+    const QString path = options.arguments.first();
+    const QByteArray head = readParamFile(path);
+    Session session(options);
+    session.open();
+    session.readAll();
+    const TParamImage image = checkAgainst(path, head, session.params().DeviceType);
+    session.writeAll(image);
+    session.readAll();
+    const QList<FieldDifference> differences = compareParams(image, session.params());
+    if (options.json) {
+        QJsonObject out{{"written", path},
+                        {"differences", differencesJson(differences)},
+                        {"readBack", paramsJson(session.params(), session.modelName())}};
+        printJson(out);
+    } else if (differences.isEmpty()) {
+        print(QStringLiteral("%1 written to %2; every field read back as written\n")
+                  .arg(path, session.modelName()));
+    } else {
+        print(differencesText(differences, QStringLiteral("wrote"), QStringLiteral("read back")));
+    }
+    if (options.stats) printStats(session);
+    if (!differences.isEmpty())
+        std::fprintf(stderr, "qv7ctl: %lld field(s) read back differ from %s\n",
+                     static_cast<long long>(differences.size()), qPrintable(path));
+    return differences.isEmpty() ? ExitOk : ExitDifference;
+}
+
+int commandDiff(const Options& options) {
+    const QString path = options.arguments.first();
+    const QByteArray head = readParamFile(path);
+    Session session(options);
+    session.open();
+    session.readAll();
+    const TParamImage image = checkAgainst(path, head, session.params().DeviceType);
+    const QList<FieldDifference> differences = compareParams(image, session.params());
+    if (options.json)
+        printJson(QJsonObject{{"differences", differencesJson(differences)}});
+    else
+        print(differencesText(differences, QStringLiteral("file"), QStringLiteral("indicator")));
+    return differences.isEmpty() ? ExitOk : ExitDifference;
+}
+
+int commandLinRead(const Options& options) {
+    Session session(options);
+    session.open();
+    session.readAll(); // for the number of points in use
+    const TLinTable table = session.readLin();
+    const int lastPoint = session.params().LinLastPoint;
+    QString text = QStringLiteral("point   input %   output %\n");
+    for (int i = 0; i < static_cast<int>(table.size()); ++i) {
+        const TLinPoint& p = table[static_cast<std::size_t>(i)];
+        text += QStringLiteral("%1 %2 %3%4\n")
+                    .arg(i, 5)
+                    .arg(100.0 * p.Abscissa, 9, 'f', 3)
+                    .arg(100.0 * p.Ordinate, 10, 'f', 3)
+                    .arg(i > lastPoint ? QStringLiteral("   (not in use)") : QString());
+    }
+    print(text);
+    if (options.stats) printStats(session);
+    return ExitOk;
+}
+
+} // namespace
+
+QString udevRule() {
+    QFile file(QStringLiteral(":/qv7ctl/70-qv7.rules"));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+int runCommand(const Options& options) {
+    const QString& c = options.command;
+    if (c == "list") return commandList(options);
+    if (c == "read") return commandRead(options);
+    if (c == "show") return commandShow(options);
+    if (c == "write") return commandWrite(options);
+    if (c == "diff") return commandDiff(options);
+    if (c == "lin-read") return commandLinRead(options);
+    if (c == "udev-rule") {
+        print(udevRule());
+        return ExitOk;
+    }
+    throw CliError{ExitUsage, QStringLiteral("unknown command \"%1\"").arg(c)};
+}
+
+} // namespace qv7::cli

@@ -1,0 +1,53 @@
+// qv7ctl's command line: the command, its arguments, the options, and the exit codes. Parsed once on
+// the main thread before anything else runs.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+namespace qv7::cli {
+
+enum ExitCode : int {
+    ExitOk = 0,
+    ExitUsage = 1,
+    ExitNoDevice = 2,
+    ExitTimeout = 3,
+    ExitFileError = 4,  // a file that cannot be read or written, or a rejected parameter file
+    ExitDifference = 5, // write's verification or diff found differing fields
+};
+
+struct Options {
+    QString command;
+    QStringList arguments; // the command's operands (a file name)
+    QString output;        // -o FILE
+    bool json = false;
+    bool simulate = false;
+    std::uint16_t simulateTypeWord = 0x4053;
+    QString simulateFault; // "" | "silent" | "drop:N" (for testing)
+    QString simulateState; // file keeping the simulator's registers between runs (for testing)
+    int device = 1;
+    double timeoutSeconds = 5.0;
+    int retryMs = 300;
+    bool trace = false;
+    bool stats = false;
+    bool help = false;
+    bool version = false;
+};
+
+// The options, or the usage error's message.
+struct ParseResult {
+    std::optional<Options> options;
+    QString error;
+};
+// `arguments` without the program name.
+ParseResult parseOptions(const QStringList& arguments);
+
+// A type word in hex (0x prefix) or decimal, 0-65535.
+std::optional<std::uint16_t> parseTypeWord(const QString& text);
+
+QString helpText();
+
+} // namespace qv7::cli

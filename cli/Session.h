@@ -1,0 +1,87 @@
+// qv7ctl's connection to one indicator (USB or the simulated one): opens it and runs the component's
+// transfers as fast as the replies come, repeating an unanswered request and giving up with a clear
+// error past the time-out. Everything here runs on qv7ctl's main thread, inside its event loop.
+#pragma once
+
+#include "cli/Options.h"
+#include "indicator/Torvik.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace qv7 {
+class HidAccess;
+class SimulatedBridge;
+class SimulatedIndicator;
+} // namespace qv7
+
+namespace qv7::cli {
+
+// A failure that ends qv7ctl: the message (without the "qv7ctl: " prefix) and the exit code.
+struct CliError {
+    int exitCode;
+    QString message;
+};
+
+// Line figures of the transfers run so far (from the frame traces).
+struct TransferStats {
+    qint64 elapsedNs = 0; // from each transfer's start to its completion event, summed
+    int requests = 0;     // frames sent, repeats included
+    int replies = 0;      // frames received
+    int bytesSent = 0;
+    int bytesReceived = 0;
+};
+
+class Session {
+public:
+    // Builds the HID access (hidapi, or the simulated bridge and indicator) and the component.
+    // Throws CliError(ExitFileError) when the simulator's state file cannot be read.
+    explicit Session(const Options& options);
+    // Saves the simulator's state file when one was given (atomically).
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // One "N: description" line per attached indicator; empty when none.
+    QStringList describeDevices();
+    // Opens indicator Options::device and waits for the link to report it connected.
+    // Throws CliError(ExitNoDevice) when it is absent or does not open.
+    void open();
+
+    // The transfers; each throws CliError(ExitTimeout) naming the request that went unanswered.
+    void readAll();                          // fills torvik().Params and the model name
+    void writeAll(const TParamImage& image); // sends image (the record the component then holds)
+    TLinTable readLin();
+
+    TParamImage params() const;
+    QString modelName() const { return torvik_->ModelName(); }
+    const TransferStats& stats() const { return stats_; }
+    void saveSimulatorState() const;
+
+private:
+    void buildSimulator();
+    void loadSimulatorState();
+    void wireEvents();
+    // Starts a transfer with `start` and ticks the step machine each time a reply has moved Step,
+    // until the transfer's completion event; repeats an unanswered request every retry interval.
+    void run(const std::function<void()>& start);
+
+    Options options_;
+    std::unique_ptr<qv7::SimulatedIndicator> indicator_;
+    std::unique_ptr<qv7::SimulatedBridge> bridge_;
+    std::unique_ptr<qv7::HidAccess> access_;
+    std::unique_ptr<TTorvik> torvik_;
+    TransferStats stats_;
+    bool connected_ = false;
+
+    // The running transfer (all on the main thread): called after every booked reply and event.
+    std::function<void()> progress_;
+    bool done_ = false;
+    TLinTable table_{};
+};
+
+} // namespace qv7::cli

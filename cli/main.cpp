@@ -1,0 +1,46 @@
+// qv7ctl: the command-line companion of qv7cfg. Parses the command line, runs one command inside a
+// QCoreApplication (the component's events arrive through its event loop) and maps failures to the
+// exit codes that --help lists.
+#include "base/Errors.h"
+#include "cli/Commands.h"
+#include "cli/Session.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+using namespace qv7::cli;
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qv7ctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QV7_VERSION));
+
+    const ParseResult parsed = parseOptions(QCoreApplication::arguments().mid(1));
+    if (!parsed.options) {
+        std::fprintf(stderr, "qv7ctl: %s\nTry \"qv7ctl --help\".\n", qPrintable(parsed.error));
+        return ExitUsage;
+    }
+    const Options& options = *parsed.options;
+    if (options.help) {
+        std::fputs(helpText().toUtf8().constData(), stdout);
+        return ExitOk;
+    }
+    if (options.version) {
+        std::printf("qv7ctl %s\n", QV7_VERSION);
+        return ExitOk;
+    }
+    try {
+        return runCommand(options);
+    } catch (const CliError& e) {
+        std::fprintf(stderr, "qv7ctl: %s\n", e.message.toUtf8().constData());
+        return e.exitCode;
+    } catch (const qv7::EInOutError& e) {
+        std::fprintf(stderr, "qv7ctl: %s\n", e.what());
+        return ExitFileError;
+    } catch (const std::exception& e) {
+        // The simulator's pseudo-terminal or libmodbus context, or a range error of the record.
+        std::fprintf(stderr, "qv7ctl: %s\n", e.what());
+        return ExitNoDevice;
+    }
+}
