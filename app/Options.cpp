@@ -1,0 +1,86 @@
+#include "app/Options.h"
+
+namespace qv7 {
+
+namespace {
+
+bool parseTypeWord(const QString& text, std::uint16_t& value) {
+    bool ok = false;
+    const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+    const uint number = hex ? text.mid(2).toUInt(&ok, 16) : text.toUInt(&ok, 10);
+    if (!ok || number > 0xFFFF) return false;
+    value = static_cast<std::uint16_t>(number);
+    return true;
+}
+
+bool parseCount(const QString& text, int& value) {
+    bool ok = false;
+    const int number = text.toInt(&ok, 10);
+    if (!ok || number < 1 || number > MaxSimulatedDevices) return false;
+    value = number;
+    return true;
+}
+
+// Handles one argument (and the next one for an option that takes a separate value); returns how
+// many arguments it used, 0 on an error.
+int parseOne(const QStringList& args, int i, Options& options) {
+    const QString& arg = args.at(i);
+    if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+        options.help = true;
+        return 1;
+    }
+    if (arg == QLatin1String("--trace")) {
+        options.trace = true;
+        return 1;
+    }
+    if (arg == QLatin1String("--simulate")) {
+        options.simulate = true;
+        return 1;
+    }
+    if (arg.startsWith(QLatin1String("--simulate="))) {
+        options.simulate = true;
+        if (parseTypeWord(arg.mid(11), options.typeWord)) return 1;
+        options.error = QStringLiteral("invalid type word: %1").arg(arg.mid(11));
+        return 0;
+    }
+    if (arg == QLatin1String("--simulate-count") || arg.startsWith(QLatin1String("--simulate-count="))) {
+        const bool joined = arg.contains(u'=');
+        if (!joined && i + 1 >= args.size()) {
+            options.error = QStringLiteral("--simulate-count needs a number");
+            return 0;
+        }
+        const QString value = joined ? arg.mid(arg.indexOf(u'=') + 1) : args.at(i + 1);
+        options.simulate = true;
+        if (parseCount(value, options.simulateCount)) return joined ? 1 : 2;
+        options.error =
+            QStringLiteral("invalid device count: %1 (1 to %2)").arg(value).arg(MaxSimulatedDevices);
+        return 0;
+    }
+    options.error = QStringLiteral("unknown option: %1").arg(arg);
+    return 0;
+}
+
+} // namespace
+
+Options parseOptions(const QStringList& arguments) {
+    Options options;
+    for (int i = 0; i < arguments.size();) {
+        const int used = parseOne(arguments, i, options);
+        if (used == 0) return options;
+        i += used;
+    }
+    return options;
+}
+
+QString usageText() {
+    return QStringLiteral(
+        "Usage: qv7cfg [options]\n"
+        "Configures the Zeq panel indicators attached over USB.\n\n"
+        "  --simulate[=TYPEWORD]  use a simulated indicator instead of USB; TYPEWORD in hex\n"
+        "                         (0x4053) or decimal, default 0x4053\n"
+        "  --simulate-count N     simulate N indicators (1 to 16), to choose one of them\n"
+        "  --trace                print every Modbus frame (TX : / RX : ) to stderr\n"
+        "  -h, --help             show this text\n");
+}
+
+} // namespace qv7

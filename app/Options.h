@@ -1,0 +1,30 @@
+// The command line of qv7cfg: which HID access to use (real hardware or the simulated indicator),
+// the frame trace and the help text. Parsed once in main(), before any window exists.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace qv7 {
+
+struct Options {
+    bool simulate = false;
+    std::uint16_t typeWord = 0x4053; // the simulated indicator's type word
+    int simulateCount = 1;           // simulated bridges, each with its own indicator
+    bool trace = false;              // every Modbus frame to stderr
+    bool help = false;
+    QString error; // empty when the command line was understood
+};
+
+inline constexpr int MaxSimulatedDevices = 16;
+
+// Reads the arguments after the program name: --simulate[=TYPEWORD] (hex 0x.. or decimal, 0-65535),
+// --simulate-count N (1-16, implies --simulate), --trace, --help / -h. Sets `error` for anything else.
+Options parseOptions(const QStringList& arguments);
+
+// The text --help prints.
+QString usageText();
+
+} // namespace qv7

@@ -1,0 +1,80 @@
+// qv7cfg: one instance at a time, five windows, the main one shown, the message loop until it closes.
+#include "app/Main.h"
+#include "app/Application.h"
+#include "app/Forms.h"
+#include "app/Options.h"
+#include "app/SingleInstance.h"
+#include "link/HidapiAccess.h"
+#include "sim/SimulatedBridge.h"
+#include "sim/SimulatedIndicator.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The HID access the program talks to: real hardware, or simulated bridges with their indicators.
+struct Devices {
+    std::vector<std::unique_ptr<qv7::SimulatedIndicator>> indicators; // outlive the bridge using them
+    std::unique_ptr<qv7::SimulatedBridge> bridge;
+    std::unique_ptr<qv7::HidapiAccess> hidapi;
+
+    explicit Devices(const qv7::Options& options) {
+        if (!options.simulate) {
+            hidapi = std::make_unique<qv7::HidapiAccess>();
+            return;
+        }
+        bridge = std::make_unique<qv7::SimulatedBridge>();
+        for (int i = 0; i < options.simulateCount; ++i) {
+            indicators.push_back(std::make_unique<qv7::SimulatedIndicator>(options.typeWord));
+            bridge->addBridge(std::to_string(i + 1), indicators.back().get());
+        }
+    }
+    qv7::HidAccess& access() { return hidapi ? static_cast<qv7::HidAccess&>(*hidapi) : *bridge; }
+};
+
+void traceTo(TTorvik& torvik) {
+    const auto print = [](TComponent*, const std::string& line) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+        std::fflush(stderr);
+    };
+    torvik.TxDebugStream = print;
+    torvik.RxDebugStream = print;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    const qv7::Options options = qv7::parseOptions(app.arguments().mid(1));
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "qv7cfg: %s\n%s", qPrintable(options.error), qPrintable(qv7::usageText()));
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(qPrintable(qv7::usageText()), stdout);
+        return 0;
+    }
+
+    // Another copy already runs: leave at once, without a window or a word.
+    qv7::SingleInstance instance;
+    if (!instance.tryAcquire()) return 0;
+
+    std::unique_ptr<Devices> devices;
+    try {
+        devices = std::make_unique<Devices>(options);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "qv7cfg: cannot start the simulated indicator: %s\n", error.what());
+        return 1;
+    }
+
+    Forms forms(devices->access());
+    if (options.trace) traceTo(MainForm->Torvik());
+    // Only the main window ends the program; the other windows are hidden between their uses.
+    app.setQuitOnLastWindowClosed(false);
+    QObject::connect(MainForm, &TMainForm::closed, &app, &QApplication::quit);
+    MainForm->show();
+    return app.exec();
+}
