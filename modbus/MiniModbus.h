@@ -30,6 +30,7 @@ public:
     // device is attached yet).
     explicit TCustomMiniModbus(qv7::HidAccess& access);
 
+    // Set before OpenDevice (the reader thread compares every reply's address with it).
     std::uint8_t Node = 2;
     // Echo handling: when true, a received frame is expected to begin with the echo of the last
     // request (EchoLength bytes), which is skipped before the checks; a frame no longer than the
