@@ -215,12 +215,17 @@ TEST_F(DeviceTest, every_report_read_is_announced_with_its_length) {
     };
     attachAndConnect(0);
     hid.queueInput(0, {inputReport(3, {7, 8, 9})});
-    std::unique_lock lock(mutex);
-    ASSERT_TRUE(seen.wait_for(lock, std::chrono::seconds(2), [&] {
-        return std::any_of(reports.begin(), reports.end(), [](const Bytes& r) { return r.at(2) == 3; });
-    }));
-    const auto data =
-        std::find_if(reports.begin(), reports.end(), [](const Bytes& r) { return r.at(2) == 3; });
+    const auto isData = [](const Bytes& r) { return r.at(2) == 3; };
+    std::vector<Bytes> seenReports;
+    {
+        std::unique_lock lock(mutex);
+        EXPECT_TRUE(seen.wait_for(lock, std::chrono::seconds(2),
+                                  [&] { return std::any_of(reports.begin(), reports.end(), isData); }));
+        seenReports = reports;
+    }
+    device.StopReader(); // the handler refers to this test's locals
+    const auto data = std::find_if(seenReports.begin(), seenReports.end(), isData);
+    ASSERT_NE(data, seenReports.end());
     EXPECT_EQ(data->size(), 64u);
     EXPECT_EQ((*data)[4], 7);
     EXPECT_EQ((*data)[6], 9);
