@@ -1,0 +1,291 @@
+// The application layer: run-time errors ending at the event loop in a message box, the process-wide
+// decimal separator, the command line, and the single-instance lock, in process and with the
+// built program.
+#include "app/Application.h"
+#include "app/DecimalSeparator.h"
+#include "app/Messages.h"
+#include "app/Options.h"
+#include "app/SingleInstance.h"
+#include "base/Errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Raises the given error from its event handler, as a window handler would.
+class Thrower : public QObject {
+public:
+    std::function<void()> action;
+    int handled = 0;
+
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() != QEvent::User) return QObject::event(event);
+        ++handled;
+        action();
+        return true;
+    }
+};
+
+// Records the message boxes instead of showing them, for the life of the object.
+struct RecordedMessages {
+    QStringList texts;
+    qv7::MessageHook previous;
+    RecordedMessages() {
+        previous = qv7::setMessageHook([this](const QString& text) { texts << text; });
+    }
+    ~RecordedMessages() { qv7::setMessageHook(previous); }
+};
+
+// A process id that no running process holds: one of a process that has ended.
+qint64 deadProcessId() {
+    QProcess process;
+    process.start(QStringLiteral("true"), {});
+    if (!process.waitForStarted()) return -1;
+    const qint64 pid = process.processId();
+    process.waitForFinished();
+    return pid;
+}
+
+QProcessEnvironment programEnvironment(const QString& runtimeDir) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
+} // namespace
+
+class TestApplication : public QObject {
+    Q_OBJECT
+
+private slots:
+    void run_time_errors_end_in_a_message_box_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("range error") << 0 << QStringLiteral("Erreur de vérification d'étendue");
+        QTest::newRow("integer overflow") << 1 << QStringLiteral("Débordement d'entier");
+        QTest::newRow("file not created")
+            << 2 << QStringLiteral("Impossible de créer le fichier /nowhere/a.QV");
+    }
+    void run_time_errors_end_in_a_message_box() {
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        RecordedMessages messages;
+        Thrower thrower;
+        bool after = false;
+        thrower.action = [&] {
+            if (kind == 0) throw qv7::ERangeError();
+            if (kind == 1) throw qv7::EIntOverflow();
+            throw qv7::EInOutError::cannotCreate("/nowhere/a.QV");
+            after = true; // never reached: the action ends at the error
+        };
+        const int before = qv7::runTimeErrorCount();
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        QTRY_COMPARE(thrower.handled, 1);
+        QCOMPARE(messages.texts, QStringList{text});
+        QCOMPARE(qv7::runTimeErrorCount(), before + 1);
+        QVERIFY(!after);
+    }
+
+    void event_loop_goes_on_after_an_error() {
+        RecordedMessages messages;
+        Thrower thrower;
+        int calls = 0;
+        thrower.action = [&] {
+            if (++calls == 1) throw qv7::ERangeError();
+        };
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        bool timerRan = false;
+        QTimer::singleShot(0, this, [&] { timerRan = true; });
+        QTRY_VERIFY(timerRan);
+        QCOMPARE(thrower.handled, 2);
+        QCOMPARE(messages.texts.size(), 1);
+    }
+
+    void queued_call_raising_an_error_is_reported() {
+        RecordedMessages messages;
+        QObject target;
+        QMetaObject::invokeMethod(
+            &target, [] { throw qv7::EIntOverflow(); }, Qt::QueuedConnection);
+        QTRY_COMPARE(messages.texts, QStringList{QStringLiteral("Débordement d'entier")});
+    }
+
+    void guarded_handler_reports_and_returns() {
+        RecordedMessages messages;
+        int changed = 0;
+        qv7::runGuarded([&] {
+            changed = 7; // values changed before the error keep their new values
+            throw qv7::ERangeError();
+        });
+        QCOMPARE(changed, 7);
+        QCOMPARE(messages.texts, QStringList{QStringLiteral("Erreur de vérification d'étendue")});
+        qv7::runGuarded([&] { changed = 8; });
+        QCOMPARE(changed, 8);
+        QCOMPARE(messages.texts.size(), 1);
+    }
+
+    void other_exceptions_are_not_swallowed() {
+        RecordedMessages messages;
+        bool caught = false;
+        try {
+            qv7::runGuarded([] { throw std::logic_error("bug"); });
+        } catch (const std::logic_error&) {
+            caught = true;
+        }
+        QVERIFY(caught);
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    void decimal_separator_starts_at_the_locale_and_is_shared() {
+        QCOMPARE(qv7::decimalSeparator(), qv7::systemDecimalSeparator());
+        qv7::setDecimalSeparator(u',');
+        QCOMPARE(qv7::decimalSeparator(), QChar(u','));
+        qv7::setDecimalSeparator(u'.');
+        QCOMPARE(qv7::decimalSeparator(), QChar(u'.'));
+        qv7::setDecimalSeparator(qv7::systemDecimalSeparator());
+    }
+
+    void command_line_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("simulate");
+        QTest::addColumn<int>("typeWord");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("trace");
+        QTest::addColumn<bool>("help");
+        QTest::addColumn<bool>("error");
+        const int def = 0x4053;
+        QTest::newRow("nothing: real hardware")
+            << QStringList{} << false << def << 1 << false << false << false;
+        QTest::newRow("simulate with the default type")
+            << QStringList{"--simulate"} << true << def << 1 << false << false << false;
+        QTest::newRow("simulate hex")
+            << QStringList{"--simulate=0x0100"} << true << 0x0100 << 1 << false << false << false;
+        QTest::newRow("simulate upper-case hex")
+            << QStringList{"--simulate=0X8004"} << true << 0x8004 << 1 << false << false << false;
+        QTest::newRow("simulate decimal")
+            << QStringList{"--simulate=16384"} << true << 0x4000 << 1 << false << false << false;
+        QTest::newRow("count apart") << QStringList{"--simulate-count", "3"} << true << def << 3 << false
+                                     << false << false;
+        QTest::newRow("count joined, trace")
+            << QStringList{"--trace", "--simulate-count=2"} << true << def << 2 << true << false << false;
+        QTest::newRow("help") << QStringList{"--help"} << false << def << 1 << false << true << false;
+        QTest::newRow("type word too large")
+            << QStringList{"--simulate=0x10000"} << true << def << 1 << false << false << true;
+        QTest::newRow("type word not a number")
+            << QStringList{"--simulate=abc"} << true << def << 1 << false << false << true;
+        QTest::newRow("count zero") << QStringList{"--simulate-count", "0"} << true << def << 1 << false
+                                    << false << true;
+        QTest::newRow("count missing")
+            << QStringList{"--simulate-count"} << false << def << 1 << false << false << true;
+        QTest::newRow("unknown option")
+            << QStringList{"--fast"} << false << def << 1 << false << false << true;
+    }
+    void command_line() {
+        QFETCH(QStringList, args);
+        QFETCH(bool, simulate);
+        QFETCH(int, typeWord);
+        QFETCH(int, count);
+        QFETCH(bool, trace);
+        QFETCH(bool, help);
+        QFETCH(bool, error);
+        const qv7::Options options = qv7::parseOptions(args);
+        QCOMPARE(!options.error.isEmpty(), error);
+        QCOMPARE(options.simulate, simulate);
+        QCOMPARE(int(options.typeWord), typeWord);
+        QCOMPARE(options.simulateCount, count);
+        QCOMPARE(options.trace, trace);
+        QCOMPARE(options.help, help);
+    }
+
+    void lock_is_held_by_one_owner_at_a_time() {
+        QTemporaryDir dir;
+        qv7::SingleInstance first(dir.path());
+        QVERIFY(first.tryAcquire());
+        QVERIFY(first.isHeld());
+        QCOMPARE(QFileInfo(first.path()).fileName(), QStringLiteral("Zeq QV7CFG"));
+        qv7::SingleInstance second(dir.path());
+        QVERIFY(!second.tryAcquire());
+        QVERIFY(!second.isHeld());
+    }
+
+    void stale_lock_of_a_dead_process_is_taken_over() {
+        QTemporaryDir dir;
+        const qint64 pid = deadProcessId();
+        QVERIFY(pid > 0);
+        QFile stale(dir.filePath(QStringLiteral("Zeq QV7CFG")));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray::number(pid) + "\nqv7cfg\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        stale.close();
+        qv7::SingleInstance instance(dir.path());
+        QVERIFY(instance.tryAcquire());
+    }
+
+    void runtime_directory_holds_the_lock() {
+        QTemporaryDir dir;
+        qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
+        QCOMPARE(qv7::SingleInstance::defaultDirectory(), dir.path());
+        qv7::SingleInstance instance;
+        QCOMPARE(instance.path(), dir.filePath(QStringLiteral("Zeq QV7CFG")));
+    }
+
+    void first_program_takes_the_lock_in_the_runtime_directory() {
+        QTemporaryDir dir;
+        QProcess program;
+        program.setProcessEnvironment(programEnvironment(dir.path()));
+        program.start(QStringLiteral(QV7CFG_BINARY), {QStringLiteral("--simulate")});
+        QVERIFY(program.waitForStarted());
+        // The running program's lock is what keeps the next one out.
+        qv7::SingleInstance other(dir.path());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(other.path()), 10000);
+        QVERIFY(!other.tryAcquire());
+        QCOMPARE(program.state(), QProcess::Running);
+        program.kill();
+        program.waitForFinished();
+    }
+
+    void second_program_ends_at_once_without_a_window() {
+        QTemporaryDir dir;
+        qv7::SingleInstance held(dir.path());
+        QVERIFY(held.tryAcquire());
+        QProcess program;
+        program.setProcessEnvironment(programEnvironment(dir.path()));
+        program.start(QStringLiteral(QV7CFG_BINARY), {QStringLiteral("--simulate")});
+        QVERIFY(program.waitForStarted());
+        // A copy that opened its window would run until closed; this one has to end by itself.
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(program.readAllStandardOutput(), QByteArray());
+    }
+
+    void help_and_bad_options_end_the_program() {
+        QProcess help;
+        help.start(QStringLiteral(QV7CFG_BINARY), {QStringLiteral("--help")});
+        QVERIFY(help.waitForFinished(30000));
+        QCOMPARE(help.exitCode(), 0);
+        QVERIFY(help.readAllStandardOutput().contains("--simulate"));
+        QProcess bad;
+        bad.start(QStringLiteral(QV7CFG_BINARY), {QStringLiteral("--simulate=0x1FFFF")});
+        QVERIFY(bad.waitForFinished(30000));
+        QCOMPARE(bad.exitCode(), 2);
+        QVERIFY(bad.readAllStandardError().contains("invalid type word"));
+    }
+};
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    TestApplication test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_Application.moc"
