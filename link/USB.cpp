@@ -225,6 +225,10 @@ void TCustomUSB::StopReader() {
 
 THIDDevice::THIDDevice(qv7::HidAccess& access) : TCustomUSB(access) {}
 
+THIDDevice::~THIDDevice() {
+    StopReader();
+}
+
 int THIDDevice::Enumerate() {
     paths_.Clear();
     for (const std::string& path : access_.enumerate(Vid, Pid)) {

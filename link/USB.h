@@ -131,6 +131,8 @@ protected:
 class THIDDevice : public TCustomUSB {
 public:
     explicit THIDDevice(qv7::HidAccess& access);
+    // Stops the reader thread while the whole device still exists: the thread calls its virtuals.
+    ~THIDDevice() override;
 
     int OutputReportLength = 0; // identifier byte included
     qv7::HidReportLengths Caps; // of the attached device
