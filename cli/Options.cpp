@@ -110,6 +110,8 @@ ParseResult parseOptions(const QStringList& args) {
     if (o.command.isEmpty()) return {std::nullopt, QStringLiteral("no command given")};
     if (!Commands.contains(o.command))
         return {std::nullopt, QStringLiteral("unknown command \"%1\"").arg(o.command)};
+    if (!o.output.isEmpty() && o.command != "read")
+        return {std::nullopt, QStringLiteral("-o is for read only (the .LIN format is not written here)")};
     if (o.arguments.size() != operandCount(o.command))
         return {std::nullopt, operandCount(o.command)
                                   ? QStringLiteral("%1 takes one file").arg(o.command)
