@@ -72,6 +72,8 @@ TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
           static_cast<TLangueControl*>(GroupBoxLangue5), static_cast<TLangueControl*>(BtnLoad),
           static_cast<TLangueControl*>(BtnSave)})
         control->Loaded();
+    // Labels size themselves to their text, as the window's labels always have.
+    LabelLangue4->adjustSize();
 
     torvik_->setDialogs(dialogs_.get());
     wireTorvik();
@@ -130,6 +132,7 @@ void TMainForm::buildConnectPage(QWidget* page) {
     auto* hint =
         named(new QLabel(QStringLiteral("Connecter la prise USB à l'arrière de l'appareil"), page), "Label1");
     hint->move(16, 32);
+    hint->adjustSize();
 }
 
 void TMainForm::buildIdentPage(QWidget* page) {
@@ -139,6 +142,7 @@ void TMainForm::buildIdentPage(QWidget* page) {
     BevelName->setGeometry(8, 8, 233, 50);
     EdNameLabel = named(new QLabel(QStringLiteral("Nom de l'appareil"), page), "Label2");
     EdNameLabel->move(24, 32);
+    EdNameLabel->adjustSize();
     EdName = named(new QLineEdit(QStringLiteral("VUVEDOD"), page), "EdName");
     EdName->setReadOnly(true);
     EdName->setGeometry(128, 24, 89, 21);

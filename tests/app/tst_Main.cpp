@@ -1,0 +1,586 @@
+// The main window against simulated indicators: its controls, places and texts, and the states it
+// goes through — start, connection, the full read, the selection among several devices, unplugging
+// and plugging back, a new scan, a write, file loads and a run-time error in a handler. Step ticks
+// are driven by the test; the step timer never runs on its own.
+#include "app/About.h"
+#include "app/Application.h"
+#include "app/Dialogs.h"
+#include "app/Forms.h"
+#include "app/Main.h"
+#include "app/Messages.h"
+#include "app/Select.h"
+#include "app/Xfert.h"
+#include "indicator/ParamFile.h"
+#include "lineditor/Dessin.h"
+#include "sim/SimulatedBridge.h"
+#include "sim/SimulatedIndicator.h"
+#include "widgets/Led.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <vector>
+
+using qv7::SimulatedIndicator;
+
+namespace {
+
+constexpr int DayMs = 24 * 3600 * 1000;
+
+// N simulated indicators, each behind its own bridge, and the five windows on them.
+struct Rig {
+    std::vector<std::unique_ptr<SimulatedIndicator>> indicators;
+    qv7::SimulatedBridge bridge;
+    std::unique_ptr<Forms> forms;
+
+    explicit Rig(int devices, std::uint16_t typeWord = SimulatedIndicator::DefaultTypeWord) {
+        for (int i = 0; i < devices; ++i) {
+            indicators.push_back(std::make_unique<SimulatedIndicator>(typeWord));
+            bridge.addBridge(std::to_string(i + 1), indicators.back().get());
+        }
+        forms = std::make_unique<Forms>(bridge);
+        // The test ticks by hand, so every state in between can be looked at.
+        MainForm->Torvik().setStepInterval(DayMs);
+    }
+    ~Rig() {
+        forms.reset();
+        indicators.clear();
+    }
+    TMainForm& form() { return *MainForm; }
+};
+
+template <typename T> T* child(const char* name) {
+    return MainForm->findChild<T*>(QString::fromLatin1(name));
+}
+QTabWidget* pages() {
+    return child<QTabWidget>("PageControl");
+}
+Tled* led() {
+    return child<Tled>("LedConnect");
+}
+
+// One tick after another until `done` holds; each waits for the reply that moves the step on.
+bool tickUntil(const std::function<bool()>& done) {
+    TTorvik& torvik = MainForm->Torvik();
+    for (int i = 0; i < 12 && !done(); ++i) {
+        const int step = torvik.Step.load();
+        torvik.StepTimer();
+        (void)QTest::qWaitFor([&] { return torvik.Step.load() != step || done(); }, 3000);
+        QCoreApplication::processEvents();
+    }
+    return done();
+}
+
+bool isReady() {
+    return MainForm->StatusText().isEmpty() && !MainForm->isBusy() && pages()->isEnabled();
+}
+
+void expectDisconnected() {
+    QVERIFY(!led()->LedStatus());
+    QVERIFY(!pages()->isEnabled());
+    QVERIFY(!child<QPushButton>("BtnReadAll")->isEnabled());
+    QVERIFY(!child<QPushButton>("BtnWriteAll")->isEnabled());
+    QCOMPARE(pages()->currentIndex(), 0);
+    QVERIFY(!MainForm->isBusy());
+    QCOMPARE(MainForm->StatusText(), QStringLiteral("Déconnexion"));
+}
+
+void expectReading() {
+    QVERIFY(led()->LedStatus());
+    QCOMPARE(MainForm->StatusText(), QStringLiteral("Lecture des paramètres"));
+    QVERIFY(MainForm->isBusy());
+}
+
+void expectReady() {
+    QVERIFY(isReady());
+    QVERIFY(led()->LedStatus());
+    QVERIFY(child<QPushButton>("BtnReadAll")->isEnabled());
+    QVERIFY(child<QPushButton>("BtnWriteAll")->isEnabled());
+    QCOMPARE(pages()->currentIndex(), 1);
+    QCOMPARE(child<QLineEdit>("EdName")->text(), MainForm->Torvik().ModelName());
+    QCOMPARE(MainForm->cursor().shape(), Qt::ArrowCursor);
+}
+
+// Shows the window and runs its first-showing step alone: the device is opened, but its
+// connection, queued on the component, has not been delivered yet.
+void showUntilScanned() {
+    MainForm->show();
+    QCoreApplication::sendPostedEvents(MainForm, QEvent::MetaCall);
+}
+
+// Shows the window and waits until the connection's read has started.
+bool startAndConnect() {
+    MainForm->show();
+    return QTest::qWaitFor([] { return MainForm->StatusText() == QStringLiteral("Lecture des paramètres"); },
+                           5000);
+}
+
+bool reachReady() {
+    return startAndConnect() && tickUntil(isReady);
+}
+
+// Answers the selection window when it shows: picks `choice` (or keeps the proposed item when
+// negative), then closes it by its close box or by OK. Keeps what the window offered.
+struct SelectionAnswer {
+    int choice = -1;
+    bool byOk = false;
+    QStringList items;
+    int proposed = -2;
+    int shown = 0;
+    QTimer poll;
+
+    SelectionAnswer() {
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [this] {
+            if (!SelectForm || !SelectForm->isVisible()) return;
+            ++shown;
+            items.clear();
+            for (int i = 0; i < SelectForm->itemCount(); ++i)
+                items << SelectForm->itemText(i);
+            proposed = SelectForm->itemIndex();
+            if (choice >= 0) SelectForm->setItemIndex(choice);
+            if (byOk)
+                QTest::mouseClick(SelectForm->findChild<QPushButton*>(QStringLiteral("BtnOK")),
+                                  Qt::LeftButton);
+            else
+                SelectForm->close();
+        });
+        poll.start();
+    }
+};
+
+// Records the message boxes and answers the file dialogs for the life of the object.
+struct ScriptedUser {
+    QStringList messages;
+    std::optional<QString> file;
+    int dialogs = 0;
+    ScriptedUser() {
+        qv7::setMessageHook([this](const QString& text) { messages << text; });
+        TFileDialogs::setFileDialogHook([this](QFileDialog&) {
+            ++dialogs;
+            return file;
+        });
+    }
+    ~ScriptedUser() {
+        qv7::setMessageHook({});
+        TFileDialogs::setFileDialogHook({});
+    }
+};
+
+QByteArray paramBytes(const TParamImage& params) {
+    return QByteArray(reinterpret_cast<const char*>(&params), sizeof params);
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestMain : public QObject {
+    Q_OBJECT
+
+private slots:
+    void windows_are_created_in_order_and_only_the_main_one_shown() {
+        Rig rig(0);
+        QVERIFY(MainForm && AboutBox && XfertForm && DessinForm && SelectForm);
+        QCOMPARE(MainForm->objectName(), QStringLiteral("MainForm"));
+        QCOMPARE(DessinForm->windowTitle(), QStringLiteral("Linéarisation"));
+        MainForm->show();
+        QTRY_COMPARE(MainForm->StatusText(), QStringLiteral("Déconnexion"));
+        QVERIFY(MainForm->isVisible());
+        for (QWidget* other : {static_cast<QWidget*>(AboutBox), static_cast<QWidget*>(XfertForm),
+                               static_cast<QWidget*>(DessinForm), static_cast<QWidget*>(SelectForm)})
+            QVERIFY2(!other->isVisible(), qPrintable(other->objectName()));
+    }
+
+    void frame() {
+        Rig rig(0);
+        TMainForm& form = rig.form();
+        QCOMPARE(form.windowTitle(), QStringLiteral("Configuration  des indicateurs Zeq"));
+        QCOMPARE(form.size(), QSize(273, 504));
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(form.windowFlags() & Qt::WindowCloseButtonHint);
+        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(led()->Kind(), TLedKind::Green);
+        QCOMPARE(child<QLabel>("Image1")->toolTip(), QStringLiteral("Norvex"));
+        QVERIFY(!child<QLabel>("Image1")->pixmap().isNull());
+        auto* status = child<QStatusBar>("StatusBar");
+        QCOMPARE(status->geometry(), QRect(0, 485, 273, 19));
+    }
+
+    void controls_sit_at_their_places_with_their_texts() {
+        struct Control {
+            const char* name;
+            QRect place; // null: no place of its own to check
+            const char* text;
+            bool enabled;
+        };
+        // One window for the whole table: building one costs the component's start-up hand-offs.
+        const Control controls[] = {
+            {"LedConnect", QRect(24, 8, 16, 16), "", true},
+            {"Image1", QRect(232, 1, 33, 33), "", true},
+            {"BtnScan", QRect(8, 32, 257, 41), "Recheche du materiel USB", true},
+            {"PageControl", QRect(8, 88, 257, 321), "", false},
+            {"BtnReadAll", QRect(8, 408, 257, 25), "Lecture complète de l'indicateur", false},
+            {"BtnWriteAll", QRect(8, 432, 257, 25), "Ecriture complète de l'indicateur", false},
+            {"BtnQuit", QRect(8, 456, 257, 25), "Quitter le programme", true},
+            {"GroupBoxLangue5", QRect(8, 64, 233, 97), "Fichiers sauvegardés", true},
+            {"BtnLoad", QRect(16, 24, 201, 25), "Charge de nouveaux paramètres", true},
+            {"BtnSave", QRect(16, 56, 201, 25), "Enregistre les paramètres en cours", true},
+            {"EdName", QRect(128, 24, 89, 21), "VUVEDOD", true},
+            {"Bevel1", QRect(8, 8, 233, 50), "", true},
+            {"BtnEditLin", QRect(), "Edition", true},
+        };
+        Rig rig(0);
+        for (const Control& control : controls) {
+            const QString name = QString::fromLatin1(control.name);
+            const QString text = QString::fromUtf8(control.text);
+            auto* widget = MainForm->findChild<QWidget*>(name);
+            QVERIFY2(widget, control.name);
+            if (!control.place.isNull()) QCOMPARE(widget->geometry(), control.place);
+            if (auto* button = qobject_cast<QAbstractButton*>(widget)) QCOMPARE(button->text(), text);
+            if (auto* group = qobject_cast<QGroupBox*>(widget)) QCOMPARE(group->title(), text);
+            if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+                QCOMPARE(edit->text(), text);
+                QVERIFY(edit->isReadOnly());
+            }
+            // Enabled at creation means not disabled itself; the disabled page control greys its pages.
+            QVERIFY2(!widget->testAttribute(Qt::WA_ForceDisabled) == control.enabled, control.name);
+        }
+    }
+
+    void labels_at_their_places() {
+        Rig rig(0);
+        auto* presence = child<QLabel>("LabelLangue4");
+        QCOMPARE(presence->text(), QStringLiteral("Présence de l'appareil USB"));
+        QCOMPARE(presence->pos(), QPoint(48, 10));
+        auto* hint = pages()->widget(0)->findChild<QLabel*>();
+        QVERIFY(hint);
+        QCOMPARE(hint->text(), QStringLiteral("Connecter la prise USB à l'arrière de l'appareil"));
+        QCOMPARE(hint->pos(), QPoint(16, 32));
+        auto* nameLabel = child<QLabel>("Label2");
+        QCOMPARE(nameLabel->text(), QStringLiteral("Nom de l'appareil"));
+        QCOMPARE(nameLabel->pos(), QPoint(24, 32));
+        // Every label shows its whole text at the window's font.
+        for (QLabel* label : {presence, hint, nameLabel})
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+    }
+
+    void pages_in_order_with_their_captions() {
+        Rig rig(0);
+        const QStringList names{"TabConnect",    "TabIdent",  "TabCfg",   "TabEntCourant",
+                                "TabEntTension", "TabEntRtd", "TabEntTC", "TabProcess",
+                                "TabDisplay",    "TabALR1",   "TabALR2",  "TabALR3",
+                                "TabALR4",       "TabSA",     "TabRS485", "TabZEQ"};
+        const QStringList captions{"Connexion", "Identification", "Configuration", "Entrée",
+                                   "Entrée",    "Entrée",         "Entrée",        "Traitement",
+                                   "Affichage", "Alarme 1",       "Alarme 2",      "Alarme 3",
+                                   "Alarme 4",  "Sortie",         "RS485",         "Norvex"};
+        QCOMPARE(pages()->count(), 16);
+        for (int i = 0; i < 16; ++i) {
+            QCOMPARE(pages()->widget(i)->objectName(), names.at(i));
+            QCOMPARE(pages()->tabText(i), captions.at(i));
+        }
+        QCOMPARE(child<QPushButton>("BtnEditLin")->window(), MainForm);
+        QVERIFY(pages()->widget(TMainForm::TabProcess)->isAncestorOf(child<QPushButton>("BtnEditLin")));
+        QVERIFY(pages()->widget(TMainForm::TabIdent)->isAncestorOf(child<QPushButton>("BtnLoad")));
+    }
+
+    void tab_order_starts_at_the_scan_button() {
+        Rig rig(0);
+        const QStringList order{"BtnScan", "PageControl", "BtnReadAll", "BtnWriteAll", "BtnQuit"};
+        for (int i = 0; i + 1 < order.size(); ++i) {
+            QWidget* from = MainForm->findChild<QWidget*>(order.at(i));
+            QWidget* next = from->nextInFocusChain();
+            // The page control's own children come between it and the next top-level control.
+            while (next != MainForm && next->parentWidget() != MainForm)
+                next = next->nextInFocusChain();
+            QCOMPARE(next->objectName(), order.at(i + 1));
+        }
+    }
+
+    void start_without_device_stays_disconnected_and_hides_the_service_tab() {
+        Rig rig(0);
+        QVERIFY(pages()->isTabVisible(TMainForm::TabZEQ));
+        MainForm->show();
+        QTRY_VERIFY(!pages()->isTabVisible(TMainForm::TabZEQ));
+        expectDisconnected();
+        QVERIFY(!SelectForm->isVisible());
+    }
+
+    void start_connect_read_ready() {
+        Rig rig(1);
+        showUntilScanned();
+        expectDisconnected();
+        QTRY_COMPARE_WITH_TIMEOUT(MainForm->StatusText(), QStringLiteral("Lecture des paramètres"), 5000);
+        expectReading();
+        QVERIFY(!pages()->isEnabled()); // still disabled after a connect
+        QCOMPARE(pages()->currentIndex(), 0);
+        QVERIFY(tickUntil(isReady));
+        expectReady();
+        QCOMPARE(child<QLineEdit>("EdName")->text(),
+                 qv7::BuildModelName(SimulatedIndicator::DefaultTypeWord));
+        QCOMPARE(MainForm->Torvik().Params.DeviceType, std::uint32_t(SimulatedIndicator::DefaultTypeWord));
+        QVERIFY(!pages()->isTabVisible(TMainForm::TabZEQ));
+    }
+
+    void several_devices_ask_which_one_to_open_data() {
+        QTest::addColumn<int>("devices");
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<bool>("byOk");
+        QTest::addColumn<int>("opened");
+        QTest::newRow("three, close box: the first") << 3 << -1 << false << 0;
+        QTest::newRow("three, third chosen, OK") << 3 << 2 << true << 2;
+        QTest::newRow("two, second chosen, close box") << 2 << 1 << false << 1;
+    }
+    void several_devices_ask_which_one_to_open() {
+        QFETCH(int, devices);
+        QFETCH(int, choice);
+        QFETCH(bool, byOk);
+        QFETCH(int, opened);
+        Rig rig(devices);
+        SelectionAnswer answer;
+        answer.choice = choice;
+        answer.byOk = byOk;
+        QVERIFY(reachReady());
+        QCOMPARE(answer.shown, 1);
+        QStringList expected;
+        for (int k = 1; k <= devices; ++k)
+            expected << QStringLiteral("USB N°%1").arg(k);
+        QCOMPARE(answer.items, expected);
+        QCOMPARE(answer.proposed, 0);
+        // Only the opened device was asked for its parameters.
+        for (int i = 0; i < devices; ++i)
+            QCOMPARE(rig.indicators[i]->requests().empty(), i != opened);
+        expectReady();
+    }
+
+    void one_device_opens_without_selection() {
+        Rig rig(1);
+        SelectionAnswer answer;
+        QVERIFY(reachReady());
+        QCOMPARE(answer.shown, 0);
+        QVERIFY(!rig.indicators[0]->requests().empty());
+    }
+
+    void unplug_disconnects_and_replug_reads_again() {
+        Rig rig(1);
+        QVERIFY(reachReady());
+        rig.bridge.unplug(0);
+        QTRY_COMPARE_WITH_TIMEOUT(MainForm->StatusText(), QStringLiteral("Déconnexion"), 5000);
+        expectDisconnected();
+        rig.indicators[0]->clearRequests();
+        rig.bridge.plug(0);
+        // No user action: the link finds the device again and the window reads everything.
+        QTRY_COMPARE_WITH_TIMEOUT(MainForm->StatusText(), QStringLiteral("Lecture des paramètres"), 5000);
+        expectReading();
+        QVERIFY(tickUntil(isReady));
+        expectReady();
+        QVERIFY(rig.indicators[0]->requests().size() >= 3);
+    }
+
+    void scan_while_ready_drops_and_reads_again() {
+        Rig rig(1);
+        QVERIFY(reachReady());
+        rig.indicators[0]->clearRequests();
+        QTest::mouseClick(child<QPushButton>("BtnScan"), Qt::LeftButton);
+        expectDisconnected();
+        QTRY_COMPARE_WITH_TIMEOUT(MainForm->StatusText(), QStringLiteral("Lecture des paramètres"), 5000);
+        QVERIFY(tickUntil(isReady));
+        expectReady();
+        QVERIFY(rig.indicators[0]->requests().size() >= 3);
+    }
+
+    void read_all_button_reads_again() {
+        Rig rig(1);
+        QVERIFY(reachReady());
+        rig.indicators[0]->setHolding(0, 2); // the indicator changed meanwhile
+        QTest::mouseClick(child<QPushButton>("BtnReadAll"), Qt::LeftButton);
+        expectReading();
+        QVERIFY(tickUntil(isReady));
+        expectReady();
+    }
+
+    void write_all_shows_writing_until_completed() {
+        Rig rig(1);
+        QVERIFY(reachReady());
+        pages()->setCurrentIndex(TMainForm::TabCfg);
+        QTest::mouseClick(child<QPushButton>("BtnWriteAll"), Qt::LeftButton);
+        QCOMPARE(MainForm->StatusText(), QStringLiteral("Ecriture des paramètres"));
+        QVERIFY(MainForm->isBusy());
+        QVERIFY(pages()->isEnabled());
+        QVERIFY(tickUntil([] { return MainForm->StatusText().isEmpty(); }));
+        QVERIFY(!MainForm->isBusy());
+        QCOMPARE(pages()->currentIndex(), int(TMainForm::TabCfg)); // the page stays
+        QCOMPARE(MainForm->Torvik().Step.load(), 0);
+    }
+
+    void load_attempts_refresh_the_pages_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cancelled") << 0 << QString();
+        QTest::newRow("another type") << 1 << QString::fromUtf8(qv7::ParamFileOtherType);
+        QTest::newRow("short file") << 2 << QString::fromLatin1(qv7::ParamFileIncorrect);
+        QTest::newRow("missing file") << 3 << QStringLiteral("Impossible d'ouvrir le fichier ");
+    }
+    void load_attempts_refresh_the_pages() {
+        QFETCH(int, kind);
+        QFETCH(QString, message);
+        Rig rig(1);
+        QVERIFY(reachReady());
+        QTemporaryDir dir;
+        ScriptedUser user;
+        TParamImage other = MainForm->Torvik().Params;
+        qv7::setParamMagic(other);
+        other.DeviceType ^= 0x0100;
+        const QString path = dir.filePath(QStringLiteral("autre.QV"));
+        if (kind == 1) QVERIFY(writeFile(path, paramBytes(other)));
+        if (kind == 2) QVERIFY(writeFile(path, paramBytes(other).left(199)));
+        if (kind != 0) user.file = path;
+        const QByteArray before = paramBytes(MainForm->Torvik().Params);
+        child<QLineEdit>("EdName")->setText(QStringLiteral("changed"));
+        pages()->setCurrentIndex(TMainForm::TabProcess);
+        MainForm->setStatusText(QStringLiteral("something"));
+
+        QTest::mouseClick(child<QPushButton>("BtnLoad"), Qt::LeftButton);
+
+        QCOMPARE(user.dialogs, 1);
+        if (message.isEmpty())
+            QVERIFY(user.messages.isEmpty());
+        else {
+            QCOMPARE(user.messages.size(), 1);
+            QVERIFY2(user.messages.first().startsWith(message), qPrintable(user.messages.first()));
+        }
+        QCOMPARE(paramBytes(MainForm->Torvik().Params), before);
+        expectReady();
+    }
+
+    void load_of_a_matching_file_takes_its_parameters() {
+        Rig rig(1);
+        QVERIFY(reachReady());
+        QTemporaryDir dir;
+        ScriptedUser user;
+        TParamImage saved = MainForm->Torvik().Params;
+        qv7::setParamMagic(saved);
+        saved.DisplayHigh = 1234;
+        const QString path = dir.filePath(QStringLiteral("meme.QV"));
+        QVERIFY(writeFile(path, paramBytes(saved)));
+        user.file = path;
+        QTest::mouseClick(child<QPushButton>("BtnLoad"), Qt::LeftButton);
+        QVERIFY(user.messages.isEmpty());
+        QCOMPARE(MainForm->Torvik().Params.DisplayHigh, saved.DisplayHigh);
+        expectReady();
+    }
+
+    void save_writes_the_image_under_the_chosen_name() {
+        Rig rig(1);
+        QVERIFY(reachReady());
+        QTemporaryDir dir;
+        ScriptedUser user;
+        user.file = dir.filePath(QStringLiteral("copie"));
+        QTest::mouseClick(child<QPushButton>("BtnSave"), Qt::LeftButton);
+        QFile file(dir.filePath(QStringLiteral("copie.QV")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), paramBytes(MainForm->Torvik().Params));
+        QVERIFY(user.messages.isEmpty());
+    }
+
+    void run_time_error_in_a_handler_shows_its_box_and_the_window_goes_on() {
+        Rig rig(1);
+        QVERIFY(reachReady());
+        ScriptedUser user;
+        user.file = QStringLiteral("/nonexistent-directory/sub/x.QV");
+        QTest::mouseClick(child<QPushButton>("BtnSave"), Qt::LeftButton);
+        QCOMPARE(user.messages, QStringList{QStringLiteral(
+                                    "Impossible de créer le fichier /nonexistent-directory/sub/x.QV")});
+        expectReady();
+        // The window goes on working: a new read runs to its end.
+        QTest::mouseClick(child<QPushButton>("BtnReadAll"), Qt::LeftButton);
+        expectReading();
+        QVERIFY(tickUntil(isReady));
+        expectReady();
+    }
+
+    void logo_and_editor_open_their_windows_modally_data() {
+        QTest::addColumn<QString>("trigger");
+        QTest::newRow("logo: about box") << "Image1";
+        QTest::newRow("Edition: editor") << "BtnEditLin";
+    }
+    void logo_and_editor_open_their_windows_modally() {
+        QFETCH(QString, trigger);
+        Rig rig(0);
+        MainForm->show();
+        QDialog* expected = trigger == QStringLiteral("Image1") ? static_cast<QDialog*>(AboutBox)
+                                                                : static_cast<QDialog*>(DessinForm);
+        bool wasModal = false;
+        QTimer::singleShot(0, [&] {
+            wasModal = expected->isVisible() && expected->isModal();
+            expected->reject();
+        });
+        if (trigger == QStringLiteral("BtnEditLin")) {
+            pages()->setEnabled(true);
+            pages()->setCurrentIndex(TMainForm::TabProcess);
+        }
+        QTest::mouseClick(MainForm->findChild<QWidget*>(trigger), Qt::LeftButton);
+        QVERIFY(wasModal);
+        QVERIFY(!expected->isVisible());
+    }
+
+    void quit_closes_the_device_and_the_window() {
+        Rig rig(1);
+        QVERIFY(reachReady());
+        bool closed = false;
+        connect(MainForm, &TMainForm::closed, this, [&] { closed = true; });
+        QTest::mouseClick(child<QPushButton>("BtnQuit"), Qt::LeftButton);
+        QVERIFY(closed);
+        QVERIFY(!MainForm->isVisible());
+        // The device is closed: a request finds no reader to take it, and nothing reaches the bridge.
+        const auto written = rig.bridge.outputReports(0).size();
+        MainForm->Torvik().ReadAll();
+        MainForm->Torvik().StepTimer();
+        QVERIFY(!rig.bridge.waitForOutputReports(0, written + 1, std::chrono::milliseconds(200)));
+    }
+
+    void pictures_of_the_three_states() {
+        // Set QV7_PICTURES to a directory to keep the pictures of the documentation.
+        const QString out = qEnvironmentVariable("QV7_PICTURES");
+        Rig rig(1);
+        showUntilScanned();
+        const QImage disconnected = MainForm->grab().toImage();
+        QTRY_COMPARE_WITH_TIMEOUT(MainForm->StatusText(), QStringLiteral("Lecture des paramètres"), 5000);
+        const QImage reading = MainForm->grab().toImage();
+        QVERIFY(tickUntil(isReady));
+        const QImage ready = MainForm->grab().toImage();
+        for (const QImage& image : {disconnected, reading, ready})
+            QCOMPARE(image.size() / image.devicePixelRatio(), QSize(273, 504));
+        QVERIFY(disconnected != ready);
+        if (out.isEmpty()) return;
+        QVERIFY(disconnected.save(QDir(out).filePath(QStringLiteral("main-disconnected.png"))));
+        QVERIFY(reading.save(QDir(out).filePath(QStringLiteral("main-reading.png"))));
+        QVERIFY(ready.save(QDir(out).filePath(QStringLiteral("main-ready.png"))));
+    }
+};
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    TestMain test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_Main.moc"
