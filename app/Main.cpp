@@ -11,6 +11,7 @@
 #include "widgets/MyControls.h"
 #include "widgets/WindowLook.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -36,6 +37,15 @@ const char* const PageNames[TMainForm::PageCount] = {
 const char* const PageCaptions[TMainForm::PageCount] = {
     "Connexion", "Identification", "Configuration", "Entrée",   "Entrée",   "Entrée", "Entrée", "Traitement",
     "Affichage", "Alarme 1",       "Alarme 2",      "Alarme 3", "Alarme 4", "Sortie", "RS485",  "Norvex"};
+
+// Keeps a button's text whole at its fixed width: where this platform's sans-serif face runs wider
+// than the face the window was drawn for, the button takes the condensed cut of the same face.
+void fitText(QAbstractButton* button) {
+    if (button->sizeHint().width() <= button->width()) return;
+    QFont font = button->font();
+    font.setStretch(QFont::Condensed);
+    button->setFont(font);
+}
 
 template <typename W> W* named(W* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
@@ -74,6 +84,12 @@ TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
         control->Loaded();
     // Labels size themselves to their text, as the window's labels always have.
     LabelLangue4->adjustSize();
+    for (QAbstractButton* button :
+         {static_cast<QAbstractButton*>(BtnScan), static_cast<QAbstractButton*>(BtnLoad),
+          static_cast<QAbstractButton*>(BtnSave), static_cast<QAbstractButton*>(BtnReadAll),
+          static_cast<QAbstractButton*>(BtnWriteAll), static_cast<QAbstractButton*>(BtnQuit),
+          static_cast<QAbstractButton*>(BtnEditLin)})
+        fitText(button);
 
     torvik_->setDialogs(dialogs_.get());
     wireTorvik();
@@ -131,8 +147,9 @@ void TMainForm::buildPages() {
 void TMainForm::buildConnectPage(QWidget* page) {
     auto* hint =
         named(new QLabel(QStringLiteral("Connecter la prise USB à l'arrière de l'appareil"), page), "Label1");
-    hint->move(16, 32);
-    hint->adjustSize();
+    // Wider faces than the window was drawn for would push the end of the hint off the page.
+    hint->setWordWrap(true);
+    hint->setGeometry(16, 32, 217, hint->heightForWidth(217));
 }
 
 void TMainForm::buildIdentPage(QWidget* page) {

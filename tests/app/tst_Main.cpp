@@ -274,12 +274,19 @@ private slots:
         QVERIFY(hint);
         QCOMPARE(hint->text(), QStringLiteral("Connecter la prise USB à l'arrière de l'appareil"));
         QCOMPARE(hint->pos(), QPoint(16, 32));
+        MainForm->show(); // the pages take their size from the shown page control
         auto* nameLabel = child<QLabel>("Label2");
         QCOMPARE(nameLabel->text(), QStringLiteral("Nom de l'appareil"));
         QCOMPARE(nameLabel->pos(), QPoint(24, 32));
-        // Every label shows its whole text at the window's font.
-        for (QLabel* label : {presence, hint, nameLabel})
+        // Every text is whole at this platform's font: labels and buttons are as wide as their text
+        // needs, and the page hint wraps inside the page.
+        for (QLabel* label : {presence, nameLabel})
             QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+        QVERIFY(hint->wordWrap());
+        QVERIFY(hint->geometry().right() < pages()->widget(0)->width());
+        QVERIFY(hint->height() >= hint->heightForWidth(hint->width()));
+        for (QPushButton* button : MainForm->findChildren<QPushButton*>())
+            QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->text()));
     }
 
     void pages_in_order_with_their_captions() {
