@@ -7,7 +7,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
     -DQV7_FUZZ=ON -DBUILD_TESTING=OFF -DQV7_BENCH=OFF -DQV7_QT=ON >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target fuzz_all
 for target in build-fuzz/fuzz/fuzz_*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     corpus="build-fuzz/corpus/$name"
     mkdir -p "$corpus"
