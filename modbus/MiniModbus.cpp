@@ -89,6 +89,10 @@ std::vector<std::uint8_t> TCustomMiniModbus::FetchFrame() {
     return frame;
 }
 
+TCustomMiniModbus::~TCustomMiniModbus() {
+    StopReader();
+}
+
 void TCustomMiniModbus::HandleFrame(TComponent*) {
     // Every frame goes to the checks: in echo-cancel mode the echo is skipped by length instead
     // of gating whole frames, which would stop all replies after the first transmission.
@@ -99,6 +103,11 @@ void TCustomMiniModbus::HandleFrame(TComponent*) {
 // TMiniModbusMaster: requests
 
 TMiniModbusMaster::TMiniModbusMaster(qv7::HidAccess& access) : TCustomMiniModbus(access) {}
+
+// FrameReceived is overridden here, so the reader thread must be gone before this part is.
+TMiniModbusMaster::~TMiniModbusMaster() {
+    StopReader();
+}
 
 void TMiniModbusMaster::ReadHoldingRegisters(std::int32_t Start, std::int32_t Count) {
     PendingStart = Start;

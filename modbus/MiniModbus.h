@@ -29,6 +29,8 @@ public:
     // Sends ModeBit7 then ModeBit6 false to the bridge (each ends after the hand-off limit when no
     // device is attached yet).
     explicit TCustomMiniModbus(qv7::HidAccess& access);
+    // The reader thread calls into this layer: it is stopped before the layer is torn down.
+    ~TCustomMiniModbus() override;
 
     // Set before OpenDevice (the reader thread compares every reply's address with it).
     std::uint8_t Node = 2;
@@ -71,6 +73,7 @@ private:
 class TMiniModbusMaster : public TCustomMiniModbus {
 public:
     explicit TMiniModbusMaster(qv7::HidAccess& access);
+    ~TMiniModbusMaster() override;
 
     // Caller's thread. Each request replaces the outstanding one and returns once its reports were
     // handed to the bridge (up to 100 ms each); the reply arrives later as events on the reader thread.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using qv7::parseReportDescriptor;
@@ -106,9 +107,10 @@ INSTANTIATE_TEST_SUITE_P(Link, Descriptors, ::testing::ValuesIn(cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DescriptorLimits, deep_push_nesting_is_bounded) {
-    Bytes bytes(10000, 0xA4); // Push, over and over
-    bytes.insert(bytes.end(), {0x75, 0x08, 0x95, 0x01, 0x81, 0x02});
-    bytes.insert(bytes.end(), 10000, 0xB4); // and as many Pops
+    const Bytes input = {0x75, 0x08, 0x95, 0x01, 0x81, 0x02};
+    Bytes bytes(20000 + input.size(), 0xB4); // as many Pops as Pushes, after the input item
+    std::fill_n(bytes.begin(), 10000, 0xA4); // Push, over and over
+    std::copy(input.begin(), input.end(), bytes.begin() + 10000);
     const auto info = parseReportDescriptor(bytes.data(), bytes.size());
     ASSERT_TRUE(info.has_value());
     EXPECT_EQ(info->inputLength, 2);
