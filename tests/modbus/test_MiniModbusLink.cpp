@@ -327,16 +327,19 @@ Bytes swappedCrc(Bytes frame) {
     return frame;
 }
 
-Bytes withByteCount(Bytes frame, std::uint8_t count) {
-    frame.resize(frame.size() - 2);
-    frame[2] = count;
-    return withCRC(frame);
+// The frame without its CRC, with one byte changed, and a fresh CRC.
+Bytes withByte(const Bytes& frame, std::size_t index, std::uint8_t value) {
+    Bytes body(frame.begin(), frame.end() - 2);
+    body.at(index) = value;
+    return withCRC(body);
 }
 
-Bytes withAddress(Bytes frame, std::uint8_t address) {
-    frame.resize(frame.size() - 2);
-    frame[0] = address;
-    return withCRC(frame);
+Bytes withByteCount(const Bytes& frame, std::uint8_t count) {
+    return withByte(frame, 2, count);
+}
+
+Bytes withAddress(const Bytes& frame, std::uint8_t address) {
+    return withByte(frame, 0, address);
 }
 
 class Dropped : public MasterOnLink, public testing::WithParamInterface<DropCase> {};
