@@ -20,6 +20,13 @@ void initOnce() {
     std::call_once(once, [] { hid_init(); });
 }
 
+// hid_enumerate and hid_open_path both rewrite hidapi's one global error string without a lock;
+// the reader thread reopens its path while the window thread scans, so these calls take turns.
+std::mutex& globalCalls() {
+    static std::mutex m;
+    return m;
+}
+
 constexpr std::size_t StringUnits = 257;    // as many wide characters as a USB string descriptor holds
 constexpr std::size_t MaxDescriptor = 4096; // the kernel's HID_MAX_DESCRIPTOR_SIZE
 
@@ -81,6 +88,7 @@ public:
 
     std::optional<HidAttributes> attributes() override {
         std::optional<HidAttributes> found;
+        std::lock_guard lock(globalCalls());
         hid_device_info* list = hid_enumerate(0, 0);
         for (const hid_device_info* info = list; info != nullptr; info = info->next) {
             if (info->path != nullptr && path_ == info->path) {
@@ -142,6 +150,7 @@ HidapiAccess::HidapiAccess(std::string sysfsRoot) : sysfsRoot_(std::move(sysfsRo
 std::vector<std::string> HidapiAccess::enumerate(std::uint16_t vendorId, std::uint16_t productId) {
     initOnce();
     std::vector<std::string> paths;
+    std::lock_guard lock(globalCalls());
     hid_device_info* list = hid_enumerate(vendorId, productId);
     for (const hid_device_info* info = list; info != nullptr; info = info->next) {
         // hid_enumerate(0, 0) means "every device"; ours always asks for one pair, but check anyway.
@@ -154,7 +163,11 @@ std::vector<std::string> HidapiAccess::enumerate(std::uint16_t vendorId, std::ui
 
 std::unique_ptr<HidHandle> HidapiAccess::open(const std::string& path) {
     initOnce();
-    hid_device* device = hid_open_path(path.c_str());
+    hid_device* device = nullptr;
+    {
+        std::lock_guard lock(globalCalls());
+        device = hid_open_path(path.c_str());
+    }
     if (device == nullptr) return nullptr;
     std::optional<ReportDescriptorInfo> descriptor;
     if (auto bytes = readFile(reportDescriptorFile(sysfsRoot_, path))) {

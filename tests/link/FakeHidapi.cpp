@@ -51,6 +51,16 @@ int getString(hid_device* dev, const std::optional<std::wstring>& text, wchar_t*
     return 0;
 }
 
+// hidapi keeps one global error string that hid_init, hid_enumerate and hid_open_path rewrite
+// without a lock; the fake does the same, outside its own lock, so that calls from two threads at
+// once show up as the data race (and heap damage) they are with the real library.
+wchar_t* lastGlobalError = nullptr;
+
+void setGlobalError(const wchar_t* text) {
+    delete[] lastGlobalError;
+    lastGlobalError = copyWide(std::wstring(text));
+}
+
 } // namespace
 } // namespace qv7::fakehidapi
 
@@ -59,6 +69,7 @@ using namespace qv7::fakehidapi;
 extern "C" {
 
 int hid_init(void) {
+    setGlobalError(L"");
     std::lock_guard lock(mutex());
     ++state().initCalls;
     return 0;
@@ -71,6 +82,7 @@ int hid_exit(void) {
 }
 
 struct hid_device_info* hid_enumerate(unsigned short vendor_id, unsigned short product_id) {
+    setGlobalError(L"No HID devices with requested VID/PID found in the system.");
     std::lock_guard lock(mutex());
     hid_device_info* head = nullptr;
     hid_device_info** tail = &head;
@@ -104,6 +116,7 @@ void hid_free_enumeration(struct hid_device_info* devs) {
 }
 
 hid_device* hid_open_path(const char* path) {
+    setGlobalError(L"Failed to open a device with the requested path: No such file or directory");
     std::lock_guard lock(mutex());
     auto& devices = state().devices;
     for (std::size_t i = 0; i < devices.size(); ++i) {

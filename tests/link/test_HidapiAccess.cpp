@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -190,4 +191,20 @@ TEST_F(HidapiTest, the_bridge_finds_and_describes_a_device_through_hidapi) {
     }
     std::lock_guard lock(fake::mutex());
     EXPECT_EQ(fake::state().openHandles, 0);
+}
+
+TEST_F(HidapiTest, the_reader_reopening_a_lost_device_and_a_scan_take_turns_in_hidapi) {
+    fake::Device& device = addDevice(4, kVendor64);
+    THIDSerial bridge(access_);
+    bridge.Thread().RetryInterval = std::chrono::milliseconds(1);
+    ASSERT_TRUE(bridge.AttachDevice(0));
+    {
+        // The device stops answering and no longer opens: the reader retries its path every period.
+        std::lock_guard lock(fake::mutex());
+        device.readFails = true;
+        device.opens = false;
+    }
+    for (int scan = 0; scan < 200; ++scan)
+        EXPECT_EQ(bridge.Enumerate(), 0);
+    bridge.CloseDevice();
 }
