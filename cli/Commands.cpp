@@ -63,6 +63,14 @@ TParamImage checkAgainst(const QString& path, const QByteArray& head, std::uint3
     return image;
 }
 
+// The record as the indicator is to receive it. The window keeps 2 in the record for "the menu and
+// the function keys" and sends that level as 3, the indicator's own code; a file it saved reaches the
+// indicator the same way from here, and compares equal to an indicator that holds 3.
+TParamImage asSent(TParamImage image) {
+    if (image.Protection == 2) image.Protection = 3;
+    return image;
+}
+
 TParamImage imageOf(const QByteArray& head) {
     return TParamImage::fromBytes(std::span<const std::uint8_t, TParamImage::Size>(
         reinterpret_cast<const std::uint8_t*>(head.constData()), TParamImage::Size));
@@ -141,7 +149,7 @@ int commandWrite(const Options& options) {
     Session session(options);
     session.open();
     session.readAll();
-    const TParamImage image = checkAgainst(path, head, session.params().DeviceType);
+    const TParamImage image = asSent(checkAgainst(path, head, session.params().DeviceType));
     session.writeAll(image);
     session.readAll();
     const QList<FieldDifference> differences = compareParams(image, session.params());
@@ -169,7 +177,7 @@ int commandDiff(const Options& options) {
     Session session(options);
     session.open();
     session.readAll();
-    const TParamImage image = checkAgainst(path, head, session.params().DeviceType);
+    const TParamImage image = asSent(checkAgainst(path, head, session.params().DeviceType));
     const QList<FieldDifference> differences = compareParams(image, session.params());
     if (options.json)
         printJson(QJsonObject{{"differences", differencesJson(differences)}});

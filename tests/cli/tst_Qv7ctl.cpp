@@ -4,6 +4,7 @@
 #include "sim/SimulatedIndicator.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -21,6 +22,7 @@ constexpr int ParamFileSize = 200;
 constexpr int Alarm2ThresholdOffset = 64 + 6;
 constexpr int DeviceTypeOffset = 24;
 constexpr int InputOptionsOffset = 32;
+constexpr int ProtectionOffset = 60;
 
 void putLe(QByteArray& bytes, int offset, quint32 value, int width) {
     for (int i = 0; i < width; ++i)
@@ -53,6 +55,7 @@ private slots:
     void read_json_and_text_name_the_model();
     void patched_file_is_written_and_reads_back();
     void write_reports_a_field_that_does_not_read_back();
+    void window_protection_level_2_is_sent_as_3();
     void diff_exit_code_tells_whether_file_and_indicator_differ();
     void rejected_files_write_nothing_data();
     void rejected_files_write_nothing();
@@ -246,6 +249,22 @@ void tst_Qv7ctl::write_reports_a_field_that_does_not_read_back() {
     QVERIFY2(write.out.contains("Input options, unused bits: wrote 0x10000, read back 0x0"),
              qPrintable(write.out));
     QVERIFY2(write.err.contains("1 field(s) read back differ"), qPrintable(write.err));
+}
+
+void tst_Qv7ctl::window_protection_level_2_is_sent_as_3() {
+    // The window saves "the menu and the function keys" as 2 and sends it as 3; so must qv7ctl.
+    QByteArray file = savedParams();
+    QCOMPARE(file.size(), ParamFileSize);
+    putLe(file, ProtectionOffset, 2, 4);
+    writeFile("window.QV", file);
+    const QStringList sim{"--simulate", "--simulate-state=state.json"};
+    const Run write = qv7ctl(QStringList{"write", "window.QV"} + sim);
+    QVERIFY2(write.exitCode == 0, qPrintable(write.out + write.err));
+    const QJsonObject state = QJsonDocument::fromJson(readFile("state.json")).object();
+    QCOMPARE(state.value("holding").toArray().at(11).toInt(), 3);
+    const Run diff = qv7ctl(QStringList{"diff", "window.QV"} + sim);
+    QCOMPARE(diff.exitCode, 0);
+    QCOMPARE(diff.out, QString());
 }
 
 void tst_Qv7ctl::diff_exit_code_tells_whether_file_and_indicator_differ() {
