@@ -43,10 +43,15 @@ private:
 };
 
 // Stores a value into a narrower field, raising ERangeError when it does not fit.
-template <typename To, typename From>
-To checked(From value) {
+template <typename To, typename From> To checked(From value) {
     static_assert(std::is_arithmetic_v<To> && std::is_arithmetic_v<From>);
-    if constexpr (std::is_floating_point_v<From>) {
+    if constexpr (std::is_floating_point_v<From> && std::is_integral_v<To>) {
+        // The bound is exclusive: a 64-bit maximum rounds up to 2^63 as a double, which does not fit.
+        const From limit = static_cast<From>(std::numeric_limits<To>::max() / 2 + 1) * 2;
+        if (!(value >= static_cast<From>(std::numeric_limits<To>::lowest()) && value < limit))
+            throw ERangeError();
+        return static_cast<To>(value);
+    } else if constexpr (std::is_floating_point_v<From>) {
         if (!(value >= static_cast<From>(std::numeric_limits<To>::lowest()) &&
               value <= static_cast<From>(std::numeric_limits<To>::max())))
             throw ERangeError();
@@ -58,8 +63,7 @@ To checked(From value) {
 }
 
 // Raises ERangeError unless lo <= value <= hi.
-template <typename T>
-T checkedRange(T value, T lo, T hi) {
+template <typename T> T checkedRange(T value, T lo, T hi) {
     if (value < lo || value > hi) throw ERangeError();
     return value;
 }

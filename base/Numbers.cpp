@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -10,22 +11,29 @@
 namespace qv7 {
 
 namespace {
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
 } // namespace
 
 std::optional<double> parseNumber(std::string_view text, char decimalSeparator) {
     size_t i = 0;
     const size_t n = text.size();
-    while (i < n && isBlank(text[i])) ++i;
+    while (i < n && isBlank(text[i]))
+        ++i;
     std::string canonical;
     if (i < n && (text[i] == '+' || text[i] == '-')) canonical += text[i++];
     size_t digits = 0;
-    while (i < n && isDigit(text[i])) canonical += text[i++], ++digits;
+    while (i < n && isDigit(text[i]))
+        canonical += text[i++], ++digits;
     if (i < n && text[i] == decimalSeparator) {
         canonical += '.';
         ++i;
-        while (i < n && isDigit(text[i])) canonical += text[i++], ++digits;
+        while (i < n && isDigit(text[i]))
+            canonical += text[i++], ++digits;
     }
     if (digits == 0) return std::nullopt;
     if (i < n && (text[i] == 'e' || text[i] == 'E')) {
@@ -33,10 +41,12 @@ std::optional<double> parseNumber(std::string_view text, char decimalSeparator) 
         ++i;
         if (i < n && (text[i] == '+' || text[i] == '-')) canonical += text[i++];
         size_t expDigits = 0;
-        while (i < n && isDigit(text[i])) canonical += text[i++], ++expDigits;
+        while (i < n && isDigit(text[i]))
+            canonical += text[i++], ++expDigits;
         if (expDigits == 0) return std::nullopt;
     }
-    while (i < n && isBlank(text[i])) ++i;
+    while (i < n && isBlank(text[i]))
+        ++i;
     if (i != n) return std::nullopt;
     const double value = std::strtod(canonical.c_str(), nullptr);
     if (!std::isfinite(value)) return std::nullopt;
@@ -56,10 +66,12 @@ std::string formatPattern(double value, std::string_view pattern, char decimalSe
     // Round half away from zero on the scaled value, as the patterns of the original tool do.
     double scaled = std::round(value * scale);
     if (scaled == 0.0) scaled = 0.0; // no "-0.00"
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, scaled / scale);
-    std::string text(buffer);
-    if (decimals > 0) text[text.find('.')] = decimalSeparator;
+    // Sized to the text: a large value has hundreds of digits, and infinity or NaN has no point.
+    const int length = std::snprintf(nullptr, 0, "%.*f", decimals, scaled / scale);
+    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
+    std::snprintf(text.data(), text.size() + 1, "%.*f", decimals, scaled / scale);
+    const size_t dot = text.find('.');
+    if (dot != std::string::npos) text[dot] = decimalSeparator;
     return text;
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace qv7;
 
 TEST(Errors, run_time_errors_carry_the_french_messages) {
@@ -25,5 +27,9 @@ TEST(Errors, checked_narrowing_raises_the_range_error) {
     EXPECT_THROW(checked<std::uint8_t>(-1), ERangeError);
     EXPECT_EQ(checked<std::uint8_t>(255.0), 255);
     EXPECT_THROW(checked<std::int32_t>(3e9), ERangeError);
+    EXPECT_THROW(checked<std::int64_t>(9223372036854775808.0), ERangeError) << "2^63 is one past the maximum";
+    EXPECT_EQ(checked<std::int64_t>(-9223372036854775808.0), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(checked<std::int32_t>(2147483647.0), 2147483647);
+    EXPECT_THROW(checked<std::uint8_t>(256.0), ERangeError);
     EXPECT_THROW(checkedRange(5, 0, 4), ERangeError);
 }

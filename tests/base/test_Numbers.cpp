@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <string>
+
 using namespace qv7;
 
 struct ParseCase {
@@ -54,4 +57,13 @@ TEST(Numbers, patterns_fix_the_decimals_and_the_separator) {
     EXPECT_EQ(formatPattern(-0.001, "##0.00", '.'), "0.00");
     EXPECT_EQ(formatPattern(99.994, "#0.00", '.'), "99.99");
     EXPECT_EQ(formatPattern(-12.345, "##0.00", ','), "-12,35");
+}
+
+TEST(Numbers, patterns_keep_values_beyond_the_usual_range_whole) {
+    const std::string huge = formatPattern(1e300, "##0.00", ',');
+    EXPECT_EQ(huge.size(), 304u);
+    EXPECT_EQ(huge.substr(0, 2), "10");
+    EXPECT_EQ(huge.substr(huge.size() - 3), ",00");
+    EXPECT_EQ(formatPattern(std::numeric_limits<double>::infinity(), "##0.0", ','), "inf");
+    EXPECT_EQ(formatPattern(-std::numeric_limits<double>::infinity(), "#0.00", ','), "-inf");
 }
