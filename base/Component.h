@@ -12,7 +12,6 @@ public:
 using TNotifyEvent = std::function<void(TComponent* Sender)>;
 
 // Raises an optional event: does nothing when it is not assigned.
-template <typename Event, typename... Args>
-inline void raise(const Event& event, Args&&... args) {
+template <typename Event, typename... Args> inline void raise(const Event& event, Args&&... args) {
     if (event) event(std::forward<Args>(args)...);
 }
