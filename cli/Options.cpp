@@ -56,7 +56,8 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
     }
     if (arg.startsWith("--simulate-state=")) {
         o.simulateState = arg.mid(17);
-        return !o.simulateState.isEmpty();
+        if (o.simulateState.isEmpty()) error = QStringLiteral("--simulate-state needs a file name");
+        return error.isEmpty();
     }
     if (arg == "-o" || arg == "--output" || arg.startsWith("--output=")) {
         const auto v = valueOf(args, i, arg == "-o" ? arg : QStringLiteral("--output"), error);

@@ -157,6 +157,8 @@ void tst_Qv7ctl::usage_errors_exit_with_1_data() {
     QTest::newRow("write without a file") << QStringList{"write", "--simulate"} << "write takes one file";
     QTest::newRow("output for lin-read") << QStringList{"lin-read", "-o", "t.LIN"} << "-o is for read only";
     QTest::newRow("device 0") << QStringList{"read", "--device", "0"} << "--device takes a number from 1";
+    QTest::newRow("state file without a name")
+        << QStringList{"read", "--simulate", "--simulate-state="} << "--simulate-state needs a file name";
     QTest::newRow("timeout not a number")
         << QStringList{"read", "--timeout=soon"} << "--timeout takes seconds";
 }
