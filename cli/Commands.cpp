@@ -143,13 +143,19 @@ int commandShow(const Options& options) {
     return ExitOk;
 }
 
+// Opens and reads the indicator, then checks the file's bytes against its type word: the record as
+// the window would send it. A refused file raises before anything is sent.
+TParamImage fileCheckedAgainstIndicator(const QString& path, const QByteArray& head, Session& session) {
+    session.open();
+    session.readAll();
+    return asSent(checkAgainst(path, head, session.params().DeviceType));
+}
+
 int commandWrite(const Options& options) {
     const QString path = options.arguments.first();
     const QByteArray head = readParamFile(path);
     Session session(options);
-    session.open();
-    session.readAll();
-    const TParamImage image = asSent(checkAgainst(path, head, session.params().DeviceType));
+    const TParamImage image = fileCheckedAgainstIndicator(path, head, session);
     session.writeAll(image);
     session.readAll();
     const QList<FieldDifference> differences = compareParams(image, session.params());
@@ -175,9 +181,7 @@ int commandDiff(const Options& options) {
     const QString path = options.arguments.first();
     const QByteArray head = readParamFile(path);
     Session session(options);
-    session.open();
-    session.readAll();
-    const TParamImage image = asSent(checkAgainst(path, head, session.params().DeviceType));
+    const TParamImage image = fileCheckedAgainstIndicator(path, head, session);
     const QList<FieldDifference> differences = compareParams(image, session.params());
     if (options.json)
         printJson(QJsonObject{{"differences", differencesJson(differences)}});
