@@ -2,7 +2,7 @@
 // decimal separator, the command line, and the single-instance lock, in process and with the
 // built program.
 #include "app/Application.h"
-#include "app/DecimalSeparator.h"
+#include "widgets/DecimalSeparator.h"
 #include "app/Messages.h"
 #include "app/Options.h"
 #include "app/SingleInstance.h"

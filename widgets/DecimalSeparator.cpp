@@ -1,4 +1,4 @@
-#include "app/DecimalSeparator.h"
+#include "widgets/DecimalSeparator.h"
 
 #include <QLocale>
 
