@@ -63,11 +63,9 @@ bool TUSBThread::Running() const {
 bool TUSBThread::HandOff(const std::uint8_t* report, std::int32_t count, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     std::unique_lock lock(mutex_);
-    if (count <= 0 || static_cast<std::size_t>(count) > SlotSize) {
-        // Nothing the thread could take: the writer sees the same time-out as with an absent thread.
-        wake_.wait_until(lock, deadline, [] { return false; });
-        return false;
-    }
+    // No thread to take the report, or nothing it could take: waiting out the limit would only
+    // delay the writer (a master sends its start-up reports before any device is attached).
+    if (!started_ || ended_ || count <= 0 || static_cast<std::size_t>(count) > SlotSize) return false;
     std::memcpy(writeBuffer_, report, static_cast<std::size_t>(count));
     ++slotGeneration_;
     WriteCount.store(count);
@@ -112,7 +110,8 @@ void TUSBThread::cycle() {
         }
     }
     if (!Connected.exchange(true) && OnFound) OnFound(this);
-    if (!readOnce() || !writeSlot()) lose();
+    if (!readOnce()) return lose();
+    writeSlot();
 }
 
 bool TUSBThread::readOnce() {
@@ -135,32 +134,30 @@ void TUSBThread::idleWait() {
                    [this] { return StopRequested.load() || pauseRequested_ || WriteCount.load() != 0; });
 }
 
-bool TUSBThread::writeSlot() {
+// A failed or partial write leaves the report in the slot for the next cycle and is no sign of a lost
+// device by itself: only a failed open or read is. A device that is really gone fails its next read.
+void TUSBThread::writeSlot() {
     std::uint8_t report[SlotSize];
     std::int32_t count = 0;
     std::uint64_t generation = 0;
     {
         std::lock_guard lock(mutex_);
         count = WriteCount.load();
-        if (count == 0) return true;
+        if (count == 0) return;
         // Copied so that a writer who gave up may refill the slot while this copy goes out.
         std::memcpy(report, writeBuffer_, static_cast<std::size_t>(count));
         generation = slotGeneration_;
     }
     const int written = handle_->writeReport(report, static_cast<std::size_t>(count));
-    if (written < 0) return false;
-    if (written == count) {
-        std::lock_guard lock(mutex_);
-        if (generation == slotGeneration_) {
-            WriteCount.store(0);
-            wake_.notify_all();
-        }
+    if (written != count) return;
+    std::lock_guard lock(mutex_);
+    if (generation == slotGeneration_) {
+        WriteCount.store(0);
+        wake_.notify_all();
     }
-    // A partial write leaves the report in the slot for the next cycle.
-    return true;
 }
 
-// A failed open, read or write: the device is taken as gone until a later open succeeds.
+// A failed open or read: the device is taken as gone until a later open succeeds.
 void TUSBThread::lose() {
     handle_.reset();
     if (Connected.exchange(false) && OnLost) OnLost(this);

@@ -42,7 +42,8 @@ public:
     bool Running() const;
 
     // Hand-off, writer side: puts a report in the slot and waits until the thread has taken it or
-    // the limit passed. Returns true when the slot was cleared (written, or dropped with a lost device).
+    // the limit passed. Returns true when the slot was cleared (written, or dropped with a lost device);
+    // false at once when no thread runs (never started, or stopped).
     bool HandOff(const std::uint8_t* report, std::int32_t count, std::chrono::milliseconds limit);
 
     // Drops the open device handle so the next cycle opens DevicePath afresh. Only while paused.
@@ -68,7 +69,7 @@ private:
     void cycle();
     bool waitWhilePaused(); // false when a stop was requested
     bool readOnce();        // false when the device failed
-    bool writeSlot();       // false when the device failed
+    void writeSlot();
     void idleWait();
     void lose();
     void waitRetry();
@@ -106,7 +107,8 @@ public:
     virtual std::string GetDevicePath(int Index) = 0;
     // Copies the last report without its identifier byte (at most 255 bytes); returns Count.
     virtual int ReadReport(std::uint8_t* Buffer, int Count) = 0;
-    // The hand-off: Count when the reader thread took the report, -1 after the 100 ms limit.
+    // The hand-off: Count when the reader thread took the report, -1 after the 100 ms limit (at once
+    // when no reader thread runs).
     virtual int WriteReport(const std::uint8_t* Buffer, int Count);
     // Writes straight to the device's "\PIPE01" path; -1 when it does not open (always, on hidraw).
     virtual int PipeWrite(const std::uint8_t* Buffer, int Count);
@@ -115,6 +117,7 @@ public:
     void StopReader();
 
     TUSBThread& Thread() { return *thread_; }
+    qv7::HidAccess& Access() const { return access_; }
     TItemList& DevicePaths() { return paths_; }
 
     static constexpr std::chrono::milliseconds HandOffLimit{100};

@@ -55,6 +55,7 @@ public:
         bool plugged = true;
         bool failOpen = false;
         bool silent = false;
+        int failWrites = 0; // the next writes fail (-1) while reads go on
         int epoch = 0; // an unplug kills every handle opened before it
         std::deque<Bytes> input;
         std::vector<Bytes> written;
@@ -98,6 +99,9 @@ public:
     void setFailOpen(int index, bool fail) {
         change(index, [fail](Device& d) { d.failOpen = fail; });
     }
+    void failWrites(int index, int count) {
+        change(index, [count](Device& d) { d.failWrites = count; });
+    }
     void setSilent(int index, bool silent) {
         change(index, [silent](Device& d) { d.silent = silent; });
     }
@@ -110,6 +114,10 @@ public:
     std::vector<Bytes> written(int index) const {
         std::lock_guard lock(mutex_);
         return devices_.at(static_cast<std::size_t>(index)).written;
+    }
+
+    void clearWritten(int index) {
+        change(index, [](Device& d) { d.written.clear(); });
     }
 
     bool waitForWritten(int index, std::size_t count,
@@ -178,6 +186,11 @@ public:
     int writeReport(const std::uint8_t* buffer, std::size_t size) override {
         std::lock_guard lock(access_.mutex_);
         if (dead()) return -1;
+        if (device().failWrites > 0) {
+            --device().failWrites;
+            access_.changed_.notify_all();
+            return -1;
+        }
         device().written.emplace_back(buffer, buffer + size);
         access_.changed_.notify_all();
         return static_cast<int>(size);

@@ -173,9 +173,31 @@ TEST_F(DeviceTest, a_report_written_while_unplugged_is_dropped_with_the_success_
     EXPECT_TRUE(hid.written(0).empty());
 }
 
-TEST_F(DeviceTest, write_before_any_selection_times_out) {
+TEST_F(DeviceTest, write_before_any_selection_fails_at_once) {
     const std::uint8_t payload[] = {0x01};
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(device.WriteReport(payload, 1), -2);
+    // No reader thread runs to take it: the writer is not kept waiting for the hand-off limit.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, TCustomUSB::HandOffLimit);
+}
+
+TEST_F(DeviceTest, a_failing_write_keeps_the_report_and_is_no_disconnection) {
+    hid.addDevice("0001");
+    attachAndConnect(0);
+    const std::uint8_t first[] = {0x11};
+    const std::uint8_t second[] = {0x22};
+    // A few failures within the hand-off limit: the report stays in the slot until it goes out.
+    hid.failWrites(0, 3);
+    EXPECT_EQ(device.WriteReport(first, 1), 64);
+    // Failures past the limit: the writer gives up, the report still waits in the slot.
+    hid.failWrites(0, 1000000);
+    EXPECT_EQ(device.WriteReport(second, 1), -2);
+    hid.failWrites(0, 0);
+    ASSERT_TRUE(hid.waitForWritten(0, 2));
+    EXPECT_EQ(hid.written(0)[0][1], 0x11);
+    EXPECT_EQ(hid.written(0)[1][1], 0x22);
+    EXPECT_EQ(events.disconnects(), 0);
+    EXPECT_EQ(events.connects(), 1);
 }
 
 TEST_F(DeviceTest, a_silent_device_stays_connected_and_still_takes_reports) {
