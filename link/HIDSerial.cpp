@@ -60,7 +60,19 @@ bool THIDSerial::OpenDevice(int Number) {
             break;
         }
     }
+    // The bridge learns the line format and the mode bits as soon as a reader can hand them over
+    // (a port format sent before that would only wait out the hand-off limit).
+    if (isOpen_ != 0) SendPortFormat();
     return isOpen_ != 0;
+}
+
+std::string THIDSerial::MatchingDevicePath(int Number) {
+    const int n = Enumerate();
+    int k = 0;
+    for (int N = 1; N <= n; ++N) {
+        if (matches(N) && ++k == Number) return GetDevicePath(N - 1);
+    }
+    return {};
 }
 
 std::string THIDSerial::DeviceDescription(int N) {
@@ -156,6 +168,7 @@ void THIDSerial::HandleReport(TComponent* /*Sender*/) {
 }
 
 void THIDSerial::appendData(const std::uint8_t* data, std::uint32_t length) {
+    if (!frameActive_) frameStartedAt_ = std::chrono::steady_clock::now();
     // A report that would overflow the buffer is dropped whole; a later shorter one may still fit.
     if (receivedCount_ + length < FrameCapacity) {
         std::memcpy(frame_ + receivedCount_, data, length);

@@ -5,6 +5,7 @@
 
 #include "link/USB.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -24,7 +25,9 @@ public:
     std::string ProductIdent = "*"; // "*" accepts any product string
 
     int CountDevices();
-    bool OpenDevice(int Number); // Number-th matching device, from 1
+    bool OpenDevice(int Number); // Number-th matching device, from 1; then sends the port format
+    // The path of the Number-th matching device (from 1); empty when there is none.
+    std::string MatchingDevicePath(int Number);
     int DeviceNumber() const { return deviceNumber_; }
     std::string DeviceDescription(int N); // attaches device N (from 1) and describes it
     void CloseDevice();
@@ -50,6 +53,9 @@ public:
     std::uint32_t ReceivedCount() const { return receivedCount_; }
     const std::uint8_t* ReceivedFrame() const { return frame_; }
     bool FrameActive() const { return frameActive_; }
+    // When the frame's first data report arrived (reader thread): a frame begun before a request was
+    // sent cannot be its answer.
+    std::chrono::steady_clock::time_point FrameStartedAt() const { return frameStartedAt_; }
 
 protected:
     bool matches(int N); // N from 1
@@ -69,4 +75,5 @@ private:
     bool frameActive_ = false;
     std::uint8_t frame_[255] = {};
     std::uint32_t receivedCount_ = 0;
+    std::chrono::steady_clock::time_point frameStartedAt_{};
 };

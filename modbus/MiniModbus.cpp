@@ -1,6 +1,7 @@
 #include "modbus/MiniModbus.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 
 namespace {
@@ -130,23 +131,40 @@ void TMiniModbusMaster::WriteSingleRegister(std::int32_t Address, std::int32_t V
 void TMiniModbusMaster::WriteMultipleRegisters(std::int32_t Start, std::int32_t Count,
                                                const ProcessImage<std::uint16_t, 1025>& Registers) {
     if (Count > MaxBlockRegisters || !insideImage(Start, Count, Registers.size())) return;
+    std::vector<std::uint16_t> values(static_cast<std::size_t>(Start + Count));
+    for (std::int32_t i = Start; i < Start + Count; ++i)
+        values[static_cast<std::size_t>(i)] = Registers[static_cast<std::size_t>(i)].load();
+    WriteMultipleRegisters(Start, Count, values);
+}
+
+void TMiniModbusMaster::WriteMultipleRegisters(std::int32_t Start, std::int32_t Count,
+                                               std::span<const std::uint16_t> Registers) {
+    if (Count > MaxBlockRegisters || !insideImage(Start, Count, Registers.size())) return;
     std::vector<std::uint8_t> frame{Node, 0x10, hi(Start), lo(Start), hi(Count), lo(Count), lo(2 * Count)};
     for (std::int32_t i = 0; i < Count; ++i) {
         // The indicator takes block data low byte first, unlike every other 16-bit field.
-        const std::uint16_t value = Registers[static_cast<std::size_t>(Start + i)].load();
+        const std::uint16_t value = Registers[static_cast<std::size_t>(Start + i)];
         frame.push_back(lo(value));
         frame.push_back(hi(value));
     }
     appendCRC(frame);
     EchoLength = static_cast<std::int32_t>(frame.size());
+    RequestSentAt = Now();
     PendingFunction = 16;
     TransmitFrame(frame.data(), static_cast<int>(frame.size()));
+}
+
+std::int64_t TMiniModbusMaster::Now() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void TMiniModbusMaster::SendRequest(std::int32_t Function, std::int32_t Address, std::int32_t Value) {
     std::vector<std::uint8_t> frame{Node, lo(Function), hi(Address), lo(Address), hi(Value), lo(Value)};
     appendCRC(frame);
     EchoLength = static_cast<std::int32_t>(frame.size());
+    RequestSentAt = Now();
     // Written last: the reader thread takes the request by its function.
     PendingFunction = Function;
     TransmitFrame(frame.data(), static_cast<int>(frame.size()));
@@ -156,11 +174,16 @@ void TMiniModbusMaster::SendRequest(std::int32_t Function, std::int32_t Address,
 // TMiniModbusMaster: reply checks
 
 void TMiniModbusMaster::FrameReceived() {
-    CheckReply(FetchFrame());
+    const std::int64_t startedAt =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(FrameStartedAt().time_since_epoch()).count();
+    CheckReply(FetchFrame(), startedAt);
+    LastFrameAt = Now();
     if (frameHandled_) frameHandled_(this);
 }
 
-void TMiniModbusMaster::CheckReply(std::span<const std::uint8_t> frame) {
+void TMiniModbusMaster::CheckReply(std::span<const std::uint8_t> frame, std::int64_t startedAt) {
+    // Bytes that were on their way before the request went out answer an earlier one.
+    if (startedAt != 0 && startedAt < RequestSentAt.load()) return;
     if (!EchoCancel) EchoLength = 0;
     const std::size_t echo = static_cast<std::size_t>(std::max(0, EchoLength.load()));
     // Only the echo so far: the reply is still to come.

@@ -85,12 +85,20 @@ public:
     // nothing when the block leaves the array or exceeds 123 registers (a 255-byte frame).
     void WriteMultipleRegisters(std::int32_t Start, std::int32_t Count,
                                 const ProcessImage<std::uint16_t, 1025>& Registers);
+    void WriteMultipleRegisters(std::int32_t Start, std::int32_t Count, std::span<const std::uint16_t> Registers);
 
     // The outstanding request, written before the frame is handed to the bridge.
     std::atomic<std::int32_t> EchoLength{0};
     std::atomic<std::int32_t> PendingFunction{-1};
     std::atomic<std::int32_t> PendingStart{0};
     std::atomic<std::int32_t> PendingCount{0};
+
+    // Timing of the exchange, for whoever paces the requests (steady-clock nanoseconds, any thread):
+    // when the last request was about to be handed over, and when the last frame from the slave had
+    // been dealt with.
+    std::atomic<std::int64_t> RequestSentAt{0};
+    std::atomic<std::int64_t> LastFrameAt{0};
+    static std::int64_t Now();
 
     static constexpr std::int32_t MaxBlockRegisters = 123;
 
@@ -111,7 +119,9 @@ private:
     };
 
     void SendRequest(std::int32_t Function, std::int32_t Address, std::int32_t Value);
-    void CheckReply(std::span<const std::uint8_t> frame);
+    // startedAt: when the frame's first byte arrived; a frame begun before the request it would
+    // answer went out is stale and dropped, and the request stays outstanding. 0: not known.
+    void CheckReply(std::span<const std::uint8_t> frame, std::int64_t startedAt = 0);
     // body: address, function and data of an accepted reply, without echo and CRC.
     void decodeReply(const Request& request, std::span<const std::uint8_t> body);
     void decodeBits(std::span<const std::uint8_t> body, const Request& request, TDataType type,

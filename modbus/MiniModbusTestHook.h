@@ -11,8 +11,10 @@
 struct MiniModbusTestHook {
     // Runs the checks and the decoder exactly as the reader thread does for a frame (the frame
     // without the "RX : " trace, which belongs to fetching it from the bridge).
-    static void CheckReply(TMiniModbusMaster& master, std::span<const std::uint8_t> frame) {
-        master.CheckReply(frame);
+    // startedAt: when the frame's first byte came (steady-clock nanoseconds; 0 for "not known").
+    static void CheckReply(TMiniModbusMaster& master, std::span<const std::uint8_t> frame,
+                           std::int64_t startedAt = 0) {
+        master.CheckReply(frame, startedAt);
     }
     // Raised on the reader thread after each received frame was checked and decoded (or dropped).
     // Set before the device is opened.

@@ -26,6 +26,11 @@ protected:
         ASSERT_TRUE(bridge.OpenDevice(1));
         // OpenDevice attaches once; the first open after it raises OnConnect.
         ASSERT_TRUE(events.waitConnects(1));
+        // Then the bridge learns the line format, 9600 8N2 with both mode bits clear.
+        ASSERT_TRUE(hid.waitForWritten(0, 1));
+        ASSERT_EQ(hid.written(0).size(), 1u);
+        EXPECT_EQ(hid.written(0)[0], report65({0x00, 0x01, 0x00, 0x00, 0x00}));
+        hid.clearWritten(0);
     }
 
     FakeHidAccess hid;

@@ -120,7 +120,7 @@ class DirectReplies : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         access = new NoDevices;
-        master = new TMiniModbusMaster(*access); // pays the two unanswered port-format reports once
+        master = new TMiniModbusMaster(*access);
         master->Node = 255;
     }
     static void TearDownTestSuite() {
@@ -195,6 +195,22 @@ TEST_F(DirectReplies, without_echo_cancel_a_leading_echo_fails_the_checks) {
     EXPECT_TRUE(arrivals.empty());
     EXPECT_EQ(master->PendingFunction, -1);
     EXPECT_EQ(master->EchoLength, 0);
+}
+
+TEST_F(DirectReplies, a_frame_begun_before_the_request_went_out_is_no_answer_to_it) {
+    // The late answer to an earlier read of the same length, and then the real one.
+    master->ReadHoldingRegisters(16, 2); // no device: only the pending state and the time are set
+    const std::int64_t sentAt = master->RequestSentAt.load();
+    ASSERT_GT(sentAt, 0);
+    const Bytes stale = withCRC({0xFF, 0x03, 0x04, 0x00, 0x01, 0x00, 0x02});
+    const Bytes fresh = withCRC({0xFF, 0x03, 0x04, 0x00, 0x03, 0x00, 0x04});
+    MiniModbusTestHook::CheckReply(*master, stale, sentAt - 1);
+    EXPECT_TRUE(arrivals.empty());
+    EXPECT_EQ(master->PendingFunction, 3) << "the request still waits for its answer";
+    MiniModbusTestHook::CheckReply(*master, fresh, sentAt + 1);
+    EXPECT_EQ(arrivals, (std::vector<Arrival>{{TDataType::dtHoldingRegister, 16, 3},
+                                              {TDataType::dtHoldingRegister, 17, 4}}));
+    EXPECT_EQ(master->PendingFunction, -1);
 }
 
 TEST_F(DirectReplies, bits_are_taken_least_significant_first_across_bytes) {

@@ -176,16 +176,20 @@ TEST_F(MasterOnLink, a_frame_over_83_bytes_is_traced_cut_at_255_characters) {
 }
 
 TEST_F(MasterOnLink, construction_leaves_both_mode_bits_clear_until_the_first_frame) {
-    // A master built on this bridge: what it sent before its first frame are flag-00 port formats.
+    // A master built on this bridge: the one report before its first frame is a flag-00 port format
+    // (the start-up reports of the constructor reach no device: no reader ran yet).
     ScriptedPeer quiet;
     OpenedMaster fresh(&quiet);
     ASSERT_TRUE(fresh.opened);
     EXPECT_FALSE(fresh.master.ModeBit7());
     EXPECT_FALSE(fresh.master.ModeBit6());
-    for (const Bytes& report : fresh.sim.outputReports(0))
-        EXPECT_EQ(report, portFormatReport(0x00));
+    ASSERT_EQ(fresh.sim.outputReports(0).size(), 1u);
+    EXPECT_EQ(fresh.sim.outputReports(0)[0], portFormatReport(0x00));
+    EXPECT_EQ(fresh.sim.portFlags(0), 0x00);
     fresh.master.ReadInputRegisters(0, 1);
     EXPECT_TRUE(fresh.master.ModeBit6());
+    ASSERT_TRUE(fresh.sim.waitForOutputReports(0, 3, std::chrono::seconds(2)));
+    EXPECT_EQ(fresh.sim.outputReports(0)[1], portFormatReport(0x40));
 }
 
 // ---------------------------------------------------------------------------------------------
