@@ -24,12 +24,18 @@ std::optional<QString> valueOf(const QStringList& args, qsizetype& i, const QStr
     return std::nullopt;
 }
 
+// "silent", "drop:N", "delay:MS[:N]" or "writefail:N", each number a whole number from 0.
 bool parseFault(const QString& text) {
-    if (text == "silent") return true;
-    if (!text.startsWith("drop:")) return false;
-    bool ok = false;
-    const int n = text.mid(5).toInt(&ok);
-    return ok && n >= 0;
+    const QStringList parts = text.split(':');
+    const auto number = [&](int at) {
+        bool ok = false;
+        return parts.size() > at && parts[at].toInt(&ok) >= 0 && ok;
+    };
+    if (parts[0] == "silent") return parts.size() == 1;
+    if (parts[0] == "drop" || parts[0] == "writefail") return parts.size() == 2 && number(1);
+    if (parts[0] == "delay")
+        return (parts.size() == 2 || parts.size() == 3) && number(1) && (parts.size() == 2 || number(2));
+    return false;
 }
 
 // One option at args[i]; false with `error` set when it is not understood.
@@ -149,12 +155,15 @@ QString helpText() {
         "For testing, with --simulate:\n"
         "  --simulate-fault=silent   the indicator answers nothing\n"
         "  --simulate-fault=drop:N   the replies to the next N requests are lost\n"
+        "  --simulate-fault=delay:MS[:N]  the replies to the next N requests (or to every request)\n"
+        "                            come MS milliseconds late\n"
+        "  --simulate-fault=writefail:N   the next N output reports to the bridge fail\n"
         "  --simulate-state=FILE     keep the simulated registers in FILE between runs\n"
         "\n"
         "Exit codes:\n"
         "  0  success (write: every field read back as written; diff: no difference)\n"
         "  1  usage error\n"
-        "  2  no indicator attached, or it does not open\n"
+        "  2  no indicator attached, it does not open, or another program drives it\n"
         "  3  the indicator did not answer within the time-out\n"
         "  4  file error: cannot read or write it, or the parameter file is rejected\n"
         "  5  write read back differing fields, or diff found differences\n");

@@ -26,7 +26,7 @@ struct Options {
     bool json = false;
     bool simulate = false;
     std::uint16_t simulateTypeWord = 0x4053;
-    QString simulateFault; // "" | "silent" | "drop:N" (for testing)
+    QString simulateFault; // "" | "silent" | "drop:N" | "delay:MS[:N]" | "writefail:N" (for testing)
     QString simulateState; // file keeping the simulator's registers between runs (for testing)
     int device = 1;
     double timeoutSeconds = 5.0;

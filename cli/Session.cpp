@@ -3,14 +3,10 @@
 #include "link/HidapiAccess.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
+#include "sim/SimulatorState.h"
 
 #include <QEventLoop>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QMetaObject>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -20,9 +16,6 @@
 namespace qv7::cli {
 
 namespace {
-
-constexpr int SimulatedRegisterCount = 160; // holding 0-159: configuration, alarms and the table
-constexpr int IdleInterval = 24 * 3600 * 1000;
 
 const char* const PermissionHint =
     " (on Linux the logged-in user needs access to the indicator's hidraw node: see \"qv7ctl udev-rule\")";
@@ -60,8 +53,9 @@ Session::Session(const Options& options) : options_(options) {
     else
         access_ = std::make_unique<qv7::HidapiAccess>();
     torvik_ = std::make_unique<TTorvik>(options_.simulate ? static_cast<HidAccess&>(*bridge_) : *access_);
-    // qv7ctl ticks as soon as each reply has been booked; the component's own pacing must not interfere.
-    torvik_->setStepInterval(IdleInterval);
+    // The component sends each request as soon as the last reply is booked and repeats an unanswered
+    // one after the retry interval.
+    torvik_->setStepInterval(options_.retryMs);
     wireEvents();
 }
 
@@ -79,38 +73,54 @@ Session::~Session() {
 void Session::buildSimulator() {
     std::uint16_t typeWord = options_.simulateTypeWord;
     std::map<int, std::uint16_t> registers = SimulatedIndicator::defaultRegisters(typeWord);
-    if (!options_.simulateState.isEmpty() && QFile::exists(options_.simulateState)) {
-        QFile file(options_.simulateState);
-        if (!file.open(QIODevice::ReadOnly))
-            throw CliError{ExitFileError, QStringLiteral("cannot read %1").arg(options_.simulateState)};
-        const QJsonObject state = QJsonDocument::fromJson(file.readAll()).object();
-        const QJsonArray holding = state.value("holding").toArray();
-        if (holding.size() != SimulatedRegisterCount)
-            throw CliError{ExitFileError,
-                           QStringLiteral("%1 is no simulator state").arg(options_.simulateState)};
-        typeWord = static_cast<std::uint16_t>(state.value("typeWord").toInt());
-        for (int r = 0; r < SimulatedRegisterCount; ++r)
-            registers[r] = static_cast<std::uint16_t>(holding[r].toInt());
+    try {
+        if (!options_.simulateState.isEmpty()) {
+            if (auto state = loadSimulatorState(options_.simulateState.toStdString())) {
+                typeWord = state->typeWord;
+                for (const auto& [address, value] : state->holding)
+                    registers[address] = value;
+            }
+        }
+    } catch (const SimulatorStateError& e) {
+        throw CliError{ExitFileError, QString::fromStdString(e.what())};
     }
     indicator_ = std::make_unique<SimulatedIndicator>(typeWord, registers);
     bridge_ = std::make_unique<SimulatedBridge>(std::chrono::milliseconds(1));
     bridge_->setSerialTiming(true);
-    bridge_->addBridge("0001", indicator_.get());
-    if (options_.simulateFault == "silent") indicator_->setSilent(true);
-    if (options_.simulateFault.startsWith("drop:"))
-        indicator_->injectFault(SimulatedIndicator::Fault::DropReply, options_.simulateFault.mid(5).toInt());
+    const int index = bridge_->addBridge("0001", indicator_.get());
+    // Programs sharing one state file stand for one indicator, and lock each other out as they would.
+    if (!options_.simulateState.isEmpty())
+        bridge_->setDeviceKeyPrefix(
+            "simulated-state:" + QFileInfo(options_.simulateState).absoluteFilePath().toStdString() + ":");
+    applyFault(*bridge_, index, *indicator_, options_.simulateFault);
+}
+
+void Session::applyFault(SimulatedBridge& bridge, int index, SimulatedIndicator& indicator,
+                         const QString& fault) {
+    const QStringList parts = fault.split(':');
+    const auto count = [&](int at) {
+        return parts.size() > at ? parts[at].toInt() : std::numeric_limits<int>::max();
+    };
+    if (parts[0] == "silent") indicator.setSilent(true);
+    if (parts[0] == "drop") indicator.injectFault(SimulatedIndicator::Fault::DropReply, count(1));
+    if (parts[0] == "delay") {
+        indicator.setReplyDelay(std::chrono::milliseconds(parts.value(1).toInt()));
+        indicator.injectFault(SimulatedIndicator::Fault::Delay, count(2));
+    }
+    if (parts[0] == "writefail") bridge.failWrites(index, count(1));
 }
 
 void Session::saveSimulatorState() const {
     if (!indicator_ || options_.simulateState.isEmpty()) return;
-    QJsonArray holding;
-    for (int r = 0; r < SimulatedRegisterCount; ++r)
-        holding.append(indicator_->holding(r));
-    const QJsonObject state{{"typeWord", indicator_->input(0)}, {"holding", holding}};
-    QSaveFile file(options_.simulateState);
-    const QByteArray data = QJsonDocument(state).toJson();
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        throw CliError{ExitFileError, QStringLiteral("cannot write %1").arg(options_.simulateState)};
+    SimulatorState state;
+    state.typeWord = indicator_->input(0);
+    for (int r = 0; r < SimulatorState::HoldingCount; ++r)
+        state.holding[r] = indicator_->holding(r);
+    try {
+        qv7::saveSimulatorState(options_.simulateState.toStdString(), state);
+    } catch (const SimulatorStateError& e) {
+        throw CliError{ExitFileError, QString::fromStdString(e.what())};
+    }
 }
 
 void Session::wireEvents() {
@@ -137,7 +147,10 @@ void Session::wireEvents() {
         done_ = true;
         progress();
     };
-    t.TxDebugStream = [this](TComponent*, const std::string& text) {
+    t.OnReadLin = [progress](TComponent*, int) { progress(); };
+    t.OnWriteLin = [progress](TComponent*, int) { progress(); };
+    t.TxDebugStream = [this, progress](TComponent*, const std::string& text) {
+        progress();
         ++stats_.requests;
         stats_.bytesSent += tracedBytes(text);
         if (options_.trace) std::fprintf(stderr, "%s\n", text.c_str());
@@ -147,19 +160,6 @@ void Session::wireEvents() {
         stats_.bytesReceived += tracedBytes(text);
         if (options_.trace) std::fprintf(stderr, "%s\n", text.c_str());
     };
-    // The component books holding and input registers without an event of its own; a queued call
-    // after each booking tells the driver that Step may have moved. Set before the reader thread runs.
-    TMiniModbusMaster& master = t.Master();
-    master.OnDataArrival = [this, booked = master.OnDataArrival](TComponent* sender, TDataType type,
-                                                                 std::int32_t address, std::int32_t data) {
-        booked(sender, type, address, data);
-        QMetaObject::invokeMethod(
-            torvik_.get(),
-            [this] {
-                if (progress_) progress_();
-            },
-            Qt::QueuedConnection);
-    };
 }
 
 QStringList Session::describeDevices() {
@@ -168,7 +168,9 @@ QStringList Session::describeDevices() {
     for (int n = 1; n <= count; ++n) {
         const bool opened = torvik_->OpenDevice(n);
         lines << QStringLiteral("%1: %2").arg(n).arg(opened ? torvik_->DeviceText
-                                                            : QStringLiteral("(does not open)"));
+                                                     : torvik_->LockHolder()
+                                                         ? "(" + inUse() + ")"
+                                                         : QStringLiteral("(does not open)"));
     }
     torvik_->CloseDevice();
     return lines;
@@ -181,9 +183,11 @@ void Session::open() {
         throw CliError{
             ExitNoDevice,
             QStringLiteral("there is no indicator %1 (%2 attached)").arg(options_.device).arg(count)};
-    if (!torvik_->OpenDevice(options_.device))
+    if (!torvik_->OpenDevice(options_.device)) {
+        if (torvik_->LockHolder() != 0) throw CliError{ExitNoDevice, inUse()};
         throw CliError{ExitNoDevice,
                        QStringLiteral("indicator %1 does not open").arg(options_.device) + PermissionHint};
+    }
     if (connected_) return;
     QEventLoop loop;
     QTimer::singleShot(static_cast<int>(options_.timeoutSeconds * 1000), &loop, &QEventLoop::quit);
@@ -199,36 +203,36 @@ void Session::open() {
                                          PermissionHint};
 }
 
+QString Session::inUse() const {
+    return QStringLiteral("the indicator is in use by another program (pid %1)").arg(torvik_->LockHolder());
+}
+
+// The component paces the transfer itself; this waits for its completion event, and gives up when
+// the transfer stays on one step for the time-out or the indicator goes away.
 void Session::run(const std::function<void()>& start) {
     QEventLoop loop;
-    QTimer retry, deadline;
-    retry.setInterval(options_.retryMs);
+    QTimer deadline;
     deadline.setSingleShot(true);
     deadline.setInterval(static_cast<int>(options_.timeoutSeconds * 1000));
-    int sentStep = std::numeric_limits<int>::min();
+    int watchedStep = std::numeric_limits<int>::min();
     std::optional<CliError> failure;
 
-    auto send = [&] {
-        sentStep = torvik_->Step.load();
-        deadline.start();
-        retry.start();
-        torvik_->StepTimer();
-    };
     progress_ = [&] {
         if (done_) return loop.quit();
         if (!connected_) {
             failure = CliError{ExitNoDevice,
-                               QStringLiteral("the indicator went away during ") + requestOf(sentStep)};
+                               QStringLiteral("the indicator went away during ") + requestOf(watchedStep)};
             return loop.quit();
         }
         const int step = torvik_->Step.load();
-        if (step != sentStep && step != -1 && step != 0) send();
+        if (step != watchedStep) {
+            watchedStep = step;
+            deadline.start();
+        }
     };
-    // An unanswered request goes again; the component repeats the request of its current Step.
-    QObject::connect(&retry, &QTimer::timeout, &loop, [&] { torvik_->StepTimer(); });
     QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
         failure = CliError{ExitTimeout, QStringLiteral("the indicator did not answer %1 within %2 s")
-                                            .arg(requestOf(sentStep))
+                                            .arg(requestOf(watchedStep))
                                             .arg(options_.timeoutSeconds)};
         loop.quit();
     });
@@ -237,8 +241,8 @@ void Session::run(const std::function<void()>& start) {
     clock.start();
     done_ = false;
     start();
-    send();
-    if (!done_) loop.exec();
+    progress_();
+    if (!done_ && !failure) loop.exec();
     progress_ = nullptr;
     stats_.elapsedNs += clock.nsecsElapsed();
     if (failure) throw *failure;

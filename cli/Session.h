@@ -1,6 +1,6 @@
-// qv7ctl's connection to one indicator (USB or the simulated one): opens it and runs the component's
-// transfers as fast as the replies come, repeating an unanswered request and giving up with a clear
-// error past the time-out. Everything here runs on qv7ctl's main thread, inside its event loop.
+// qv7ctl's connection to one indicator (USB or the simulated one): opens it (taking the indicator's
+// lock), runs the component's transfers, which pace themselves, and gives up with a clear error past
+// the time-out. Everything here runs on qv7ctl's main thread, inside its event loop.
 #pragma once
 
 #include "cli/Options.h"
@@ -49,7 +49,7 @@ public:
     // One "N: description" line per attached indicator; empty when none.
     QStringList describeDevices();
     // Opens indicator Options::device and waits for the link to report it connected.
-    // Throws CliError(ExitNoDevice) when it is absent or does not open.
+    // Throws CliError(ExitNoDevice) when it is absent, does not open or another program drives it.
     void open();
 
     // The transfers; each throws CliError(ExitTimeout) naming the request that went unanswered.
@@ -64,10 +64,11 @@ public:
 
 private:
     void buildSimulator();
-    void loadSimulatorState();
+    static void applyFault(SimulatedBridge& bridge, int index, SimulatedIndicator& indicator,
+                           const QString& fault);
     void wireEvents();
-    // Starts a transfer with `start` and ticks the step machine each time a reply has moved Step,
-    // until the transfer's completion event; repeats an unanswered request every retry interval.
+    QString inUse() const;
+    // Starts a transfer with `start` and runs the event loop until its completion event.
     void run(const std::function<void()>& start);
 
     Options options_;

@@ -58,13 +58,18 @@ TCustomTorvik::TCustomTorvik(qv7::HidAccess& access, QObject* parent)
     master_->OnConnect = [this](TComponent*) { post([this] { raise(OnConnect, this); }); };
     master_->OnDisconnect = [this](TComponent*) { post([this] { raise(OnDisconnect, this); }); };
 
+    timer_.setSingleShot(true);
     timer_.setInterval(1000);
+    pacing_.setRepeatInterval(std::chrono::milliseconds(1000));
     connect(&timer_, &QTimer::timeout, this, [this] { StepTimer(); });
-    timer_.start();
+    paceTimer_.setSingleShot(true);
+    paceTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&paceTimer_, &QTimer::timeout, this, [this] { pace(); });
 }
 
 TCustomTorvik::~TCustomTorvik() {
     timer_.stop();
+    paceTimer_.stop();
     // The reader thread calls back into this object: end it before any member goes.
     master_->StopReader();
 }
@@ -83,52 +88,80 @@ int TCustomTorvik::ScanDevices() {
 }
 
 bool TCustomTorvik::OpenDevice(int Index) {
-    const bool opened = master_->OpenDevice(Index);
-    if (opened)
-        DeviceText =
-            QString::fromStdString(master_->DeviceDescription(master_->DeviceNumber())).left(MaxTextLength);
-    return opened;
+    lockHolder_ = 0;
+    const std::string path = master_->MatchingDevicePath(Index);
+    if (path.empty()) return false;
+    // Another program driving the same indicator would swallow our replies and we its. The lock
+    // this component holds already covers the indicator it opens again (a new scan).
+    const std::string key = master_->Access().deviceKey(path);
+    std::unique_ptr<qv7::DeviceLock> lock;
+    if (!lock_ || lockKey_ != key) {
+        lock = std::make_unique<qv7::DeviceLock>(key, lockDirectory_);
+        if (!lock->tryLock()) {
+            lockHolder_ = lock->holderPid();
+            qCInfo(lcIndicator) << "indicator" << Index << "is in use by process" << lockHolder_;
+            return false;
+        }
+    }
+    if (!master_->OpenDevice(Index)) return false; // a lock just taken goes with `lock`
+    if (lock) {
+        lock_ = std::move(lock);
+        lockKey_ = key;
+    }
+    DeviceText =
+        QString::fromStdString(master_->DeviceDescription(master_->DeviceNumber())).left(MaxTextLength);
+    return true;
 }
 
 void TCustomTorvik::CloseDevice() {
     master_->CloseDevice();
+    lock_.reset();
+}
+
+void TCustomTorvik::startTransfer(std::int32_t step) {
+    // Under the image lock: a reply being booked on the reader thread finishes first, and none of
+    // the abandoned transfer's replies is booked after this.
+    ++generation_;
+    Step = step;
 }
 
 void TCustomTorvik::ReadAll() {
-    Step = 1;
+    {
+        std::lock_guard lock(imageMutex_);
+        startTransfer(1);
+    }
+    schedulePace();
 }
 
 void TCustomTorvik::ReadLin() {
-    Step = 10;
+    {
+        std::lock_guard lock(imageMutex_);
+        startTransfer(10);
+    }
+    schedulePace();
 }
 
 void TCustomTorvik::WriteAll() {
-    qv7::ConfigRegisters registers;
     {
         std::lock_guard lock(imageMutex_);
-        registers = qv7::registersFromParams(Params);
+        const qv7::ConfigRegisters registers = qv7::registersFromParams(Params);
+        for (int block : {qv7::ConfigBlockStart, qv7::AlarmBlockStart})
+            for (int r = block; r < block + qv7::BlockLength; ++r)
+                writeBuffer_[static_cast<std::size_t>(r)] = registers[static_cast<std::size_t>(r)];
+        startTransfer(101);
     }
-    for (int r = 0; r < qv7::BlockLength; ++r) {
-        master_->HoldingRegisters[static_cast<std::size_t>(qv7::ConfigBlockStart + r)] =
-            registers[static_cast<std::size_t>(qv7::ConfigBlockStart + r)];
-        master_->HoldingRegisters[static_cast<std::size_t>(qv7::AlarmBlockStart + r)] =
-            registers[static_cast<std::size_t>(qv7::AlarmBlockStart + r)];
-    }
-    Step = 101;
+    schedulePace();
 }
 
 void TCustomTorvik::WriteLin() {
-    qv7::TableRegisters table;
-    std::uint16_t control = 0;
     {
         std::lock_guard lock(imageMutex_);
-        table = qv7::registersFromLinTable(LinTable);
-        control = qv7::linControlWord(Params);
+        const qv7::TableRegisters table = qv7::registersFromLinTable(LinTable);
+        std::copy(table.begin(), table.end(), writeBuffer_.begin() + qv7::TableStart);
+        writeBuffer_[qv7::LinControlRegister] = qv7::linControlWord(Params);
+        startTransfer(110);
     }
-    for (std::size_t i = 0; i < table.size(); ++i)
-        master_->HoldingRegisters[qv7::TableStart + i] = table[i];
-    master_->HoldingRegisters[qv7::LinControlRegister] = control;
-    Step = 110;
+    schedulePace();
 }
 
 void TCustomTorvik::ReadADCValues() {
@@ -170,6 +203,11 @@ QString TCustomTorvik::ModelName() const {
 
 void TCustomTorvik::setStepInterval(int ms) {
     timer_.setInterval(ms);
+    pacing_.setRepeatInterval(std::chrono::milliseconds(ms));
+}
+
+void TCustomTorvik::setReplyHorizon(int ms) {
+    pacing_.setReplyHorizon(std::chrono::milliseconds(ms));
 }
 int TCustomTorvik::stepInterval() const {
     return timer_.interval();
@@ -206,31 +244,130 @@ bool TCustomTorvik::LoadFromFile() {
     {
         std::lock_guard lock(imageMutex_);
         result = qv7::loadParamFile(*name, Params.DeviceType, Params);
+        // A read-all still running would overwrite what the user just loaded.
+        const std::int32_t step = Step.load();
+        if (result == qv7::ParamLoadResult::Loaded && step >= 1 && step <= 3) startTransfer(-1);
     }
     if (result != qv7::ParamLoadResult::Loaded) dialogs_->showMessage(qv7::paramLoadMessage(result));
     return true;
 }
 
 // ---------------------------------------------------------------------------------------------
-// The step machine: one request per tick (component's thread)
+// The step machine (component's thread). A transfer's next request goes as soon as the reply to the
+// last one is booked and the pacing rule lets it; the step timer only repeats an unanswered request.
+
+namespace {
+
+bool isRequestStep(std::int32_t step) {
+    return (step >= 1 && step <= 3) || inRange(step, 10, 17) || step == 60 || step == 101 || step == 102 ||
+           inRange(step, 110, 118);
+}
+
+// The request a step sends, as the pacing rule tells requests apart.
+qv7::RequestShape shapeOf(std::int32_t step) {
+    if (step == 1) return {4, 1};
+    if (step == 2 || step == 3) return {3, qv7::BlockLength};
+    if (inRange(step, 10, 17)) return {3, qv7::TableBlockLength};
+    if (step == 60) return {4, 3};
+    if (step == 101 || step == 102) return {16, qv7::BlockLength};
+    if (inRange(step, 110, 117)) return {16, qv7::TableBlockLength};
+    return {16, 1}; // 118
+}
+
+qv7::PacingClock::time_point fromNs(std::int64_t ns) {
+    return ns == 0 ? qv7::PacingClock::time_point{}
+                   : qv7::PacingClock::time_point{std::chrono::nanoseconds(ns)};
+}
+
+} // namespace
+
+void TCustomTorvik::schedulePace() {
+    // Queued: an operation only sets the step and returns, as every device operation does.
+    if (!paceTimer_.isActive() || paceTimer_.remainingTime() > 0) paceTimer_.start(0);
+}
 
 void TCustomTorvik::StepTimer() {
-    const std::int32_t step = Step.load();
-    if (step == 0) return;
+    std::int32_t step;
+    std::uint64_t generation;
+    {
+        std::lock_guard lock(imageMutex_);
+        step = Step.load();
+        generation = generation_;
+    }
+    // The outstanding request went unanswered: it goes again at once.
+    if (step == sentStep_ && generation == sentGeneration_ && isRequestStep(step))
+        return issue(step, generation);
+    pace();
+}
+
+void TCustomTorvik::pace() {
+    std::int32_t step;
+    std::uint64_t generation;
+    bool answered;
+    {
+        std::lock_guard lock(imageMutex_);
+        step = Step.load();
+        generation = generation_;
+        answered = answered_;
+        answered_ = false;
+    }
+    if (answered) pacing_.answered();
+    // Its answer is still due: the repeat timer runs.
+    if (step == sentStep_ && generation == sentGeneration_ && isRequestStep(step)) return;
+    if (isRequestStep(step)) {
+        const auto now = qv7::PacingClock::now();
+        const auto at = pacing_.earliest(shapeOf(step), fromNs(master_->LastFrameAt.load()), now);
+        if (at > now) {
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(at - now);
+            paceTimer_.start(static_cast<int>(wait.count()));
+            return;
+        }
+    }
+    issue(step, generation);
+}
+
+void TCustomTorvik::issue(std::int32_t step, std::uint64_t generation) {
+    if (!isRequestStep(step)) {
+        timer_.stop();
+        sentStep_ = -1;
+        if (step == 50) return tickReadAllCompleted();
+        if (step == 0 || step == -1) return;
+        std::lock_guard lock(imageMutex_);
+        std::int32_t expected = step;
+        Step.compare_exchange_strong(expected, -1);
+        return;
+    }
+    const bool repeat = step == sentStep_ && generation == sentGeneration_;
+    const qv7::RequestShape shape = shapeOf(step);
+    {
+        std::lock_guard lock(imageMutex_);
+        // The step may have moved since it was read: a later pace() sends for the step it is now.
+        if (Step.load() != step || generation_ != generation) return schedulePace();
+        inFlight_ = generation;
+        answered_ = false;
+    }
+    sentStep_ = step;
+    sentGeneration_ = generation;
+    ++requestsSent_;
+    if (repeat) ++repeatsSent_;
+    pacing_.sent(shape, qv7::PacingClock::now(), repeat);
+    timer_.start(static_cast<int>(
+        std::chrono::ceil<std::chrono::milliseconds>(pacing_.repeatInterval(shape)).count()));
+    sendRequest(step);
+}
+
+void TCustomTorvik::sendRequest(std::int32_t step) {
     if (step == 1) return master_->ReadInputRegisters(qv7::TypeWordRegister, 1);
     if (step == 2) return tickReadBlock(qv7::ConfigBlockStart, qv7::BlockLength);
     if (step == 3) return tickReadBlock(qv7::AlarmBlockStart, qv7::BlockLength);
     if (inRange(step, 10, 17))
         return tickReadBlock(qv7::TableStart + qv7::TableBlockLength * (step - 10), qv7::TableBlockLength);
-    if (step == 50) return tickReadAllCompleted();
     if (step == 60) return master_->ReadInputRegisters(1, 3);
     if (step == 101) return tickWriteBlock(qv7::ConfigBlockStart, qv7::BlockLength);
     if (step == 102) return tickWriteBlock(qv7::AlarmBlockStart, qv7::BlockLength);
     if (inRange(step, 110, 117))
         return tickWriteBlock(qv7::TableStart + qv7::TableBlockLength * (step - 110), qv7::TableBlockLength);
     if (step == 118) return tickWriteBlock(qv7::LinControlRegister, 1);
-    std::int32_t expected = step;
-    Step.compare_exchange_strong(expected, -1);
 }
 
 void TCustomTorvik::tickReadBlock(int start, int count) {
@@ -238,18 +375,22 @@ void TCustomTorvik::tickReadBlock(int start, int count) {
 }
 
 void TCustomTorvik::tickReadAllCompleted() {
-    Step = -1;
+    {
+        std::lock_guard lock(imageMutex_);
+        std::int32_t expected = 50;
+        if (!Step.compare_exchange_strong(expected, -1)) return;
+    }
     post([this] { raise(OnReadAllCompleted, this); });
 }
 
 void TCustomTorvik::tickWriteBlock(int start, int count) {
-    master_->WriteMultipleRegisters(start, count, master_->HoldingRegisters);
+    master_->WriteMultipleRegisters(start, count, writeBuffer_);
 }
 
 // ---------------------------------------------------------------------------------------------
-// Replies (reader thread). A reply moves Step on only from the step that asked for it, with one
-// compare-and-swap: a late reply can neither undo an operation the window started meanwhile nor
-// write the image outside the read that wants it.
+// Replies (reader thread). A reply moves Step on only from the step that asked for it, and only when
+// it answers a request of the running transfer; the check and the store are one step under
+// imageMutex_, which every operation of the window also takes to start a transfer or load a file.
 
 void TCustomTorvik::HandleDataArrival(TDataType DataType, std::int32_t Address, std::int32_t Data) {
     const auto value = static_cast<std::uint16_t>(Data & 0xFFFF);
@@ -269,6 +410,17 @@ void TCustomTorvik::HandleDataArrival(TDataType DataType, std::int32_t Address, 
     }
 }
 
+bool TCustomTorvik::replyIsCurrent() const {
+    return inFlight_ == generation_;
+}
+
+// The transfer moved on: the next request may go (queued behind the events just posted).
+void TCustomTorvik::markAnswered() {
+    answered_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { pace(); }, Qt::QueuedConnection);
+}
+
 qv7::ConfigRegisters TCustomTorvik::configSnapshot() const {
     qv7::ConfigRegisters words{};
     for (std::size_t r = 0; r < words.size(); ++r)
@@ -284,46 +436,48 @@ qv7::TableRegisters TCustomTorvik::tableSnapshot() const {
 }
 
 void TCustomTorvik::handleTypeWord(std::uint16_t typeWord) {
-    std::int32_t expected = 1;
-    if (!Step.compare_exchange_strong(expected, 2)) return;
     std::lock_guard lock(imageMutex_);
+    std::int32_t expected = 1;
+    if (!replyIsCurrent() || !Step.compare_exchange_strong(expected, 2)) return;
     qv7::storeTypeWord(Params, typeWord);
     fourDigits_ = (typeWord & 0x4) != 0;
     modelName_ = qv7::BuildModelName(typeWord);
+    markAnswered();
 }
 
 void TCustomTorvik::handleConfigRegister(int address) {
     const std::int32_t readingStep = address < qv7::AlarmBlockStart ? 2 : 3;
-    if (Step.load() != readingStep) return;
-    {
-        std::lock_guard lock(imageMutex_);
-        qv7::storeHoldingRegister(Params, address, configSnapshot());
+    std::lock_guard lock(imageMutex_);
+    if (!replyIsCurrent() || Step.load() != readingStep) return;
+    qv7::storeHoldingRegister(Params, address, configSnapshot());
+    if (address == qv7::ConfigBlockStart + qv7::BlockLength - 1) {
+        Step = 3;
+        markAnswered();
+    } else if (address == qv7::AlarmBlockStart + qv7::BlockLength - 1) {
+        Step = 50;
+        markAnswered();
     }
-    std::int32_t expected = readingStep;
-    if (address == qv7::ConfigBlockStart + qv7::BlockLength - 1) Step.compare_exchange_strong(expected, 3);
-    if (address == qv7::AlarmBlockStart + qv7::BlockLength - 1) Step.compare_exchange_strong(expected, 50);
 }
 
 void TCustomTorvik::handleTableRegister(int address) {
     const int position = address - qv7::TableStart;
     const int block = position / qv7::TableBlockLength;
-    std::int32_t expected = 10 + block;
-    if (Step.load() != expected) return;
+    std::unique_lock lock(imageMutex_);
+    if (!replyIsCurrent() || Step.load() != 10 + block) return;
     auto report = [this, position] { post([this, position] { raise(OnReadLin, this, position); }); };
     if (position % qv7::TableBlockLength != qv7::TableBlockLength - 1) return report();
-    // Step moves before the block's last event goes out, so a handler that ticks at once (qv7ctl,
-    // the benchmark) already asks for the next block.
+    // Step moves before the block's last event goes out, so a handler that looks at it sees the
+    // next block already asked for.
     if (block < 7) {
-        if (Step.compare_exchange_strong(expected, expected + 1)) report();
-        return;
+        Step = 10 + block + 1;
+        markAnswered();
+        return report();
     }
-    if (!Step.compare_exchange_strong(expected, -1)) return;
-    TLinTable table;
-    {
-        std::lock_guard lock(imageMutex_);
-        LinTable = qv7::linTableFromRegisters(tableSnapshot());
-        table = LinTable;
-    }
+    Step = -1;
+    LinTable = qv7::linTableFromRegisters(tableSnapshot());
+    const TLinTable table = LinTable;
+    markAnswered();
+    lock.unlock();
     report();
     // The handler gets the table as it was read, whatever the window does to LinTable meanwhile.
     post([this, table] { raise(OnReadLinCompleted, this, table); });
@@ -337,29 +491,38 @@ void TCustomTorvik::handleAdcValues() {
 }
 
 void TCustomTorvik::handleMeasure(std::uint16_t typeWord) {
-    std::int32_t expected = 60;
-    if (!Step.compare_exchange_strong(expected, -1)) return;
     {
         std::lock_guard lock(imageMutex_);
+        std::int32_t expected = 60;
+        if (!replyIsCurrent() || !Step.compare_exchange_strong(expected, -1)) return;
         qv7::storeTypeWord(Params, typeWord);
         fourDigits_ = (typeWord & 0x4) != 0;
         modelName_ = qv7::BuildModelName(typeWord);
+        markAnswered();
     }
     post([this] { raise(OnReadMeasure, this); });
 }
 
 void TCustomTorvik::HandleWriteReply() {
-    std::int32_t step = Step.load();
+    std::unique_lock lock(imageMutex_);
+    const std::int32_t step = replyIsCurrent() ? Step.load() : -1;
     if (step == 101) {
-        Step.compare_exchange_strong(step, 102);
+        Step = 102;
+        markAnswered();
     } else if (step == 102) {
-        if (Step.compare_exchange_strong(step, 0)) post([this] { raise(OnWriteAllCompleted, this); });
+        Step = 0;
+        markAnswered();
+        post([this] { raise(OnWriteAllCompleted, this); });
     } else if (inRange(step, 110, 117)) {
         const int position = qv7::TableBlockLength * (step - 110) + qv7::TableBlockLength - 1;
-        if (Step.compare_exchange_strong(step, step + 1))
-            post([this, position] { raise(OnWriteLin, this, position); });
+        Step = step + 1;
+        markAnswered();
+        post([this, position] { raise(OnWriteLin, this, position); });
     } else if (step == 118) {
-        if (Step.compare_exchange_strong(step, 0)) post([this] { raise(OnWriteLinCompleted, this); });
+        Step = 0;
+        markAnswered();
+        post([this] { raise(OnWriteLinCompleted, this); });
     }
+    lock.unlock();
     post([this] { raise(OnWordBlockWriting, this); });
 }

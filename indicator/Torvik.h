@@ -1,10 +1,13 @@
 // The indicator component: stands for the one attached indicator. Owns the Modbus master (which is
-// also the HID-serial bridge) and a step timer; runs every transfer as a step machine, one request
-// per tick, moved on by the replies. Operations and StepTimer run on the component's (window) thread;
-// replies are booked on the reader thread and every event is then delivered on the component's thread,
-// queued, in the order it was raised.
+// also the HID-serial bridge) and runs every transfer as a step machine that sends the next request as
+// soon as the reply to the last one is booked (paced by indicator/Pacing.h); its step timer only
+// repeats an unanswered request. Operations run on the component's (window) thread; replies are booked
+// on the reader thread and every event is then delivered on the component's thread, queued, in the
+// order it was raised.
 #pragma once
 
+#include "indicator/DeviceLock.h"
+#include "indicator/Pacing.h"
 #include "indicator/ParamFile.h"
 #include "indicator/ParamImage.h"
 #include "modbus/MiniModbus.h"
@@ -13,6 +16,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -58,39 +62,60 @@ QString BuildModelName(std::uint32_t typeWord);
 class TCustomTorvik : public QObject, public TComponent {
     Q_OBJECT
 public:
-    // Window thread. Builds the master on `access` (ProductIdent "HID-QV7   ", Node 255) and starts
-    // the step timer (1000 ms). Waits for the master's two start-up reports (up to 2 x 100 ms).
+    // Window thread. Builds the master on `access` (ProductIdent "HID-QV7   ", Node 255); the step
+    // timer's interval is 1000 ms.
     explicit TCustomTorvik(qv7::HidAccess& access, QObject* parent = nullptr);
     // Stops the reader thread before anything it reports to is freed; pending events are dropped.
     ~TCustomTorvik() override;
 
     // --- Device operations (component's thread; none waits for the indicator) ---
-    int ScanDevices();          // number of attached bridges that match
-    bool OpenDevice(int Index); // Index from 1; on success DeviceText := the bridge's description
-    void CloseDevice();         // ends the reader thread
-    void ReadAll();             // Step := 1
-    void ReadLin();             // Step := 10
-    void WriteAll();            // Params -> master's registers 0-11, 16-27; Step := 101
-    void WriteLin();            // LinTable -> registers 32-159, register 2; Step := 110
-    void ReadADCValues();       // sends the read of input registers 5-8 now
-    void AdjustZero1();         // write 1 to register 1000 now
-    void AdjustFullScale1();    // 2
-    void AdjustZero2();         // 3
-    void AdjustFullScale2();    // 4
-    int EraseFirmware();        // the bridge's result (64, or -2 after the hand-off limit)
+    int ScanDevices(); // number of attached bridges that match
+    // Index from 1. Takes the indicator's lock first: false, with LockHolder() set, when another
+    // program drives it. On success DeviceText := the bridge's description.
+    bool OpenDevice(int Index);
+    void CloseDevice(); // ends the reader thread and lets the indicator go
+    // Each transfer starts a new one: a request of the one it replaces that is still unanswered is
+    // abandoned, and its answer, should it come, is booked nowhere.
+    void ReadAll();          // Step := 1
+    void ReadLin();          // Step := 10
+    void WriteAll();         // Params -> the write buffer (registers 0-11, 16-27); Step := 101
+    void WriteLin();         // LinTable -> the write buffer (registers 32-159, register 2); Step := 110
+    void ReadADCValues();    // sends the read of input registers 5-8 now
+    void AdjustZero1();      // write 1 to register 1000 now
+    void AdjustFullScale1(); // 2
+    void AdjustZero2();      // 3
+    void AdjustFullScale2(); // 4
+    int EraseFirmware();     // the bridge's result (64, or -2 after the hand-off limit)
     int ProgramFirmware();
     int ResetUsb();
     // Save/load dialogs and checks through dialogs(); both return true (cancel and rejection
     // included). Raise qv7::EInOutError when the chosen file cannot be created / opened.
-    // Without dialogs set they do nothing.
+    // Without dialogs set they do nothing. A file loaded while a read-all runs ends that read, so
+    // the file's values stand.
     bool SaveToFile();
     bool LoadFromFile();
 
-    // One tick of the step machine: sends the request of the current Step (or reports read-all
-    // completion). The timer calls it; tests and qv7ctl may call it directly. Component's thread.
+    // One tick of the step machine: repeats the outstanding request of the current Step at once, or
+    // sends the next one as soon as the pacing rule lets it (reports read-all completion at Step 50).
+    // The timer calls it when a request went unanswered for the repeat interval; tests may call it.
+    // Component's thread.
     void StepTimer();
+    // The least time before an unanswered request is repeated (1000 ms).
     void setStepInterval(int ms);
     int stepInterval() const;
+    // How late an answer may still come after its request (1000 ms; never less than the time the
+    // request and its answer need on the line, plus the indicator's allowance).
+    void setReplyHorizon(int ms);
+    const qv7::RequestPacing& pacing() const { return pacing_; }
+    // Requests sent so far, repeats included, and how many of them were repeats.
+    int requestsSent() const { return requestsSent_; }
+    int repeatsSent() const { return repeatsSent_; }
+
+    // The process id of the program that held the indicator when the last OpenDevice failed for that
+    // reason; 0 otherwise.
+    qint64 LockHolder() const { return lockHolder_; }
+    // Where the per-indicator locks live (the runtime directory); tests point it elsewhere.
+    void setLockDirectory(const QString& directory) { lockDirectory_ = directory; }
 
     void setDialogs(TorvikDialogs* dialogs) { dialogs_ = dialogs; }
     TorvikDialogs* dialogs() const { return dialogs_; }
@@ -140,20 +165,52 @@ private:
     qv7::ConfigRegisters configSnapshot() const;
     qv7::TableRegisters tableSnapshot() const;
 
-    // Component's thread: one function per step of the tick.
+    // Component's thread: the pacing of the step machine.
+    void schedulePace();
+    void pace();
+    void issue(std::int32_t step, std::uint64_t generation);
+    void sendRequest(std::int32_t step);
+    void startTransfer(std::int32_t step);
+    // One function per kind of step.
     void tickReadBlock(int start, int count);
     void tickReadAllCompleted();
     void tickWriteBlock(int start, int count);
+    // Reader thread, under imageMutex_: the reply of the request in flight has been booked; true
+    // when it may move Step, i.e. it answers a request of the running transfer.
+    bool replyIsCurrent() const;
+    void markAnswered();
 
     // Hands an event to the component's thread, behind every event posted before it.
     template <typename Fn> void post(Fn&& fn);
 
     std::unique_ptr<TMiniModbusMaster> master_;
-    QTimer timer_;
+    QTimer timer_;     // repeats an unanswered request
+    QTimer paceTimer_; // sends the next request once the pacing rule lets it
+    qv7::RequestPacing pacing_;
     TorvikDialogs* dialogs_ = nullptr;
     mutable std::mutex imageMutex_;
     bool fourDigits_ = false; // guarded by imageMutex_
     QString modelName_;       // guarded by imageMutex_
+
+    // Every transfer the window starts is a new generation. A reply is booked only while the
+    // generation of the request in flight is the running one, and the check and the store are one
+    // step under imageMutex_: no reply lands in Params after a load or a write began.
+    std::uint64_t generation_ = 0;     // guarded by imageMutex_
+    std::uint64_t inFlight_ = 0;       // generation of the request on the wire; guarded by imageMutex_
+    bool answered_ = false;            // its reply was booked; guarded by imageMutex_
+    std::int32_t sentStep_ = -1;       // component's thread: the step whose request is on the wire
+    std::uint64_t sentGeneration_ = 0; // component's thread
+    int requestsSent_ = 0;
+    int repeatsSent_ = 0;
+
+    // What write-all and table write send, filled when they start; only the component's thread
+    // touches it, so no read reply can change what is written.
+    std::array<std::uint16_t, qv7::TableStart + qv7::TableRegisterCount> writeBuffer_{};
+
+    QString lockDirectory_;
+    std::unique_ptr<qv7::DeviceLock> lock_;
+    std::string lockKey_;
+    qint64 lockHolder_ = 0;
 };
 
 // The component as the main window holds it: the events made public for assignment.

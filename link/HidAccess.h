@@ -53,6 +53,10 @@ public:
 
     // Opens a device path; nullptr when it does not open.
     virtual std::unique_ptr<HidHandle> open(const std::string& path) = 0;
+
+    // A name of the device at `path` that is the same for every program on this machine that can
+    // reach it, so that programs can agree on who drives it. The path itself for real devices.
+    virtual std::string deviceKey(const std::string& path) const { return path; }
 };
 
 } // namespace qv7

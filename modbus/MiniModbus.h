@@ -85,7 +85,8 @@ public:
     // nothing when the block leaves the array or exceeds 123 registers (a 255-byte frame).
     void WriteMultipleRegisters(std::int32_t Start, std::int32_t Count,
                                 const ProcessImage<std::uint16_t, 1025>& Registers);
-    void WriteMultipleRegisters(std::int32_t Start, std::int32_t Count, std::span<const std::uint16_t> Registers);
+    void WriteMultipleRegisters(std::int32_t Start, std::int32_t Count,
+                                std::span<const std::uint16_t> Registers);
 
     // The outstanding request, written before the frame is handed to the bridge.
     std::atomic<std::int32_t> EchoLength{0};

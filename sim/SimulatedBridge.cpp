@@ -7,8 +7,11 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <random>
 #include <stdexcept>
 #include <utility>
+
+#include <unistd.h>
 
 namespace qv7 {
 
@@ -34,6 +37,10 @@ struct BridgeState {
     bool plugged = true;
     bool failOpen = false;
     bool silent = false;
+    // Output reports to refuse (-1) while input goes on: a fixed count, then a random share.
+    int failWrites = 0;
+    double writeFailureRate = 0.0;
+    std::mt19937 writeFailures;
     // Bumped by unplug: a handle of an older generation stays dead even after the bridge returns.
     std::uint64_t generation = 0;
     std::vector<std::vector<std::uint8_t>> outputs;
@@ -84,6 +91,23 @@ struct SimulatedBridge::Core {
     Clock::duration period;
     bool serialTiming = false;
     bool closed = false;
+    int writesFailed = 0;
+    // Each simulator is a device of its own unless told it stands for a shared one.
+    std::string keyPrefix = "simulated-" + std::to_string(::getpid()) + "-" +
+                            std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-";
+
+    // Caller holds the mutex.
+    bool refuseWrite(BridgeState& b) {
+        bool refuse = false;
+        if (b.failWrites > 0) {
+            --b.failWrites;
+            refuse = true;
+        } else if (b.writeFailureRate > 0.0) {
+            refuse = std::uniform_real_distribution<double>(0.0, 1.0)(b.writeFailures) < b.writeFailureRate;
+        }
+        if (refuse) ++writesFailed;
+        return refuse;
+    }
 
     // Caller holds the mutex.
     BridgeState& at(int bridge) const {
@@ -151,6 +175,7 @@ public:
         std::lock_guard lock(core_->mutex);
         if (!core_->alive(index_, generation_) || buffer[0] != 0) return -1;
         BridgeState& b = core_->at(index_);
+        if (core_->refuseWrite(b)) return -1;
         b.outputs.emplace_back(buffer, buffer + size);
         Report report{};
         std::memcpy(report.data(), buffer, size);
@@ -291,6 +316,33 @@ void SimulatedBridge::plug(int bridge) {
 void SimulatedBridge::setFailOpen(int bridge, bool fail) {
     std::lock_guard lock(core_->mutex);
     core_->at(bridge).failOpen = fail;
+}
+
+void SimulatedBridge::failWrites(int bridge, int count) {
+    std::lock_guard lock(core_->mutex);
+    core_->at(bridge).failWrites = std::max(count, 0);
+}
+
+void SimulatedBridge::failWritesRandomly(int bridge, double probability, std::uint32_t seed) {
+    std::lock_guard lock(core_->mutex);
+    BridgeState& b = core_->at(bridge);
+    b.writeFailureRate = probability;
+    b.writeFailures.seed(seed);
+}
+
+int SimulatedBridge::writesFailed() const {
+    std::lock_guard lock(core_->mutex);
+    return core_->writesFailed;
+}
+
+void SimulatedBridge::setDeviceKeyPrefix(std::string prefix) {
+    std::lock_guard lock(core_->mutex);
+    core_->keyPrefix = std::move(prefix);
+}
+
+std::string SimulatedBridge::deviceKey(const std::string& path) const {
+    std::lock_guard lock(core_->mutex);
+    return core_->keyPrefix + path;
 }
 
 void SimulatedBridge::setSilent(int bridge, bool silent) {

@@ -74,6 +74,15 @@ public:
     void plug(int bridge);
     // Still enumerated, but open fails.
     void setFailOpen(int bridge, bool fail);
+    // The next count output reports are refused (-1) while input reports go on.
+    void failWrites(int bridge, int count);
+    // Each output report is refused with this probability, drawn from a generator seeded with seed.
+    void failWritesRandomly(int bridge, double probability, std::uint32_t seed);
+    // Output reports refused so far, on every bridge.
+    int writesFailed() const;
+    // The device keys are this prefix and the path. By default each simulator is a device of its own;
+    // programs that simulate one shared indicator (one state file) give the same prefix.
+    void setDeviceKeyPrefix(std::string prefix);
     // No input reports at all: reads time out (0).
     void setSilent(int bridge, bool silent);
     // One input report per period, for every bridge.
@@ -97,6 +106,7 @@ public:
     // HidAccess
     std::vector<std::string> enumerate(std::uint16_t vid, std::uint16_t pid) override;
     std::unique_ptr<HidHandle> open(const std::string& path) override;
+    std::string deviceKey(const std::string& path) const override;
 
     struct Core; // implementation, shared with the handles so that they may outlive the bridge
 

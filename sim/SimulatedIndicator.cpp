@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -109,10 +110,11 @@ struct SimulatedIndicator::Impl {
     Bytes line; // request bytes not yet framed
     std::vector<Bytes> requests;
     std::optional<Fault> countedFault;
+    int countedSkip = 0;
     int countedLeft = 0;
-    std::optional<Fault> randomFault;
-    double probability = 0;
+    std::vector<std::pair<Fault, double>> randomFaults;
     std::mt19937 random;
+    std::map<Fault, int> injected;
     std::chrono::milliseconds replyDelay{100};
     bool silent = false;
 
@@ -141,12 +143,25 @@ std::vector<Bytes> SimulatedIndicator::Impl::takeFrames() {
 }
 
 std::optional<Fault> SimulatedIndicator::Impl::nextFault() {
-    if (countedFault && countedLeft > 0) {
+    if (countedFault && countedSkip > 0) {
+        --countedSkip;
+    } else if (countedFault && countedLeft > 0) {
         --countedLeft;
+        ++injected[*countedFault];
         return countedFault;
     }
-    // Compared on the generator's own 32-bit output, so a seed gives the same faults everywhere.
-    if (randomFault && static_cast<double>(random()) < probability * 4294967296.0) return randomFault;
+    if (randomFaults.empty()) return std::nullopt;
+    // One draw a request, compared on the generator's own 32-bit output, so a seed gives the same
+    // faults everywhere; the faults share the range in the order given.
+    const double draw = static_cast<double>(random()) / 4294967296.0;
+    double below = 0;
+    for (const auto& [fault, probability] : randomFaults) {
+        below += probability;
+        if (draw < below) {
+            ++injected[fault];
+            return fault;
+        }
+    }
     return std::nullopt;
 }
 
@@ -230,24 +245,37 @@ void SimulatedIndicator::clearRequests() {
     impl_->requests.clear();
 }
 
-void SimulatedIndicator::injectFault(Fault fault, int nextRequests) {
+void SimulatedIndicator::injectFault(Fault fault, int nextRequests, int afterRequests) {
     std::lock_guard lock(impl_->mutex);
     impl_->countedFault = fault;
+    impl_->countedSkip = std::max(afterRequests, 0);
     impl_->countedLeft = std::max(nextRequests, 0);
 }
 
 void SimulatedIndicator::injectFaultRandomly(Fault fault, double probability, std::uint32_t seed) {
+    injectFaultsRandomly({{fault, probability}}, seed);
+}
+
+void SimulatedIndicator::injectFaultsRandomly(const std::vector<std::pair<Fault, double>>& faults,
+                                              std::uint32_t seed) {
     std::lock_guard lock(impl_->mutex);
-    impl_->randomFault = fault;
-    impl_->probability = std::clamp(probability, 0.0, 1.0);
+    impl_->randomFaults.clear();
+    for (const auto& [fault, probability] : faults)
+        impl_->randomFaults.emplace_back(fault, std::clamp(probability, 0.0, 1.0));
     impl_->random.seed(seed);
+}
+
+std::map<SimulatedIndicator::Fault, int> SimulatedIndicator::faultsInjected() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->injected;
 }
 
 void SimulatedIndicator::clearFaults() {
     std::lock_guard lock(impl_->mutex);
     impl_->countedFault.reset();
+    impl_->countedSkip = 0;
     impl_->countedLeft = 0;
-    impl_->randomFault.reset();
+    impl_->randomFaults.clear();
 }
 
 void SimulatedIndicator::setReplyDelay(std::chrono::milliseconds delay) {

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace qv7 {
@@ -56,10 +57,15 @@ public:
     std::vector<std::vector<std::uint8_t>> requests() const;
     void clearRequests();
 
-    // The next nextRequests requests suffer the fault (replaces an earlier count).
-    void injectFault(Fault fault, int nextRequests);
+    // The nextRequests requests that follow the next afterRequests ones suffer the fault (replaces
+    // an earlier count).
+    void injectFault(Fault fault, int nextRequests, int afterRequests = 0);
     // Each request suffers the fault with this probability, drawn from a generator seeded with seed.
     void injectFaultRandomly(Fault fault, double probability, std::uint32_t seed);
+    // As above for several faults at once: one draw a request, each fault with its own probability.
+    void injectFaultsRandomly(const std::vector<std::pair<Fault, double>>& faults, std::uint32_t seed);
+    // How often each fault has struck so far.
+    std::map<Fault, int> faultsInjected() const;
     void clearFaults();
     // The wait that Fault::Delay adds before the reply; 100 ms by default. The bridge's clock applies it.
     void setReplyDelay(std::chrono::milliseconds delay);

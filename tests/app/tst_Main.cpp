@@ -72,16 +72,10 @@ Tled* led() {
     return child<Tled>("LedConnect");
 }
 
-// One tick after another until `done` holds; each waits for the reply that moves the step on.
+// The component paces itself: waits until `done` holds (a repeat is never needed here, the
+// simulated indicator answers every request).
 bool tickUntil(const std::function<bool()>& done) {
-    TTorvik& torvik = MainForm->Torvik();
-    for (int i = 0; i < 12 && !done(); ++i) {
-        const int step = torvik.Step.load();
-        torvik.StepTimer();
-        (void)QTest::qWaitFor([&] { return torvik.Step.load() != step || done(); }, 3000);
-        QCoreApplication::processEvents();
-    }
-    return done();
+    return QTest::qWaitFor(done, 5000);
 }
 
 bool isReady() {
@@ -393,10 +387,14 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(MainForm->StatusText(), QStringLiteral("Déconnexion"), 5000);
         expectDisconnected();
         rig.indicators[0]->clearRequests();
+        // Silent at first, so the reading state lasts until the request is repeated.
+        rig.indicators[0]->setSilent(true);
         rig.bridge.plug(0);
         // No user action: the link finds the device again and the window reads everything.
         QTRY_COMPARE_WITH_TIMEOUT(MainForm->StatusText(), QStringLiteral("Lecture des paramètres"), 5000);
         expectReading();
+        rig.indicators[0]->setSilent(false);
+        MainForm->Torvik().StepTimer();
         QVERIFY(tickUntil(isReady));
         expectReady();
         QVERIFY(rig.indicators[0]->requests().size() >= 3);
@@ -406,9 +404,12 @@ private slots:
         Rig rig(1);
         QVERIFY(reachReady());
         rig.indicators[0]->clearRequests();
+        rig.indicators[0]->setSilent(true);
         QTest::mouseClick(child<QPushButton>("BtnScan"), Qt::LeftButton);
         expectDisconnected();
         QTRY_COMPARE_WITH_TIMEOUT(MainForm->StatusText(), QStringLiteral("Lecture des paramètres"), 5000);
+        rig.indicators[0]->setSilent(false);
+        MainForm->Torvik().StepTimer();
         QVERIFY(tickUntil(isReady));
         expectReady();
         QVERIFY(rig.indicators[0]->requests().size() >= 3);

@@ -6,6 +6,7 @@
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -73,14 +74,18 @@ private slots:
     void load_rejections_show_their_message_and_keep_params();
     void cancelled_dialogs_do_nothing();
     void unplug_mid_transfer_keeps_the_step_and_reports_disconnect();
+    void late_answer_to_a_repeated_read_is_not_booked_as_the_next_block();
+    void write_all_sends_the_record_as_it_was_when_the_write_began();
+    void failing_writes_are_retried_without_a_disconnection();
+    void file_loaded_during_a_read_all_is_not_overwritten_by_its_replies();
+    void a_second_program_is_refused_while_the_first_drives_the_indicator();
     void every_event_arrived_on_the_component_thread();
 
     void model_name_data();
     void model_name();
 
 private:
-    bool tickTo(int step);
-    bool runTo(std::initializer_list<int> steps);
+    bool reach(int step);
     int rxCount() const { return rx_; }
 
     std::unique_ptr<qv7::SimulatedIndicator> indicator_;
@@ -96,18 +101,11 @@ private:
     int events_ = 0;
 };
 
-bool tst_Torvik::tickTo(int step) {
-    torvik_->StepTimer();
-    return QTest::qWaitFor([&] { return torvik_->Step.load() == step; }, 3000);
-}
-
-bool tst_Torvik::runTo(std::initializer_list<int> steps) {
-    for (int step : steps)
-        if (!tickTo(step)) {
-            qWarning("step %d not reached (Step is %d)", step, torvik_->Step.load());
-            return false;
-        }
-    return true;
+// The component paces itself: waits until the transfer has come to `step`.
+bool tst_Torvik::reach(int step) {
+    if (QTest::qWaitFor([&] { return torvik_->Step.load() == step; }, 3000)) return true;
+    qWarning("step %d not reached (Step is %d)", step, torvik_->Step.load());
+    return false;
 }
 
 void tst_Torvik::initTestCase() {
@@ -115,8 +113,9 @@ void tst_Torvik::initTestCase() {
     bridge_ = std::make_unique<qv7::SimulatedBridge>();
     bridgeIndex_ = bridge_->addBridge("0001", indicator_.get());
     torvik_ = std::make_unique<TTorvik>(*bridge_);
-    // The test drives every tick itself.
+    // No repeat comes by itself: a test that wants one ticks.
     torvik_->setStepInterval(24 * 3600 * 1000);
+    torvik_->setReplyHorizon(150);
 
     auto note = [this](const QString& text) {
         ++events_;
@@ -177,8 +176,8 @@ void tst_Torvik::cleanupTestCase() {
 void tst_Torvik::read_all_fills_params_from_the_indicator() {
     torvik_->ReadAll();
     QCOMPARE(torvik_->Step.load(), 1);
-    QVERIFY(runTo({2, 3, 50, -1}));
     QTRY_COMPARE(log_, QStringList{"readall"});
+    QCOMPARE(torvik_->Step.load(), -1);
 
     qv7::ConfigRegisters registers{};
     for (int r = 0; r < 28; ++r)
@@ -209,8 +208,8 @@ void tst_Torvik::write_all_leaves_the_record_in_the_indicator() {
     p.Alarms[3].AlarmFlags = 0x11;
     torvik_->WriteAll();
     QCOMPARE(torvik_->Step.load(), 101);
-    QVERIFY(runTo({102, 0}));
     QTRY_COMPARE(log_, (QStringList{"wbw", "writeall", "wbw"}));
+    QCOMPARE(torvik_->Step.load(), 0);
     const auto sent = qv7::registersFromParams(p);
     for (int r = 0; r < 28; ++r)
         if (r < 12 || r >= 16) QCOMPARE(indicator_->holding(r), sent[static_cast<std::size_t>(r)]);
@@ -222,7 +221,7 @@ void tst_Torvik::never_filled_record_writes_zero_registers() {
     const TParamImage kept = torvik_->Params;
     torvik_->Params = TParamImage{};
     torvik_->WriteAll();
-    QVERIFY(runTo({102, 0}));
+    QVERIFY(reach(0));
     const auto requests = indicator_->requests();
     QCOMPARE(requests.size(), std::size_t{2});
     for (const auto& frame : requests) {
@@ -241,8 +240,8 @@ void tst_Torvik::table_read_reports_every_register_and_converts_the_table() {
     for (int i = 0; i < 128; ++i)
         indicator_->setHolding(32 + i, registers[static_cast<std::size_t>(i)]);
     torvik_->ReadLin();
-    QVERIFY(runTo({11, 12, 13, 14, 15, 16, 17, -1}));
     QTRY_VERIFY(log_.contains("readlincompleted"));
+    QCOMPARE(torvik_->Step.load(), -1);
     QCOMPARE(readLin_.size(), std::size_t{128});
     for (int i = 0; i < 128; ++i)
         QCOMPARE(readLin_[static_cast<std::size_t>(i)], i);
@@ -257,7 +256,6 @@ void tst_Torvik::table_write_reports_each_block_then_register_2() {
     torvik_->Params.LinLastPoint = 7;
     torvik_->WriteLin();
     QCOMPARE(torvik_->Step.load(), 110);
-    QVERIFY(runTo({111, 112, 113, 114, 115, 116, 117, 118, 0}));
     QStringList expected;
     for (int block = 0; block < 8; ++block)
         expected << QStringLiteral("writelin %1").arg(16 * block + 15) << "wbw";
@@ -277,14 +275,16 @@ void tst_Torvik::table_write_reports_each_block_then_register_2() {
 }
 
 void tst_Torvik::read_all_abandons_a_running_table_read() {
+    // The second block's reply is lost, so the table read waits there.
+    indicator_->injectFault(SimulatedIndicator::Fault::DropReply, 1, 1);
     torvik_->ReadLin();
-    QVERIFY(runTo({11}));
+    QVERIFY(reach(11));
+    QTRY_COMPARE(indicator_->requests().size(), std::size_t{2});
     torvik_->ReadAll();
-    QVERIFY(runTo({2, 3, 50, -1}));
     QTRY_VERIFY(log_.contains("readall"));
     QCOMPARE(readLin_.size(), std::size_t{16});
     QVERIFY(!log_.contains("readlincompleted"));
-    QCOMPARE(function(indicator_->requests()[1]), 4);
+    QCOMPARE(function(indicator_->requests()[2]), 4);
 }
 
 void tst_Torvik::late_table_reply_after_read_all_is_not_booked() {
@@ -292,20 +292,21 @@ void tst_Torvik::late_table_reply_after_read_all_is_not_booked() {
     const auto registers = qv7::registersFromLinTable(sampleTable(0.5f));
     for (int i = 0; i < 128; ++i)
         indicator_->setHolding(32 + i, registers[static_cast<std::size_t>(i)]);
-    torvik_->ReadLin();
-    QVERIFY(runTo({11, 12, 13, 14, 15, 16, 17}));
     indicator_->setReplyDelay(std::chrono::milliseconds(100));
     indicator_->injectFault(SimulatedIndicator::Fault::Delay, 1);
     const int rxBefore = rxCount();
-    torvik_->StepTimer(); // the last block's read, answered late
-    torvik_->ReadAll();   // the user starts a read-all before that answer
+    torvik_->ReadLin(); // the first block's read, answered late
+    QTRY_COMPARE(indicator_->requests().size(), std::size_t{1});
+    torvik_->ReadAll(); // the user starts a read-all before that answer
     QTRY_VERIFY_WITH_TIMEOUT(rxCount() > rxBefore, 3000);
     QTest::qWait(20);
-    QCOMPARE(torvik_->Step.load(), 1);
+    QVERIFY(readLin_.empty());
     QVERIFY(!log_.contains("readlincompleted"));
     QVERIFY(torvik_->LinTable == before);
-    QVERIFY(runTo({2, 3, 50, -1}));
+    // The late answer took the type word's place: the type word's own answer found no request.
+    torvik_->StepTimer();
     QTRY_VERIFY(log_.contains("readall"));
+    QVERIFY(readLin_.empty());
 }
 
 void tst_Torvik::command_register_echo_changes_nothing() {
@@ -325,29 +326,28 @@ void tst_Torvik::command_register_echo_changes_nothing() {
 void tst_Torvik::dropped_reply_is_asked_again_on_the_next_tick() {
     indicator_->injectFault(SimulatedIndicator::Fault::DropReply, 1);
     torvik_->ReadAll();
-    torvik_->StepTimer();
     QVERIFY(QTest::qWaitFor([&] { return indicator_->requests().size() == 1; }, 3000));
     QTest::qWait(30);
     QCOMPARE(torvik_->Step.load(), 1);
-    QVERIFY(runTo({2}));
-    const auto requests = indicator_->requests();
-    QCOMPARE(requests.size(), std::size_t{2});
-    QCOMPARE(requests[0], requests[1]);
-    QVERIFY(runTo({3, 50, -1}));
+    torvik_->StepTimer();
     QTRY_VERIFY(log_.contains("readall"));
+    const auto requests = indicator_->requests();
+    QCOMPARE(requests.size(), std::size_t{4});
+    QCOMPARE(requests[0], requests[1]);
+    QCOMPARE(torvik_->repeatsSent() > 0, true);
 }
 
 void tst_Torvik::exception_reply_leaves_the_step_for_the_next_tick() {
     indicator_->injectFault(SimulatedIndicator::Fault::Exception, 1);
-    torvik_->WriteAll();
     const int rxBefore = rxCount();
-    torvik_->StepTimer();
+    torvik_->WriteAll();
     QTRY_VERIFY_WITH_TIMEOUT(rxCount() > rxBefore, 3000);
     QTest::qWait(20);
     QCOMPARE(torvik_->Step.load(), 101);
     QVERIFY(log_.isEmpty());
-    QVERIFY(runTo({102, 0}));
+    torvik_->StepTimer();
     QTRY_VERIFY(log_.contains("writeall"));
+    QCOMPARE(torvik_->Step.load(), 0);
 }
 
 void tst_Torvik::adc_values_arrive_as_two_floats() {
@@ -436,8 +436,11 @@ void tst_Torvik::cancelled_dialogs_do_nothing() {
 }
 
 void tst_Torvik::unplug_mid_transfer_keeps_the_step_and_reports_disconnect() {
+    // The second block's reply is lost, so the table read waits there while the device goes.
+    indicator_->injectFault(SimulatedIndicator::Fault::DropReply, 1, 1);
     torvik_->ReadLin();
-    QVERIFY(runTo({11}));
+    QVERIFY(reach(11));
+    QTRY_COMPARE(indicator_->requests().size(), std::size_t{2});
     bridge_->unplug(bridgeIndex_);
     QTRY_VERIFY_WITH_TIMEOUT(log_.contains("disconnect"), 3000);
     torvik_->StepTimer();
@@ -445,8 +448,104 @@ void tst_Torvik::unplug_mid_transfer_keeps_the_step_and_reports_disconnect() {
     QCOMPARE(torvik_->Step.load(), 11);
     bridge_->plug(bridgeIndex_);
     QTRY_VERIFY_WITH_TIMEOUT(log_.contains("connect"), 3000);
-    QVERIFY(runTo({12, 13, 14, 15, 16, 17, -1}));
+    torvik_->StepTimer();
     QTRY_VERIFY(log_.contains("readlincompleted"));
+    QCOMPARE(readLin_.size(), std::size_t{128});
+}
+
+void tst_Torvik::late_answer_to_a_repeated_read_is_not_booked_as_the_next_block() {
+    // Every block holds other values, so a block booked in another's place shows in the table.
+    const TLinTable table = sampleTable(0.625f);
+    const auto registers = qv7::registersFromLinTable(table);
+    for (int i = 0; i < 128; ++i)
+        indicator_->setHolding(32 + i, registers[static_cast<std::size_t>(i)]);
+    for (int delayed : {0, 3, 7}) {
+        indicator_->clearRequests();
+        log_.clear();
+        torvik_->LinTable = TLinTable{};
+        // The answer to the first copy comes after the repeat went out; both copies are answered.
+        indicator_->setReplyDelay(std::chrono::milliseconds(60));
+        indicator_->injectFault(SimulatedIndicator::Fault::Delay, 1, delayed);
+        torvik_->ReadLin();
+        QTRY_COMPARE(indicator_->requests().size(), std::size_t(delayed + 1));
+        torvik_->StepTimer();
+        QTRY_VERIFY_WITH_TIMEOUT(log_.contains("readlincompleted"), 3000);
+        QVERIFY2(torvik_->LinTable == table, qPrintable(QStringLiteral("block %1 delayed").arg(delayed)));
+        QVERIFY(completedTable_ == table);
+        QCOMPARE(indicator_->requests().size(), std::size_t{9});
+    }
+}
+
+void tst_Torvik::write_all_sends_the_record_as_it_was_when_the_write_began() {
+    TParamImage& p = torvik_->Params;
+    p.DisplayHigh = 4321;
+    p.Alarms[2].Threshold = -77;
+    const auto sent = qv7::registersFromParams(p);
+    torvik_->WriteAll();
+    // What read replies do to the master's image before the write goes out, and the window changing
+    // the record after it started the write, both change nothing on the indicator.
+    for (auto& r : torvik_->Master().HoldingRegisters)
+        r = 0xDEAD;
+    p.DisplayHigh = 1;
+    QTRY_VERIFY(log_.contains("writeall"));
+    for (int r = 0; r < 28; ++r)
+        if (r < 12 || r >= 16) QCOMPARE(indicator_->holding(r), sent[static_cast<std::size_t>(r)]);
+    p.DisplayHigh = 4321;
+}
+
+void tst_Torvik::failing_writes_are_retried_without_a_disconnection() {
+    const auto sent = qv7::registersFromParams(torvik_->Params);
+    for (int r = 0; r < 28; ++r)
+        indicator_->setHolding(r, 0);
+    // Failures for longer than the hand-off limit: the first block's report stays unsent.
+    bridge_->failWrites(bridgeIndex_, 1000000);
+    torvik_->WriteAll();
+    QTest::qWait(250);
+    QCOMPARE(torvik_->Step.load(), 101);
+    bridge_->failWrites(bridgeIndex_, 0);
+    torvik_->StepTimer();
+    QTRY_VERIFY(log_.contains("writeall"));
+    QVERIFY(!log_.contains("disconnect"));
+    QVERIFY(!log_.contains("connect"));
+    for (int r = 0; r < 28; ++r)
+        if (r < 12 || r >= 16) QCOMPARE(indicator_->holding(r), sent[static_cast<std::size_t>(r)]);
+}
+
+void tst_Torvik::file_loaded_during_a_read_all_is_not_overwritten_by_its_replies() {
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    torvik_->setDialogs(&dialogs);
+    TParamImage file = torvik_->Params;
+    file.DisplayHigh = static_cast<std::int16_t>(indicator_->holding(3) ^ 0x1111);
+    qv7::saveParamFile(dir.filePath("file.QV"), file);
+    dialogs.answer = dir.filePath("file.QV");
+    for (int delayed : {0, 1, 2}) { // the type word's, the configuration's, the alarms' answer
+        indicator_->setReplyDelay(std::chrono::milliseconds(80));
+        indicator_->injectFault(SimulatedIndicator::Fault::Delay, 1, delayed);
+        indicator_->clearRequests();
+        log_.clear();
+        const int rxBefore = rxCount();
+        torvik_->ReadAll();
+        QTRY_COMPARE(indicator_->requests().size(), std::size_t(delayed + 1));
+        QVERIFY(torvik_->LoadFromFile());
+        QTRY_VERIFY_WITH_TIMEOUT(rxCount() > rxBefore + delayed, 3000);
+        QTest::qWait(30);
+        QVERIFY2(torvik_->Params == file, qPrintable(QStringLiteral("answer %1 late").arg(delayed)));
+        QCOMPARE(torvik_->Step.load(), -1);
+        QVERIFY(!log_.contains("readall"));
+    }
+    torvik_->setDialogs(nullptr);
+}
+
+void tst_Torvik::a_second_program_is_refused_while_the_first_drives_the_indicator() {
+    TTorvik second(*bridge_);
+    QVERIFY(!second.OpenDevice(1));
+    QCOMPARE(second.LockHolder(), QCoreApplication::applicationPid());
+    QVERIFY(second.DeviceText.isEmpty());
+    // The first one opening its indicator again (a new scan) keeps its lock.
+    QVERIFY(torvik_->OpenDevice(1));
+    QCOMPARE(torvik_->LockHolder(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(log_.contains("connect"), 3000);
 }
 
 void tst_Torvik::every_event_arrived_on_the_component_thread() {

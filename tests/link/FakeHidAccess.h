@@ -56,7 +56,7 @@ public:
         bool failOpen = false;
         bool silent = false;
         int failWrites = 0; // the next writes fail (-1) while reads go on
-        int epoch = 0; // an unplug kills every handle opened before it
+        int epoch = 0;      // an unplug kills every handle opened before it
         std::deque<Bytes> input;
         std::vector<Bytes> written;
     };

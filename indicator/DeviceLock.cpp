@@ -1,0 +1,47 @@
+#include "indicator/DeviceLock.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QStandardPaths>
+
+namespace qv7 {
+
+DeviceLock::DeviceLock(const std::string& key, const QString& directory)
+    : path_(QDir(directory.isEmpty() ? defaultDirectory() : directory).filePath(fileName(key))),
+      lock_(path_) {
+    // Age never makes the lock stale: a technician may keep the window open for days. Only a dead
+    // holder does, which QLockFile tells by the process id it wrote.
+    lock_.setStaleLockTime(0);
+}
+
+bool DeviceLock::tryLock() {
+    return lock_.tryLock(0);
+}
+
+qint64 DeviceLock::holderPid() const {
+    qint64 pid = 0;
+    QString hostname, application;
+    return lock_.getLockInfo(&pid, &hostname, &application) ? pid : 0;
+}
+
+QString DeviceLock::defaultDirectory() {
+    // Asked only when there is one: without it Qt warns on stderr and invents a directory per user.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return QDir::tempPath();
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+}
+
+QString DeviceLock::fileName(const std::string& key) {
+    QString safe;
+    for (char c : key) {
+        const bool plain =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+        safe += plain ? QChar::fromLatin1(c) : QChar(u'_');
+    }
+    const QByteArray hash =
+        QCryptographicHash::hash(QByteArray::fromStdString(key), QCryptographicHash::Sha1);
+    return QStringLiteral("qv7-device-%1-%2.lock")
+        .arg(safe.right(40), QString::fromLatin1(hash.toHex().left(8)));
+}
+
+} // namespace qv7
