@@ -286,7 +286,7 @@ void TMainForm::BtnScanClick() {
     TorvikDisconnect();
     const int count = torvik_->ScanDevices();
     if (count == 1) {
-        torvik_->OpenDevice(1);
+        openDevice(1);
         return;
     }
     if (count <= 1 || !SelectForm) return;
@@ -297,7 +297,14 @@ void TMainForm::BtnScanClick() {
     SelectForm->exec();
     // Closed by OK or by its close box alike; the first item stays selected unless the user chose.
     const int selected = SelectForm->itemIndex();
-    if (selected >= 0) torvik_->OpenDevice(selected + 1);
+    if (selected >= 0) openDevice(selected + 1);
+}
+
+// Another program driving the indicator is said on the status line; the lamp stays red and the
+// next scan tries again.
+void TMainForm::openDevice(int number) {
+    if (torvik_->OpenDevice(number) || torvik_->LockHolder() == 0) return;
+    setStatusText(QStringLiteral("Utilisé par un autre programme (pid %1)").arg(torvik_->LockHolder()));
 }
 
 void TMainForm::TorvikConnect() {

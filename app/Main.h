@@ -86,6 +86,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Opens device `number` (from 1); says so on the status line when another program holds it.
+    void openDevice(int number);
     void buildHeader();
     void buildPages();
     void buildConnectPage(QWidget* page);

@@ -43,6 +43,13 @@ int parseOne(const QStringList& args, int i, Options& options) {
         options.error = QStringLiteral("invalid type word: %1").arg(arg.mid(11));
         return 0;
     }
+    if (arg.startsWith(QLatin1String("--simulate-state="))) {
+        options.simulate = true;
+        options.simulateState = arg.mid(17);
+        if (!options.simulateState.isEmpty()) return 1;
+        options.error = QStringLiteral("--simulate-state needs a file name");
+        return 0;
+    }
     if (arg == QLatin1String("--simulate-count") || arg.startsWith(QLatin1String("--simulate-count="))) {
         const bool joined = arg.contains(u'=');
         if (!joined && i + 1 >= args.size()) {
@@ -79,6 +86,8 @@ QString usageText() {
         "  --simulate[=TYPEWORD]  use a simulated indicator instead of USB; TYPEWORD in hex\n"
         "                         (0x4053) or decimal, default 0x4053\n"
         "  --simulate-count N     simulate N indicators (1 to 16), to choose one of them\n"
+        "  --simulate-state=FILE  start the simulated indicator from the registers in FILE (as\n"
+        "                         qv7ctl keeps them) and keep what it holds there at the end\n"
         "  --trace                print every Modbus frame (TX : / RX : ) to stderr\n"
         "  -h, --help             show this text\n");
 }

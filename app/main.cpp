@@ -7,9 +7,11 @@
 #include "link/HidapiAccess.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
+#include "sim/SimulatorState.h"
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,16 +23,43 @@ struct Devices {
     std::unique_ptr<qv7::SimulatedBridge> bridge;
     std::unique_ptr<qv7::HidapiAccess> hidapi;
 
+    std::string statePath;
+
+    // Throws qv7::SimulatorStateError for a state file that cannot be read, std::runtime_error
+    // when a simulated indicator cannot be built.
     explicit Devices(const qv7::Options& options) {
         if (!options.simulate) {
             hidapi = std::make_unique<qv7::HidapiAccess>();
             return;
         }
         bridge = std::make_unique<qv7::SimulatedBridge>();
+        // The line as a real indicator has it (9600 8N2), so what the window shows takes as long.
+        bridge->setSerialTiming(true);
+        statePath = options.simulateState.toStdString();
+        const auto state = statePath.empty() ? std::nullopt : qv7::loadSimulatorState(statePath);
         for (int i = 0; i < options.simulateCount; ++i) {
-            indicators.push_back(std::make_unique<qv7::SimulatedIndicator>(options.typeWord));
+            if (i == 0 && state) {
+                auto registers = qv7::SimulatedIndicator::defaultRegisters(state->typeWord);
+                for (const auto& [address, value] : state->holding)
+                    registers[address] = value;
+                indicators.push_back(std::make_unique<qv7::SimulatedIndicator>(state->typeWord, registers));
+            } else {
+                indicators.push_back(std::make_unique<qv7::SimulatedIndicator>(options.typeWord));
+            }
             bridge->addBridge(std::to_string(i + 1), indicators.back().get());
         }
+        // Programs sharing one state file stand for one indicator, and lock each other out.
+        if (!statePath.empty()) bridge->setDeviceKeyPrefix(qv7::simulatorStateKeyPrefix(statePath));
+    }
+
+    // Keeps the first simulated indicator's registers in the state file, when one was given.
+    void saveState() const {
+        if (statePath.empty() || indicators.empty()) return;
+        qv7::SimulatorState state;
+        state.typeWord = indicators[0]->input(0);
+        for (int r = 0; r < qv7::SimulatorState::HoldingCount; ++r)
+            state.holding[r] = indicators[0]->holding(r);
+        qv7::saveSimulatorState(statePath, state);
     }
     qv7::HidAccess& access() { return hidapi ? static_cast<qv7::HidAccess&>(*hidapi) : *bridge; }
 };
@@ -76,5 +105,12 @@ int main(int argc, char** argv) {
     app.setQuitOnLastWindowClosed(false);
     QObject::connect(MainForm, &TMainForm::closed, &app, &QApplication::quit);
     MainForm->show();
-    return app.exec();
+    const int result = app.exec();
+    try {
+        devices->saveState();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "qv7cfg: %s\n", error.what());
+        return 1;
+    }
+    return result;
 }

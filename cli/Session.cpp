@@ -6,7 +6,6 @@
 #include "sim/SimulatorState.h"
 
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -90,8 +89,7 @@ void Session::buildSimulator() {
     const int index = bridge_->addBridge("0001", indicator_.get());
     // Programs sharing one state file stand for one indicator, and lock each other out as they would.
     if (!options_.simulateState.isEmpty())
-        bridge_->setDeviceKeyPrefix(
-            "simulated-state:" + QFileInfo(options_.simulateState).absoluteFilePath().toStdString() + ":");
+        bridge_->setDeviceKeyPrefix(simulatorStateKeyPrefix(options_.simulateState.toStdString()));
     applyFault(*bridge_, index, *indicator_, options_.simulateFault);
 }
 

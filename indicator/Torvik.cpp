@@ -5,7 +5,7 @@
 
 #include <utility>
 
-Q_LOGGING_CATEGORY(lcIndicator, "qv7.indicator")
+Q_LOGGING_CATEGORY(lcIndicator, "qv7.indicator", QtWarningMsg)
 
 namespace {
 

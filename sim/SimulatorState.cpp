@@ -134,4 +134,10 @@ void saveSimulatorState(const std::string& path, const SimulatorState& state) {
     }
 }
 
+std::string simulatorStateKeyPrefix(const std::string& path) {
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(path, error).lexically_normal();
+    return "simulated-state:" + (error ? path : absolute.string()) + ":";
+}
+
 } // namespace qv7

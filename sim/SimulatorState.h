@@ -30,4 +30,8 @@ std::optional<SimulatorState> loadSimulatorState(const std::string& path);
 // Replaces the file atomically (a temporary file renamed over it); throws SimulatorStateError.
 void saveSimulatorState(const std::string& path, const SimulatorState& state);
 
+// The device-key prefix of a simulator kept in this state file: programs started on one state file
+// stand for one indicator (SimulatedBridge::setDeviceKeyPrefix), and lock each other out as such.
+std::string simulatorStateKeyPrefix(const std::string& path);
+
 } // namespace qv7

@@ -439,6 +439,41 @@ private slots:
         QCOMPARE(MainForm->Torvik().Step.load(), 0);
     }
 
+    void failing_writes_neither_disconnect_nor_abandon_the_write() {
+        Rig rig(1);
+        QVERIFY(reachReady());
+        const auto sent = qv7::registersFromParams(MainForm->Torvik().Params);
+        for (int r = 0; r < 28; ++r)
+            rig.indicators[0]->setHolding(r, 0);
+        int disconnects = 0;
+        MainForm->Torvik().OnDisconnect = [&](TComponent*) { ++disconnects; };
+        rig.bridge.failWrites(0, 300); // longer than the hand-off limit: the report stays unsent
+        QTest::mouseClick(child<QPushButton>("BtnWriteAll"), Qt::LeftButton);
+        // The report left in the slot goes out once the device takes it again.
+        QVERIFY(tickUntil([] { return MainForm->StatusText().isEmpty(); }));
+        QCOMPARE(rig.bridge.writesFailed(), 300);
+        QVERIFY(led()->LedStatus());
+        QCOMPARE(disconnects, 0);
+        for (int r = 0; r < 28; ++r)
+            if (r < 12 || r >= 16) QCOMPARE(rig.indicators[0]->holding(r), sent[static_cast<std::size_t>(r)]);
+    }
+
+    void indicator_in_use_by_another_program_is_said_and_tried_again_at_the_next_scan() {
+        Rig rig(1);
+        auto other = std::make_unique<TTorvik>(rig.bridge);
+        QVERIFY(other->OpenDevice(1));
+        MainForm->show();
+        const QString inUse =
+            QStringLiteral("Utilisé par un autre programme (pid %1)").arg(QCoreApplication::applicationPid());
+        QTRY_COMPARE_WITH_TIMEOUT(MainForm->StatusText(), inUse, 5000);
+        QVERIFY(!led()->LedStatus());
+        QVERIFY(!pages()->isEnabled());
+        other.reset();
+        QTest::mouseClick(child<QPushButton>("BtnScan"), Qt::LeftButton);
+        QVERIFY(tickUntil(isReady));
+        expectReady();
+    }
+
     void load_attempts_refresh_the_pages_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("message");

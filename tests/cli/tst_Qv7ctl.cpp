@@ -1,13 +1,21 @@
 // qv7ctl end to end: the built program run against its simulated indicator (serial line timed as
 // 9600 8N2) in a temporary directory; what it prints, the files it writes and its exit codes.
+#include "indicator/DeviceLock.h"
 #include "indicator/ParamImage.h"
+#include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
+#include "sim/SimulatorState.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLockFile>
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,11 +71,14 @@ private slots:
 
     void silent_indicator_ends_in_the_time_out_naming_the_request();
     void lost_replies_are_asked_again();
+    void faulty_lines_still_read_what_the_indicator_holds_data();
+    void faulty_lines_still_read_what_the_indicator_holds();
+    void an_indicator_in_use_is_refused_naming_the_holder();
     void list_names_the_simulated_bridge();
     void udev_rule_prints_the_shipped_file();
 
 private:
-    Run qv7ctl(const QStringList& args);
+    Run qv7ctl(const QStringList& args, const QProcessEnvironment& environment = {});
     QString path(const QString& name) const { return dir_->filePath(name); }
     QByteArray readFile(const QString& name) const;
     void writeFile(const QString& name, const QByteArray& bytes) const;
@@ -94,9 +105,10 @@ void tst_Qv7ctl::init() {
     QVERIFY(dir_->isValid());
 }
 
-Run tst_Qv7ctl::qv7ctl(const QStringList& args) {
+Run tst_Qv7ctl::qv7ctl(const QStringList& args, const QProcessEnvironment& environment) {
     QProcess process;
     process.setWorkingDirectory(dir_->path());
+    if (!environment.isEmpty()) process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QV7CTL_PATH), args);
     Run run;
     if (!process.waitForFinished(30000)) {
@@ -334,6 +346,58 @@ void tst_Qv7ctl::lost_replies_are_asked_again() {
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err.count("TX : FF 04 00 00 00 01 24 14"), 3);
     QCOMPARE(run.err.count("RX : "), 3);
+}
+
+void tst_Qv7ctl::faulty_lines_still_read_what_the_indicator_holds_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("command");
+    // Every answer later than the repeat: the late answer to a read of registers 0-11 must not be
+    // booked as 16-27, which the next request asks for in a reply of the same length.
+    QTest::newRow("every answer late, read") << "delay:400"
+                                             << "read";
+    QTest::newRow("every answer late, diff") << "delay:400"
+                                             << "diff";
+    // Output reports refused for longer than the hand-off limit, while input goes on.
+    QTest::newRow("refused writes, read") << "writefail:150"
+                                          << "read";
+    QTest::newRow("refused writes, write") << "writefail:150"
+                                           << "write";
+}
+
+void tst_Qv7ctl::faulty_lines_still_read_what_the_indicator_holds() {
+    QFETCH(QString, fault);
+    QFETCH(QString, command);
+    savedParams();
+    const QStringList args =
+        command == "read" ? QStringList{"read", "-o", "out.QV"} : QStringList{command, "saved.QV"};
+    const Run run = qv7ctl(args + QStringList{"--simulate", "--simulate-fault=" + fault});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    if (command == "read") QCOMPARE(readFile("out.QV"), saved_);
+}
+
+void tst_Qv7ctl::an_indicator_in_use_is_refused_naming_the_holder() {
+    // Programs started on one simulator state file stand for one indicator: take its lock as another
+    // program would, in the runtime directory this run of qv7ctl is given.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", dir_->path());
+    qv7::SimulatedBridge bridge;
+    bridge.setDeviceKeyPrefix(qv7::simulatorStateKeyPrefix(path("state.json").toStdString()));
+    const std::string key = bridge.deviceKey(bridge.path(bridge.addBridge("0001")));
+    QLockFile other(QDir(dir_->path()).filePath(qv7::DeviceLock::fileName(key)));
+    QVERIFY(other.tryLock(0));
+    const QString inUse = QStringLiteral("qv7ctl: the indicator is in use by another program (pid %1)\n")
+                              .arg(QCoreApplication::applicationPid());
+    for (const QString& command : QStringList{"read", "diff"}) {
+        savedParams();
+        const QStringList args = command == "read" ? QStringList{"read"} : QStringList{"diff", "saved.QV"};
+        const Run run =
+            qv7ctl(args + QStringList{"--simulate", "--simulate-state=" + path("state.json")}, environment);
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.err, inUse);
+    }
+    other.unlock();
+    const Run run = qv7ctl({"read", "--simulate", "--simulate-state=" + path("state.json")}, environment);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
 }
 
 void tst_Qv7ctl::list_names_the_simulated_bridge() {
