@@ -38,7 +38,7 @@ RequestPacing::Duration RequestPacing::silentInterval() const {
 RequestPacing::Duration RequestPacing::responseTimeout(const RequestShape& request) const {
     const std::int64_t bits =
         std::int64_t{BitsPerCharacter} * (request.requestBytes() + request.replyBytes());
-    return std::chrono::microseconds(bits * 1000000 / baud_) + ResponseAllowance;
+    return std::chrono::microseconds(bits * 1000000 / baud_) + allowance_;
 }
 
 RequestPacing::Duration RequestPacing::repeatInterval(const RequestShape& request) const {

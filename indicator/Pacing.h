@@ -6,7 +6,7 @@
 // - One request is outstanding at a time. When no reply has moved the transfer on within the repeat
 //   interval, the same request goes again. The repeat interval is never shorter than the response
 //   time-out: the request's and the reply's time on the line at its speed (11 bits a character),
-//   plus what the indicator and the bridge add (ResponseAllowance). At 1200 baud a 16-register read
+//   plus what the indicator and the bridge add (ResponseAllowance, 150 ms). At 1200 baud a 16-register read
 //   takes 412 ms on the line alone; the window repeats after 1000 ms.
 // - An answer may still come up to the reply horizon after the copy it answers went out. A request
 //   sent more than once, or abandoned before its answer came, stays unsettled until the horizon has
@@ -47,6 +47,7 @@ public:
     using TimePoint = PacingClock::time_point;
 
     static constexpr int BitsPerCharacter = 11;
+    // What an indicator and the bridge add to the line time of an exchange.
     static constexpr std::chrono::milliseconds ResponseAllowance{150};
 
     // The line's speed in baud (the bridge's port format); 9600 until told otherwise.
@@ -56,6 +57,8 @@ public:
     void setRepeatInterval(Duration interval) { repeatInterval_ = interval; }
     // How late an answer can still come after its request; never less than the response time-out.
     void setReplyHorizon(Duration horizon) { replyHorizon_ = horizon; }
+    // ResponseAllowance unless told otherwise (a simulated indicator answers at once).
+    void setResponseAllowance(Duration allowance) { allowance_ = allowance; }
 
     Duration silentInterval() const;
     Duration responseTimeout(const RequestShape& request) const;
@@ -89,6 +92,7 @@ private:
     int baud_ = 9600;
     Duration repeatInterval_ = std::chrono::milliseconds(1000);
     Duration replyHorizon_ = std::chrono::milliseconds(1000);
+    Duration allowance_ = ResponseAllowance;
     std::optional<Outstanding> outstanding_;
     std::vector<Unsettled> unsettled_;
 };

@@ -274,6 +274,17 @@ qv7::RequestShape shapeOf(std::int32_t step) {
     return {16, 1}; // 118
 }
 
+int baudOf(TPortFormat format) {
+    switch (format) {
+    case TPortFormat::_19200_8E1:
+        return 19200;
+    case TPortFormat::_38400_8E1:
+        return 38400;
+    default:
+        return 9600;
+    }
+}
+
 qv7::PacingClock::time_point fromNs(std::int64_t ns) {
     return ns == 0 ? qv7::PacingClock::time_point{}
                    : qv7::PacingClock::time_point{std::chrono::nanoseconds(ns)};
@@ -339,6 +350,7 @@ void TCustomTorvik::issue(std::int32_t step, std::uint64_t generation) {
     }
     const bool repeat = step == sentStep_ && generation == sentGeneration_;
     const qv7::RequestShape shape = shapeOf(step);
+    pacing_.setBaud(baudOf(master_->PortFormat()));
     {
         std::lock_guard lock(imageMutex_);
         // The step may have moved since it was read: a later pace() sends for the step it is now.

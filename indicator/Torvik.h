@@ -106,7 +106,8 @@ public:
     // How late an answer may still come after its request (1000 ms; never less than the time the
     // request and its answer need on the line, plus the indicator's allowance).
     void setReplyHorizon(int ms);
-    const qv7::RequestPacing& pacing() const { return pacing_; }
+    // The pacing rule's figures; tests and the soak shorten them for the simulated indicator.
+    qv7::RequestPacing& pacing() { return pacing_; }
     // Requests sent so far, repeats included, and how many of them were repeats.
     int requestsSent() const { return requestsSent_; }
     int repeatsSent() const { return repeatsSent_; }
