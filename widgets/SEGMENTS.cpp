@@ -10,10 +10,10 @@
 
 namespace {
 
-constexpr int CellPitch = 40;  // from one cell origin to the next
-constexpr int FirstCell = 8;   // x of the leftmost full cell without half digit
-constexpr int HalfShift = 20;  // every x moves this far right with the half digit
-constexpr int CellTop = 5;     // y of every cell origin
+constexpr int CellPitch = 40; // from one cell origin to the next
+constexpr int FirstCell = 8;  // x of the leftmost full cell without half digit
+constexpr int HalfShift = 20; // every x moves this far right with the half digit
+constexpr int CellTop = 5;    // y of every cell origin
 constexpr int Height = 52;
 
 // The segments a ... g of a cell with origin (0, 0), bit 0x01 first.
@@ -33,18 +33,19 @@ constexpr int PointBit = 0x80;
 
 qint64 power10(int n) {
     qint64 value = 1;
-    for (int i = 0; i < n; ++i) value *= 10;
+    for (int i = 0; i < n; ++i)
+        value *= 10;
     return value;
 }
 
 } // namespace
 
 const TCustomSeg::SegmentEntry TCustomSeg::SegmentTable[TCustomSeg::TableSize] = {
-    {0, 0x3F}, {1, 0x06},  {2, 0x5B},  {3, 0x4F},  {4, 0x66}, {5, 0x6D}, {6, 0x7D},
-    {7, 0x07}, {8, 0x7F},  {9, 0x6F},  {10, 0x5E}, // d
-    {11, 0x79},                                    // E
-    {12, 0x73},                                    // P
-    {-3, 0x40},                                    // minus ('-' is 45, 45 - 48 = -3)
+    {0, 0x3F},  {1, 0x06}, {2, 0x5B}, {3, 0x4F}, {4, 0x66},  {5, 0x6D},
+    {6, 0x7D},  {7, 0x07}, {8, 0x7F}, {9, 0x6F}, {10, 0x5E}, // d
+    {11, 0x79},                                              // E
+    {12, 0x73},                                              // P
+    {-3, 0x40},                                              // minus ('-' is 45, 45 - 48 = -3)
 };
 
 TCustomSeg::TCustomSeg(QWidget* parent) : QWidget(parent) {
