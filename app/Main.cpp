@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/Dialogs.h"
 #include "app/Forms.h"
+#include "app/PageControl.h"
 #include "app/Select.h"
 #include "app/pages/AlarmPage.h"
 #include "app/pages/CfgPage.h"
@@ -135,7 +136,7 @@ void TMainForm::buildHeader() {
 }
 
 void TMainForm::buildPages() {
-    PageControl = named(new QTabWidget(this), "PageControl");
+    PageControl = named(new TPageControl(this), "PageControl");
     PageControl->setGeometry(8, 88, 257, 321);
     PageControl->setUsesScrollButtons(true);
     const FourDigitsQuery fourDigits = [this] { return torvik_->FourDigits(); };
@@ -268,11 +269,15 @@ void TMainForm::setPagesEnabled(bool enabled) {
 }
 
 void TMainForm::setTabShown(Page page, bool shown) {
-    PageControl->setTabVisible(page, shown);
+    PageControl->setPageShown(page, shown);
+}
+
+TPageControl* TMainForm::pageControl() const {
+    return PageControl;
 }
 
 bool TMainForm::tabShown(Page page) const {
-    return PageControl->isTabVisible(page);
+    return PageControl->isPageShown(page);
 }
 
 void TMainForm::setServiceMode(bool on) {

@@ -17,6 +17,7 @@ class QTabWidget;
 class TBitBtnLangue;
 class TFileDialogs;
 class TLabelLangue;
+class TPageControl;
 class TGroupBoxLangue;
 class Tled;
 namespace qv7 {
@@ -106,7 +107,9 @@ public:
     qv7::pages::TOutputPage* outputPage() const { return outputPage_; }
     qv7::pages::TRs485Page* rs485Page() const { return rs485Page_; }
     qv7::pages::TServicePage* servicePage() const { return servicePage_; }
-    QTabWidget* pageControl() const { return PageControl; }
+    TPageControl* pageControl() const;
+    // Whether a page's tab is in the strip.
+    bool tabShown(Page page) const;
 
     // The status line's one text, and whether the window shows the hourglass.
     QString StatusText() const;
@@ -132,7 +135,6 @@ private:
     void setBusy(bool busy);
     void setPagesEnabled(bool enabled);
     void setTabShown(Page page, bool shown);
-    bool tabShown(Page page) const;
     // The voltage-range group that carries InputOptions bits 1-2 for the current input groups.
     qv7::pages::TRadioGroup* voltageRangeGroup() const;
     void focusField(QWidget* field);
@@ -146,7 +148,7 @@ private:
     TLabelLangue* LabelLangue4 = nullptr;
     QLabel* Image1 = nullptr;
     TBitBtnLangue* BtnScan = nullptr;
-    QTabWidget* PageControl = nullptr;
+    TPageControl* PageControl = nullptr;
     QPushButton* BtnReadAll = nullptr;
     QPushButton* BtnWriteAll = nullptr;
     QPushButton* BtnQuit = nullptr;

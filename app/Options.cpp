@@ -33,6 +33,10 @@ int parseOne(const QStringList& args, int i, Options& options) {
         options.trace = true;
         return 1;
     }
+    if (arg == QLatin1String("--service")) {
+        options.service = true;
+        return 1;
+    }
     if (arg == QLatin1String("--simulate")) {
         options.simulate = true;
         return 1;
@@ -80,6 +84,8 @@ QString usageText() {
         "                         (0x4053) or decimal, default 0x4053\n"
         "  --simulate-count N     simulate N indicators (1 to 16), to choose one of them\n"
         "  --trace                print every Modbus frame (TX : / RX : ) to stderr\n"
+        "  --service              show the service page (USB bridge firmware, input adjustments)\n"
+        "                         for technicians; firmware commands ask before they are sent\n"
         "  -h, --help             show this text\n");
 }
 

@@ -14,6 +14,7 @@ struct Options {
     std::uint16_t typeWord = 0x4053; // the simulated indicator's type word
     int simulateCount = 1;           // simulated bridges, each with its own indicator
     bool trace = false;              // every Modbus frame to stderr
+    bool service = false;            // the technicians' service page is shown
     bool help = false;
     QString error; // empty when the command line was understood
 };
@@ -21,7 +22,7 @@ struct Options {
 inline constexpr int MaxSimulatedDevices = 16;
 
 // Reads the arguments after the program name: --simulate[=TYPEWORD] (hex 0x.. or decimal, 0-65535),
-// --simulate-count N (1-16, implies --simulate), --trace, --help / -h. Sets `error` for anything else.
+// --simulate-count N (1-16, implies --simulate), --trace, --service, --help / -h. Sets `error` for anything else.
 Options parseOptions(const QStringList& arguments);
 
 // The text --help prints.
