@@ -105,6 +105,8 @@ public:
 
     State validate(QString& input, int& pos) const override {
         if (!edit_->isMasked()) return Acceptable;
+        // A text already in the mask's form (what the page or a finished edit put there) stays.
+        if (input == edit_->formatted(input)) return Acceptable;
         QString s;
         int p = pos;
         for (int i = 0; i < input.size(); ++i) {
