@@ -1,5 +1,6 @@
 #include "app/PageControl.h"
 
+#include <QKeyEvent>
 #include <QTabBar>
 
 namespace {
@@ -57,4 +58,24 @@ bool TPageControl::isPageShown(int index) const {
     if (index < 0 || index >= count()) return false;
     if (index < count() - 1) return isTabVisible(index);
     return !static_cast<const TPageTabBar*>(tabBar())->isFolded(index);
+}
+
+void TPageControl::keyPressEvent(QKeyEvent* event) {
+    const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
+    int step = 0;
+    if (ctrl && (event->key() == Qt::Key_Tab || event->key() == Qt::Key_PageDown))
+        step = (event->modifiers() & Qt::ShiftModifier) && event->key() == Qt::Key_Tab ? -1 : 1;
+    else if (ctrl && (event->key() == Qt::Key_Backtab || event->key() == Qt::Key_PageUp))
+        step = -1;
+    if (step == 0 || count() == 0) {
+        QTabWidget::keyPressEvent(event);
+        return;
+    }
+    const int current = currentIndex();
+    int page = current;
+    do {
+        page = (page + step + count()) % count();
+    } while (page != current && !(isPageShown(page) && isTabEnabled(page)));
+    if (page != current) setCurrentIndex(page);
+    event->accept();
 }

@@ -19,4 +19,9 @@ public:
     // Whether the page's tab is in the strip (what the window shows and hides).
     void setPageShown(int index, bool shown);
     bool isPageShown(int index) const;
+
+protected:
+    // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp go to the next or previous page
+    // whose tab is in the strip and enabled (Qt 6.4 would also stop on hidden pages), wrapping.
+    void keyPressEvent(QKeyEvent* event) override;
 };
