@@ -126,7 +126,7 @@ TEntTCPage::TEntTCPage(QWidget* parent) : QWidget(parent) {
     CbTC->setGeometry(144, 32, 57, 21);
     CKSF = named(new QCheckBox(QStringLiteral("Compensation de la soudure froide"), GroupBox), "CKSF");
     CKSF->move(24, 72);
-    CKSF->adjustSize();
+    fitText(CKSF, GroupBox->width() - 4);
 }
 
 void TEntTCPage::fill(const TParamImage& params) {

@@ -17,6 +17,15 @@ QFont courierFont() {
     return font;
 }
 
+void fitText(QWidget* widget, int right) {
+    widget->adjustSize();
+    if (widget->x() + widget->width() <= right) return;
+    QFont font = widget->font();
+    font.setStretch(QFont::Condensed);
+    widget->setFont(font);
+    widget->adjustSize();
+}
+
 double pageNumber(const QString& text, const QString& morePoints) {
     // Both points are read as the decimal point: the page may have been filled under another
     // process-wide separator than the one in force now.

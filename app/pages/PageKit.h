@@ -29,6 +29,10 @@ template <typename W> W* named(W* widget, const char* name) {
 // Bold "Courier" 13 pixels high, the face of the pages' numeric edits (a monospaced face here).
 QFont courierFont();
 
+// Sizes `widget` to its text; when it would then run past `right` (in its parent's pixels), it
+// takes the condensed cut of its face, as the main window's buttons do, so its text stays whole.
+void fitText(QWidget* widget, int right);
+
 // --- Numbers -----------------------------------------------------------------------------------
 
 // The value of a text a page shows or the user typed: either ',' or '.' is a decimal point, so a

@@ -19,8 +19,9 @@ TRs485Page::TRs485Page(QWidget* parent) : QWidget(parent) {
     LabelBaud->move(16, 60);
     LabelFormat->move(16, 124);
     LabelAddr->move(16, 184);
-    for (QLabel* label : {LabelBaud, LabelFormat, LabelAddr})
-        label->adjustSize();
+    fitText(LabelBaud, 132);
+    fitText(LabelFormat, 132);
+    fitText(LabelAddr, 172);
 
     CbBaudRate = named(new QComboBox(GRModbus), "CbBaudRate");
     CbBaudRate->addItems({QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800"),

@@ -24,6 +24,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QPainter>
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -624,6 +626,78 @@ private slots:
         const QString memo = page->Memo->toPlainText();
         QVERIFY2(memo.contains(QStringLiteral("ADC 1 : 1")), qPrintable(memo));
         QVERIFY2(memo.contains(QStringLiteral("ADC 2 : 2")) && memo.contains(QStringLiteral("5")), qPrintable(memo));
+    }
+
+    // --- Pictures (QV7_PICTURES names the directory that keeps them) ----------------------------
+
+    void pictures_of_the_pages() {
+        const QString out = qEnvironmentVariable("QV7_PICTURES");
+        const QChar before = qv7::decimalSeparator();
+        qv7::setDecimalSeparator(u',');
+        QList<QImage> five;
+        {
+            // Five-choice, 4½ digits, four alarms, output and RS485; every page, the input pages
+            // and both processing groups by choosing each input type.
+            Rig rig(0x4053);
+            QVERIFY(rig.ready());
+            QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+            QTabWidget* pages = form().pageControl();
+            const auto grabPage = [&](int index) {
+                pages->setCurrentIndex(index);
+                QCoreApplication::processEvents();
+                five << pages->grab().toImage();
+            };
+            grabPage(TMainForm::TabIdent);
+            grabPage(TMainForm::TabCfg);
+            for (int item : {0, 1, 2, 3}) {
+                form().cfgPage()->RdGrCFG1->button(item)->click();
+                grabPage(TMainForm::TabEntCourant + item);
+                if (item == 2) grabPage(TMainForm::TabProcess);
+            }
+            form().cfgPage()->RdGrCFG1->button(0)->click();
+            for (int index = TMainForm::TabProcess; index <= TMainForm::TabRS485; ++index)
+                grabPage(index);
+        }
+        QList<QImage> thermocouple;
+        {
+            Rig rig(0x0800, bankOf(0x0800, {{1, 0x0410}}));
+            QVERIFY(rig.ready());
+            QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+            for (int index : shownTabs()) {
+                if (index == TMainForm::TabConnect) continue;
+                form().pageControl()->setCurrentIndex(index);
+                QCoreApplication::processEvents();
+                thermocouple << form().pageControl()->grab().toImage();
+            }
+        }
+        QImage service;
+        {
+            Rig rig(0x40D3);
+            form().setServiceMode(true);
+            QVERIFY(rig.ready());
+            QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+            form().pageControl()->setCurrentIndex(TMainForm::TabZEQ);
+            QCoreApplication::processEvents();
+            service = MainForm->grab().toImage();
+        }
+        qv7::setDecimalSeparator(before);
+        QCOMPARE(five.size(), 15);
+        QCOMPARE(thermocouple.size(), 4); // identification, input, processing, display
+        if (out.isEmpty()) return;
+        const auto sheet = [](const QList<QImage>& tiles, int columns) {
+            const QSize tile = tiles.first().size();
+            const int rows = (static_cast<int>(tiles.size()) + columns - 1) / columns;
+            QImage image(columns * (tile.width() + 8) + 8, rows * (tile.height() + 8) + 8, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            for (int i = 0; i < tiles.size(); ++i)
+                painter.drawImage(8 + (i % columns) * (tile.width() + 8), 8 + (i / columns) * (tile.height() + 8),
+                                  tiles.at(i));
+            return image;
+        };
+        QVERIFY(sheet(five, 6).save(QDir(out).filePath(QStringLiteral("pages-five-choice.png"))));
+        QVERIFY(sheet(thermocouple, 4).save(QDir(out).filePath(QStringLiteral("pages-thermocouple.png"))));
+        QVERIFY(service.save(QDir(out).filePath(QStringLiteral("page-service.png"))));
     }
 
     void service_option_on_the_command_line() {
