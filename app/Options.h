@@ -22,7 +22,8 @@ struct Options {
 inline constexpr int MaxSimulatedDevices = 16;
 
 // Reads the arguments after the program name: --simulate[=TYPEWORD] (hex 0x.. or decimal, 0-65535),
-// --simulate-count N (1-16, implies --simulate), --trace, --service, --help / -h. Sets `error` for anything else.
+// --simulate-count N (1-16, implies --simulate), --trace, --service, --help / -h. Sets `error` for anything
+// else.
 Options parseOptions(const QStringList& arguments);
 
 // The text --help prints.

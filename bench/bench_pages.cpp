@@ -2,7 +2,8 @@
 // write step (BtnWriteAllClick: every page back into the image, then the write-all started) timed
 // on a five-choice 4½-digit indicator with four alarms, output and RS485, the heaviest page set.
 // A user takes anything under 100 ms as instantaneous; prints the mean, the best and the worst of
-// each step over the runs (the repaint it causes included), and fails (exit 1) when a worst run reaches 100 ms.
+// each step over the runs (the repaint it causes included), and fails (exit 1) when a worst run reaches 100
+// ms.
 #include "app/Application.h"
 #include "app/Forms.h"
 #include "app/Main.h"
@@ -52,7 +53,8 @@ int main(int argc, char** argv) {
     torvik.setStepInterval(24 * 3600 * 1000);
     MainForm->show();
     // Connect and read everything once, ticking by hand.
-    if (!QTest::qWaitFor([] { return MainForm->StatusText() == QStringLiteral("Lecture des paramètres"); }, 5000)) {
+    if (!QTest::qWaitFor([] { return MainForm->StatusText() == QStringLiteral("Lecture des paramètres"); },
+                         5000)) {
         std::fprintf(stderr, "bench_pages: the simulated indicator did not connect\n");
         return 2;
     }
@@ -73,10 +75,12 @@ int main(int argc, char** argv) {
         torvik.Step = -1; // the write-all is only started: no request leaves before the next tick
         MainForm->TorvikWriteAllCompleted();
     });
-    std::printf("fill step   (TorvikReadAllCompleted): mean %.3f ms, best %.3f ms, worst %.3f ms over %d runs\n",
-                fill.mean, fill.best, fill.worst, Runs);
-    std::printf("write step  (BtnWriteAllClick):       mean %.3f ms, best %.3f ms, worst %.3f ms over %d runs\n",
-                write.mean, write.best, write.worst, Runs);
+    std::printf(
+        "fill step   (TorvikReadAllCompleted): mean %.3f ms, best %.3f ms, worst %.3f ms over %d runs\n",
+        fill.mean, fill.best, fill.worst, Runs);
+    std::printf(
+        "write step  (BtnWriteAllClick):       mean %.3f ms, best %.3f ms, worst %.3f ms over %d runs\n",
+        write.mean, write.best, write.worst, Runs);
     const bool instant = fill.worst < InstantMs && write.worst < InstantMs;
     std::printf("%s (instantaneous below %.0f ms)\n", instant ? "ok" : "TOO SLOW", InstantMs);
     return instant ? 0 : 1;

@@ -28,8 +28,8 @@ public:
     // read. A delay beyond 25.5 s is a range error on EdDel.
     void store(TAlarmRecord& alarm) const;
 
-    TGroupBoxLangue* GrTrigger;   // "Déclenchement"
-    TLabelLangue* LabelSetPoint;  // "Seuil d'alarme"
+    TGroupBoxLangue* GrTrigger;  // "Déclenchement"
+    TLabelLangue* LabelSetPoint; // "Seuil d'alarme"
     TLabelLangue* LabelHysteresis;
     TMaskEdit* EdAlr;
     TMaskEdit* EdHys;

@@ -61,7 +61,8 @@ void TDisplayPage::storeRange(TParamImage& params) const {
 }
 
 void TDisplayPage::storePoint(TParamImage& params) const {
-    params.DisplayFlags = static_cast<std::uint16_t>((params.DisplayFlags & ~7) | (SEGAFF->PointDecimal() & 7));
+    params.DisplayFlags =
+        static_cast<std::uint16_t>((params.DisplayFlags & ~7) | (SEGAFF->PointDecimal() & 7));
 }
 
 void TDisplayPage::SpeedButton4Click() {

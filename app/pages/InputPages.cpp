@@ -40,14 +40,13 @@ void TEntCourantPage::store(TParamImage& params) const {
 TEntTensionPage::TEntTensionPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabEntTension"));
     const QString caption = QStringLiteral("Gamme de l'entrée tension");
-    RdGrTension1 = named(new TRadioGroup(caption,
-                                         {QStringLiteral("0-10 V"), QStringLiteral("0-1 V"),
-                                          QStringLiteral("0-100 mV")},
-                                         this),
-                         "RdGrTension1");
+    RdGrTension1 = named(
+        new TRadioGroup(
+            caption, {QStringLiteral("0-10 V"), QStringLiteral("0-1 V"), QStringLiteral("0-100 mV")}, this),
+        "RdGrTension1");
     RdGrTension1->setGeometry(8, 8, 233, 105);
-    RdGrTension2 =
-        named(new TRadioGroup(caption, {QStringLiteral("0-10 V"), QStringLiteral("0-1 V")}, this), "RdGrTension2");
+    RdGrTension2 = named(new TRadioGroup(caption, {QStringLiteral("0-10 V"), QStringLiteral("0-1 V")}, this),
+                         "RdGrTension2");
     RdGrTension2->setGeometry(8, 8, 233, 81);
     RdGrTension2->hide();
 }
@@ -137,7 +136,8 @@ void TEntTCPage::fill(const TParamImage& params) {
 
 void TEntTCPage::store(TParamImage& params) const {
     const int type = CbTC->currentIndex();
-    if (type >= 0) params.InputOptions = withBits(params.InputOptions, 0xF0, static_cast<std::uint32_t>(type) << 4);
+    if (type >= 0)
+        params.InputOptions = withBits(params.InputOptions, 0xF0, static_cast<std::uint32_t>(type) << 4);
     params.InputOptions = withBits(params.InputOptions, 0x400, CKSF->isChecked() ? 0x400 : 0);
 }
 

@@ -26,8 +26,8 @@ class TEntCourantPage : public QWidget {
     Q_OBJECT
 public:
     explicit TEntCourantPage(QWidget* parent = nullptr);
-    void fill(const TParamImage& params);        // fill step 7
-    void store(TParamImage& params) const;       // write step 3
+    void fill(const TParamImage& params);  // fill step 7
+    void store(TParamImage& params) const; // write step 3
     TRadioGroup* RdGrCourant;
 };
 

@@ -18,7 +18,7 @@ class TOutputPage : public QWidget {
 public:
     explicit TOutputPage(FourDigitsQuery fourDigits, QWidget* parent = nullptr);
 
-    void fill(const TParamImage& params);  // fill step 14
+    void fill(const TParamImage& params); // fill step 14
     // Write step 9. OutputOption: 0 unchecked; checked keeps a non-zero value as read, else 1.
     void store(TParamImage& params) const;
 

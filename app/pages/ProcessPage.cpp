@@ -17,7 +17,8 @@ TProcessPage::TProcessPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabProcess"));
 
     GrBOX12 = named(new TGroupBoxLangue(this), "GrBOX12");
-    GrBOX12->CaptionSet()->setTexts(QStringLiteral("Facteur d'amortissement"), QStringLiteral("Damping value"));
+    GrBOX12->CaptionSet()->setTexts(QStringLiteral("Facteur d'amortissement"),
+                                    QStringLiteral("Damping value"));
     GrBOX12->setGeometry(8, 8, 233, 57);
     LabelLangue3 = named(new TLabelLangue(GrBOX12), "LabelLangue3");
     LabelLangue3->CaptionSet()->setTexts(QStringLiteral("Filtre (en secondes)"),
@@ -58,8 +59,8 @@ TProcessPage::TProcessPage(QWidget* parent) : QWidget(parent) {
     RDDegC->move(16, 24);
     RDDegF->move(16, 48);
     CkDixieme->move(16, 84);
-    for (QWidget* control : {static_cast<QWidget*>(RDDegC), static_cast<QWidget*>(RDDegF),
-                             static_cast<QWidget*>(CkDixieme)})
+    for (QWidget* control :
+         {static_cast<QWidget*>(RDDegC), static_cast<QWidget*>(RDDegF), static_cast<QWidget*>(CkDixieme)})
         control->adjustSize();
     GRTemperature->hide();
 }
@@ -114,7 +115,8 @@ void TProcessPage::storeFilter(TParamImage& params) const {
 
 void TProcessPage::storeDisplayFlags(TParamImage& params) const {
     std::uint16_t flags = params.DisplayFlags;
-    if (const auto code = moduloCode(SEGMod->Nb())) flags = static_cast<std::uint16_t>((flags & ~0x30) | (*code << 4));
+    if (const auto code = moduloCode(SEGMod->Nb()))
+        flags = static_cast<std::uint16_t>((flags & ~0x30) | (*code << 4));
     flags = static_cast<std::uint16_t>((flags & ~0x08) | (CkDixieme->isChecked() ? 0x08 : 0));
     flags = static_cast<std::uint16_t>((flags & ~0x100) | (RDDegF->isChecked() ? 0x100 : 0));
     params.DisplayFlags = flags;
@@ -122,11 +124,20 @@ void TProcessPage::storeDisplayFlags(TParamImage& params) const {
 
 void TProcessPage::SpeedButton5Click() {
     switch (SEGMod->Nb()) {
-    case 0: SEGMod->setNb(1); break;
-    case 1: SEGMod->setNb(2); break;
-    case 2: SEGMod->setNb(5); break;
-    case 5: SEGMod->setNb(0); break;
-    default: break;
+    case 0:
+        SEGMod->setNb(1);
+        break;
+    case 1:
+        SEGMod->setNb(2);
+        break;
+    case 2:
+        SEGMod->setNb(5);
+        break;
+    case 5:
+        SEGMod->setNb(0);
+        break;
+    default:
+        break;
     }
 }
 
@@ -137,11 +148,16 @@ int TProcessPage::moduloDigit(int code) {
 
 std::optional<int> TProcessPage::moduloCode(int digit) {
     switch (digit) {
-    case 0: return 3;
-    case 1: return 0;
-    case 2: return 1;
-    case 5: return 2;
-    default: return std::nullopt;
+    case 0:
+        return 3;
+    case 1:
+        return 0;
+    case 2:
+        return 1;
+    case 5:
+        return 2;
+    default:
+        return std::nullopt;
     }
 }
 

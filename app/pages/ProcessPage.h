@@ -30,10 +30,10 @@ public:
     // The two groups at 8, 152: GRLin for the non-temperature inputs, GRTemperature otherwise.
     void showLinearisation(bool linearisation);
 
-    void fillLin(const TParamImage& params);                         // fill step 8
-    void fillTemperature(const TParamImage& params);                 // fill step 9
-    void fillFilter(const TParamImage& params, QChar separator);     // fill step 10
-    void fillModulo(const TParamImage& params);                      // fill step 12
+    void fillLin(const TParamImage& params);                     // fill step 8
+    void fillTemperature(const TParamImage& params);             // fill step 9
+    void fillFilter(const TParamImage& params, QChar separator); // fill step 10
+    void fillModulo(const TParamImage& params);                  // fill step 12
 
     void storeLin(TParamImage& params) const;          // write step 4
     void storeFilter(TParamImage& params) const;       // write step 5
@@ -43,7 +43,7 @@ public:
     void SpeedButton5Click();
 
     // The modulo table: DisplayFlags bits 4-5 <-> the digit SEGMod shows.
-    static int moduloDigit(int code);       // 0 -> 1, 1 -> 2, 2 -> 5, 3 -> 0
+    static int moduloDigit(int code);                // 0 -> 1, 1 -> 2, 2 -> 5, 3 -> 0
     static std::optional<int> moduloCode(int digit); // the inverse; nothing for another digit
 
     TGroupBoxLangue* GrBOX12;

@@ -29,8 +29,8 @@ TRs485Page::TRs485Page(QWidget* parent) : QWidget(parent) {
     CbBaudRate->setCurrentIndex(3);
     CbBaudRate->setGeometry(136, 56, 81, 21);
     CbFormat = named(new QComboBox(GRModbus), "CbFormat");
-    CbFormat->addItems({QStringLiteral("8N1"), QStringLiteral("8E1"), QStringLiteral("8O1"), QStringLiteral("8N2"),
-                        QStringLiteral("8E2"), QStringLiteral("8O2")});
+    CbFormat->addItems({QStringLiteral("8N1"), QStringLiteral("8E1"), QStringLiteral("8O1"),
+                        QStringLiteral("8N2"), QStringLiteral("8E2"), QStringLiteral("8O2")});
     CbFormat->setCurrentIndex(3);
     CbFormat->setGeometry(136, 120, 81, 21);
     EdAddr = named(new QLineEdit(QStringLiteral("1"), GRModbus), "EdAddr");

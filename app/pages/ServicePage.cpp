@@ -64,7 +64,8 @@ TServicePage::TServicePage(TCustomTorvik& torvik, StatusSink status, QWidget* pa
     Button1->setGeometry(24, 208, 201, 17);
     Button1->hide();
 
-    BtnUnlock = named(new QPushButton(QStringLiteral("Authentification de l'utilisateur"), this), "BtnUnlock");
+    BtnUnlock =
+        named(new QPushButton(QStringLiteral("Authentification de l'utilisateur"), this), "BtnUnlock");
     BtnUnlock->setIcon(glyphIcon(QString::fromLatin1(UnlockGlyph)));
     BtnUnlock->setIconSize(QSize(32, 32));
     BtnUnlock->setGeometry(8, 232, 233, 41);
@@ -120,8 +121,7 @@ void TServicePage::BtnEraseClick() {
 }
 
 void TServicePage::BtnPRGClick() {
-    if (!confirm(QStringLiteral("Réécrire le firmware du pont USB ?")))
-        return;
+    if (!confirm(QStringLiteral("Réécrire le firmware du pont USB ?"))) return;
     torvik_.ProgramFirmware();
     status_(QStringLiteral("Ecriture du firmware"));
 }

@@ -47,18 +47,30 @@ private slots:
     void typing_into_the_filter_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("text");
-        QTest::newRow("0,25") << "0,25" << " 0,25";
-        QTest::newRow("point typed for the comma") << "0.25" << " 0,25";
-        QTest::newRow("one digit right-aligned") << "1,5" << " 1,50";
-        QTest::newRow("two digits fill the places") << "12,34" << "12,34";
-        QTest::newRow("whole number") << "7" << " 7,00";
-        QTest::newRow("third whole digit goes on after the comma") << "123" << "12,30";
-        QTest::newRow("third decimal refused") << "1,234" << " 1,23";
-        QTest::newRow("letters refused") << "a1b,c5" << " 1,50";
-        QTest::newRow("sign refused") << "-3" << " 3,00";
-        QTest::newRow("decimals only: the required whole digit holds 0") << ",5" << " 0,50";
-        QTest::newRow("nothing typed: the empty form") << "" << "  ,  ";
-        QTest::newRow("99,99 the largest") << "99,99" << "99,99";
+        QTest::newRow("0,25") << "0,25"
+                              << " 0,25";
+        QTest::newRow("point typed for the comma") << "0.25"
+                                                   << " 0,25";
+        QTest::newRow("one digit right-aligned") << "1,5"
+                                                 << " 1,50";
+        QTest::newRow("two digits fill the places") << "12,34"
+                                                    << "12,34";
+        QTest::newRow("whole number") << "7"
+                                      << " 7,00";
+        QTest::newRow("third whole digit goes on after the comma") << "123"
+                                                                   << "12,30";
+        QTest::newRow("third decimal refused") << "1,234"
+                                               << " 1,23";
+        QTest::newRow("letters refused") << "a1b,c5"
+                                         << " 1,50";
+        QTest::newRow("sign refused") << "-3"
+                                      << " 3,00";
+        QTest::newRow("decimals only: the required whole digit holds 0") << ",5"
+                                                                         << " 0,50";
+        QTest::newRow("nothing typed: the empty form") << ""
+                                                       << "  ,  ";
+        QTest::newRow("99,99 the largest") << "99,99"
+                                           << "99,99";
     }
     void typing_into_the_filter() {
         QFETCH(QString, keys);
@@ -73,11 +85,16 @@ private slots:
     void typing_into_a_delay_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("text");
-        QTest::newRow("25,5") << "25,5" << "25,5";
-        QTest::newRow("30,0") << "30,0" << "30,0";
-        QTest::newRow("3") << "3" << " 3,0";
-        QTest::newRow("0,1") << "0.1" << " 0,1";
-        QTest::newRow("second decimal refused") << "1,25" << " 1,2";
+        QTest::newRow("25,5") << "25,5"
+                              << "25,5";
+        QTest::newRow("30,0") << "30,0"
+                              << "30,0";
+        QTest::newRow("3") << "3"
+                           << " 3,0";
+        QTest::newRow("0,1") << "0.1"
+                             << " 0,1";
+        QTest::newRow("second decimal refused") << "1,25"
+                                                << " 1,2";
     }
     void typing_into_a_delay() {
         QFETCH(QString, keys);
@@ -169,13 +186,20 @@ private slots:
         QTest::addColumn<bool>("fourDigits");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("4 digits: 12000") << true << "12000" << "9999";
-        QTest::newRow("4 digits: -2000") << true << "-2000" << "-1999";
-        QTest::newRow("4 digits: 9999") << true << "9999" << "9999";
-        QTest::newRow("4½ digits: 12000 stays") << false << "12000" << "12000";
-        QTest::newRow("4½ digits: 25000") << false << "25000" << "19999";
-        QTest::newRow("4½ digits: -25000") << false << "-25000" << "-19999";
-        QTest::newRow("not a number stays") << false << "abc" << "abc";
+        QTest::newRow("4 digits: 12000") << true << "12000"
+                                         << "9999";
+        QTest::newRow("4 digits: -2000") << true << "-2000"
+                                         << "-1999";
+        QTest::newRow("4 digits: 9999") << true << "9999"
+                                        << "9999";
+        QTest::newRow("4½ digits: 12000 stays") << false << "12000"
+                                                << "12000";
+        QTest::newRow("4½ digits: 25000") << false << "25000"
+                                          << "19999";
+        QTest::newRow("4½ digits: -25000") << false << "-25000"
+                                           << "-19999";
+        QTest::newRow("not a number stays") << false << "abc"
+                                            << "abc";
     }
     void display_range_check() {
         QFETCH(bool, fourDigits);

@@ -25,8 +25,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QPainter>
 #include <QGroupBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabBar>
@@ -62,7 +62,8 @@ Bank configOf(const Bank& bank) {
 QString differences(const Bank& expected, const Bank& actual) {
     QString text;
     for (const auto& [r, v] : expected)
-        if (actual.at(r) != v) text += QStringLiteral("reg %1: %2 != %3; ").arg(r).arg(actual.at(r), 0, 16).arg(v, 0, 16);
+        if (actual.at(r) != v)
+            text += QStringLiteral("reg %1: %2 != %3; ").arg(r).arg(actual.at(r), 0, 16).arg(v, 0, 16);
     return text;
 }
 
@@ -176,8 +177,9 @@ private slots:
             QVERIFY(nf && no);
             QCOMPARE(nf->text(), QStringLiteral("fermé au dessous du seuil"));
             QCOMPARE(no->text(), QStringLiteral("fermé au dessus du seuil"));
-            QCOMPARE(nf->CaptionSet()->Texte_Anglais(), n == 1 ? QStringLiteral("closing on falling level")
-                                                               : QStringLiteral("(Closing on falling level)"));
+            QCOMPARE(nf->CaptionSet()->Texte_Anglais(), n == 1
+                                                            ? QStringLiteral("closing on falling level")
+                                                            : QStringLiteral("(Closing on falling level)"));
             QCOMPARE(form().alarmPage(n)->RdLedNa->text(), QStringLiteral("Allumé si contact NF fermé"));
             QCOMPARE(form().alarmPage(n)->RdLedNa->CaptionSet()->Texte_Anglais(),
                      QStringLiteral("(Lit on rising level)"));
@@ -193,30 +195,28 @@ private slots:
         QTest::addColumn<int>("inputConfig");
         QTest::addColumn<QList<int>>("shown");
         using P = TMainForm;
-        QTest::newRow("0x0100 current only") << 0x0100 << 0
-                                            << QList<int>{P::TabConnect, P::TabIdent, P::TabEntCourant, P::TabProcess,
-                                                          P::TabDisplay};
+        QTest::newRow("0x0100 current only")
+            << 0x0100 << 0
+            << QList<int>{P::TabConnect, P::TabIdent, P::TabEntCourant, P::TabProcess, P::TabDisplay};
         QTest::newRow("0x4000 thermocouple chosen")
             << 0x4000 << 3 << QList<int>{P::TabConnect, P::TabIdent, P::TabCfg, P::TabEntTC, P::TabProcess};
         QTest::newRow("0x4053 current, everything")
-            << 0x4053 << 0
-            << QList<int>{P::TabConnect, P::TabIdent, P::TabCfg, P::TabEntCourant, P::TabProcess, P::TabDisplay,
-                          P::TabALR1, P::TabALR2, P::TabALR3, P::TabALR4, P::TabSA, P::TabRS485};
+            << 0x4053 << 0 << QList<int>{P::TabConnect, P::TabIdent,   P::TabCfg,  P::TabEntCourant,
+                                         P::TabProcess, P::TabDisplay, P::TabALR1, P::TabALR2,
+                                         P::TabALR3,    P::TabALR4,    P::TabSA,   P::TabRS485};
         QTest::newRow("0x0811 thermocouple, two alarms, output")
-            << 0x0811 << 3
-            << QList<int>{P::TabConnect, P::TabIdent, P::TabEntTC, P::TabProcess, P::TabDisplay, P::TabALR1,
-                          P::TabALR2, P::TabSA};
+            << 0x0811 << 3 << QList<int>{P::TabConnect, P::TabIdent, P::TabEntTC, P::TabProcess,
+                                         P::TabDisplay, P::TabALR1,  P::TabALR2,  P::TabSA};
         QTest::newRow("0x8040 two-choice voltage, RS485")
-            << 0x8040 << 1
-            << QList<int>{P::TabConnect, P::TabIdent, P::TabCfg, P::TabEntTension, P::TabProcess, P::TabDisplay,
-                          P::TabRS485};
+            << 0x8040 << 1 << QList<int>{P::TabConnect, P::TabIdent,   P::TabCfg,  P::TabEntTension,
+                                         P::TabProcess, P::TabDisplay, P::TabRS485};
     }
     void pages_follow_the_type_word() {
         QFETCH(int, typeWord);
         QFETCH(int, inputConfig);
         QFETCH(QList<int>, shown);
-        Rig rig(static_cast<std::uint16_t>(typeWord), bankOf(static_cast<std::uint16_t>(typeWord),
-                                                             {{0, static_cast<std::uint16_t>(inputConfig)}}));
+        Rig rig(static_cast<std::uint16_t>(typeWord),
+                bankOf(static_cast<std::uint16_t>(typeWord), {{0, static_cast<std::uint16_t>(inputConfig)}}));
         QVERIFY(rig.ready());
         QCOMPARE(shownTabs(), shown);
         const bool temperature = inputConfig == 2 || inputConfig == 3;
@@ -231,9 +231,11 @@ private slots:
         QTest::addColumn<int>("options");
         QTest::addColumn<QString>("group");
         QTest::addColumn<int>("item");
-        QTest::newRow("0x8000, InputOptions 2: 0-1 V in the two-range group") << 0x8000 << 2 << "RdGrTension2" << 1;
+        QTest::newRow("0x8000, InputOptions 2: 0-1 V in the two-range group")
+            << 0x8000 << 2 << "RdGrTension2" << 1;
         QTest::newRow("0x4000, InputOptions 4: 0-100 mV") << 0x4000 << 4 << "RdGrTension1" << 2;
-        QTest::newRow("fixed voltage 0x0200, InputOptions 4: the shown group") << 0x0200 << 4 << "RdGrTension1" << 2;
+        QTest::newRow("fixed voltage 0x0200, InputOptions 4: the shown group")
+            << 0x0200 << 4 << "RdGrTension1" << 2;
     }
     void two_choice_input_with_range_1() {
         QFETCH(int, typeWord);
@@ -336,13 +338,12 @@ private slots:
         QTest::newRow("five-choice RTD, no alarms 0x4000") << 0x4000 << Bank{{0, 2}, {1, 0x0100}};
         // Bits and codes no control carries come back as read.
         QTest::newRow("bits no control shows, codes with no item")
-            << 0x4053
-            << Bank{{1, 0xFBF9},  // bit 3, bits 11-15, thermocouple 15, wiring 3, bit 0
-                    {3, 20000},   // a filter beyond what the mask shows
-                    {6, 0xFEC2},  // bits 6-7, 9-15 of the display flags
-                    {9, 5},       // an output option other than 1
-                    {10, 0x12FF}, // baud code 7, format code 7, bits 6-7, address 18
-                    {18, 0xEE0A},  {21, 0x2214}, {24, 0x441E}, {27, 0x8828}};
+            << 0x4053 << Bank{{1, 0xFBF9},  // bit 3, bits 11-15, thermocouple 15, wiring 3, bit 0
+                              {3, 20000},   // a filter beyond what the mask shows
+                              {6, 0xFEC2},  // bits 6-7, 9-15 of the display flags
+                              {9, 5},       // an output option other than 1
+                              {10, 0x12FF}, // baud code 7, format code 7, bits 6-7, address 18
+                              {18, 0xEE0A}, {21, 0x2214}, {24, 0x441E}, {27, 0x8828}};
     }
     void round_trip_without_edit() {
         QFETCH(int, typeWord);
@@ -533,7 +534,8 @@ private slots:
         for (int index : shown) {
             for (int i = 0; i < 20 && bar->tabRect(index).right() >= right->x() - right->width(); ++i)
                 QTest::mouseClick(right, Qt::LeftButton);
-            QVERIFY2(bar->tabRect(index).right() < right->x() + right->width(), qPrintable(bar->tabText(index)));
+            QVERIFY2(bar->tabRect(index).right() < right->x() + right->width(),
+                     qPrintable(bar->tabText(index)));
             QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
             QCOMPARE(form().pageControl()->currentIndex(), index);
         }
@@ -625,7 +627,8 @@ private slots:
         QTRY_VERIFY(page->Memo->toPlainText().contains(QStringLiteral("ADC 2")));
         const QString memo = page->Memo->toPlainText();
         QVERIFY2(memo.contains(QStringLiteral("ADC 1 : 1")), qPrintable(memo));
-        QVERIFY2(memo.contains(QStringLiteral("ADC 2 : 2")) && memo.contains(QStringLiteral("5")), qPrintable(memo));
+        QVERIFY2(memo.contains(QStringLiteral("ADC 2 : 2")) && memo.contains(QStringLiteral("5")),
+                 qPrintable(memo));
     }
 
     // --- Pictures (QV7_PICTURES names the directory that keeps them) ----------------------------
@@ -687,12 +690,13 @@ private slots:
         const auto sheet = [](const QList<QImage>& tiles, int columns) {
             const QSize tile = tiles.first().size();
             const int rows = (static_cast<int>(tiles.size()) + columns - 1) / columns;
-            QImage image(columns * (tile.width() + 8) + 8, rows * (tile.height() + 8) + 8, QImage::Format_RGB32);
+            QImage image(columns * (tile.width() + 8) + 8, rows * (tile.height() + 8) + 8,
+                         QImage::Format_RGB32);
             image.fill(Qt::white);
             QPainter painter(&image);
             for (int i = 0; i < tiles.size(); ++i)
-                painter.drawImage(8 + (i % columns) * (tile.width() + 8), 8 + (i / columns) * (tile.height() + 8),
-                                  tiles.at(i));
+                painter.drawImage(8 + (i % columns) * (tile.width() + 8),
+                                  8 + (i / columns) * (tile.height() + 8), tiles.at(i));
             return image;
         };
         QVERIFY(sheet(five, 6).save(QDir(out).filePath(QStringLiteral("pages-five-choice.png"))));
