@@ -4,9 +4,21 @@
 #include "app/Application.h"
 #include "app/Dialogs.h"
 #include "app/Forms.h"
+#include "app/PageControl.h"
 #include "app/Select.h"
+#include "app/pages/AlarmPage.h"
+#include "app/pages/CfgPage.h"
+#include "app/pages/DisplayPage.h"
+#include "app/pages/IdentPage.h"
+#include "app/pages/InputPages.h"
+#include "app/pages/OutputPage.h"
+#include "app/pages/PageKit.h"
+#include "app/pages/ProcessPage.h"
+#include "app/pages/Rs485Page.h"
+#include "app/pages/ServicePage.h"
 #include "lineditor/Dessin.h"
 #include "widgets/Bitmaps.h"
+#include "widgets/DecimalSeparator.h"
 #include "widgets/Led.h"
 #include "widgets/MyControls.h"
 #include "widgets/WindowLook.h"
@@ -14,7 +26,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +33,10 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+
+#include <mutex>
+
+using namespace qv7::pages;
 
 namespace {
 
@@ -45,11 +60,6 @@ void fitText(QAbstractButton* button) {
     QFont font = button->font();
     font.setStretch(QFont::Condensed);
     button->setFont(font);
-}
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
 }
 
 } // namespace
@@ -76,14 +86,12 @@ TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
     setTabOrder(BtnReadAll, BtnWriteAll);
     setTabOrder(BtnWriteAll, BtnQuit);
 
-    // The window is built: each bilingual control shows its French texts.
-    for (TLangueControl* control :
-         {static_cast<TLangueControl*>(LabelLangue4), static_cast<TLangueControl*>(BtnScan),
-          static_cast<TLangueControl*>(GroupBoxLangue5), static_cast<TLangueControl*>(BtnLoad),
-          static_cast<TLangueControl*>(BtnSave)})
-        control->Loaded();
-    // Labels size themselves to their text, as the window's labels always have.
-    LabelLangue4->adjustSize();
+    // The window is built: each bilingual control, the pages' included, shows its French texts;
+    // labels size themselves to their text, as the window's labels always have.
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        if (auto* control = dynamic_cast<TLangueControl*>(widget)) control->Loaded();
+        if (auto* label = qobject_cast<TLabelLangue*>(widget)) label->adjustSize();
+    }
     for (QAbstractButton* button :
          {static_cast<QAbstractButton*>(BtnScan), static_cast<QAbstractButton*>(BtnLoad),
           static_cast<QAbstractButton*>(BtnSave), static_cast<QAbstractButton*>(BtnReadAll),
@@ -130,16 +138,36 @@ void TMainForm::buildHeader() {
 }
 
 void TMainForm::buildPages() {
-    PageControl = named(new QTabWidget(this), "PageControl");
+    PageControl = named(new TPageControl(this), "PageControl");
     PageControl->setGeometry(8, 88, 257, 321);
     PageControl->setUsesScrollButtons(true);
-    for (int i = 0; i < PageCount; ++i) {
-        Pages[i] = named(new QWidget, PageNames[i]);
-        PageControl->addTab(Pages[i], QString::fromUtf8(PageCaptions[i]));
-    }
+    const FourDigitsQuery fourDigits = [this] { return torvik_->FourDigits(); };
+
+    Pages[TabConnect] = named(new QWidget, PageNames[TabConnect]);
     buildConnectPage(Pages[TabConnect]);
-    buildIdentPage(Pages[TabIdent]);
-    buildProcessPage(Pages[TabProcess]);
+    Pages[TabIdent] = identPage_ = new TIdentPage;
+    buildFilesGroup(identPage_);
+    Pages[TabCfg] = cfgPage_ = new TCfgPage;
+    Pages[TabEntCourant] = courantPage_ = new TEntCourantPage;
+    Pages[TabEntTension] = tensionPage_ = new TEntTensionPage;
+    Pages[TabEntRtd] = rtdPage_ = new TEntRtdPage;
+    Pages[TabEntTC] = tcPage_ = new TEntTCPage;
+    Pages[TabProcess] = processPage_ = new TProcessPage;
+    Pages[TabDisplay] = displayPage_ = new TDisplayPage(fourDigits);
+    for (int n = 1; n <= 4; ++n)
+        Pages[TabALR1 + n - 1] = alarmPages_[n - 1] = new TAlarmPage(n, fourDigits);
+    Pages[TabSA] = outputPage_ = new TOutputPage(fourDigits);
+    Pages[TabRS485] = rs485Page_ = new TRs485Page;
+    Pages[TabZEQ] = servicePage_ =
+        new TServicePage(*torvik_, [this](const QString& text) { setStatusText(text); });
+    for (int i = 0; i < PageCount; ++i)
+        PageControl->addTab(Pages[i], QString::fromUtf8(PageCaptions[i]));
+
+    connect(cfgPage_, &TCfgPage::RdGrCFGClicked, this,
+            [this](TRadioGroup* sender) { qv7::runGuarded([this, sender] { RdGrCFGClick(sender); }); });
+    BtnEditLin = processPage_->BtnEditLin;
+    connect(BtnEditLin, &QPushButton::clicked, this,
+            [this] { qv7::runGuarded([this] { BtnEditLinClick(); }); });
     PageControl->setCurrentIndex(TabConnect);
     PageControl->setEnabled(false);
 }
@@ -152,18 +180,7 @@ void TMainForm::buildConnectPage(QWidget* page) {
     hint->setGeometry(16, 32, 217, hint->heightForWidth(217));
 }
 
-void TMainForm::buildIdentPage(QWidget* page) {
-    BevelName = named(new QFrame(page), "Bevel1");
-    BevelName->setFrameShape(QFrame::Box);
-    BevelName->setFrameShadow(QFrame::Sunken);
-    BevelName->setGeometry(8, 8, 233, 50);
-    EdNameLabel = named(new QLabel(QStringLiteral("Nom de l'appareil"), page), "Label2");
-    EdNameLabel->move(24, 32);
-    EdNameLabel->adjustSize();
-    EdName = named(new QLineEdit(QStringLiteral("VUVEDOD"), page), "EdName");
-    EdName->setReadOnly(true);
-    EdName->setGeometry(128, 24, 89, 21);
-
+void TMainForm::buildFilesGroup(QWidget* page) {
     GroupBoxLangue5 = named(new TGroupBoxLangue(page), "GroupBoxLangue5");
     GroupBoxLangue5->CaptionSet()->setTexts(QStringLiteral("Fichiers sauvegardés"),
                                             QStringLiteral("Parameters files"));
@@ -182,16 +199,6 @@ void TMainForm::buildIdentPage(QWidget* page) {
     BtnSave->setGlyph(QString::fromLatin1(qv7::SaveGlyph), 2);
     BtnSave->setGeometry(16, 56, 201, 25);
     connect(BtnSave, &QPushButton::clicked, this, [this] { qv7::runGuarded([this] { BtnSaveClick(); }); });
-}
-
-void TMainForm::buildProcessPage(QWidget* page) {
-    auto* group = named(new QGroupBox(QStringLiteral("Linéarisation"), page), "GRLin");
-    group->setGeometry(8, 152, 233, 73);
-    GRLin = group;
-    BtnEditLin = named(new QPushButton(QStringLiteral("Edition"), group), "BtnEditLin");
-    BtnEditLin->setGeometry(128, 28, 89, 25);
-    connect(BtnEditLin, &QPushButton::clicked, this,
-            [this] { qv7::runGuarded([this] { BtnEditLinClick(); }); });
 }
 
 void TMainForm::buildButtons() {
@@ -231,8 +238,8 @@ void TMainForm::wireTorvik() {
     torvik_->OnWriteAllCompleted = [this](TComponent*) {
         qv7::runGuarded([this] { TorvikWriteAllCompleted(); });
     };
-    torvik_->OnReadADCValues = [this](TComponent*, float, float) {
-        qv7::runGuarded([this] { TorvikReadADCValues(); });
+    torvik_->OnReadADCValues = [this](TComponent*, float fval1, float fval2) {
+        qv7::runGuarded([this, fval1, fval2] { TorvikReadADCValues(fval1, fval2); });
     };
 }
 
@@ -263,6 +270,24 @@ void TMainForm::setPagesEnabled(bool enabled) {
     BtnWriteAll->setEnabled(enabled);
 }
 
+void TMainForm::setTabShown(Page page, bool shown) {
+    PageControl->setPageShown(page, shown);
+}
+
+TPageControl* TMainForm::pageControl() const {
+    return PageControl;
+}
+
+bool TMainForm::tabShown(Page page) const {
+    return PageControl->isPageShown(page);
+}
+
+void TMainForm::setServiceMode(bool on) {
+    serviceMode_ = on;
+    servicePage_->setServiceMode(on);
+    if (shown_) setTabShown(TabZEQ, on);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Handlers
 
@@ -278,7 +303,8 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
     TorvikDisconnect();
-    PageControl->setTabVisible(TabZEQ, false);
+    // Hidden for good, except for the technicians of --service.
+    setTabShown(TabZEQ, serviceMode_);
     BtnScanClick();
 }
 
@@ -321,12 +347,166 @@ void TMainForm::TorvikDisconnect() {
     setStatusText(QStringLiteral("Déconnexion"));
 }
 
+// ---------------------------------------------------------------------------------------------
+// The fill and write steps: the order is the window's, each page does its share.
+
 void TMainForm::TorvikReadAllCompleted() {
+    // The pages fill from a copy taken under the component's lock: a read started meanwhile may be
+    // booking into the record on the reader thread.
+    TParamImage params;
+    {
+        std::lock_guard lock(torvik_->imageMutex());
+        params = torvik_->Params;
+    }
+    const std::uint32_t T = params.DeviceType;
+    const QChar separator = qv7::decimalSeparator();
+    // 1-3: the service page's first action, the pages enabled, the model name, the service flag.
+    servicePage_->fillDeviceText(torvik_->DeviceText);
     setPagesEnabled(true);
-    EdName->setText(torvik_->ModelName());
+    identPage_->fillName(torvik_->ModelName());
+    servicePage_->fillServiceFlag(T);
+    // 4: which pages and groups the type word allows.
+    setTabShown(TabCfg, (T & 0xC000) != 0);
+    cfgPage_->showGroups(T);
+    tensionPage_->showGroups(T);
+    setTabShown(TabDisplay, (T & 0x0B00) != 0);
+    setTabShown(TabALR1, (T & 3) != 0);
+    setTabShown(TabALR2, (T & 3) != 0);
+    setTabShown(TabALR3, (T & 2) != 0);
+    setTabShown(TabALR4, (T & 2) != 0);
+    setTabShown(TabSA, (T & 0x10) != 0);
+    setTabShown(TabRS485, (T & 0x40) != 0);
+    // 5: the input type, and the pages it shows.
+    if (TRadioGroup* group = cfgPage_->activeGroup(tabShown(TabCfg))) {
+        TCfgPage::fillInputConfig(group, params);
+        RdGrCFGClick(group);
+    } else {
+        setTabShown(TabEntCourant, (T & 0x0100) != 0);
+        setTabShown(TabEntTension, (T & 0x0200) != 0);
+        setTabShown(TabEntRtd, (T & 0x0400) != 0);
+        setTabShown(TabEntTC, (T & 0x0800) != 0);
+        processPage_->showLinearisation(true);
+        setTabShown(TabDisplay, true);
+    }
+    TEntTensionPage::fillRange(voltageRangeGroup(), params);
+    // 6-12: the display preview, the input pages, linearisation, temperature, filter, the display
+    // range, the decimal point and the modulo.
+    displayPage_->fillDigits(torvik_->FourDigits());
+    courantPage_->fill(params);
+    rtdPage_->fill(params);
+    tcPage_->fill(params);
+    processPage_->fillLin(params);
+    processPage_->fillTemperature(params);
+    processPage_->fillFilter(params, separator);
+    displayPage_->fillRange(params);
+    displayPage_->fillPoint(params);
+    processPage_->fillModulo(params);
+    // 13-16: protection (clamped to 2 in the record itself), output, serial port, the alarms.
+    identPage_->fillProtection(params);
+    {
+        std::lock_guard lock(torvik_->imageMutex());
+        torvik_->Params.Protection = params.Protection;
+    }
+    outputPage_->fill(params);
+    rs485Page_->fill(params);
+    for (int n = 1; n <= 4; ++n)
+        alarmPages_[n - 1]->fill(params.Alarms[static_cast<std::size_t>(n - 1)], separator);
+    // 17.
     setBusy(false);
     PageControl->setCurrentIndex(TabIdent);
     setStatusText(QString());
+}
+
+TRadioGroup* TMainForm::voltageRangeGroup() const {
+    // The two-choice input's own group; the five-choice and the fixed inputs take the three-range
+    // group, the one their voltage page shows.
+    if (cfgPage_->activeGroup(tabShown(TabCfg)) == cfgPage_->RdGrCFG2) return tensionPage_->RdGrTension2;
+    return tensionPage_->RdGrTension1;
+}
+
+void TMainForm::BtnWriteAllClick() {
+    TParamImage params;
+    {
+        std::lock_guard lock(torvik_->imageMutex());
+        params = torvik_->Params;
+    }
+    try {
+        // 1-3: InputOptions. Each page replaces only the bits its controls carry.
+        if (TRadioGroup* group = cfgPage_->activeGroup(tabShown(TabCfg)))
+            TCfgPage::storeInputConfig(group, params);
+        TEntTensionPage::storeRange(voltageRangeGroup(), params);
+        courantPage_->store(params);
+        tcPage_->store(params);
+        rtdPage_->store(params);
+        // 4-7: linearisation, filter, display range, display flags.
+        processPage_->storeLin(params);
+        processPage_->storeFilter(params);
+        displayPage_->storeRange(params);
+        displayPage_->storePoint(params);
+        processPage_->storeDisplayFlags(params);
+        // 8-11: protection, output, serial port, the alarms.
+        identPage_->storeProtection(params);
+        outputPage_->store(params);
+        rs485Page_->store(params);
+        for (int n = 1; n <= 4; ++n)
+            alarmPages_[n - 1]->store(params.Alarms[static_cast<std::size_t>(n - 1)]);
+    } catch (const FieldRangeError& error) {
+        focusField(error.field());
+        throw;
+    }
+    // 12: every field fits.
+    {
+        std::lock_guard lock(torvik_->imageMutex());
+        torvik_->Params = params;
+    }
+    torvik_->WriteAll();
+    setBusy(true);
+    setStatusText(QStringLiteral("Ecriture des paramètres"));
+}
+
+void TMainForm::focusField(QWidget* field) {
+    if (field == nullptr) return;
+    for (int i = 0; i < PageCount; ++i) {
+        if (Pages[i]->isAncestorOf(field) && tabShown(static_cast<Page>(i))) PageControl->setCurrentIndex(i);
+    }
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+}
+
+void TMainForm::RdGrCFGClick(TRadioGroup* sender) {
+    for (Page page : {TabEntCourant, TabEntTension, TabEntRtd, TabEntTC, TabDisplay})
+        setTabShown(page, false);
+    processPage_->GRLin->hide();
+    processPage_->GRTemperature->hide();
+    if (sender == nullptr) return;
+    const int item = sender->ItemIndex();
+    switch (item) {
+    case 0:
+        setTabShown(TabEntCourant, true);
+        setTabShown(TabDisplay, true);
+        processPage_->GRLin->show();
+        break;
+    case 1:
+        setTabShown(TabEntTension, true);
+        setTabShown(TabDisplay, true);
+        processPage_->GRLin->show();
+        break;
+    case 2:
+        setTabShown(TabEntRtd, true);
+        processPage_->GRTemperature->show();
+        break;
+    case 3:
+        setTabShown(TabEntTC, true);
+        processPage_->GRTemperature->show();
+        break;
+    case 4:
+        setTabShown(TabDisplay, true);
+        processPage_->GRLin->show();
+        break;
+    default:
+        break;
+    }
+    servicePage_->inputTypeChosen(item);
 }
 
 void TMainForm::TorvikWriteAllCompleted() {
@@ -334,21 +514,14 @@ void TMainForm::TorvikWriteAllCompleted() {
     setStatusText(QString());
 }
 
-void TMainForm::TorvikReadADCValues() {
-    // The values are for the maker's bench; the page only acknowledges their arrival.
-    QApplication::beep();
+void TMainForm::TorvikReadADCValues(float fval1, float fval2) {
+    servicePage_->TorvikReadADCValues(fval1, fval2);
 }
 
 void TMainForm::BtnReadAllClick() {
     torvik_->ReadAll();
     setStatusText(QStringLiteral("Lecture des paramètres"));
     setBusy(true);
-}
-
-void TMainForm::BtnWriteAllClick() {
-    torvik_->WriteAll();
-    setBusy(true);
-    setStatusText(QStringLiteral("Ecriture des paramètres"));
 }
 
 void TMainForm::BtnSaveClick() {

@@ -10,20 +10,34 @@
 
 #include <memory>
 
-class QFrame;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QStatusBar;
 class QTabWidget;
 class TBitBtnLangue;
 class TFileDialogs;
 class TLabelLangue;
+class TPageControl;
 class TGroupBoxLangue;
 class Tled;
 namespace qv7 {
 class HidAccess;
 }
+namespace qv7::pages {
+class TAlarmPage;
+class TCfgPage;
+class TDisplayPage;
+class TEntCourantPage;
+class TEntRtdPage;
+class TEntTCPage;
+class TEntTensionPage;
+class TIdentPage;
+class TOutputPage;
+class TProcessPage;
+class TRadioGroup;
+class TRs485Page;
+class TServicePage;
+} // namespace qv7::pages
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -60,16 +74,42 @@ public:
     void BtnScanClick();           // drops to Disconnected, counts the devices and opens one
     void TorvikConnect();          // LED on, then the full read
     void TorvikDisconnect();       // LED off, pages and read/write disabled, page 0, "Déconnexion"
-    void TorvikReadAllCompleted(); // pages enabled, page 1 with the model name, status emptied
+    void TorvikReadAllCompleted(); // the fill step: every page from Params, page 1, status emptied
     void TorvikWriteAllCompleted();
-    void TorvikReadADCValues();
+    void TorvikReadADCValues(float fval1, float fval2);
     void BtnReadAllClick();
+    // The write step: every page into a copy of Params; only when every field fits does the copy
+    // become Params and the write-all start. A field that does not fit raises ERangeError with
+    // the focus on it, and Params is left untouched.
     void BtnWriteAllClick();
+    // The input-type pages for the item chosen in `sender` (RdGrCFG1 or RdGrCFG2; null: none).
+    void RdGrCFGClick(qv7::pages::TRadioGroup* sender);
     void BtnSaveClick();
     void BtnLoadClick(); // refreshes the pages after every attempt, even a failed one
     void BtnEditLinClick();
     void Image1Click();
     void BtnQuitClick();
+
+    // The technicians' mode (qv7cfg --service): the service page's tab stays shown.
+    void setServiceMode(bool on);
+    bool serviceMode() const { return serviceMode_; }
+
+    // The pages (tests and pictures).
+    qv7::pages::TIdentPage* identPage() const { return identPage_; }
+    qv7::pages::TCfgPage* cfgPage() const { return cfgPage_; }
+    qv7::pages::TEntCourantPage* courantPage() const { return courantPage_; }
+    qv7::pages::TEntTensionPage* tensionPage() const { return tensionPage_; }
+    qv7::pages::TEntRtdPage* rtdPage() const { return rtdPage_; }
+    qv7::pages::TEntTCPage* tcPage() const { return tcPage_; }
+    qv7::pages::TProcessPage* processPage() const { return processPage_; }
+    qv7::pages::TDisplayPage* displayPage() const { return displayPage_; }
+    qv7::pages::TAlarmPage* alarmPage(int number) const { return alarmPages_[number - 1]; }
+    qv7::pages::TOutputPage* outputPage() const { return outputPage_; }
+    qv7::pages::TRs485Page* rs485Page() const { return rs485Page_; }
+    qv7::pages::TServicePage* servicePage() const { return servicePage_; }
+    TPageControl* pageControl() const;
+    // Whether a page's tab is in the strip.
+    bool tabShown(Page page) const;
 
     // The status line's one text, and whether the window shows the hourglass.
     QString StatusText() const;
@@ -91,22 +131,26 @@ private:
     void buildHeader();
     void buildPages();
     void buildConnectPage(QWidget* page);
-    void buildIdentPage(QWidget* page);
-    void buildProcessPage(QWidget* page);
+    void buildFilesGroup(QWidget* page);
     void buildButtons();
     void wireTorvik();
     void setBusy(bool busy);
     void setPagesEnabled(bool enabled);
+    void setTabShown(Page page, bool shown);
+    // The voltage-range group that carries InputOptions bits 1-2 for the current input groups.
+    qv7::pages::TRadioGroup* voltageRangeGroup() const;
+    void focusField(QWidget* field);
 
     std::unique_ptr<TTorvik> torvik_;
     std::unique_ptr<TFileDialogs> dialogs_;
     bool shown_ = false;
+    bool serviceMode_ = false;
 
     Tled* LedConnect = nullptr;
     TLabelLangue* LabelLangue4 = nullptr;
     QLabel* Image1 = nullptr;
     TBitBtnLangue* BtnScan = nullptr;
-    QTabWidget* PageControl = nullptr;
+    TPageControl* PageControl = nullptr;
     QPushButton* BtnReadAll = nullptr;
     QPushButton* BtnWriteAll = nullptr;
     QPushButton* BtnQuit = nullptr;
@@ -117,8 +161,16 @@ private:
     TBitBtnLangue* BtnLoad = nullptr;
     TBitBtnLangue* BtnSave = nullptr;
     QPushButton* BtnEditLin = nullptr;
-    QLabel* EdNameLabel = nullptr;
-    QFrame* BevelName = nullptr;
-    QLineEdit* EdName = nullptr;
-    QWidget* GRLin = nullptr;
+    qv7::pages::TIdentPage* identPage_ = nullptr;
+    qv7::pages::TCfgPage* cfgPage_ = nullptr;
+    qv7::pages::TEntCourantPage* courantPage_ = nullptr;
+    qv7::pages::TEntTensionPage* tensionPage_ = nullptr;
+    qv7::pages::TEntRtdPage* rtdPage_ = nullptr;
+    qv7::pages::TEntTCPage* tcPage_ = nullptr;
+    qv7::pages::TProcessPage* processPage_ = nullptr;
+    qv7::pages::TDisplayPage* displayPage_ = nullptr;
+    qv7::pages::TAlarmPage* alarmPages_[4] = {};
+    qv7::pages::TOutputPage* outputPage_ = nullptr;
+    qv7::pages::TRs485Page* rs485Page_ = nullptr;
+    qv7::pages::TServicePage* servicePage_ = nullptr;
 };

@@ -33,6 +33,10 @@ int parseOne(const QStringList& args, int i, Options& options) {
         options.trace = true;
         return 1;
     }
+    if (arg == QLatin1String("--service")) {
+        options.service = true;
+        return 1;
+    }
     if (arg == QLatin1String("--simulate")) {
         options.simulate = true;
         return 1;
@@ -89,6 +93,8 @@ QString usageText() {
         "  --simulate-state=FILE  start the simulated indicator from the registers in FILE (as\n"
         "                         qv7ctl keeps them) and keep what it holds there at the end\n"
         "  --trace                print every Modbus frame (TX : / RX : ) to stderr\n"
+        "  --service              show the service page (USB bridge firmware, input adjustments)\n"
+        "                         for technicians; firmware commands ask before they are sent\n"
         "  -h, --help             show this text\n");
 }
 

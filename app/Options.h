@@ -15,6 +15,7 @@ struct Options {
     int simulateCount = 1;           // simulated bridges, each with its own indicator
     QString simulateState;           // the first simulated indicator's registers, kept between runs
     bool trace = false;              // every Modbus frame to stderr
+    bool service = false;            // the technicians' service page is shown
     bool help = false;
     QString error; // empty when the command line was understood
 };
@@ -23,7 +24,7 @@ inline constexpr int MaxSimulatedDevices = 16;
 
 // Reads the arguments after the program name: --simulate[=TYPEWORD] (hex 0x.. or decimal, 0-65535),
 // --simulate-count N (1-16, implies --simulate), --simulate-state=FILE (implies --simulate), --trace,
-// --help / -h. Sets `error` for anything else.
+// --service, --help / -h. Sets `error` for anything else.
 Options parseOptions(const QStringList& arguments);
 
 // The text --help prints.

@@ -101,6 +101,7 @@ int main(int argc, char** argv) {
 
     Forms forms(devices->access());
     if (options.trace) traceTo(MainForm->Torvik());
+    MainForm->setServiceMode(options.service);
     // Only the main window ends the program; the other windows are hidden between their uses.
     app.setQuitOnLastWindowClosed(false);
     QObject::connect(MainForm, &TMainForm::closed, &app, &QApplication::quit);

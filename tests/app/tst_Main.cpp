@@ -318,9 +318,9 @@ private slots:
 
     void start_without_device_stays_disconnected_and_hides_the_service_tab() {
         Rig rig(0);
-        QVERIFY(pages()->isTabVisible(TMainForm::TabZEQ));
+        QVERIFY(MainForm->tabShown(TMainForm::TabZEQ));
         MainForm->show();
-        QTRY_VERIFY(!pages()->isTabVisible(TMainForm::TabZEQ));
+        QTRY_VERIFY(!MainForm->tabShown(TMainForm::TabZEQ));
         expectDisconnected();
         QVERIFY(!SelectForm->isVisible());
     }
@@ -338,7 +338,7 @@ private slots:
         QCOMPARE(child<QLineEdit>("EdName")->text(),
                  qv7::BuildModelName(SimulatedIndicator::DefaultTypeWord));
         QCOMPARE(MainForm->Torvik().Params.DeviceType, std::uint32_t(SimulatedIndicator::DefaultTypeWord));
-        QVERIFY(!pages()->isTabVisible(TMainForm::TabZEQ));
+        QVERIFY(!MainForm->tabShown(TMainForm::TabZEQ));
     }
 
     void several_devices_ask_which_one_to_open_data() {

@@ -1,0 +1,81 @@
+#include "app/PageControl.h"
+
+#include <QKeyEvent>
+#include <QTabBar>
+
+namespace {
+
+constexpr char FoldedProperty[] = "qv7Folded";
+
+// A tab bar whose folded tabs take no room.
+class TPageTabBar : public QTabBar {
+public:
+    explicit TPageTabBar(QWidget* parent) : QTabBar(parent) {}
+
+    bool isFolded(int index) const { return tabData(index).toString() == QLatin1String(FoldedProperty); }
+
+protected:
+    QSize tabSizeHint(int index) const override {
+        const QSize size = QTabBar::tabSizeHint(index);
+        return isFolded(index) ? QSize(0, size.height()) : size;
+    }
+    QSize minimumTabSizeHint(int index) const override {
+        const QSize size = QTabBar::minimumTabSizeHint(index);
+        return isFolded(index) ? QSize(0, size.height()) : size;
+    }
+};
+
+} // namespace
+
+TPageControl::TPageControl(QWidget* parent) : QTabWidget(parent) {
+    setTabBar(new TPageTabBar(this));
+}
+
+void TPageControl::setPageShown(int index, bool shown) {
+    if (index < 0 || index >= count()) return;
+    if (index < count() - 1) {
+        setTabVisible(index, shown);
+        return;
+    }
+    auto* bar = static_cast<TPageTabBar*>(tabBar());
+    if (bar->isFolded(index) == !shown) return;
+    bar->setTabData(index, shown ? QVariant() : QVariant(QString::fromLatin1(FoldedProperty)));
+    setTabEnabled(index, shown);
+    // The style may still paint a folded tab's caption past its no width.
+    bar->setTabTextColor(index, shown ? QColor() : QColor(Qt::transparent));
+    if (!shown && currentIndex() == index) {
+        for (int i = index - 1; i >= 0; --i)
+            if (isTabVisible(i)) {
+                setCurrentIndex(i);
+                break;
+            }
+    }
+    // Lays the strip out again with the tab's new width.
+    bar->setTabText(index, bar->tabText(index));
+}
+
+bool TPageControl::isPageShown(int index) const {
+    if (index < 0 || index >= count()) return false;
+    if (index < count() - 1) return isTabVisible(index);
+    return !static_cast<const TPageTabBar*>(tabBar())->isFolded(index);
+}
+
+void TPageControl::keyPressEvent(QKeyEvent* event) {
+    const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
+    int step = 0;
+    if (ctrl && (event->key() == Qt::Key_Tab || event->key() == Qt::Key_PageDown))
+        step = (event->modifiers() & Qt::ShiftModifier) && event->key() == Qt::Key_Tab ? -1 : 1;
+    else if (ctrl && (event->key() == Qt::Key_Backtab || event->key() == Qt::Key_PageUp))
+        step = -1;
+    if (step == 0 || count() == 0) {
+        QTabWidget::keyPressEvent(event);
+        return;
+    }
+    const int current = currentIndex();
+    int page = current;
+    do {
+        page = (page + step + count()) % count();
+    } while (page != current && !(isPageShown(page) && isTabEnabled(page)));
+    if (page != current) setCurrentIndex(page);
+    event->accept();
+}

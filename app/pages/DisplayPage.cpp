@@ -1,0 +1,74 @@
+#include "app/pages/DisplayPage.h"
+
+#include "widgets/SEGMENTS.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QToolButton>
+
+namespace qv7::pages {
+
+TDisplayPage::TDisplayPage(FourDigitsQuery fourDigits, QWidget* parent)
+    : QWidget(parent), fourDigits_(std::move(fourDigits)) {
+    setObjectName(QStringLiteral("TabDisplay"));
+    GrAF = named(new QGroupBox(QStringLiteral("Paramètre d'affichage"), this), "GrAF");
+    GrAF->setGeometry(8, 8, 233, 193);
+    LabelPEAF = named(new QLabel(QStringLiteral("Pleine échelle"), GrAF), "Label5");
+    LabelPEAF->move(16, 32);
+    LabelPEAF->adjustSize();
+    EdPEAF = named(new TMaskEdit(GrAF), "EdPEAF");
+    EdPEAF->setGeometry(152, 28, 57, 21);
+    EdPEAF->setText(QStringLiteral("10000"));
+    LabelZAF = named(new QLabel(QStringLiteral("Zéro"), GrAF), "Label6");
+    LabelZAF->move(16, 72);
+    LabelZAF->adjustSize();
+    EdZAF = named(new TMaskEdit(GrAF), "EdZAF");
+    EdZAF->setGeometry(152, 68, 57, 21);
+    EdZAF->setText(QStringLiteral("0"));
+    SpeedButton4 = named(new QToolButton(GrAF), "SpeedButton4");
+    SpeedButton4->setText(QStringLiteral("Point décimal"));
+    SpeedButton4->setGeometry(112, 104, 97, 22);
+    SpeedButton4->setFocusPolicy(Qt::NoFocus);
+    SEGAFF = named(new TSEG(GrAF), "SEGAFF");
+    SEGAFF->setStyle(TStyle::LED);
+    SEGAFF->setNbDigit(4);
+    SEGAFF->setHalfDigit(true);
+    SEGAFF->move(15, 126);
+
+    for (TMaskEdit* edit : {EdPEAF, EdZAF})
+        watchDisplayRange(edit, fourDigits_);
+    connect(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
+}
+
+void TDisplayPage::fillDigits(bool fourDigits) {
+    SEGAFF->setHalfDigit(!fourDigits);
+    SEGAFF->setNb(fourDigits ? 1000 : 10000);
+    SEGAFF->move(fourDigits ? 35 : 15, SEGAFF->y());
+}
+
+void TDisplayPage::fillRange(const TParamImage& params) {
+    EdPEAF->setText(integerText(params.DisplayHigh));
+    EdZAF->setText(integerText(params.DisplayLow));
+}
+
+void TDisplayPage::fillPoint(const TParamImage& params) {
+    SEGAFF->setPointDecimal(params.DisplayFlags & 7);
+}
+
+void TDisplayPage::storeRange(TParamImage& params) const {
+    params.DisplayHigh = fieldValue<std::int16_t>(EdPEAF, pageNumber(EdPEAF->text()));
+    params.DisplayLow = fieldValue<std::int16_t>(EdZAF, pageNumber(EdZAF->text()));
+}
+
+void TDisplayPage::storePoint(TParamImage& params) const {
+    params.DisplayFlags =
+        static_cast<std::uint16_t>((params.DisplayFlags & ~7) | (SEGAFF->PointDecimal() & 7));
+}
+
+void TDisplayPage::SpeedButton4Click() {
+    const int limit = fourDigits_() ? 3 : 4;
+    const int point = SEGAFF->PointDecimal();
+    SEGAFF->setPointDecimal(point < limit ? point + 1 : 0);
+}
+
+} // namespace qv7::pages

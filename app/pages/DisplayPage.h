@@ -1,0 +1,44 @@
+// TabDisplay, "Affichage": the displayed values at full scale and at zero, and the
+// decimal point with its seven-segment preview.
+#pragma once
+
+#include "app/pages/PageKit.h"
+#include "indicator/ParamImage.h"
+
+#include <QWidget>
+
+class QGroupBox;
+class QLabel;
+class QToolButton;
+class TSEG;
+
+namespace qv7::pages {
+
+class TDisplayPage : public QWidget {
+    Q_OBJECT
+public:
+    // `fourDigits` answers whether the indicator shows 4 digits (the range check and the point).
+    explicit TDisplayPage(FourDigitsQuery fourDigits, QWidget* parent = nullptr);
+
+    void fillDigits(bool fourDigits);           // fill step 6: SEGAFF's digits and place
+    void fillRange(const TParamImage& params);  // fill step 11
+    void fillPoint(const TParamImage& params);  // fill step 12: PointDecimal := bits 0-2
+    void storeRange(TParamImage& params) const; // write step 6
+    void storePoint(TParamImage& params) const; // write step 7: bits 0-2 := PointDecimal
+
+    // SpeedButton4Click: the next decimal-point position, 0 after 3 (4 on a 4½-digit indicator).
+    void SpeedButton4Click();
+
+    QGroupBox* GrAF;
+    QLabel* LabelPEAF;
+    QLabel* LabelZAF;
+    TMaskEdit* EdPEAF;
+    TMaskEdit* EdZAF;
+    QToolButton* SpeedButton4;
+    TSEG* SEGAFF;
+
+private:
+    FourDigitsQuery fourDigits_;
+};
+
+} // namespace qv7::pages

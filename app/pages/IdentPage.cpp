@@ -1,0 +1,47 @@
+#include "app/pages/IdentPage.h"
+
+#include "app/pages/PageKit.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace qv7::pages {
+
+TIdentPage::TIdentPage(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("TabIdent"));
+    Bevel1 = named(new QFrame(this), "Bevel1");
+    Bevel1->setFrameShape(QFrame::Box);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(8, 8, 233, 50);
+    Label2 = named(new QLabel(QStringLiteral("Nom de l'appareil"), this), "Label2");
+    Label2->move(24, 32);
+    Label2->adjustSize();
+    EdName = named(new QLineEdit(QStringLiteral("VUVEDOD"), this), "EdName");
+    EdName->setReadOnly(true);
+    EdName->setGeometry(128, 24, 89, 21);
+
+    GrProt = named(new TRadioGroup(QStringLiteral("Niveau de protection"),
+                                   {QStringLiteral("Aucune"), QStringLiteral("Le Menu"),
+                                    QStringLiteral("Le Menu et les touches de fonctions")},
+                                   this),
+                   "GrProt");
+    GrProt->setGeometry(8, 176, 233, 105);
+}
+
+void TIdentPage::fillName(const QString& modelName) {
+    EdName->setText(modelName);
+}
+
+void TIdentPage::fillProtection(TParamImage& params) {
+    if (params.Protection > 2) params.Protection = 2;
+    GrProt->setItemIndex(params.Protection);
+}
+
+void TIdentPage::storeProtection(TParamImage& params) const {
+    const int item = GrProt->ItemIndex();
+    if (item < 0) return;
+    params.Protection = item == 2 ? 3 : item;
+}
+
+} // namespace qv7::pages

@@ -1,0 +1,35 @@
+// TabIdent, "Identification": the device's model name and the front-panel protection level.
+// The parameter-files group on this page belongs to the main window.
+#pragma once
+
+#include "indicator/ParamImage.h"
+
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+
+namespace qv7::pages {
+
+class TRadioGroup;
+
+class TIdentPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TIdentPage(QWidget* parent = nullptr);
+
+    // Fill step 2: EdName := the model name.
+    void fillName(const QString& modelName);
+    // Fill step 13: a level above 2 becomes 2 in the record itself; GrProt selects it.
+    void fillProtection(TParamImage& params);
+    // Write step 8: the selected level, the third item stored as 3 (none selected: kept as read).
+    void storeProtection(TParamImage& params) const;
+
+    QFrame* Bevel1;
+    QLabel* Label2;
+    QLineEdit* EdName;
+    TRadioGroup* GrProt;
+};
+
+} // namespace qv7::pages

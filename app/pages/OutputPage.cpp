@@ -1,0 +1,49 @@
+#include "app/pages/OutputPage.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+
+namespace qv7::pages {
+
+TOutputPage::TOutputPage(FourDigitsQuery fourDigits, QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("TabSA"));
+    GRSA = named(new QGroupBox(QStringLiteral("Sortie analogique"), this), "GRSA");
+    GRSA->setGeometry(8, 8, 233, 161);
+    LabelPESA = named(new QLabel(QStringLiteral("Pleine échelle"), GRSA), "Label7");
+    LabelPESA->move(16, 32);
+    LabelPESA->adjustSize();
+    EdPESA = named(new TMaskEdit(GRSA), "EdPESA");
+    EdPESA->setGeometry(152, 28, 57, 21);
+    EdPESA->setText(QStringLiteral("10000"));
+    LabelZSA = named(new QLabel(QStringLiteral("Zéro"), GRSA), "Label8");
+    LabelZSA->move(16, 72);
+    LabelZSA->adjustSize();
+    EdZSA = named(new TMaskEdit(GRSA), "EdZSA");
+    EdZSA->setGeometry(152, 68, 57, 21);
+    EdZSA->setText(QStringLiteral("0"));
+    CKdecSA = named(new QCheckBox(QStringLiteral("Décalage 20% (0-20 -> 4-20)"), GRSA), "CKdecSA");
+    CKdecSA->move(24, 120);
+    CKdecSA->adjustSize();
+    for (TMaskEdit* edit : {EdPESA, EdZSA})
+        watchDisplayRange(edit, fourDigits);
+}
+
+void TOutputPage::fill(const TParamImage& params) {
+    EdPESA->setText(integerText(params.OutputHigh));
+    EdZSA->setText(integerText(params.OutputLow));
+    CKdecSA->setChecked(params.OutputOption != 0);
+}
+
+void TOutputPage::store(TParamImage& params) const {
+    const auto high = fieldValue<std::int16_t>(EdPESA, pageNumber(EdPESA->text()));
+    const auto low = fieldValue<std::int16_t>(EdZSA, pageNumber(EdZSA->text()));
+    params.OutputHigh = high;
+    params.OutputLow = low;
+    if (!CKdecSA->isChecked())
+        params.OutputOption = 0;
+    else if (params.OutputOption == 0)
+        params.OutputOption = 1;
+}
+
+} // namespace qv7::pages

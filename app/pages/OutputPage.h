@@ -1,0 +1,33 @@
+// TabSA, "Sortie": the displayed values at which the analogue output is at full scale
+// and at zero, and its 20 % offset.
+#pragma once
+
+#include "app/pages/PageKit.h"
+#include "indicator/ParamImage.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+
+namespace qv7::pages {
+
+class TOutputPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TOutputPage(FourDigitsQuery fourDigits, QWidget* parent = nullptr);
+
+    void fill(const TParamImage& params); // fill step 14
+    // Write step 9. OutputOption: 0 unchecked; checked keeps a non-zero value as read, else 1.
+    void store(TParamImage& params) const;
+
+    QGroupBox* GRSA;
+    QLabel* LabelPESA;
+    QLabel* LabelZSA;
+    TMaskEdit* EdPESA;
+    TMaskEdit* EdZSA;
+    QCheckBox* CKdecSA;
+};
+
+} // namespace qv7::pages

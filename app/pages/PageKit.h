@@ -1,0 +1,167 @@
+// What the parameter pages share: the radio group and the masked edit of the original toolkit, the
+// way a page reads a number back from what it shows, the range error that names its field, the
+// display range check (MaskEditChange) and the pages' fonts. Window thread only.
+#pragma once
+
+#include "base/Errors.h"
+#include "base/Numbers.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QButtonGroup;
+class QRadioButton;
+
+namespace qv7::pages {
+
+template <typename W> W* named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// Bold "Courier" 13 pixels high, the face of the pages' numeric edits (a monospaced face here).
+QFont courierFont();
+
+// Sizes `widget` to its text; when it would then run past `right` (in its parent's pixels), it
+// takes the condensed cut of its face, as the main window's buttons do, so its text stays whole.
+void fitText(QWidget* widget, int right);
+
+// --- Numbers -----------------------------------------------------------------------------------
+
+// The value of a text a page shows or the user typed: either ',' or '.' is a decimal point, so a
+// page reads back what it shows whatever the process-wide separator has become since. A text that
+// is not a number counts as 0.
+// `morePoints` are further characters read as the decimal point (a masked edit's literal).
+double pageNumber(const QString& text, const QString& morePoints = QString());
+
+// A range error that knows the control whose value does not fit (the write step puts the focus
+// there). It is an ERangeError, so it is reported with "Erreur de vérification d'étendue".
+class FieldRangeError : public ERangeError {
+public:
+    explicit FieldRangeError(QWidget* field) : field_(field) {}
+    QWidget* field() const { return field_; }
+
+private:
+    QPointer<QWidget> field_;
+};
+
+// `value` rounded (halves to even) and stored into To; FieldRangeError(field) when it does not fit.
+template <typename To> To fieldValue(QWidget* field, double value) {
+    try {
+        return checked<To>(roundHalfEven(value));
+    } catch (const ERangeError&) {
+        throw FieldRangeError(field);
+    }
+}
+
+// --- Radio group -------------------------------------------------------------------------------
+
+// The original toolkit's radio group: a captioned box of radio buttons, one per item, spread down
+// the box; ItemIndex is the checked item or -1 for none. clicked() is the user's click on an item
+// (OnClick); setting ItemIndex in code raises nothing.
+class TRadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+
+    int count() const { return static_cast<int>(buttons_.size()); }
+    QRadioButton* button(int index) const { return buttons_.at(static_cast<std::size_t>(index)); }
+    int ItemIndex() const;
+    // Below -1 selects none; beyond the list selects the last item (as the original group does).
+    void setItemIndex(int index);
+
+signals:
+    void clicked(TRadioGroup* sender);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void arrange();
+    QButtonGroup* group_;
+    std::vector<QRadioButton*> buttons_;
+};
+
+// Unchecks every radio button of `buttons` (auto-exclusive buttons refuse it one by one).
+void uncheckAll(std::initializer_list<QRadioButton*> buttons);
+
+// --- Masked edit -------------------------------------------------------------------------------
+
+// The original toolkit's masked edit. Its mask language differs from Qt's ('0' is a required
+// digit, '9' an optional one, '!' puts optional characters as leading blanks, ";1" keeps the
+// literals in the text, ";_" is the character shown for a blank while typing); this edit
+// translates the behaviour of the masks the pages use: digit fields separated by literals.
+//  - What can be typed: digits into the digit fields, each field no longer than its places (a
+//    full field is overwritten at the cursor, like the original's overwrite mode); the literal
+//    (the decimal separator) typed as ',' or '.' whichever the separator is, which skips to the
+//    next field; nothing else.
+//  - What the text holds: the mask's form, literals included: " 1,50", "25,5", " 0,0". When the
+//    edit is left (or Return is pressed) the typed digits are put in that form: with '!' the
+//    first field is right-aligned with leading blanks, a required place left empty holds 0, and
+//    a text without any digit is the empty form ("  ,  ").
+//  - Without a mask the edit takes free text.
+class TMaskEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TMaskEdit(QWidget* parent = nullptr);
+
+    // An empty mask: free text.
+    void setEditMask(const QString& mask);
+    QString EditMask() const { return mask_; }
+    bool isMasked() const { return !fields_.empty(); }
+
+    // Puts `text` in the mask's form (or as it is, without a mask) and shows it.
+    void setMaskedText(const QString& text);
+    // The text in the mask's form, the current typing included (what a reader of Text gets).
+    QString maskedText() const;
+    // The mask's form of `text`.
+    QString formatted(const QString& text) const;
+    // The places of the mask (the most characters the text can hold), 0 without a mask.
+    int maskLength() const;
+
+    struct Field {
+        int places = 0;   // digit places
+        int required = 0; // of which required ('0')
+    };
+    const std::vector<Field>& fields() const { return fields_; }
+    const QString& literals() const { return literals_; } // one literal between two fields
+    bool rightAligned() const { return rightAligned_; }
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    class Validator;
+    void commit();
+
+    QString mask_;
+    std::vector<Field> fields_;
+    QString literals_;
+    bool rightAligned_ = false;
+    Validator* validator_ = nullptr;
+};
+
+// --- Display range check -----------------------------------------------------------------------
+
+// MaskEditChange: keeps a numeric edit within the display range as the user types. Above 9999 the
+// text becomes "9999" and below -1999 "-1999" on a 4-digit indicator; 19999 and -19999 otherwise.
+void MaskEditChange(QLineEdit* edit, bool fourDigits);
+
+using FourDigitsQuery = std::function<bool()>;
+// Runs MaskEditChange on every change of the edit's text, the programmatic ones included.
+void watchDisplayRange(QLineEdit* edit, FourDigitsQuery fourDigits);
+
+// Integer text of a record value, as the fill step shows it.
+inline QString integerText(long long value) {
+    return QString::number(value);
+}
+
+} // namespace qv7::pages

@@ -1,0 +1,161 @@
+#include "app/pages/ServicePage.h"
+
+#include "app/Application.h"
+#include "app/Messages.h"
+#include "app/pages/PageKit.h"
+#include "indicator/Torvik.h"
+#include "widgets/Bitmaps.h"
+#include "widgets/DecimalSeparator.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace qv7::pages {
+
+namespace {
+
+QToolButton* speedButton(QWidget* parent, const char* name, const QString& text, const QRect& place) {
+    auto* button = named(new QToolButton(parent), name);
+    button->setText(text);
+    button->setGeometry(place);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QString adcText(float value) {
+    QString text = QString::number(static_cast<double>(value), 'g', 7);
+    text.replace(u'.', decimalSeparator());
+    return text;
+}
+
+} // namespace
+
+TServicePage::TServicePage(TCustomTorvik& torvik, StatusSink status, QWidget* parent)
+    : QWidget(parent), torvik_(torvik), status_(std::move(status)) {
+    setObjectName(QStringLiteral("TabZEQ"));
+    CkZeq = named(new QCheckBox(QStringLiteral("Mode Norvex"), this), "CkZeq");
+    CkZeq->setGeometry(32, 8, 161, 17);
+    CkZeq->setEnabled(false);
+    BtnErase = speedButton(this, "BtnErase", QStringLiteral("Erase"), {32, 32, 57, 22});
+    BtnPRG = speedButton(this, "BtnPRG", QStringLiteral("Prg"), {96, 32, 57, 22});
+    BtnRESET = speedButton(this, "BtnRESET", QStringLiteral("RESET"), {160, 32, 57, 22});
+    Memo = named(new QPlainTextEdit(this), "Memo");
+    Memo->setGeometry(32, 64, 185, 57);
+
+    GrAjust = named(new QGroupBox(QStringLiteral("Ajustage des entrées"), this), "GrAjust");
+    GrAjust->setGeometry(24, 128, 201, 81);
+    Label12 = named(new QLabel(QStringLiteral("Voie n°1"), GrAjust), "Label12");
+    Label12->move(16, 24);
+    Label12->adjustSize();
+    SpBtnZ1 = speedButton(GrAjust, "SpBtnZ1", QStringLiteral("Z"), {104, 16, 23, 22});
+    SpBtnPE1 = speedButton(GrAjust, "SpBtnPE1", QStringLiteral("PE"), {160, 16, 23, 22});
+    Label13 = named(new QLabel(QStringLiteral("Voie n°2"), GrAjust), "Label13");
+    Label13->move(16, 56);
+    Label13->adjustSize();
+    SpBtnZ2 = speedButton(GrAjust, "SpBtnZ2", QStringLiteral("Z"), {104, 48, 23, 22});
+    SpBtnPE2 = speedButton(GrAjust, "SpBtnPE2", QStringLiteral("PE"), {160, 48, 23, 22});
+
+    Button1 = named(new QPushButton(QStringLiteral("Button1"), this), "Button1");
+    Button1->setGeometry(24, 208, 201, 17);
+    Button1->hide();
+
+    BtnUnlock =
+        named(new QPushButton(QStringLiteral("Authentification de l'utilisateur"), this), "BtnUnlock");
+    BtnUnlock->setIcon(glyphIcon(QString::fromLatin1(UnlockGlyph)));
+    BtnUnlock->setIconSize(QSize(32, 32));
+    BtnUnlock->setGeometry(8, 232, 233, 41);
+    BtnUnlock->setEnabled(false);
+
+    const auto wire = [](QAbstractButton* button, auto handler) {
+        connect(button, &QAbstractButton::clicked, button, [handler] { runGuarded(handler); });
+    };
+    wire(BtnErase, [this] { BtnEraseClick(); });
+    wire(BtnPRG, [this] { BtnPRGClick(); });
+    wire(BtnRESET, [this] { BtnRESETClick(); });
+    wire(SpBtnZ1, [this] { SpBtnZ1Click(); });
+    wire(SpBtnPE1, [this] { SpBtnPE1Click(); });
+    wire(SpBtnZ2, [this] { SpBtnZ2Click(); });
+    wire(SpBtnPE2, [this] { SpBtnPE2Click(); });
+    wire(Button1, [this] { Button1Click(); });
+}
+
+void TServicePage::setServiceMode(bool on) {
+    serviceMode_ = on;
+    // The technicians' mode offers the ADC read, which the original never shows.
+    Button1->setText(on ? QStringLiteral("Lecture ADC") : QStringLiteral("Button1"));
+    Button1->setVisible(on);
+}
+
+void TServicePage::fillDeviceText(const QString& deviceText) {
+    Memo->clear();
+    Memo->appendPlainText(deviceText);
+}
+
+void TServicePage::fillServiceFlag(std::uint32_t typeWord) {
+    CkZeq->setChecked((typeWord & 0x80) != 0);
+    GrAjust->setVisible(CkZeq->isChecked());
+}
+
+void TServicePage::inputTypeChosen(int item) {
+    if (item < 0) return;
+    const bool secondChannel = item == 2 || item == 4;
+    SpBtnZ2->setEnabled(secondChannel);
+    SpBtnPE2->setEnabled(secondChannel);
+}
+
+bool TServicePage::confirm(const QString& text) const {
+    return !serviceMode_ || askYesNo(QStringLiteral("Norvex"), text);
+}
+
+void TServicePage::BtnEraseClick() {
+    if (!confirm(QStringLiteral("Effacer le firmware du pont USB ?\nL'appareil ne communique plus "
+                                "jusqu'à ce qu'un nouveau firmware soit écrit.")))
+        return;
+    torvik_.EraseFirmware();
+    status_(QStringLiteral("Efface le firmware USB"));
+}
+
+void TServicePage::BtnPRGClick() {
+    if (!confirm(QStringLiteral("Réécrire le firmware du pont USB ?"))) return;
+    torvik_.ProgramFirmware();
+    status_(QStringLiteral("Ecriture du firmware"));
+}
+
+void TServicePage::BtnRESETClick() {
+    torvik_.ResetUsb();
+    status_(QStringLiteral("Reset USB"));
+}
+
+void TServicePage::SpBtnZ1Click() {
+    torvik_.AdjustZero1();
+}
+
+void TServicePage::SpBtnPE1Click() {
+    torvik_.AdjustFullScale1();
+}
+
+void TServicePage::SpBtnZ2Click() {
+    torvik_.AdjustZero2();
+}
+
+void TServicePage::SpBtnPE2Click() {
+    torvik_.AdjustFullScale2();
+}
+
+void TServicePage::Button1Click() {
+    torvik_.ReadADCValues();
+}
+
+void TServicePage::TorvikReadADCValues(float fval1, float fval2) {
+    QApplication::beep();
+    if (!serviceMode_) return;
+    Memo->appendPlainText(QStringLiteral("ADC 1 : %1").arg(adcText(fval1)));
+    Memo->appendPlainText(QStringLiteral("ADC 2 : %1").arg(adcText(fval2)));
+}
+
+} // namespace qv7::pages

@@ -1,0 +1,73 @@
+// TabZEQ, "Norvex": the USB bridge's firmware commands, the zero and full-scale
+// adjustments of the two input channels and the ADC read request. Its tab is hidden, except in
+// the technicians' service mode (qv7cfg --service), where "Erase" and "Prg" ask before they
+// send and the ADC read shows its two values in Memo. Window thread.
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
+class TCustomTorvik;
+
+namespace qv7::pages {
+
+class TServicePage : public QWidget {
+    Q_OBJECT
+public:
+    using StatusSink = std::function<void(const QString&)>;
+    // `torvik` outlives the page; `status` writes the window's status line.
+    TServicePage(TCustomTorvik& torvik, StatusSink status, QWidget* parent = nullptr);
+
+    void setServiceMode(bool on);
+    bool serviceMode() const { return serviceMode_; }
+
+    // The fill step's first action: Memo holds one line, the opened device's description.
+    void fillDeviceText(const QString& deviceText);
+    // The fill step's second action: CkZeq from type-word bit 7, GrAjust shown while it is checked.
+    void fillServiceFlag(std::uint32_t typeWord);
+    // RdGrCFGClick's share: channel 2's buttons enabled for "Sonde Platine" and "Potentiomètre".
+    void inputTypeChosen(int item);
+
+    // Handlers.
+    void BtnEraseClick();
+    void BtnPRGClick();
+    void BtnRESETClick();
+    void SpBtnZ1Click();
+    void SpBtnPE1Click();
+    void SpBtnZ2Click();
+    void SpBtnPE2Click();
+    void Button1Click();
+    void TorvikReadADCValues(float fval1, float fval2);
+
+    QCheckBox* CkZeq;
+    QToolButton* BtnErase;
+    QToolButton* BtnPRG;
+    QToolButton* BtnRESET;
+    QPlainTextEdit* Memo;
+    QGroupBox* GrAjust;
+    QLabel* Label12;
+    QToolButton* SpBtnZ1;
+    QToolButton* SpBtnPE1;
+    QLabel* Label13;
+    QToolButton* SpBtnZ2;
+    QToolButton* SpBtnPE2;
+    QPushButton* Button1;
+    QPushButton* BtnUnlock;
+
+private:
+    bool confirm(const QString& text) const;
+
+    TCustomTorvik& torvik_;
+    StatusSink status_;
+    bool serviceMode_ = false;
+};
+
+} // namespace qv7::pages
