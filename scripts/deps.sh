@@ -5,7 +5,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libhidapi-dev libmodbus-
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
 if [ "${1:-}" = "--extra" ]; then
     # Sanitizer, fuzzing and format checks (CI).
-    packages+=(clang libclang-rt-14-dev clang-format appstream desktop-file-utils)
+    packages+=(clang libclang-rt-14-dev clang-format appstream desktop-file-utils xvfb xauth)
 fi
 missing=()
 for p in "${packages[@]}"; do
