@@ -20,6 +20,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <optional>
 
@@ -54,6 +55,16 @@ struct FakeDevice : TLinDevice {
     bool SendCurveToDevice(TDraw&) override {
         ++sends;
         return accept;
+    }
+};
+
+// Follows whether the modal editor blocks a window's input.
+struct BlockWatch : QObject {
+    bool blocked = false;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::WindowBlocked) blocked = true;
+        if (event->type() == QEvent::WindowUnblocked) blocked = false;
+        return false;
     }
 };
 
@@ -330,6 +341,25 @@ private slots:
         device.accept = true;
         QTest::mouseClick(form->Btn_WR, Qt::LeftButton);
         QVERIFY(xfert.isVisible());
+    }
+
+    void transfer_window_stays_usable_over_the_modal_editor() {
+        FakeDevice device;
+        TXfertForm xfert;
+        form->setDevice(&device);
+        form->setXfertForm(&xfert);
+        form->hide();
+        BlockWatch watch;
+        xfert.installEventFilter(&watch);
+        bool usable = false;
+        QTimer::singleShot(0, form.get(), [&] {
+            QTest::mouseClick(form->Btn_RD, Qt::LeftButton);
+            QCoreApplication::processEvents();
+            usable = xfert.isVisible() && !watch.blocked;
+            form->close();
+        });
+        form->exec();
+        QVERIFY(usable);
     }
 
     void a_curve_replaced_while_closed_leaves_the_focus_alone() {
