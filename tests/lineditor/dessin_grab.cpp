@@ -1,7 +1,7 @@
 // Draws the linearisation editor to PNG files, to look at it:
 //   QT_QPA_PLATFORM=offscreen qv7_dessin_grab <directory>
 // editor.png: a seven-point curve with point 3 selected in the grid; editor-zoom.png: the same after
-// one zoom step of the bar around the cross at X = 48.
+// one zoom step of the bar around the cross moved to X = 56.
 #include "lineditor/Dessin.h"
 #include "lineditor/Draw.h"
 #include "lineditor/StringGrid.h"
@@ -39,6 +39,8 @@ int main(int argc, char** argv) {
     editor.Draw1->Paint();
     bool ok = save(editor, dir + QStringLiteral("/editor.png"));
 
+    // The zoom step centres on the cross: at X = 56, points 3 and 4 stay in view.
+    editor.Draw1->SetCursorAt(editor.Draw1->WorldToPixel(56, 0).x, 0);
     editor.ZoomBar->setValue(1);
     ok = save(editor, dir + QStringLiteral("/editor-zoom.png")) && ok;
     if (!ok) QTextStream(stderr) << "could not write the pictures to " << dir << "\n";
