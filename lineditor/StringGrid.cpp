@@ -120,6 +120,13 @@ void TStringGrid::raiseKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool TStringGrid::editorKey(QWidget* editor, int key, Qt::KeyboardModifiers modifiers) {
+    if (editor != nullptr && (key == Qt::Key_Tab || key == Qt::Key_Backtab)) {
+        // Tab leaves the grid for the next control, the typed text kept in its cell.
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+        focusNextPrevChild(key == Qt::Key_Tab);
+        return true;
+    }
     if (editor == nullptr || !(isEnterKey(key) || key == Qt::Key_Escape)) return false;
     if (isEnterKey(key)) commitData(editor); // the typed text is the cell's before the key is handled
     closeEditor(editor, QAbstractItemDelegate::NoHint);

@@ -37,7 +37,8 @@ public:
     // text is then in the cell already, or dropped for Escape). Setting `key` to 0 ends its handling.
     std::function<void(int& key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
 
-    // The in-place editor's keys; true when the grid took the key.
+    // The in-place editor's keys (Enter, Escape, and Tab, which leaves the grid); true when the grid
+    // took the key.
     bool editorKey(QWidget* editor, int key, Qt::KeyboardModifiers modifiers);
 
 protected:

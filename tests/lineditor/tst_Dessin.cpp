@@ -15,6 +15,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -84,6 +85,12 @@ class TestDessin : public QObject {
     std::unique_ptr<TDessinForm> form;
     TStringGrid* grid() { return form->StringGrid1; }
     TDraw* draw() { return form->Draw1; }
+    // The in-place editor shown now (a closed one waits for its deletion a while).
+    QLineEdit* cellEditor() {
+        for (QLineEdit* editor : grid()->viewport()->findChildren<QLineEdit*>())
+            if (editor->isVisible()) return editor;
+        return nullptr;
+    }
     void clickRow(int row) {
         const QRect cell = grid()->visualRect(grid()->model()->index(row - 1, 1));
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cell.center());
@@ -228,16 +235,28 @@ private slots:
         clickRow(2);
         grid()->editItem(grid()->item(1, 1));
         QVERIFY(grid()->EditorMode());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
+        QLineEdit* editor = cellEditor();
+        QVERIFY(editor);
+        QTest::keyClick(editor, Qt::Key_Delete);
+        QTest::keyClick(editor, Qt::Key_Insert);
         QCOMPARE(form->curve(), Five);
         // Typed text reaches the cell before Enter places the point.
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(QApplication::focusWidget(), "25");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        editor->selectAll();
+        QTest::keyClicks(editor, "25");
+        QTest::keyClick(editor, Qt::Key_Return);
         QVERIFY(!grid()->EditorMode());
         QCOMPARE(form->curve()[1].X, 25.0f);
         QVERIFY(form->isVisible());
+        // Tab leaves the grid for the next control; the text stays in its cell, the curve unchanged.
+        grid()->editItem(grid()->item(1, 2));
+        editor = cellEditor();
+        QVERIFY(editor);
+        editor->setText(QStringLiteral("7"));
+        QTest::keyClick(editor, Qt::Key_Tab);
+        QVERIFY(!grid()->EditorMode());
+        QCOMPARE(grid()->Cells(2, 2), QStringLiteral("7"));
+        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(form->Btn_RD));
+        QCOMPARE(form->curve()[1].Y, 10.0f);
     }
 
     void zoom_bar_follows_the_level_one_step_a_change() {
