@@ -219,8 +219,8 @@ TEST_F(BridgeTest, each_port_format_goes_out_as_its_ordinal) {
     hid.addDevice("0001");
     openAndConnect();
     // From the default, every other format and back: one report each, the ordinal in byte 2.
-    for (TPortFormat format : {TPortFormat::_9600_8E1, TPortFormat::_19200_8E1, TPortFormat::_38400_8E1,
-                               TPortFormat::_9600_8N2})
+    for (TPortFormat format :
+         {TPortFormat::_9600_8E1, TPortFormat::_19200_8E1, TPortFormat::_38400_8E1, TPortFormat::_9600_8N2})
         bridge.SetPortFormat(format);
     ASSERT_TRUE(hid.waitForWritten(0, 4));
     const auto written = hid.written(0);
