@@ -81,7 +81,8 @@ TEST_F(HidapiTest, closing_a_handle_closes_the_device) {
 }
 
 TEST_F(HidapiTest, attributes_and_strings_come_from_the_device) {
-    addDevice(1, kVendor64, L"S\u00b0\u20ac");
+    // Two-, three- and four-byte characters, each at a boundary or with its low bits set.
+    addDevice(1, kVendor64, L"S\u00b0\u20ac\u00e9\uffff\U00010000");
     auto handle = access_.open("/dev/hidraw1");
     ASSERT_NE(handle, nullptr);
     const auto attributes = handle->attributes();
@@ -90,7 +91,8 @@ TEST_F(HidapiTest, attributes_and_strings_come_from_the_device) {
     EXPECT_EQ(attributes->productId, 0x0026);
     EXPECT_EQ(handle->manufacturer(), "Norvex");
     EXPECT_EQ(handle->product(), "HID-QV7   ");
-    EXPECT_EQ(handle->serialNumber(), "S\xc2\xb0\xe2\x82\xac") << "wide strings become UTF-8";
+    EXPECT_EQ(handle->serialNumber(), "S\xc2\xb0\xe2\x82\xac\xc3\xa9\xef\xbf\xbf\xf0\x90\x80\x80")
+        << "wide strings become UTF-8";
 }
 
 TEST_F(HidapiTest, a_string_the_device_refuses_is_missing) {

@@ -200,6 +200,18 @@ TEST_F(DeviceTest, a_failing_write_keeps_the_report_and_is_no_disconnection) {
     EXPECT_EQ(events.connects(), 1);
 }
 
+TEST_F(DeviceTest, a_selected_device_that_is_not_read_stays_connected_and_takes_reports) {
+    hid.addDevice("0001");
+    events.watchConnection(device);
+    ASSERT_TRUE(device.SelectDevice(0)); // no report lengths: the thread does not read
+    ASSERT_TRUE(events.waitConnects(1));
+    const std::uint8_t payload[] = {0x42};
+    EXPECT_EQ(device.TCustomUSB::WriteReport(payload, 1), 1);
+    EXPECT_EQ(device.TCustomUSB::WriteReport(payload, 1), 1);
+    EXPECT_EQ(events.disconnects(), 0);
+    EXPECT_EQ(events.connects(), 1);
+}
+
 TEST_F(DeviceTest, a_silent_device_stays_connected_and_still_takes_reports) {
     hid.addDevice("0001");
     hid.setSilent(0, true);
@@ -277,5 +289,6 @@ TEST(DeviceLifetime, pipe_write_fails_where_no_pipe_path_exists) {
     ASSERT_TRUE(device.SelectDevice(0));
     const std::uint8_t payload[] = {0x01};
     EXPECT_EQ(device.PipeWrite(payload, 1), -1);
+    EXPECT_EQ(device.PipeWrite(payload, 0), 0) << "nothing to write: no path is opened";
     device.StopReader();
 }
