@@ -174,6 +174,7 @@ TEST_F(DeviceTest, a_report_written_while_unplugged_is_dropped_with_the_success_
 }
 
 TEST_F(DeviceTest, write_before_any_selection_fails_at_once) {
+    EXPECT_EQ(device.ReceivedLength(), 0u) << "no report read yet";
     const std::uint8_t payload[] = {0x01};
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(device.WriteReport(payload, 1), -2);
