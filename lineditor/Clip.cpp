@@ -24,6 +24,23 @@ std::int32_t moved(std::int64_t first, std::int64_t edge, std::int64_t from, dou
     return checked<std::int32_t>(static_cast<double>(first) + step);
 }
 
+// The outside end moved along the segment onto the vertical edge x = edge; a vertical segment
+// cannot reach it and stays as it is.
+void toColumn(TClipSegment& s, std::int32_t edge) {
+    if (s.x1 == s.x2) return;
+    const double slope = static_cast<double>(std::int64_t{s.y2} - s.y1) / (std::int64_t{s.x2} - s.x1);
+    s.y1 = moved(s.y1, edge, s.x1, slope);
+    s.x1 = edge;
+}
+
+// The same onto the horizontal edge y = edge.
+void toRow(TClipSegment& s, std::int32_t edge) {
+    if (s.y1 == s.y2) return;
+    const double slope = static_cast<double>(std::int64_t{s.x2} - s.x1) / (std::int64_t{s.y2} - s.y1);
+    s.x1 = moved(s.x1, edge, s.y1, slope);
+    s.y1 = edge;
+}
+
 } // namespace
 
 bool clipSegment(const TClipRect& rect, TClipSegment& s) {
@@ -38,26 +55,10 @@ bool clipSegment(const TClipRect& rect, TClipSegment& s) {
             std::swap(c1, c2);
         }
         const int code = c1; // the bits as they were at the start of the pass
-        if ((code & 1) && s.x1 != s.x2) {
-            const double slope = static_cast<double>(std::int64_t{s.y2} - s.y1) / (std::int64_t{s.x2} - s.x1);
-            s.y1 = moved(s.y1, rect.Left, s.x1, slope);
-            s.x1 = rect.Left;
-        }
-        if ((code & 2) && s.y1 != s.y2) {
-            const double slope = static_cast<double>(std::int64_t{s.x2} - s.x1) / (std::int64_t{s.y2} - s.y1);
-            s.x1 = moved(s.x1, rect.Top, s.y1, slope);
-            s.y1 = rect.Top;
-        }
-        if ((code & 4) && s.x1 != s.x2) {
-            const double slope = static_cast<double>(std::int64_t{s.y2} - s.y1) / (std::int64_t{s.x2} - s.x1);
-            s.y1 = moved(s.y1, rect.Right, s.x1, slope);
-            s.x1 = rect.Right;
-        }
-        if ((code & 8) && s.y1 != s.y2) {
-            const double slope = static_cast<double>(std::int64_t{s.x2} - s.x1) / (std::int64_t{s.y2} - s.y1);
-            s.x1 = moved(s.x1, rect.Bottom, s.y1, slope);
-            s.y1 = rect.Bottom;
-        }
+        if (code & 1) toColumn(s, rect.Left);
+        if (code & 2) toRow(s, rect.Top);
+        if (code & 4) toColumn(s, rect.Right);
+        if (code & 8) toRow(s, rect.Bottom);
         c1 = clipCode(rect, s.x1, s.y1);
     }
     return false;
