@@ -31,6 +31,7 @@ private slots:
         QTest::newRow("19200, table write 41 + 8") << 19200 << TableWrite << 2006LL << 28072LL + 150000;
         QTest::newRow("38400, config read 8 + 29") << 38400 << Config << 1003LL << 10598LL + 150000;
         QTest::newRow("1200, table read") << 1200 << TableBlock << 32084LL << 412500LL + 150000;
+        QTest::newRow("unset: 9600, table write 41 + 8") << 0 << TableWrite << 4011LL << 56145LL + 150000;
     }
     void line_times() {
         QFETCH(int, baud);
@@ -38,7 +39,7 @@ private slots:
         QFETCH(qint64, silentUs);
         QFETCH(qint64, responseUs);
         RequestPacing pacing;
-        pacing.setBaud(baud);
+        if (baud != 0) pacing.setBaud(baud);
         pacing.setRepeatInterval(1ms);
         QCOMPARE(std::chrono::duration_cast<Us>(pacing.silentInterval()).count(), silentUs);
         QCOMPARE(std::chrono::duration_cast<Us>(pacing.responseTimeout(request)).count(), responseUs);
