@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
 
 #include "base/Errors.h"
+#include "cli/AllDevices.h"
+#include "cli/DeviceCommands.h"
 #include "cli/LinCommands.h"
 #include "cli/Output.h"
 #include "cli/ParamFields.h"
@@ -19,7 +21,8 @@ namespace qv7::cli {
 namespace {
 
 CliError rejected(const QString& path, ParamLoadResult result, const QString& why) {
-    return CliError{ExitFileError, QStringLiteral("%1: %2 (%3)").arg(path, paramLoadMessage(result), why)};
+    return CliError{ExitFileError,
+                    QStringLiteral("%1: %2 (%3)").arg(path, quoted(paramLoadMessage(result)), why)};
 }
 
 // The first 200 bytes of a parameter file after the checks that need no indicator: length and magic.
@@ -82,11 +85,26 @@ QString differencesText(const QList<FieldDifference>& differences, const QString
     return text;
 }
 
+// The indicator's own description (the bridge's French text) stays apart from the USB strings.
+QJsonObject deviceJson(const DeviceInfo& info, const QString& line) {
+    return QJsonObject{{"index", info.index},     {"serial", info.serial},
+                       {"path", info.path},       {"manufacturer", info.manufacturer},
+                       {"product", info.product}, {"description", line.section(QStringLiteral(": "), 1)}};
+}
+
 int commandList(const Options& options) {
     Session session(options);
+    const QList<DeviceInfo> devices = session.devices();
     const QStringList lines = session.describeDevices();
     if (lines.isEmpty()) throw CliError{ExitNoDevice, QStringLiteral("no indicator attached")};
-    print(lines.join('\n') + '\n');
+    if (!options.json) {
+        print(lines.join('\n') + '\n');
+        return ExitOk;
+    }
+    QJsonArray array;
+    for (qsizetype i = 0; i < devices.size() && i < lines.size(); ++i)
+        array.append(deviceJson(devices[i], lines[i]));
+    printJson(QJsonObject{{"devices", array}});
     return ExitOk;
 }
 
@@ -99,7 +117,8 @@ int commandRead(const Options& options) {
         try {
             saveParamFile(options.output, params);
         } catch (const EInOutError& e) {
-            throw CliError{ExitFileError, QString::fromStdString(e.what())};
+            throw CliError{ExitFileError, QStringLiteral("%1: cannot save the parameters: %2")
+                                              .arg(options.output, quoted(QString::fromUtf8(e.what())))};
         }
     }
     if (options.json)
@@ -176,7 +195,10 @@ QString udevRule() {
 
 int runCommand(const Options& options) {
     const QString& c = options.command;
+    if (options.all) return runOnAll(options);
     if (c == "list") return commandList(options);
+    if (c == "adjust") return commandAdjust(options);
+    if (c == "adc") return commandAdc(options);
     if (c == "read") return commandRead(options);
     if (c == "show") return commandShow(options);
     if (c == "write") return commandWrite(options);

@@ -47,12 +47,13 @@ LinLoadResult loadOrRefuse(const QString& path) {
     try {
         loaded = loadLinFile(path);
     } catch (const EInOutError& e) {
-        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what()))};
+        throw CliError{ExitFileError,
+                       QStringLiteral("%1: %2").arg(path, quoted(QString::fromUtf8(e.what())))};
     }
     if (!loaded.ok()) {
         const QString where =
             loaded.errorLine > 0 ? QStringLiteral(" (line %1)").arg(loaded.errorLine) : QString();
-        throw CliError{ExitFileError, QStringLiteral("%1%2: %3").arg(path, where, loaded.error)};
+        throw CliError{ExitFileError, QStringLiteral("%1%2: %3").arg(path, where, quoted(loaded.error))};
     }
     return loaded;
 }
@@ -112,14 +113,15 @@ int commandLinRead(const Options& options) {
     if (options.stats) printStats(session);
     // The editor refuses such a table: no file is made of it.
     if (!curve)
-        throw CliError{ExitFileError,
-                       QStringLiteral("%1: a point in use lies outside -25 ... 125 %").arg(LinTableError)};
+        throw CliError{
+            ExitFileError,
+            QStringLiteral("%1: a point in use lies outside -25 ... 125 %").arg(quoted(LinTableError))};
     if (!options.output.isEmpty()) {
         try {
             saveLinFile(options.output, *curve);
         } catch (const EInOutError& e) {
             throw CliError{ExitFileError,
-                           QStringLiteral("%1: %2").arg(options.output, QString::fromUtf8(e.what()))};
+                           QStringLiteral("%1: %2").arg(options.output, quoted(QString::fromUtf8(e.what())))};
         }
     }
     return ExitOk;
@@ -133,7 +135,7 @@ int commandLinShow(const Options& options) {
     } else {
         print(curveText(loaded.points));
         for (const QString& message : loaded.messages)
-            warn(QStringLiteral("%1: %2").arg(path, message));
+            warn(QStringLiteral("%1: %2").arg(path, quoted(message)));
     }
     return ExitOk;
 }
@@ -143,10 +145,11 @@ int commandLinWrite(const Options& options) {
     const LinLoadResult loaded = loadOrRefuse(path);
     const auto count = static_cast<int>(loaded.points.size());
     if (count > LinTablePoints)
-        throw CliError{ExitFileError,
-                       QStringLiteral("%1: %2 (the file holds %3)").arg(path, LinCurveTooLong).arg(count)};
+        throw CliError{
+            ExitFileError,
+            QStringLiteral("%1: %2 (the file holds %3)").arg(path, quoted(LinCurveTooLong)).arg(count)};
     for (const QString& message : loaded.messages)
-        warn(QStringLiteral("%1: %2").arg(path, message));
+        warn(QStringLiteral("%1: %2").arg(path, quoted(message)));
     if (const int point = firstNonIncreasingPoint(loaded.points); point >= 0)
         warn(QStringLiteral("%1: X does not rise at point %2; written as it is").arg(path).arg(point));
 

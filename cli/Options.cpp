@@ -4,17 +4,25 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace qv7::cli {
 
 namespace {
 
-const QSet<QString> Commands = {"list",     "read",      "write",    "show",     "diff",
-                                "lin-read", "lin-write", "lin-show", "udev-rule"};
+const QSet<QString> Commands = {"list",      "read",     "write",     "show",   "diff", "lin-read",
+                                "lin-write", "lin-show", "udev-rule", "adjust", "adc"};
+// Commands with a JSON form; elsewhere --json is refused rather than silently ignored.
+const QSet<QString> JsonCommands = {"list",     "read",      "write",    "show", "diff",
+                                    "lin-read", "lin-write", "lin-show", "adc"};
+const QStringList AdjustTargets = {"zero1", "fullscale1", "zero2", "fullscale2"};
+// Commands that --all runs on every attached indicator in turn.
+const QSet<QString> AllCommands = {"read", "write", "diff", "lin-write", "adjust"};
 
 // Commands and how many file operands they take.
 int operandCount(const QString& command) {
     return (command == "write" || command == "show" || command == "diff" || command == "lin-write" ||
-            command == "lin-show")
+            command == "lin-show" || command == "adjust")
                ? 1
                : 0;
 }
@@ -28,14 +36,17 @@ std::optional<QString> valueOf(const QStringList& args, qsizetype& i, const QStr
     return std::nullopt;
 }
 
-// "silent", "drop:N", "delay:MS[:N]" or "writefail:N", each number a whole number from 0.
-bool parseFault(const QString& text) {
+// "silent", "drop:N", "delay:MS[:N]" or "writefail:N", each number a whole number from 0, with an
+// optional "@SERIAL" naming the one simulated indicator it applies to.
+bool parseFault(const QString& fault) {
+    const QString text = fault.section('@', 0, 0);
+    if (fault.count('@') > 1 || (fault.contains('@') && fault.section('@', 1).isEmpty())) return false;
     const QStringList parts = text.split(':');
     const auto number = [&](int at) {
         bool ok = false;
         return parts.size() > at && parts[at].toInt(&ok) >= 0 && ok;
     };
-    if (parts[0] == "silent") return parts.size() == 1;
+    if (parts[0] == "silent" || parts[0] == "internal") return parts.size() == 1;
     if (parts[0] == "drop" || parts[0] == "writefail") return parts.size() == 2 && number(1);
     if (parts[0] == "delay")
         return (parts.size() == 2 || parts.size() == 3) && number(1) && (parts.size() == 2 || number(2));
@@ -74,6 +85,22 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
         if (v) o.output = *v;
         return v.has_value();
     }
+    if (arg == "--all") return o.all = true;
+    if (arg == "--serial" || arg.startsWith("--serial=")) {
+        const auto v = valueOf(args, i, QStringLiteral("--serial"), error);
+        if (v) o.serial = *v;
+        if (v && o.serial.isEmpty()) error = QStringLiteral("--serial needs a serial number");
+        return error.isEmpty();
+    }
+    if (arg == "--simulate-count" || arg.startsWith("--simulate-count=")) {
+        const auto v = valueOf(args, i, QStringLiteral("--simulate-count"), error);
+        bool ok = false;
+        if (v) o.simulateCount = v->toInt(&ok);
+        if (v && (!ok || o.simulateCount < 1 || o.simulateCount > 16))
+            error = QStringLiteral("--simulate-count takes a number from 1 to 16");
+        o.simulate = true;
+        return error.isEmpty();
+    }
     if (arg == "--device" || arg.startsWith("--device=")) {
         const auto v = valueOf(args, i, QStringLiteral("--device"), error);
         bool ok = false;
@@ -91,6 +118,20 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
     }
     error = QStringLiteral("unknown option %1").arg(arg);
     return false;
+}
+
+// --all, --serial and --device each pick the indicators; only one of them may be given.
+QString checkSelection(const Options& o, const QStringList& args) {
+    const bool device =
+        std::any_of(args.begin(), args.end(), [](const QString& a) { return a.startsWith("--device"); });
+    if (int(o.all) + int(!o.serial.isEmpty()) + int(device) > 1)
+        return QStringLiteral("--all, --serial and --device exclude each other");
+    if (o.all && !AllCommands.contains(o.command))
+        return QStringLiteral("--all is for read, write, diff, lin-write and adjust only");
+    if (o.all && o.json) return QStringLiteral("--all prints one line per indicator and has no --json form");
+    if (o.command == "adjust" && !o.arguments.isEmpty() && !AdjustTargets.contains(o.arguments.first()))
+        return QStringLiteral("adjust takes zero1, fullscale1, zero2 or fullscale2");
+    return {};
 }
 
 } // namespace
@@ -123,10 +164,15 @@ ParseResult parseOptions(const QStringList& args) {
         return {std::nullopt, QStringLiteral("unknown command \"%1\"").arg(o.command)};
     if (!o.output.isEmpty() && o.command != "read" && o.command != "lin-read")
         return {std::nullopt, QStringLiteral("-o is for read and lin-read only")};
+    if (o.json && !JsonCommands.contains(o.command))
+        return {std::nullopt, QStringLiteral("%1 has no --json form").arg(o.command)};
+    if (const QString error = checkSelection(o, args); !error.isEmpty()) return {std::nullopt, error};
     if (o.arguments.size() != operandCount(o.command))
-        return {std::nullopt, operandCount(o.command)
-                                  ? QStringLiteral("%1 takes one file").arg(o.command)
-                                  : QStringLiteral("%1 takes no file operand").arg(o.command)};
+        return {std::nullopt,
+                operandCount(o.command)
+                    ? (o.command == "adjust" ? QStringLiteral("adjust takes one target")
+                                             : QStringLiteral("%1 takes one file").arg(o.command))
+                    : QStringLiteral("%1 takes no file operand").arg(o.command)};
     return {o, {}};
 }
 
@@ -150,14 +196,26 @@ QString helpText() {
         "  lin-show FILE.LIN     print a .LIN file's points and the editor's warnings (no indicator\n"
         "                        needed)\n"
         "  udev-rule             print the udev rule that gives the logged-in user the indicator\n"
+        "  adjust zero1|fullscale1|zero2|fullscale2\n"
+        "                        start the indicator's own adjustment of input 1 or 2 (zero or full\n"
+        "                        scale, with that input held at its reference) and check that the\n"
+        "                        indicator took the command\n"
+        "  adc                   read the two converter values of the inputs and print them\n"
         "\n"
         "Options:\n"
         "  -o, --output FILE     (read) save the parameters to FILE (200 bytes, replaced atomically);\n"
         "                        (lin-read) save the linearisation curve to FILE.LIN\n"
-        "  --json                (read, show, write, lin-read, lin-show, lin-write) print one JSON\n"
-        "                        object instead of text; for the curves {\"points\": [[x, y], ...],\n"
-        "                        \"messages\": [...]}, in percent of full scale\n"
+        "  --json                (list, read, show, write, diff, lin-read, lin-show, lin-write, adc)\n"
+        "                        print one JSON object instead of text; for the curves\n"
+        "                        {\"points\": [[x, y], ...], \"messages\": [...]}, in percent of full\n"
+        "                        scale; refused by the other commands\n"
         "  --device N            use the N-th attached indicator (default 1)\n"
+        "  --serial S            use the indicator whose USB serial number is S (it stays the same\n"
+        "                        whichever port it is plugged into)\n"
+        "  --all                 (read, write, diff, lin-write, adjust) every attached indicator in\n"
+        "                        turn: one line per indicator (serial number, model, result), a\n"
+        "                        summary line, and the highest exit code any of them gave; with\n"
+        "                        read -o FILE.QV each indicator's file is FILE-SERIAL.QV\n"
         "  --timeout SECONDS     give up when a request stays unanswered this long (default 5)\n"
         "  --trace               print every Modbus frame on stderr (\"TX : ...\" / \"RX : ...\")\n"
         "  --stats               print the transfer time and the bytes on the line on stderr\n"
@@ -166,12 +224,17 @@ QString helpText() {
         "  --help, --version\n"
         "\n"
         "For testing, with --simulate:\n"
+        "  --simulate-count N        simulate N indicators (1 to 16), serial numbers 0001 to 000N\n"
+        "  --simulate-fault=FAULT[@SERIAL]  the fault below on the simulated indicator SERIAL only\n"
+        "                            (without @SERIAL on every one)\n"
         "  --simulate-fault=silent   the indicator answers nothing\n"
         "  --simulate-fault=drop:N   the replies to the next N requests are lost\n"
         "  --simulate-fault=delay:MS[:N]  the replies to the next N requests (or to every request)\n"
         "                            come MS milliseconds late\n"
         "  --simulate-fault=writefail:N   the next N output reports to the bridge fail\n"
-        "  --simulate-state=FILE     keep the simulated registers in FILE between runs\n"
+        "  --simulate-fault=internal  qv7ctl fails inside as it opens the indicator (exit 6)\n"
+        "  --simulate-state=FILE     keep the simulated registers in FILE between runs (indicator\n"
+        "                            0001's)\n"
         "\n"
         "Exit codes:\n"
         "  0  success (write: every field read back as written; diff: no difference)\n"
@@ -180,7 +243,9 @@ QString helpText() {
         "  3  the indicator did not answer within the time-out\n"
         "  4  file error: cannot read or write it, or the parameter or .LIN file is rejected\n"
         "     (lin-write: also a curve of more than 32 points; lin-read: a table out of range)\n"
-        "  5  write read back differing fields, or diff found differences (lin-write: points)\n");
+        "  5  write read back differing fields, or diff found differences (lin-write: points;\n"
+        "     adjust: the indicator answered other than by taking the command)\n"
+        "  6  internal error of qv7ctl or its environment (not the indicator's fault)\n");
 }
 
 } // namespace qv7::cli

@@ -302,8 +302,9 @@ void tst_Qv7ctl::rejected_files_write_nothing_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("patch"); // 0 short, 1 wrong length byte, 2 other type word
     QTest::addColumn<QString>("message");
-    const QString incorrect = QStringLiteral("  Fichier incorrect !  ");
-    const QString otherType = QStringLiteral("Le fichier ne correspond pas à ce type d'appareil");
+    // The file checks' French texts, quoted as they are inside qv7ctl's English message.
+    const QString incorrect = QStringLiteral("\"  Fichier incorrect !  \"");
+    const QString otherType = QStringLiteral("\"Le fichier ne correspond pas à ce type d'appareil\"");
     QTest::newRow("write 199 bytes") << "write" << 0 << incorrect + " (the file holds 199 bytes";
     QTest::newRow("write length byte 21") << "write" << 1 << incorrect;
     QTest::newRow("write other type word")

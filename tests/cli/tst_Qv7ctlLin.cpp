@@ -128,15 +128,15 @@ void tst_Qv7ctlLin::lin_write_refuses_before_opening_the_indicator_data() {
     const QStringList write{"lin-write", "curve.LIN", "--simulate", "--simulate-state=state.json"};
     QTest::newRow("33 points")
         << write << fileOf(33, 33)
-        << "Trop de segments pour l'appareil : 32 points au maximum (the file holds 33)";
+        << "\"Trop de segments pour l'appareil : 32 points au maximum\" (the file holds 33)";
     QTest::newRow("comment after the count")
         << write << QByteArray("n .equ 2 ; two\r\n" + pair("0", "0", 0) + pair("1", "1", 1))
-        << "curve.LIN (line 1): '2' n'est pas une valeur entière correcte";
+        << "curve.LIN (line 1): \"'2' n'est pas une valeur entière correcte\"";
     QTest::newRow("one point") << write << QByteArray(header(1) + pair("0", "0", 0))
                                << "Trop peu de points : il en faut au moins deux";
     QTest::newRow("no such file") << QStringList{"lin-write", "absent.LIN", "--simulate",
                                                  "--simulate-state=state.json"}
-                                  << QByteArray() << "absent.LIN: Fichier introuvable";
+                                  << QByteArray() << "absent.LIN: \"Fichier introuvable\"";
     QTest::newRow("lin-show of a refused file")
         << QStringList{"lin-show", "curve.LIN", "--json"} << QByteArray(".float x\r\n")
         << "'x' n'est pas une valeur à virgule flottante correcte";
