@@ -72,8 +72,12 @@ TParamImage imageOf(const QByteArray& head) {
 QJsonArray differencesJson(const QList<FieldDifference>& differences) {
     QJsonArray out;
     for (const FieldDifference& d : differences)
-        out.append(
-            QJsonObject{{"key", d.key}, {"label", d.label}, {"file", d.expected}, {"indicator", d.actual}});
+        out.append(QJsonObject{{"key", d.key},
+                               {"label", d.label},
+                               {"file", d.expected},
+                               {"indicator", d.actual},
+                               {"fileRaw", d.expectedRaw},
+                               {"indicatorRaw", d.actualRaw}});
     return out;
 }
 
