@@ -3,6 +3,7 @@
 #include "base/Errors.h"
 #include "cli/AllDevices.h"
 #include "cli/DeviceCommands.h"
+#include "cli/EditCommands.h"
 #include "cli/LinCommands.h"
 #include "cli/Output.h"
 #include "cli/ParamFields.h"
@@ -25,7 +26,8 @@ CliError rejected(const QString& path, ParamLoadResult result, const QString& wh
                     QStringLiteral("%1: %2 (%3)").arg(path, quoted(paramLoadMessage(result)), why)};
 }
 
-// The first 200 bytes of a parameter file after the checks that need no indicator: length and magic.
+} // namespace
+
 QByteArray readParamFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -40,6 +42,13 @@ QByteArray readParamFile(const QString& path) {
                        QStringLiteral("it does not start with \"[QV7] File V1.0-RKWB\""));
     return head;
 }
+
+TParamImage imageOfParamFile(const QByteArray& head) {
+    return TParamImage::fromBytes(std::span<const std::uint8_t, TParamImage::Size>(
+        reinterpret_cast<const std::uint8_t*>(head.constData()), TParamImage::Size));
+}
+
+namespace {
 
 // The file's record, checked against the indicator's type word as the window's load does.
 TParamImage checkAgainst(const QString& path, const QByteArray& head, std::uint32_t deviceType) {
@@ -62,11 +71,6 @@ TParamImage checkAgainst(const QString& path, const QByteArray& head, std::uint3
 TParamImage asSent(TParamImage image) {
     if (image.Protection == 2) image.Protection = 3;
     return image;
-}
-
-TParamImage imageOf(const QByteArray& head) {
-    return TParamImage::fromBytes(std::span<const std::uint8_t, TParamImage::Size>(
-        reinterpret_cast<const std::uint8_t*>(head.constData()), TParamImage::Size));
 }
 
 QJsonArray differencesJson(const QList<FieldDifference>& differences) {
@@ -134,7 +138,7 @@ int commandRead(const Options& options) {
 }
 
 int commandShow(const Options& options) {
-    const TParamImage image = imageOf(readParamFile(options.arguments.first()));
+    const TParamImage image = imageOfParamFile(readParamFile(options.arguments.first()));
     if (options.json)
         printJson(paramsJson(image, {}));
     else
@@ -203,6 +207,8 @@ int runCommand(const Options& options) {
     if (c == "list") return commandList(options);
     if (c == "adjust") return commandAdjust(options);
     if (c == "adc") return commandAdc(options);
+    if (c == "set") return commandSet(options);
+    if (c == "import") return commandImport(options);
     if (c == "read") return commandRead(options);
     if (c == "show") return commandShow(options);
     if (c == "write") return commandWrite(options);

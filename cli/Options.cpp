@@ -10,8 +10,8 @@ namespace qv7::cli {
 
 namespace {
 
-const QSet<QString> Commands = {"list",      "read",     "write",     "show",   "diff", "lin-read",
-                                "lin-write", "lin-show", "udev-rule", "adjust", "adc"};
+const QSet<QString> Commands = {"list",     "read",      "write",  "show", "diff", "lin-read", "lin-write",
+                                "lin-show", "udev-rule", "adjust", "adc",  "set",  "import"};
 // Commands with a JSON form; elsewhere --json is refused rather than silently ignored.
 const QSet<QString> JsonCommands = {"list",     "read",      "write",    "show", "diff",
                                     "lin-read", "lin-write", "lin-show", "adc"};
@@ -22,7 +22,7 @@ const QSet<QString> AllCommands = {"read", "write", "diff", "lin-write", "adjust
 // Commands and how many file operands they take.
 int operandCount(const QString& command) {
     return (command == "write" || command == "show" || command == "diff" || command == "lin-write" ||
-            command == "lin-show" || command == "adjust")
+            command == "lin-show" || command == "adjust" || command == "import")
                ? 1
                : 0;
 }
@@ -162,12 +162,16 @@ ParseResult parseOptions(const QStringList& args) {
     if (o.command.isEmpty()) return {std::nullopt, QStringLiteral("no command given")};
     if (!Commands.contains(o.command))
         return {std::nullopt, QStringLiteral("unknown command \"%1\"").arg(o.command)};
-    if (!o.output.isEmpty() && o.command != "read" && o.command != "lin-read")
-        return {std::nullopt, QStringLiteral("-o is for read and lin-read only")};
+    if (!o.output.isEmpty() && o.command != "read" && o.command != "lin-read" && o.command != "import")
+        return {std::nullopt, QStringLiteral("-o is for read, lin-read and import only")};
+    if (o.command == "import" && o.output.isEmpty())
+        return {std::nullopt, QStringLiteral("import needs -o FILE.QV")};
+    if (o.command == "set" && o.arguments.size() < 2)
+        return {std::nullopt, QStringLiteral("set takes a file and at least one KEY=VALUE")};
     if (o.json && !JsonCommands.contains(o.command))
         return {std::nullopt, QStringLiteral("%1 has no --json form").arg(o.command)};
     if (const QString error = checkSelection(o, args); !error.isEmpty()) return {std::nullopt, error};
-    if (o.arguments.size() != operandCount(o.command))
+    if (o.command != "set" && o.arguments.size() != operandCount(o.command))
         return {std::nullopt,
                 operandCount(o.command)
                     ? (o.command == "adjust" ? QStringLiteral("adjust takes one target")
@@ -201,10 +205,20 @@ QString helpText() {
         "                        scale, with that input held at its reference) and check that the\n"
         "                        indicator took the command\n"
         "  adc                   read the two converter values of the inputs and print them\n"
+        "  set FILE.QV KEY=VALUE...\n"
+        "                        change fields of a parameter file (no indicator needed); KEY as\n"
+        "                        show --json names it, VALUE its text as show prints it (\"19200\",\n"
+        "                        \"1.50 s\") or else its raw number, each checked against what the\n"
+        "                        parameter pages accept for the file's indicator type; the file\n"
+        "                        is replaced atomically, and only when every value is accepted\n"
+        "  import FILE.json -o FILE.QV\n"
+        "                        make the parameter file that show --json described (bytes the\n"
+        "                        record does not use are written as zeros)\n"
         "\n"
         "Options:\n"
         "  -o, --output FILE     (read) save the parameters to FILE (200 bytes, replaced atomically);\n"
-        "                        (lin-read) save the linearisation curve to FILE.LIN\n"
+        "                        (lin-read) save the linearisation curve to FILE.LIN;\n"
+        "                        (import) the parameter file to make\n"
         "  --json                (list, read, show, write, diff, lin-read, lin-show, lin-write, adc)\n"
         "                        print one JSON object instead of text; for the curves\n"
         "                        {\"points\": [[x, y], ...], \"messages\": [...]}, in percent of full\n"
@@ -238,7 +252,7 @@ QString helpText() {
         "\n"
         "Exit codes:\n"
         "  0  success (write: every field read back as written; diff: no difference)\n"
-        "  1  usage error\n"
+        "  1  usage error (set: a key or value the parameter pages do not accept)\n"
         "  2  no indicator attached, it does not open, or another program drives it\n"
         "  3  the indicator did not answer within the time-out\n"
         "  4  file error: cannot read or write it, or the parameter or .LIN file is rejected\n"
