@@ -16,6 +16,7 @@
 #include <QJsonObject>
 
 #include <cstdio>
+#include <optional>
 
 namespace qv7::cli {
 
@@ -154,30 +155,64 @@ TParamImage fileCheckedAgainstIndicator(const QString& path, const QByteArray& h
     return asSent(checkAgainst(path, head, session.params().DeviceType));
 }
 
+// A file that turns linearisation on relies on the indicator's table; without --lin it is not sent.
+void warnOfUnsentTable(const QString& path, const TParamImage& image) {
+    if (image.LinEnable & 1)
+        std::fprintf(stderr,
+                     "qv7ctl: warning: %s turns linearisation on, but no table is written with it "
+                     "(give --lin FILE.LIN to write one)\n",
+                     qPrintable(path));
+}
+
+// write --lin: the table goes first, so that the parameters that switch it on find it in place; the
+// table's point count then stands in the parameters too.
+QStringList writeTableFirst(const Options& options, const LinToWrite& lin, TParamImage& image,
+                            Session& session) {
+    const QStringList differing = writeLinVerified(session, lin);
+    image.LinLastPoint = lin.lastPoint;
+    if (!differing.isEmpty())
+        std::fprintf(stderr, "qv7ctl: %lld point(s) read back differ from %s\n",
+                     static_cast<long long>(differing.size()), qPrintable(options.lin));
+    return differing;
+}
+
 int commandWrite(const Options& options) {
     const QString path = options.arguments.first();
     const QByteArray head = readParamFile(path);
+    const std::optional<LinToWrite> lin =
+        options.lin.isEmpty() ? std::nullopt : std::optional(linToWrite(options.lin));
     Session session(options);
-    const TParamImage image = fileCheckedAgainstIndicator(path, head, session);
+    TParamImage image = fileCheckedAgainstIndicator(path, head, session);
+    if (!lin) warnOfUnsentTable(path, image);
+    const QStringList tableDifferences = lin ? writeTableFirst(options, *lin, image, session) : QStringList();
     session.writeAll(image);
     session.readAll();
     const QList<FieldDifference> differences = compareParams(image, session.params());
+    const bool same = differences.isEmpty() && tableDifferences.isEmpty();
     if (options.json) {
         QJsonObject out{{"written", path},
                         {"differences", differencesJson(differences)},
                         {"readBack", paramsJson(session.params(), session.modelName())}};
+        if (lin)
+            out.insert("table", QJsonObject{{"written", options.lin},
+                                            {"differences", QJsonArray::fromStringList(tableDifferences)}});
         printJson(out);
-    } else if (differences.isEmpty()) {
+    } else if (same) {
         print(QStringLiteral("%1 written to %2; every field read back as written\n")
-                  .arg(path, session.modelName()));
+                  .arg(path, session.modelName()) +
+              (lin ? QStringLiteral("%1 written first: %2 points, every point read back as written\n")
+                         .arg(options.lin)
+                         .arg(lin->lastPoint + 1)
+                   : QString()));
     } else {
-        print(differencesText(differences, QStringLiteral("wrote"), QStringLiteral("read back")));
+        print(differencesText(differences, QStringLiteral("wrote"), QStringLiteral("read back")) +
+              (tableDifferences.isEmpty() ? QString() : tableDifferences.join('\n') + '\n'));
     }
     if (options.stats) printStats(session);
     if (!differences.isEmpty())
         std::fprintf(stderr, "qv7ctl: %lld field(s) read back differ from %s\n",
                      static_cast<long long>(differences.size()), qPrintable(path));
-    return differences.isEmpty() ? ExitOk : ExitDifference;
+    return same ? ExitOk : ExitDifference;
 }
 
 int commandDiff(const Options& options) {

@@ -66,7 +66,7 @@ TLinTable tableOf(const std::vector<LinFilePoint>& curve) {
     return table;
 }
 
-QStringList differences(const TLinTable& sent, int sentLast, const TLinTable& back, int backLast) {
+QStringList linDifferences(const TLinTable& sent, int sentLast, const TLinTable& back, int backLast) {
     QStringList lines;
     if (sentLast != backLast)
         lines << QStringLiteral("last point: wrote %1, read back %2").arg(sentLast).arg(backLast);
@@ -85,6 +85,27 @@ QStringList differences(const TLinTable& sent, int sentLast, const TLinTable& ba
 }
 
 } // namespace
+
+LinToWrite linToWrite(const QString& path) {
+    const LinLoadResult loaded = loadOrRefuse(path);
+    const auto count = static_cast<int>(loaded.points.size());
+    if (count > LinTablePoints)
+        throw CliError{
+            ExitFileError,
+            QStringLiteral("%1: %2 (the file holds %3)").arg(path, quoted(LinCurveTooLong)).arg(count)};
+    for (const QString& message : loaded.messages)
+        warn(QStringLiteral("%1: %2").arg(path, quoted(message)));
+    if (const int point = firstNonIncreasingPoint(loaded.points); point >= 0)
+        warn(QStringLiteral("%1: X does not rise at point %2; written as it is").arg(path).arg(point));
+    return {tableOf(loaded.points), static_cast<std::uint8_t>(count - 1)};
+}
+
+QStringList writeLinVerified(Session& session, const LinToWrite& lin) {
+    session.writeLin(lin.table, lin.lastPoint);
+    session.readAll();
+    const TLinTable back = session.readLin();
+    return linDifferences(lin.table, lin.lastPoint, back, session.params().LinLastPoint);
+}
 
 int commandLinRead(const Options& options) {
     Session session(options);
@@ -142,26 +163,12 @@ int commandLinShow(const Options& options) {
 
 int commandLinWrite(const Options& options) {
     const QString path = options.arguments.first();
-    const LinLoadResult loaded = loadOrRefuse(path);
-    const auto count = static_cast<int>(loaded.points.size());
-    if (count > LinTablePoints)
-        throw CliError{
-            ExitFileError,
-            QStringLiteral("%1: %2 (the file holds %3)").arg(path, quoted(LinCurveTooLong)).arg(count)};
-    for (const QString& message : loaded.messages)
-        warn(QStringLiteral("%1: %2").arg(path, quoted(message)));
-    if (const int point = firstNonIncreasingPoint(loaded.points); point >= 0)
-        warn(QStringLiteral("%1: X does not rise at point %2; written as it is").arg(path).arg(point));
-
-    const TLinTable table = tableOf(loaded.points);
-    const auto lastPoint = static_cast<std::uint8_t>(count - 1);
+    const LinToWrite lin = linToWrite(path);
+    const int count = lin.lastPoint + 1;
     Session session(options);
     session.open();
     session.readAll(); // the write keeps the indicator's linearisation on/off bit
-    session.writeLin(table, lastPoint);
-    session.readAll();
-    const TLinTable back = session.readLin();
-    const QStringList differing = differences(table, lastPoint, back, session.params().LinLastPoint);
+    const QStringList differing = writeLinVerified(session, lin);
     if (options.json)
         printJson(QJsonObject{{"written", path}, {"differences", QJsonArray::fromStringList(differing)}});
     else if (differing.isEmpty())

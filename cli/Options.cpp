@@ -86,6 +86,12 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
         return v.has_value();
     }
     if (arg == "--all") return o.all = true;
+    if (arg == "--lin" || arg.startsWith("--lin=")) {
+        const auto v = valueOf(args, i, QStringLiteral("--lin"), error);
+        if (v) o.lin = *v;
+        if (v && o.lin.isEmpty()) error = QStringLiteral("--lin needs a file name");
+        return error.isEmpty();
+    }
     if (arg == "--serial" || arg.startsWith("--serial=")) {
         const auto v = valueOf(args, i, QStringLiteral("--serial"), error);
         if (v) o.serial = *v;
@@ -164,6 +170,8 @@ ParseResult parseOptions(const QStringList& args) {
         return {std::nullopt, QStringLiteral("unknown command \"%1\"").arg(o.command)};
     if (!o.output.isEmpty() && o.command != "read" && o.command != "lin-read" && o.command != "import")
         return {std::nullopt, QStringLiteral("-o is for read, lin-read and import only")};
+    if (!o.lin.isEmpty() && o.command != "write")
+        return {std::nullopt, QStringLiteral("--lin is for write only")};
     if (o.command == "import" && o.output.isEmpty())
         return {std::nullopt, QStringLiteral("import needs -o FILE.QV")};
     if (o.command == "set" && o.arguments.size() < 2)
@@ -188,8 +196,11 @@ QString helpText() {
         "Commands:\n"
         "  list                  the attached indicators, numbered from 1\n"
         "  read [-o FILE.QV]     read every parameter and print it; -o also saves a parameter file\n"
-        "  write FILE.QV         check the file against the indicator, write it, read it back and\n"
-        "                        report every field that differs\n"
+        "  write FILE.QV [--lin FILE.LIN]\n"
+        "                        check the file against the indicator, write it, read it back and\n"
+        "                        report every field that differs; with --lin the .LIN file's curve\n"
+        "                        is written to the table first and read back too (without it, a\n"
+        "                        file that turns linearisation on is written with a warning)\n"
         "  show FILE.QV          print a parameter file (no indicator needed)\n"
         "  diff FILE.QV          compare a parameter file with the indicator, field by field\n"
         "  lin-read [-o FILE.LIN]\n"
@@ -223,6 +234,7 @@ QString helpText() {
         "                        print one JSON object instead of text; for the curves\n"
         "                        {\"points\": [[x, y], ...], \"messages\": [...]}, in percent of full\n"
         "                        scale; refused by the other commands\n"
+        "  --lin FILE.LIN        (write) write this curve to the linearisation table first\n"
         "  --device N            use the N-th attached indicator (default 1)\n"
         "  --serial S            use the indicator whose USB serial number is S (it stays the same\n"
         "                        whichever port it is plugged into)\n"

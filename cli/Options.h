@@ -29,6 +29,7 @@ struct Options {
     QString command;
     QStringList arguments; // the command's operands (a file name)
     QString output;        // -o FILE
+    QString lin;           // write --lin FILE.LIN: the table written before the parameters
     bool json = false;
     bool simulate = false;
     std::uint16_t simulateTypeWord = 0x4053;
