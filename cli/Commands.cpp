@@ -7,6 +7,7 @@
 #include "cli/LinCommands.h"
 #include "cli/Output.h"
 #include "cli/ParamFields.h"
+#include "cli/Report.h"
 #include "cli/Session.h"
 #include "indicator/ParamFile.h"
 
@@ -243,6 +244,7 @@ int runCommand(const Options& options) {
     if (c == "adjust") return commandAdjust(options);
     if (c == "adc") return commandAdc(options);
     if (c == "set") return commandSet(options);
+    if (c == "report") return commandReport(options);
     if (c == "import") return commandImport(options);
     if (c == "read") return commandRead(options);
     if (c == "show") return commandShow(options);

@@ -11,7 +11,7 @@ namespace qv7::cli {
 namespace {
 
 const QSet<QString> Commands = {"list",     "read",      "write",  "show", "diff", "lin-read", "lin-write",
-                                "lin-show", "udev-rule", "adjust", "adc",  "set",  "import"};
+                                "lin-show", "udev-rule", "adjust", "adc",  "set",  "import",   "report"};
 // Commands with a JSON form; elsewhere --json is refused rather than silently ignored.
 const QSet<QString> JsonCommands = {"list",     "read",      "write",    "show", "diff",
                                     "lin-read", "lin-write", "lin-show", "adc"};
@@ -168,12 +168,13 @@ ParseResult parseOptions(const QStringList& args) {
     if (o.command.isEmpty()) return {std::nullopt, QStringLiteral("no command given")};
     if (!Commands.contains(o.command))
         return {std::nullopt, QStringLiteral("unknown command \"%1\"").arg(o.command)};
-    if (!o.output.isEmpty() && o.command != "read" && o.command != "lin-read" && o.command != "import")
-        return {std::nullopt, QStringLiteral("-o is for read, lin-read and import only")};
+    static const QSet<QString> OutputCommands = {"read", "lin-read", "import", "report"};
+    if (!o.output.isEmpty() && !OutputCommands.contains(o.command))
+        return {std::nullopt, QStringLiteral("-o is for read, lin-read, import and report only")};
     if (!o.lin.isEmpty() && o.command != "write")
         return {std::nullopt, QStringLiteral("--lin is for write only")};
-    if (o.command == "import" && o.output.isEmpty())
-        return {std::nullopt, QStringLiteral("import needs -o FILE.QV")};
+    if ((o.command == "import" || o.command == "report") && o.output.isEmpty())
+        return {std::nullopt, QStringLiteral("%1 needs -o FILE").arg(o.command)};
     if (o.command == "set" && o.arguments.size() < 2)
         return {std::nullopt, QStringLiteral("set takes a file and at least one KEY=VALUE")};
     if (o.json && !JsonCommands.contains(o.command))
@@ -210,6 +211,11 @@ QString helpText() {
         "                        back and report every point that differs\n"
         "  lin-show FILE.LIN     print a .LIN file's points and the editor's warnings (no indicator\n"
         "                        needed)\n"
+        "  report -o FILE.tar.gz make a support archive: the versions (qv7ctl, Qt, hidapi, libmodbus,\n"
+        "                        kernel), the attached indicators and whether this user may open\n"
+        "                        them (udev rule installed or not), a trace of one read-all, and\n"
+        "                        the parameters and linearisation table read (also made when the\n"
+        "                        indicator cannot be read: errors.txt then says why)\n"
         "  udev-rule             print the udev rule that gives the logged-in user the indicator\n"
         "  adjust zero1|fullscale1|zero2|fullscale2\n"
         "                        start the indicator's own adjustment of input 1 or 2 (zero or full\n"
@@ -229,7 +235,7 @@ QString helpText() {
         "Options:\n"
         "  -o, --output FILE     (read) save the parameters to FILE (200 bytes, replaced atomically);\n"
         "                        (lin-read) save the linearisation curve to FILE.LIN;\n"
-        "                        (import) the parameter file to make\n"
+        "                        (import) the parameter file to make; (report) the archive\n"
         "  --json                (list, read, show, write, diff, lin-read, lin-show, lin-write, adc)\n"
         "                        print one JSON object instead of text; for the curves\n"
         "                        {\"points\": [[x, y], ...], \"messages\": [...]}, in percent of full\n"

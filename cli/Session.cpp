@@ -169,11 +169,13 @@ void Session::wireEvents() {
         ++stats_.requests;
         stats_.bytesSent += tracedBytes(text);
         if (options_.trace) std::fprintf(stderr, "%s\n", text.c_str());
+        if (traceSink_) traceSink_(text);
     };
     t.RxDebugStream = [this, progress](TComponent*, const std::string& text) {
         ++stats_.replies;
         stats_.bytesReceived += tracedBytes(text);
         if (options_.trace) std::fprintf(stderr, "%s\n", text.c_str());
+        if (traceSink_) traceSink_(text);
         lastRx_ = text.substr(std::min<std::size_t>(5, text.size()));
         progress();
     };

@@ -82,6 +82,8 @@ public:
     QString modelName() const { return torvik_->ModelName(); }
     const TransferStats& stats() const { return stats_; }
     void saveSimulatorState() const;
+    // Also hands every traced frame ("TX : ..." / "RX : ...") to `sink`; nullptr stops it.
+    void setTraceSink(std::function<void(const std::string&)> sink) { traceSink_ = std::move(sink); }
 
 private:
     void buildSimulator();
@@ -107,6 +109,7 @@ private:
     std::function<void()> progress_;
     bool done_ = false;
     TLinTable table_{};
+    std::function<void(const std::string&)> traceSink_;
     std::string lastTx_, lastRx_; // the last frames, without their "TX : " / "RX : " prefix
     std::optional<std::pair<float, float>> adc_;
 };

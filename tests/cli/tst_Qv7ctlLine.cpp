@@ -49,6 +49,8 @@ private slots:
     void refused_combinations_are_usage_errors_data();
     void refused_combinations_are_usage_errors();
     void internal_fault_exits_with_6();
+    void report_archive_holds_every_part_data();
+    void report_archive_holds_every_part();
     void help_lists_the_new_commands_data();
     void help_lists_the_new_commands();
 
@@ -244,10 +246,64 @@ void tst_Qv7ctlLine::internal_fault_exits_with_6() {
     QCOMPARE(run.err, QStringLiteral("qv7ctl: internal error: simulated internal fault\n"));
 }
 
+void tst_Qv7ctlLine::report_archive_holds_every_part_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("members");
+    const QStringList always{"devices.txt", "read-all-trace.txt", "versions.txt"};
+    QTest::newRow("indicator read") << QStringList{"--simulate"} << 0
+                                    << always + QStringList{"parameters.QV", "parameters.txt", "table.LIN",
+                                                            "table.txt"};
+    QTest::newRow("silent indicator") << QStringList{"--simulate", "--simulate-fault=silent", "--timeout=1"}
+                                      << 3 << always + QStringList{"errors.txt"};
+}
+
+void tst_Qv7ctlLine::report_archive_holds_every_part() {
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, members);
+    const Run run = qv7ctl(QStringList{"report", "-o", "support.tar.gz"} + args);
+    QCOMPARE(run.exitCode, exitCode);
+    QProcess tar;
+    tar.setWorkingDirectory(dir_->path());
+    tar.start("tar", {"-xzf", "support.tar.gz"});
+    QVERIFY(tar.waitForFinished(30000));
+    QCOMPARE(tar.exitCode(), 0);
+    QDir report(dir_->filePath("qv7-report"));
+    QStringList found = report.entryList(QDir::Files);
+    members.sort();
+    QCOMPARE(found, members);
+    const auto text = [&](const QString& name) {
+        QFile file(report.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    QVERIFY2(text("versions.txt").contains("\nhidapi ") && text("versions.txt").contains("\nlibmodbus ") &&
+                 text("versions.txt").contains("\nkernel ") && text("versions.txt").contains("\nQt 6."),
+             qPrintable(text("versions.txt")));
+    QVERIFY2(text("devices.txt").contains("serial 0001, path simulated:bridge0"),
+             qPrintable(text("devices.txt")));
+    // The read-all starts with the type word's request: node 255, function 04, register 0, one register.
+    QVERIFY2(text("read-all-trace.txt").startsWith("TX : FF 04 00 00 00 01 24 14"),
+             qPrintable(text("read-all-trace.txt")));
+    if (exitCode != 0) {
+        QVERIFY2(text("errors.txt").contains("did not answer the read of the type word"),
+                 qPrintable(text("errors.txt")));
+        return;
+    }
+    QVERIFY(text("read-all-trace.txt").contains("RX : FF 03 18"));
+    QFile params(report.filePath("parameters.QV"));
+    QVERIFY(params.open(QIODevice::ReadOnly));
+    QCOMPARE(params.size(), 200);
+    QVERIFY(text("parameters.txt").contains("Qv7-4RL-RS"));
+}
+
 void tst_Qv7ctlLine::help_lists_the_new_commands_data() {
     QTest::addColumn<QString>("text");
-    for (const char* text : {"  adjust zero1|fullscale1|zero2|fullscale2", "  adc ", "  --serial S",
-                             "  --all ", "  --simulate-count N", "FILE-SERIAL.QV", "  6  internal error"})
+    for (const char* text :
+         {"  adjust zero1|fullscale1|zero2|fullscale2", "  adc ", "  report -o FILE.tar.gz",
+          "  set FILE.QV KEY=VALUE", "  import FILE.json -o FILE.QV", "  --lin FILE.LIN",
+          "write FILE.QV [--lin FILE.LIN]", "  --serial S", "  --all ", "  --simulate-count N",
+          "FILE-SERIAL.QV", "  6  internal error"})
         QTest::newRow(text) << QString::fromLatin1(text);
 }
 
