@@ -4,8 +4,6 @@
 
 #include <QSet>
 
-#include <algorithm>
-
 namespace qv7::cli {
 
 namespace {
@@ -111,6 +109,7 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
         const auto v = valueOf(args, i, QStringLiteral("--device"), error);
         bool ok = false;
         if (v) o.device = v->toInt(&ok);
+        o.deviceGiven = true;
         if (v && (!ok || o.device < 1)) error = QStringLiteral("--device takes a number from 1");
         return error.isEmpty();
     }
@@ -127,10 +126,8 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
 }
 
 // --all, --serial and --device each pick the indicators; only one of them may be given.
-QString checkSelection(const Options& o, const QStringList& args) {
-    const bool device =
-        std::any_of(args.begin(), args.end(), [](const QString& a) { return a.startsWith("--device"); });
-    if (int(o.all) + int(!o.serial.isEmpty()) + int(device) > 1)
+QString checkSelection(const Options& o) {
+    if (int(o.all) + int(!o.serial.isEmpty()) + int(o.deviceGiven) > 1)
         return QStringLiteral("--all, --serial and --device exclude each other");
     if (o.all && !AllCommands.contains(o.command))
         return QStringLiteral("--all is for read, write, diff, lin-write and adjust only");
@@ -179,7 +176,7 @@ ParseResult parseOptions(const QStringList& args) {
         return {std::nullopt, QStringLiteral("set takes a file and at least one KEY=VALUE")};
     if (o.json && !JsonCommands.contains(o.command))
         return {std::nullopt, QStringLiteral("%1 has no --json form").arg(o.command)};
-    if (const QString error = checkSelection(o, args); !error.isEmpty()) return {std::nullopt, error};
+    if (const QString error = checkSelection(o); !error.isEmpty()) return {std::nullopt, error};
     if (o.command != "set" && o.arguments.size() != operandCount(o.command))
         return {std::nullopt,
                 operandCount(o.command)

@@ -33,11 +33,14 @@ struct Options {
     bool json = false;
     bool simulate = false;
     std::uint16_t simulateTypeWord = 0x4053;
-    QString simulateFault; // "" | "silent" | "drop:N" | "delay:MS[:N]" | "writefail:N" (for testing)
+    // "" | "silent" | "drop:N" | "delay:MS[:N]" | "writefail:N" | "internal", each optionally
+    // "@SERIAL" for one simulated indicator only (for testing)
+    QString simulateFault;
     QString simulateState; // file keeping the simulator's registers between runs (for testing)
     int simulateCount = 1; // simulated indicators, serial numbers "0001", "0002", ...
     int device = 1;
-    QString serial; // --serial: the indicator with this USB serial number, instead of --device
+    bool deviceGiven = false; // --device was on the command line
+    QString serial;           // --serial: the indicator with this USB serial number, not --device
     bool all = false;
     // Set by --all on its per-indicator run: the command prints nothing but errors and fills this.
     DeviceOutcome* outcome = nullptr;
