@@ -1,5 +1,7 @@
 // qv7ctl's offline editing: set accepting and refusing values per indicator type as the parameter
 // pages do, and show --json turned back into the same 200 bytes by import.
+#include "Qv7ctlRun.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,11 +12,6 @@
 #include <limits>
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QString out, err;
-};
 
 // Type words: five-choice 4½ digits with 4 alarms, output and RS485; two-choice with 2 alarms; a
 // fixed thermocouple 4-digit indicator with 2 alarms.
@@ -49,24 +46,11 @@ void tst_Qv7ctlEdit::init() {
 }
 
 Run tst_Qv7ctlEdit::qv7ctl(const QStringList& args) {
-    QProcess process;
-    process.setWorkingDirectory(dir_->path());
-    process.start(QStringLiteral(QV7CTL_PATH), args);
-    Run run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return runQv7ctl(dir_->path(), args);
 }
 
 QByteArray tst_Qv7ctlEdit::read(const QString& name) const {
-    QFile file(dir_->filePath(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readBytes(dir_->filePath(name));
 }
 
 // The parameter file of a simulated indicator of this type, saved as p.QV.
@@ -133,13 +117,10 @@ void tst_Qv7ctlEdit::set_accepts_what_the_pages_offer() {
         QJsonDocument::fromJson(shown.out.toUtf8()).object().value("parameters").toObject();
     QCOMPARE(fields.value(key).toObject().value("raw").toInteger(-1), raw);
     // Every other field keeps its value.
-    QCOMPARE(qv7ctl({"set", "p.QV", key + "=" + QString::number(raw)}).exitCode, 0);
-    QFile original(dir_->filePath("before.QV"));
-    QVERIFY(original.open(QIODevice::WriteOnly));
-    original.write(before);
-    original.close();
-    const Run diff = qv7ctl({"show", "before.QV", "--json"});
-    QJsonObject expected = QJsonDocument::fromJson(diff.out.toUtf8()).object().value("parameters").toObject();
+    QVERIFY(writeBytes(dir_->filePath("before.QV"), before));
+    const Run original = qv7ctl({"show", "before.QV", "--json"});
+    QJsonObject expected =
+        QJsonDocument::fromJson(original.out.toUtf8()).object().value("parameters").toObject();
     expected.insert(key, fields.value(key));
     QCOMPARE(fields, expected);
 }
@@ -166,26 +147,19 @@ void tst_Qv7ctlEdit::show_json_imports_to_the_same_bytes() {
     QCOMPARE(bytes.size(), 200);
     if (offset >= 0) {
         bytes[offset] = static_cast<char>(value);
-        QFile patched(dir_->filePath("p.QV"));
-        QVERIFY(patched.open(QIODevice::WriteOnly));
-        patched.write(bytes);
+        QVERIFY(writeBytes(dir_->filePath("p.QV"), bytes));
     }
     const Run shown = qv7ctl({"show", "p.QV", "--json"});
     QCOMPARE(shown.exitCode, 0);
-    QFile json(dir_->filePath("p.json"));
-    QVERIFY(json.open(QIODevice::WriteOnly));
-    json.write(shown.out.toUtf8());
-    json.close();
+    QVERIFY(writeBytes(dir_->filePath("p.json"), shown.out.toUtf8()));
     const Run imported = qv7ctl({"import", "p.json", "-o", "q.QV"});
     QVERIFY2(imported.exitCode == 0, qPrintable(imported.err));
     QCOMPARE(read("q.QV").toHex(' '), bytes.toHex(' '));
 }
 
 void tst_Qv7ctlEdit::import_refuses_what_is_no_record() {
-    QFile json(dir_->filePath("bad.json"));
-    QVERIFY(json.open(QIODevice::WriteOnly));
-    json.write(R"({"typeWord": 16467, "parameters": {"filter": {"raw": 4294967296}}})");
-    json.close();
+    QVERIFY(writeBytes(dir_->filePath("bad.json"),
+                       R"({"typeWord": 16467, "parameters": {"filter": {"raw": 4294967296}}})"));
     const Run run = qv7ctl({"import", "bad.json", "-o", "q.QV"});
     QCOMPARE(run.exitCode, 4);
     QVERIFY2(run.err.contains("4294967296 does not fit filter"), qPrintable(run.err));

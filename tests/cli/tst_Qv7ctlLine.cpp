@@ -1,5 +1,7 @@
 // qv7ctl on a production line: several simulated indicators picked by serial number or run --all,
 // the service commands (adjustments, converter read), the JSON forms and the exit codes.
+#include "Qv7ctlRun.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -10,11 +12,6 @@
 #include <QTest>
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QString out, err;
-};
 
 // CRC-16/MODBUS (poly 0xA001 reflected, init 0xFFFF), appended low byte first.
 QString withCrc(const QByteArray& frame) {
@@ -65,19 +62,7 @@ void tst_Qv7ctlLine::init() {
 }
 
 Run tst_Qv7ctlLine::qv7ctl(const QStringList& args) {
-    QProcess process;
-    process.setWorkingDirectory(dir_->path());
-    process.start(QStringLiteral(QV7CTL_PATH), args);
-    Run run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return runQv7ctl(dir_->path(), args);
 }
 
 void tst_Qv7ctlLine::all_runs_every_indicator_and_keeps_the_worst_code_data() {
