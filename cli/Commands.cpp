@@ -1,9 +1,13 @@
 #include "cli/Commands.h"
 
 #include "base/Errors.h"
+#include "cli/AllDevices.h"
+#include "cli/DeviceCommands.h"
+#include "cli/EditCommands.h"
 #include "cli/LinCommands.h"
 #include "cli/Output.h"
 #include "cli/ParamFields.h"
+#include "cli/Report.h"
 #include "cli/Session.h"
 #include "indicator/ParamFile.h"
 
@@ -13,16 +17,19 @@
 #include <QJsonObject>
 
 #include <cstdio>
+#include <optional>
 
 namespace qv7::cli {
 
 namespace {
 
 CliError rejected(const QString& path, ParamLoadResult result, const QString& why) {
-    return CliError{ExitFileError, QStringLiteral("%1: %2 (%3)").arg(path, paramLoadMessage(result), why)};
+    return CliError{ExitFileError,
+                    QStringLiteral("%1: %2 (%3)").arg(path, quoted(paramLoadMessage(result)), why)};
 }
 
-// The first 200 bytes of a parameter file after the checks that need no indicator: length and magic.
+} // namespace
+
 QByteArray readParamFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -37,6 +44,13 @@ QByteArray readParamFile(const QString& path) {
                        QStringLiteral("it does not start with \"[QV7] File V1.0-RKWB\""));
     return head;
 }
+
+TParamImage imageOfParamFile(const QByteArray& head) {
+    return TParamImage::fromBytes(std::span<const std::uint8_t, TParamImage::Size>(
+        reinterpret_cast<const std::uint8_t*>(head.constData()), TParamImage::Size));
+}
+
+namespace {
 
 // The file's record, checked against the indicator's type word as the window's load does.
 TParamImage checkAgainst(const QString& path, const QByteArray& head, std::uint32_t deviceType) {
@@ -61,16 +75,15 @@ TParamImage asSent(TParamImage image) {
     return image;
 }
 
-TParamImage imageOf(const QByteArray& head) {
-    return TParamImage::fromBytes(std::span<const std::uint8_t, TParamImage::Size>(
-        reinterpret_cast<const std::uint8_t*>(head.constData()), TParamImage::Size));
-}
-
 QJsonArray differencesJson(const QList<FieldDifference>& differences) {
     QJsonArray out;
     for (const FieldDifference& d : differences)
-        out.append(
-            QJsonObject{{"key", d.key}, {"label", d.label}, {"file", d.expected}, {"indicator", d.actual}});
+        out.append(QJsonObject{{"key", d.key},
+                               {"label", d.label},
+                               {"file", d.expected},
+                               {"indicator", d.actual},
+                               {"fileRaw", d.expectedRaw},
+                               {"indicatorRaw", d.actualRaw}});
     return out;
 }
 
@@ -82,11 +95,26 @@ QString differencesText(const QList<FieldDifference>& differences, const QString
     return text;
 }
 
+// The indicator's own description (the bridge's French text) stays apart from the USB strings.
+QJsonObject deviceJson(const DeviceInfo& info, const QString& line) {
+    return QJsonObject{{"index", info.index},     {"serial", info.serial},
+                       {"path", info.path},       {"manufacturer", info.manufacturer},
+                       {"product", info.product}, {"description", line.section(QStringLiteral(": "), 1)}};
+}
+
 int commandList(const Options& options) {
     Session session(options);
+    const QList<DeviceInfo> devices = session.devices();
     const QStringList lines = session.describeDevices();
     if (lines.isEmpty()) throw CliError{ExitNoDevice, QStringLiteral("no indicator attached")};
-    print(lines.join('\n') + '\n');
+    if (!options.json) {
+        print(lines.join('\n') + '\n');
+        return ExitOk;
+    }
+    QJsonArray array;
+    for (qsizetype i = 0; i < devices.size() && i < lines.size(); ++i)
+        array.append(deviceJson(devices[i], lines[i]));
+    printJson(QJsonObject{{"devices", array}});
     return ExitOk;
 }
 
@@ -99,7 +127,8 @@ int commandRead(const Options& options) {
         try {
             saveParamFile(options.output, params);
         } catch (const EInOutError& e) {
-            throw CliError{ExitFileError, QString::fromStdString(e.what())};
+            throw CliError{ExitFileError, QStringLiteral("%1: cannot save the parameters: %2")
+                                              .arg(options.output, quoted(QString::fromUtf8(e.what())))};
         }
     }
     if (options.json)
@@ -111,7 +140,7 @@ int commandRead(const Options& options) {
 }
 
 int commandShow(const Options& options) {
-    const TParamImage image = imageOf(readParamFile(options.arguments.first()));
+    const TParamImage image = imageOfParamFile(readParamFile(options.arguments.first()));
     if (options.json)
         printJson(paramsJson(image, {}));
     else
@@ -127,30 +156,64 @@ TParamImage fileCheckedAgainstIndicator(const QString& path, const QByteArray& h
     return asSent(checkAgainst(path, head, session.params().DeviceType));
 }
 
+// A file that turns linearisation on relies on the indicator's table; without --lin it is not sent.
+void warnOfUnsentTable(const QString& path, const TParamImage& image) {
+    if (image.LinEnable & 1)
+        std::fprintf(stderr,
+                     "qv7ctl: warning: %s turns linearisation on, but no table is written with it "
+                     "(give --lin FILE.LIN to write one)\n",
+                     qPrintable(path));
+}
+
+// write --lin: the table goes first, so that the parameters that switch it on find it in place; the
+// table's point count then stands in the parameters too.
+QStringList writeTableFirst(const Options& options, const LinToWrite& lin, TParamImage& image,
+                            Session& session) {
+    const QStringList differing = writeLinVerified(session, lin);
+    image.LinLastPoint = lin.lastPoint;
+    if (!differing.isEmpty())
+        std::fprintf(stderr, "qv7ctl: %lld point(s) read back differ from %s\n",
+                     static_cast<long long>(differing.size()), qPrintable(options.lin));
+    return differing;
+}
+
 int commandWrite(const Options& options) {
     const QString path = options.arguments.first();
     const QByteArray head = readParamFile(path);
+    const std::optional<LinToWrite> lin =
+        options.lin.isEmpty() ? std::nullopt : std::optional(linToWrite(options.lin));
     Session session(options);
-    const TParamImage image = fileCheckedAgainstIndicator(path, head, session);
+    TParamImage image = fileCheckedAgainstIndicator(path, head, session);
+    if (!lin) warnOfUnsentTable(path, image);
+    const QStringList tableDifferences = lin ? writeTableFirst(options, *lin, image, session) : QStringList();
     session.writeAll(image);
     session.readAll();
     const QList<FieldDifference> differences = compareParams(image, session.params());
+    const bool same = differences.isEmpty() && tableDifferences.isEmpty();
     if (options.json) {
         QJsonObject out{{"written", path},
                         {"differences", differencesJson(differences)},
                         {"readBack", paramsJson(session.params(), session.modelName())}};
+        if (lin)
+            out.insert("table", QJsonObject{{"written", options.lin},
+                                            {"differences", QJsonArray::fromStringList(tableDifferences)}});
         printJson(out);
-    } else if (differences.isEmpty()) {
+    } else if (same) {
         print(QStringLiteral("%1 written to %2; every field read back as written\n")
-                  .arg(path, session.modelName()));
+                  .arg(path, session.modelName()) +
+              (lin ? QStringLiteral("%1 written first: %2 points, every point read back as written\n")
+                         .arg(options.lin)
+                         .arg(lin->lastPoint + 1)
+                   : QString()));
     } else {
-        print(differencesText(differences, QStringLiteral("wrote"), QStringLiteral("read back")));
+        print(differencesText(differences, QStringLiteral("wrote"), QStringLiteral("read back")) +
+              (tableDifferences.isEmpty() ? QString() : tableDifferences.join('\n') + '\n'));
     }
     if (options.stats) printStats(session);
     if (!differences.isEmpty())
         std::fprintf(stderr, "qv7ctl: %lld field(s) read back differ from %s\n",
                      static_cast<long long>(differences.size()), qPrintable(path));
-    return differences.isEmpty() ? ExitOk : ExitDifference;
+    return same ? ExitOk : ExitDifference;
 }
 
 int commandDiff(const Options& options) {
@@ -176,7 +239,13 @@ QString udevRule() {
 
 int runCommand(const Options& options) {
     const QString& c = options.command;
+    if (options.all) return runOnAll(options);
     if (c == "list") return commandList(options);
+    if (c == "adjust") return commandAdjust(options);
+    if (c == "adc") return commandAdc(options);
+    if (c == "set") return commandSet(options);
+    if (c == "report") return commandReport(options);
+    if (c == "import") return commandImport(options);
     if (c == "read") return commandRead(options);
     if (c == "show") return commandShow(options);
     if (c == "write") return commandWrite(options);

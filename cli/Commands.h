@@ -3,6 +3,9 @@
 #pragma once
 
 #include "cli/Options.h"
+#include "indicator/ParamImage.h"
+
+#include <QByteArray>
 
 #include <QString>
 
@@ -11,6 +14,11 @@ namespace qv7::cli {
 // Runs options.command; returns the exit code of a command that completed (ExitOk, or ExitDifference
 // for write and diff). Throws CliError for every failure.
 int runCommand(const Options& options);
+
+// The first 200 bytes of a parameter file after the checks that need no indicator: length and magic.
+// Throws CliError(ExitFileError) naming the file's French rejection.
+QByteArray readParamFile(const QString& path);
+TParamImage imageOfParamFile(const QByteArray& head);
 
 // The udev rule compiled into the program (the shipped packaging/70-qv7.rules).
 QString udevRule();

@@ -47,12 +47,13 @@ LinLoadResult loadOrRefuse(const QString& path) {
     try {
         loaded = loadLinFile(path);
     } catch (const EInOutError& e) {
-        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what()))};
+        throw CliError{ExitFileError,
+                       QStringLiteral("%1: %2").arg(path, quoted(QString::fromUtf8(e.what())))};
     }
     if (!loaded.ok()) {
         const QString where =
             loaded.errorLine > 0 ? QStringLiteral(" (line %1)").arg(loaded.errorLine) : QString();
-        throw CliError{ExitFileError, QStringLiteral("%1%2: %3").arg(path, where, loaded.error)};
+        throw CliError{ExitFileError, QStringLiteral("%1%2: %3").arg(path, where, quoted(loaded.error))};
     }
     return loaded;
 }
@@ -65,7 +66,7 @@ TLinTable tableOf(const std::vector<LinFilePoint>& curve) {
     return table;
 }
 
-QStringList differences(const TLinTable& sent, int sentLast, const TLinTable& back, int backLast) {
+QStringList linDifferences(const TLinTable& sent, int sentLast, const TLinTable& back, int backLast) {
     QStringList lines;
     if (sentLast != backLast)
         lines << QStringLiteral("last point: wrote %1, read back %2").arg(sentLast).arg(backLast);
@@ -84,6 +85,27 @@ QStringList differences(const TLinTable& sent, int sentLast, const TLinTable& ba
 }
 
 } // namespace
+
+LinToWrite linToWrite(const QString& path) {
+    const LinLoadResult loaded = loadOrRefuse(path);
+    const auto count = static_cast<int>(loaded.points.size());
+    if (count > LinTablePoints)
+        throw CliError{
+            ExitFileError,
+            QStringLiteral("%1: %2 (the file holds %3)").arg(path, quoted(LinCurveTooLong)).arg(count)};
+    for (const QString& message : loaded.messages)
+        warn(QStringLiteral("%1: %2").arg(path, quoted(message)));
+    if (const int point = firstNonIncreasingPoint(loaded.points); point >= 0)
+        warn(QStringLiteral("%1: X does not rise at point %2; written as it is").arg(path).arg(point));
+    return {tableOf(loaded.points), static_cast<std::uint8_t>(count - 1)};
+}
+
+QStringList writeLinVerified(Session& session, const LinToWrite& lin) {
+    session.writeLin(lin.table, lin.lastPoint);
+    session.readAll();
+    const TLinTable back = session.readLin();
+    return linDifferences(lin.table, lin.lastPoint, back, session.params().LinLastPoint);
+}
 
 int commandLinRead(const Options& options) {
     Session session(options);
@@ -112,14 +134,15 @@ int commandLinRead(const Options& options) {
     if (options.stats) printStats(session);
     // The editor refuses such a table: no file is made of it.
     if (!curve)
-        throw CliError{ExitFileError,
-                       QStringLiteral("%1: a point in use lies outside -25 ... 125 %").arg(LinTableError)};
+        throw CliError{
+            ExitFileError,
+            QStringLiteral("%1: a point in use lies outside -25 ... 125 %").arg(quoted(LinTableError))};
     if (!options.output.isEmpty()) {
         try {
             saveLinFile(options.output, *curve);
         } catch (const EInOutError& e) {
             throw CliError{ExitFileError,
-                           QStringLiteral("%1: %2").arg(options.output, QString::fromUtf8(e.what()))};
+                           QStringLiteral("%1: %2").arg(options.output, quoted(QString::fromUtf8(e.what())))};
         }
     }
     return ExitOk;
@@ -133,32 +156,19 @@ int commandLinShow(const Options& options) {
     } else {
         print(curveText(loaded.points));
         for (const QString& message : loaded.messages)
-            warn(QStringLiteral("%1: %2").arg(path, message));
+            warn(QStringLiteral("%1: %2").arg(path, quoted(message)));
     }
     return ExitOk;
 }
 
 int commandLinWrite(const Options& options) {
     const QString path = options.arguments.first();
-    const LinLoadResult loaded = loadOrRefuse(path);
-    const auto count = static_cast<int>(loaded.points.size());
-    if (count > LinTablePoints)
-        throw CliError{ExitFileError,
-                       QStringLiteral("%1: %2 (the file holds %3)").arg(path, LinCurveTooLong).arg(count)};
-    for (const QString& message : loaded.messages)
-        warn(QStringLiteral("%1: %2").arg(path, message));
-    if (const int point = firstNonIncreasingPoint(loaded.points); point >= 0)
-        warn(QStringLiteral("%1: X does not rise at point %2; written as it is").arg(path).arg(point));
-
-    const TLinTable table = tableOf(loaded.points);
-    const auto lastPoint = static_cast<std::uint8_t>(count - 1);
+    const LinToWrite lin = linToWrite(path);
+    const int count = lin.lastPoint + 1;
     Session session(options);
     session.open();
     session.readAll(); // the write keeps the indicator's linearisation on/off bit
-    session.writeLin(table, lastPoint);
-    session.readAll();
-    const TLinTable back = session.readLin();
-    const QStringList differing = differences(table, lastPoint, back, session.params().LinLastPoint);
+    const QStringList differing = writeLinVerified(session, lin);
     if (options.json)
         printJson(QJsonObject{{"written", path}, {"differences", QJsonArray::fromStringList(differing)}});
     else if (differing.isEmpty())

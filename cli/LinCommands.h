@@ -4,8 +4,15 @@
 #pragma once
 
 #include "cli/Options.h"
+#include "indicator/ParamImage.h"
+
+#include <QStringList>
+
+#include <cstdint>
 
 namespace qv7::cli {
+
+class Session;
 
 // lin-read [-o FILE.LIN] [--json]: the table's 32 entries (text) or the points in use (JSON); -o saves
 // them as the editor would after "Lecture". A table the editor refuses ends with exit 4, no file.
@@ -15,5 +22,16 @@ int commandLinRead(const Options& options);
 int commandLinWrite(const Options& options);
 // lin-show FILE.LIN [--json]: the points as loaded and the messages the editor would show.
 int commandLinShow(const Options& options);
+
+// A .LIN file's curve as the table write sends it.
+struct LinToWrite {
+    TLinTable table{};
+    std::uint8_t lastPoint = 0;
+};
+// The file as the editor's "Charge" reads it, with its warnings on stderr; a file it refuses, or one
+// of more than 32 points, ends qv7ctl with exit 4 before anything is sent.
+LinToWrite linToWrite(const QString& path);
+// Writes the table to the opened indicator and reads it back: the points that differ, as text.
+QStringList writeLinVerified(Session& session, const LinToWrite& lin);
 
 } // namespace qv7::cli

@@ -8,13 +8,19 @@ namespace qv7::cli {
 
 namespace {
 
-const QSet<QString> Commands = {"list",     "read",      "write",    "show",     "diff",
-                                "lin-read", "lin-write", "lin-show", "udev-rule"};
+const QSet<QString> Commands = {"list",     "read",      "write",  "show", "diff", "lin-read", "lin-write",
+                                "lin-show", "udev-rule", "adjust", "adc",  "set",  "import",   "report"};
+// Commands with a JSON form; elsewhere --json is refused rather than silently ignored.
+const QSet<QString> JsonCommands = {"list",     "read",      "write",    "show", "diff",
+                                    "lin-read", "lin-write", "lin-show", "adc"};
+const QStringList AdjustTargets = {"zero1", "fullscale1", "zero2", "fullscale2"};
+// Commands that --all runs on every attached indicator in turn.
+const QSet<QString> AllCommands = {"read", "write", "diff", "lin-write", "adjust"};
 
 // Commands and how many file operands they take.
 int operandCount(const QString& command) {
     return (command == "write" || command == "show" || command == "diff" || command == "lin-write" ||
-            command == "lin-show")
+            command == "lin-show" || command == "adjust" || command == "import")
                ? 1
                : 0;
 }
@@ -28,14 +34,17 @@ std::optional<QString> valueOf(const QStringList& args, qsizetype& i, const QStr
     return std::nullopt;
 }
 
-// "silent", "drop:N", "delay:MS[:N]" or "writefail:N", each number a whole number from 0.
-bool parseFault(const QString& text) {
+// "silent", "drop:N", "delay:MS[:N]" or "writefail:N", each number a whole number from 0, with an
+// optional "@SERIAL" naming the one simulated indicator it applies to.
+bool parseFault(const QString& fault) {
+    const QString text = fault.section('@', 0, 0);
+    if (fault.count('@') > 1 || (fault.contains('@') && fault.section('@', 1).isEmpty())) return false;
     const QStringList parts = text.split(':');
     const auto number = [&](int at) {
         bool ok = false;
         return parts.size() > at && parts[at].toInt(&ok) >= 0 && ok;
     };
-    if (parts[0] == "silent") return parts.size() == 1;
+    if (parts[0] == "silent" || parts[0] == "internal") return parts.size() == 1;
     if (parts[0] == "drop" || parts[0] == "writefail") return parts.size() == 2 && number(1);
     if (parts[0] == "delay")
         return (parts.size() == 2 || parts.size() == 3) && number(1) && (parts.size() == 2 || number(2));
@@ -74,10 +83,33 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
         if (v) o.output = *v;
         return v.has_value();
     }
+    if (arg == "--all") return o.all = true;
+    if (arg == "--lin" || arg.startsWith("--lin=")) {
+        const auto v = valueOf(args, i, QStringLiteral("--lin"), error);
+        if (v) o.lin = *v;
+        if (v && o.lin.isEmpty()) error = QStringLiteral("--lin needs a file name");
+        return error.isEmpty();
+    }
+    if (arg == "--serial" || arg.startsWith("--serial=")) {
+        const auto v = valueOf(args, i, QStringLiteral("--serial"), error);
+        if (v) o.serial = *v;
+        if (v && o.serial.isEmpty()) error = QStringLiteral("--serial needs a serial number");
+        return error.isEmpty();
+    }
+    if (arg == "--simulate-count" || arg.startsWith("--simulate-count=")) {
+        const auto v = valueOf(args, i, QStringLiteral("--simulate-count"), error);
+        bool ok = false;
+        if (v) o.simulateCount = v->toInt(&ok);
+        if (v && (!ok || o.simulateCount < 1 || o.simulateCount > 16))
+            error = QStringLiteral("--simulate-count takes a number from 1 to 16");
+        o.simulate = true;
+        return error.isEmpty();
+    }
     if (arg == "--device" || arg.startsWith("--device=")) {
         const auto v = valueOf(args, i, QStringLiteral("--device"), error);
         bool ok = false;
         if (v) o.device = v->toInt(&ok);
+        o.deviceGiven = true;
         if (v && (!ok || o.device < 1)) error = QStringLiteral("--device takes a number from 1");
         return error.isEmpty();
     }
@@ -91,6 +123,18 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
     }
     error = QStringLiteral("unknown option %1").arg(arg);
     return false;
+}
+
+// --all, --serial and --device each pick the indicators; only one of them may be given.
+QString checkSelection(const Options& o) {
+    if (int(o.all) + int(!o.serial.isEmpty()) + int(o.deviceGiven) > 1)
+        return QStringLiteral("--all, --serial and --device exclude each other");
+    if (o.all && !AllCommands.contains(o.command))
+        return QStringLiteral("--all is for read, write, diff, lin-write and adjust only");
+    if (o.all && o.json) return QStringLiteral("--all prints one line per indicator and has no --json form");
+    if (o.command == "adjust" && !o.arguments.isEmpty() && !AdjustTargets.contains(o.arguments.first()))
+        return QStringLiteral("adjust takes zero1, fullscale1, zero2 or fullscale2");
+    return {};
 }
 
 } // namespace
@@ -121,12 +165,24 @@ ParseResult parseOptions(const QStringList& args) {
     if (o.command.isEmpty()) return {std::nullopt, QStringLiteral("no command given")};
     if (!Commands.contains(o.command))
         return {std::nullopt, QStringLiteral("unknown command \"%1\"").arg(o.command)};
-    if (!o.output.isEmpty() && o.command != "read" && o.command != "lin-read")
-        return {std::nullopt, QStringLiteral("-o is for read and lin-read only")};
-    if (o.arguments.size() != operandCount(o.command))
-        return {std::nullopt, operandCount(o.command)
-                                  ? QStringLiteral("%1 takes one file").arg(o.command)
-                                  : QStringLiteral("%1 takes no file operand").arg(o.command)};
+    static const QSet<QString> OutputCommands = {"read", "lin-read", "import", "report"};
+    if (!o.output.isEmpty() && !OutputCommands.contains(o.command))
+        return {std::nullopt, QStringLiteral("-o is for read, lin-read, import and report only")};
+    if (!o.lin.isEmpty() && o.command != "write")
+        return {std::nullopt, QStringLiteral("--lin is for write only")};
+    if ((o.command == "import" || o.command == "report") && o.output.isEmpty())
+        return {std::nullopt, QStringLiteral("%1 needs -o FILE").arg(o.command)};
+    if (o.command == "set" && o.arguments.size() < 2)
+        return {std::nullopt, QStringLiteral("set takes a file and at least one KEY=VALUE")};
+    if (o.json && !JsonCommands.contains(o.command))
+        return {std::nullopt, QStringLiteral("%1 has no --json form").arg(o.command)};
+    if (const QString error = checkSelection(o); !error.isEmpty()) return {std::nullopt, error};
+    if (o.command != "set" && o.arguments.size() != operandCount(o.command))
+        return {std::nullopt,
+                operandCount(o.command)
+                    ? (o.command == "adjust" ? QStringLiteral("adjust takes one target")
+                                             : QStringLiteral("%1 takes one file").arg(o.command))
+                    : QStringLiteral("%1 takes no file operand").arg(o.command)};
     return {o, {}};
 }
 
@@ -138,8 +194,11 @@ QString helpText() {
         "Commands:\n"
         "  list                  the attached indicators, numbered from 1\n"
         "  read [-o FILE.QV]     read every parameter and print it; -o also saves a parameter file\n"
-        "  write FILE.QV         check the file against the indicator, write it, read it back and\n"
-        "                        report every field that differs\n"
+        "  write FILE.QV [--lin FILE.LIN]\n"
+        "                        check the file against the indicator, write it, read it back and\n"
+        "                        report every field that differs; with --lin the .LIN file's curve\n"
+        "                        is written to the table first and read back too (without it, a\n"
+        "                        file that turns linearisation on is written with a warning)\n"
         "  show FILE.QV          print a parameter file (no indicator needed)\n"
         "  diff FILE.QV          compare a parameter file with the indicator, field by field\n"
         "  lin-read [-o FILE.LIN]\n"
@@ -149,15 +208,43 @@ QString helpText() {
         "                        back and report every point that differs\n"
         "  lin-show FILE.LIN     print a .LIN file's points and the editor's warnings (no indicator\n"
         "                        needed)\n"
+        "  report -o FILE.tar.gz make a support archive: the versions (qv7ctl, Qt, hidapi, libmodbus,\n"
+        "                        kernel), the attached indicators and whether this user may open\n"
+        "                        them (udev rule installed or not), a trace of one read-all, and\n"
+        "                        the parameters and linearisation table read (also made when the\n"
+        "                        indicator cannot be read: errors.txt then says why)\n"
         "  udev-rule             print the udev rule that gives the logged-in user the indicator\n"
+        "  adjust zero1|fullscale1|zero2|fullscale2\n"
+        "                        start the indicator's own adjustment of input 1 or 2 (zero or full\n"
+        "                        scale, with that input held at its reference) and check that the\n"
+        "                        indicator took the command\n"
+        "  adc                   read the two converter values of the inputs and print them\n"
+        "  set FILE.QV KEY=VALUE...\n"
+        "                        change fields of a parameter file (no indicator needed); KEY as\n"
+        "                        show --json names it, VALUE its text as show prints it (\"19200\",\n"
+        "                        \"1.50 s\") or else its raw number, each checked against what the\n"
+        "                        parameter pages accept for the file's indicator type; the file\n"
+        "                        is replaced atomically, and only when every value is accepted\n"
+        "  import FILE.json -o FILE.QV\n"
+        "                        make the parameter file that show --json described (bytes the\n"
+        "                        record does not use are written as zeros)\n"
         "\n"
         "Options:\n"
         "  -o, --output FILE     (read) save the parameters to FILE (200 bytes, replaced atomically);\n"
-        "                        (lin-read) save the linearisation curve to FILE.LIN\n"
-        "  --json                (read, show, write, lin-read, lin-show, lin-write) print one JSON\n"
-        "                        object instead of text; for the curves {\"points\": [[x, y], ...],\n"
-        "                        \"messages\": [...]}, in percent of full scale\n"
+        "                        (lin-read) save the linearisation curve to FILE.LIN;\n"
+        "                        (import) the parameter file to make; (report) the archive\n"
+        "  --json                (list, read, show, write, diff, lin-read, lin-show, lin-write, adc)\n"
+        "                        print one JSON object instead of text; for the curves\n"
+        "                        {\"points\": [[x, y], ...], \"messages\": [...]}, in percent of full\n"
+        "                        scale; refused by the other commands\n"
+        "  --lin FILE.LIN        (write) write this curve to the linearisation table first\n"
         "  --device N            use the N-th attached indicator (default 1)\n"
+        "  --serial S            use the indicator whose USB serial number is S (it stays the same\n"
+        "                        whichever port it is plugged into)\n"
+        "  --all                 (read, write, diff, lin-write, adjust) every attached indicator in\n"
+        "                        turn: one line per indicator (serial number, model, result), a\n"
+        "                        summary line, and the highest exit code any of them gave; with\n"
+        "                        read -o FILE.QV each indicator's file is FILE-SERIAL.QV\n"
         "  --timeout SECONDS     give up when a request stays unanswered this long (default 5)\n"
         "  --trace               print every Modbus frame on stderr (\"TX : ...\" / \"RX : ...\")\n"
         "  --stats               print the transfer time and the bytes on the line on stderr\n"
@@ -166,21 +253,28 @@ QString helpText() {
         "  --help, --version\n"
         "\n"
         "For testing, with --simulate:\n"
+        "  --simulate-count N        simulate N indicators (1 to 16), serial numbers 0001 to 000N\n"
+        "  --simulate-fault=FAULT[@SERIAL]  the fault below on the simulated indicator SERIAL only\n"
+        "                            (without @SERIAL on every one)\n"
         "  --simulate-fault=silent   the indicator answers nothing\n"
         "  --simulate-fault=drop:N   the replies to the next N requests are lost\n"
         "  --simulate-fault=delay:MS[:N]  the replies to the next N requests (or to every request)\n"
         "                            come MS milliseconds late\n"
         "  --simulate-fault=writefail:N   the next N output reports to the bridge fail\n"
-        "  --simulate-state=FILE     keep the simulated registers in FILE between runs\n"
+        "  --simulate-fault=internal  qv7ctl fails inside as it opens the indicator (exit 6)\n"
+        "  --simulate-state=FILE     keep the simulated registers in FILE between runs (indicator\n"
+        "                            0001's)\n"
         "\n"
         "Exit codes:\n"
         "  0  success (write: every field read back as written; diff: no difference)\n"
-        "  1  usage error\n"
+        "  1  usage error (set: a key or value the parameter pages do not accept)\n"
         "  2  no indicator attached, it does not open, or another program drives it\n"
         "  3  the indicator did not answer within the time-out\n"
         "  4  file error: cannot read or write it, or the parameter or .LIN file is rejected\n"
         "     (lin-write: also a curve of more than 32 points; lin-read: a table out of range)\n"
-        "  5  write read back differing fields, or diff found differences (lin-write: points)\n");
+        "  5  write read back differing fields, or diff found differences (lin-write: points;\n"
+        "     adjust: the indicator answered other than by taking the command)\n"
+        "  6  internal error of qv7ctl or its environment (not the indicator's fault)\n");
 }
 
 } // namespace qv7::cli

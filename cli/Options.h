@@ -17,18 +17,33 @@ enum ExitCode : int {
     ExitTimeout = 3,
     ExitFileError = 4,  // a file that cannot be read or written, or a rejected parameter file
     ExitDifference = 5, // write's verification or diff found differing fields
+    ExitInternal = 6,   // a fault of qv7ctl itself or of its environment, not of the indicator
+};
+
+// What a command run on one indicator of --all leaves for its result line.
+struct DeviceOutcome {
+    QString model;
 };
 
 struct Options {
     QString command;
     QStringList arguments; // the command's operands (a file name)
     QString output;        // -o FILE
+    QString lin;           // write --lin FILE.LIN: the table written before the parameters
     bool json = false;
     bool simulate = false;
     std::uint16_t simulateTypeWord = 0x4053;
-    QString simulateFault; // "" | "silent" | "drop:N" | "delay:MS[:N]" | "writefail:N" (for testing)
+    // "" | "silent" | "drop:N" | "delay:MS[:N]" | "writefail:N" | "internal", each optionally
+    // "@SERIAL" for one simulated indicator only (for testing)
+    QString simulateFault;
     QString simulateState; // file keeping the simulator's registers between runs (for testing)
+    int simulateCount = 1; // simulated indicators, serial numbers "0001", "0002", ...
     int device = 1;
+    bool deviceGiven = false; // --device was on the command line
+    QString serial;           // --serial: the indicator with this USB serial number, not --device
+    bool all = false;
+    // Set by --all on its per-indicator run: the command prints nothing but errors and fills this.
+    DeviceOutcome* outcome = nullptr;
     double timeoutSeconds = 5.0;
     int retryMs = 300;
     bool trace = false;

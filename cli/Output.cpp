@@ -12,10 +12,25 @@ namespace {
 constexpr double BitsPerByte = 11.0; // start, 8 data bits, 2 stop bits (8N2)
 constexpr double LineBaud = 9600.0;
 constexpr double ReportPeriodMs = 1.0;
+
+bool quiet = false;
 } // namespace
 
-void print(const QString& text) {
+void setQuiet(bool on) {
+    quiet = on;
+}
+
+void printAlways(const QString& text) {
     std::fputs(text.toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
+void print(const QString& text) {
+    if (!quiet) printAlways(text);
+}
+
+QString quoted(const QString& fixedText) {
+    return '"' + fixedText + '"';
 }
 
 void printJson(const QJsonObject& object) {

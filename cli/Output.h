@@ -9,6 +9,13 @@ namespace qv7::cli {
 class Session;
 
 void print(const QString& text);
+// --all prints its own line per indicator: the commands it runs print nothing on stdout meanwhile.
+void setQuiet(bool quiet);
+// stdout even while quiet.
+void printAlways(const QString& text);
+// A fixed French text of the indicator, the bridge or the parameter and .LIN files, quoted as it is so
+// that qv7ctl's own English sentences stay apart from it.
+QString quoted(const QString& fixedText);
 void printJson(const QJsonObject& object);
 // The transfers' time, requests and bytes against the time the line itself needs (--stats).
 void printStats(const Session& session);

@@ -199,7 +199,8 @@ QList<FieldDifference> compareParams(const TParamImage& expected, const TParamIm
     b.prepend(typeWordField(actual));
     QList<FieldDifference> out;
     for (qsizetype i = 0; i < a.size(); ++i)
-        if (a[i].raw != b[i].raw) out << FieldDifference{a[i].key, a[i].label, a[i].text, b[i].text};
+        if (a[i].raw != b[i].raw)
+            out << FieldDifference{a[i].key, a[i].label, a[i].text, b[i].text, a[i].raw, b[i].raw};
     return out;
 }
 

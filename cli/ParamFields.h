@@ -39,6 +39,7 @@ QJsonObject paramsJson(const TParamImage& params, const QString& modelName);
 
 struct FieldDifference {
     QString key, label, expected, actual;
+    qint64 expectedRaw = 0, actualRaw = 0; // as the records store them, for scripts
 };
 // Fields whose raw values differ between the two records (type word included), in record order.
 QList<FieldDifference> compareParams(const TParamImage& expected, const TParamImage& actual);

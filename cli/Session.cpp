@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 
 namespace qv7::cli {
 
@@ -70,27 +71,33 @@ Session::~Session() {
 }
 
 void Session::buildSimulator() {
-    std::uint16_t typeWord = options_.simulateTypeWord;
-    std::map<int, std::uint16_t> registers = SimulatedIndicator::defaultRegisters(typeWord);
+    std::optional<SimulatorState> state;
     try {
-        if (!options_.simulateState.isEmpty()) {
-            if (auto state = loadSimulatorState(options_.simulateState.toStdString())) {
-                typeWord = state->typeWord;
-                for (const auto& [address, value] : state->holding)
-                    registers[address] = value;
-            }
-        }
+        if (!options_.simulateState.isEmpty())
+            state = loadSimulatorState(options_.simulateState.toStdString());
     } catch (const SimulatorStateError& e) {
         throw CliError{ExitFileError, QString::fromStdString(e.what())};
     }
-    indicator_ = std::make_unique<SimulatedIndicator>(typeWord, registers);
     bridge_ = std::make_unique<SimulatedBridge>(std::chrono::milliseconds(1));
     bridge_->setSerialTiming(true);
-    const int index = bridge_->addBridge("0001", indicator_.get());
+    const QString fault = options_.simulateFault.section('@', 0, 0);
+    const QString faultSerial = options_.simulateFault.section('@', 1);
+    for (int i = 0; i < options_.simulateCount; ++i) {
+        // The state file stands for the first indicator; the others start as the type word has them.
+        const bool kept = i == 0 && state;
+        indicators_.push_back(
+            std::make_unique<SimulatedIndicator>(kept ? state->typeWord : options_.simulateTypeWord));
+        if (kept)
+            for (const auto& [address, value] : state->holding)
+                indicators_.back()->setHolding(address, value);
+        const QString serial = QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0'));
+        const int index = bridge_->addBridge(serial.toStdString(), indicators_.back().get());
+        if (faultSerial.isEmpty() || faultSerial == serial)
+            applyFault(*bridge_, index, *indicators_.back(), fault);
+    }
     // Programs sharing one state file stand for one indicator, and lock each other out as they would.
     if (!options_.simulateState.isEmpty())
         bridge_->setDeviceKeyPrefix(simulatorStateKeyPrefix(options_.simulateState.toStdString()));
-    applyFault(*bridge_, index, *indicator_, options_.simulateFault);
 }
 
 void Session::applyFault(SimulatedBridge& bridge, int index, SimulatedIndicator& indicator,
@@ -109,11 +116,12 @@ void Session::applyFault(SimulatedBridge& bridge, int index, SimulatedIndicator&
 }
 
 void Session::saveSimulatorState() const {
-    if (!indicator_ || options_.simulateState.isEmpty()) return;
+    if (indicators_.empty() || options_.simulateState.isEmpty()) return;
+    const SimulatedIndicator& first = *indicators_.front();
     SimulatorState state;
-    state.typeWord = indicator_->input(0);
+    state.typeWord = first.input(0);
     for (int r = 0; r < SimulatorState::HoldingCount; ++r)
-        state.holding[r] = indicator_->holding(r);
+        state.holding[r] = first.holding(r);
     try {
         qv7::saveSimulatorState(options_.simulateState.toStdString(), state);
     } catch (const SimulatorStateError& e) {
@@ -151,16 +159,25 @@ void Session::wireEvents() {
     };
     t.OnReadLin = [progress](TComponent*, int) { progress(); };
     t.OnWriteLin = [progress](TComponent*, int) { progress(); };
+    t.OnReadADCValues = [this, progress](TComponent*, float fval1, float fval2) {
+        adc_ = std::pair(fval1, fval2);
+        progress();
+    };
     t.TxDebugStream = [this, progress](TComponent*, const std::string& text) {
+        lastTx_ = text.substr(std::min<std::size_t>(5, text.size()));
         progress();
         ++stats_.requests;
         stats_.bytesSent += tracedBytes(text);
         if (options_.trace) std::fprintf(stderr, "%s\n", text.c_str());
+        if (traceSink_) traceSink_(text);
     };
-    t.RxDebugStream = [this](TComponent*, const std::string& text) {
+    t.RxDebugStream = [this, progress](TComponent*, const std::string& text) {
         ++stats_.replies;
         stats_.bytesReceived += tracedBytes(text);
         if (options_.trace) std::fprintf(stderr, "%s\n", text.c_str());
+        if (traceSink_) traceSink_(text);
+        lastRx_ = text.substr(std::min<std::size_t>(5, text.size()));
+        progress();
     };
 }
 
@@ -178,17 +195,49 @@ QStringList Session::describeDevices() {
     return lines;
 }
 
+QList<DeviceInfo> Session::devices() {
+    QList<DeviceInfo> list;
+    const int count = torvik_->ScanDevices();
+    HidAccess& access = options_.simulate ? static_cast<HidAccess&>(*bridge_) : *access_;
+    for (int n = 1; n <= count; ++n) {
+        DeviceInfo info;
+        info.index = n;
+        const std::string path = torvik_->Master().MatchingDevicePath(n);
+        info.path = QString::fromStdString(path);
+        // A device that does not open for its strings keeps them empty; it is still listed.
+        if (const auto handle = path.empty() ? nullptr : access.open(path)) {
+            info.serial = QString::fromStdString(handle->serialNumber().value_or(""));
+            info.manufacturer = QString::fromStdString(handle->manufacturer().value_or(""));
+            info.product = QString::fromStdString(handle->product().value_or(""));
+        }
+        list << info;
+    }
+    return list;
+}
+
+// The --device index, or the index of the --serial indicator.
+int Session::selectedIndex() {
+    if (options_.serial.isEmpty()) return options_.device;
+    for (const DeviceInfo& info : devices())
+        if (info.serial == options_.serial) return info.index;
+    throw CliError{ExitNoDevice,
+                   QStringLiteral("no indicator with serial number \"%1\" attached").arg(options_.serial)};
+}
+
 void Session::open() {
+    // Stands for a fault of qv7ctl itself, so that its exit code can be tried.
+    if (options_.simulate && options_.simulateFault.section('@', 0, 0) == "internal")
+        throw std::logic_error("simulated internal fault");
     const int count = torvik_->ScanDevices();
     if (count == 0) throw CliError{ExitNoDevice, QStringLiteral("no indicator attached")};
-    if (options_.device > count)
-        throw CliError{
-            ExitNoDevice,
-            QStringLiteral("there is no indicator %1 (%2 attached)").arg(options_.device).arg(count)};
-    if (!torvik_->OpenDevice(options_.device)) {
+    const int device = selectedIndex();
+    if (device > count)
+        throw CliError{ExitNoDevice,
+                       QStringLiteral("there is no indicator %1 (%2 attached)").arg(device).arg(count)};
+    if (!torvik_->OpenDevice(device)) {
         if (torvik_->LockHolder() != 0) throw CliError{ExitNoDevice, inUse()};
         throw CliError{ExitNoDevice,
-                       QStringLiteral("indicator %1 does not open").arg(options_.device) + PermissionHint};
+                       QStringLiteral("indicator %1 does not open").arg(device) + PermissionHint};
     }
     if (connected_) return;
     QEventLoop loop;
@@ -200,7 +249,7 @@ void Session::open() {
     progress_ = nullptr;
     if (!connected_)
         throw CliError{ExitNoDevice, QStringLiteral("indicator %1 did not connect within %2 s")
-                                             .arg(options_.device)
+                                             .arg(device)
                                              .arg(options_.timeoutSeconds) +
                                          PermissionHint};
 }
@@ -252,6 +301,7 @@ void Session::run(const std::function<void()>& start) {
 
 void Session::readAll() {
     run([this] { torvik_->ReadAll(); });
+    if (options_.outcome) options_.outcome->model = modelName();
 }
 
 void Session::writeAll(const TParamImage& image) {
@@ -274,6 +324,44 @@ void Session::writeLin(const TLinTable& table, std::uint8_t lastPoint) {
         torvik_->Params.LinLastPoint = lastPoint;
     }
     run([this] { torvik_->WriteLin(); });
+}
+
+void Session::waitFor(const std::function<bool()>& finished, const QString& request) {
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(options_.timeoutSeconds * 1000), &loop, &QEventLoop::quit);
+    progress_ = [&] {
+        if (finished() || !connected_) loop.quit();
+    };
+    if (!finished()) loop.exec();
+    progress_ = nullptr;
+    if (finished()) return;
+    if (!connected_)
+        throw CliError{ExitNoDevice, QStringLiteral("the indicator went away during ") + request};
+    throw CliError{ExitTimeout, QStringLiteral("the indicator did not answer %1 within %2 s")
+                                    .arg(request)
+                                    .arg(options_.timeoutSeconds)};
+}
+
+void Session::adjust(int code) {
+    lastTx_.clear();
+    lastRx_.clear();
+    if (code == 1) torvik_->AdjustZero1();
+    if (code == 2) torvik_->AdjustFullScale1();
+    if (code == 3) torvik_->AdjustZero2();
+    if (code == 4) torvik_->AdjustFullScale2();
+    const QString request = QStringLiteral("the write of %1 into holding register 1000").arg(code);
+    waitFor([this] { return !lastRx_.empty(); }, request);
+    // A register write is answered by its own frame; anything else (an exception) did not take.
+    if (lastRx_ != lastTx_)
+        throw CliError{ExitDifference, QStringLiteral("the indicator answered %1 with \"%2\", not its echo")
+                                           .arg(request, QString::fromStdString(lastRx_))};
+}
+
+std::pair<float, float> Session::readAdc() {
+    adc_.reset();
+    torvik_->ReadADCValues();
+    waitFor([this] { return adc_.has_value(); }, QStringLiteral("the read of input registers 5–8"));
+    return *adc_;
 }
 
 TParamImage Session::params() const {

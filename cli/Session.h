@@ -12,6 +12,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace qv7 {
 class HidAccess;
@@ -36,6 +40,12 @@ struct TransferStats {
     int bytesReceived = 0;
 };
 
+// One attached indicator as USB enumerates it.
+struct DeviceInfo {
+    int index = 0; // from 1, as --device counts
+    QString serial, path, manufacturer, product;
+};
+
 class Session {
 public:
     // Builds the HID access (hidapi, or the simulated bridge and indicator) and the component.
@@ -48,8 +58,11 @@ public:
 
     // One "N: description" line per attached indicator; empty when none.
     QStringList describeDevices();
-    // Opens indicator Options::device and waits for the link to report it connected.
-    // Throws CliError(ExitNoDevice) when it is absent, does not open or another program drives it.
+    // The attached indicators, in --device order (their strings read without taking them).
+    QList<DeviceInfo> devices();
+    // Opens the indicator of Options::serial, else Options::device, and waits for the link to report
+    // it connected. Throws CliError(ExitNoDevice) when it is absent, does not open or another
+    // program drives it.
     void open();
 
     // The transfers; each throws CliError(ExitTimeout) naming the request that went unanswered.
@@ -59,14 +72,24 @@ public:
     // Sends all 32 entries of `table` with `lastPoint` as the index of the last point in use; the
     // linearisation's on/off bit stays as the last readAll found it.
     void writeLin(const TLinTable& table, std::uint8_t lastPoint);
+    // Writes `code` (1-4) into the command register; throws CliError(ExitDifference) unless the
+    // indicator echoes the request.
+    void adjust(int code);
+    // The two converter values (input registers 5-8).
+    std::pair<float, float> readAdc();
 
     TParamImage params() const;
     QString modelName() const { return torvik_->ModelName(); }
     const TransferStats& stats() const { return stats_; }
     void saveSimulatorState() const;
+    // Also hands every traced frame ("TX : ..." / "RX : ...") to `sink`; nullptr stops it.
+    void setTraceSink(std::function<void(const std::string&)> sink) { traceSink_ = std::move(sink); }
 
 private:
     void buildSimulator();
+    int selectedIndex();
+    // Runs the event loop until `finished` holds; throws ExitTimeout naming `request` past the time-out.
+    void waitFor(const std::function<bool()>& finished, const QString& request);
     static void applyFault(SimulatedBridge& bridge, int index, SimulatedIndicator& indicator,
                            const QString& fault);
     void wireEvents();
@@ -75,7 +98,7 @@ private:
     void run(const std::function<void()>& start);
 
     Options options_;
-    std::unique_ptr<qv7::SimulatedIndicator> indicator_;
+    std::vector<std::unique_ptr<qv7::SimulatedIndicator>> indicators_; // 0001 first
     std::unique_ptr<qv7::SimulatedBridge> bridge_;
     std::unique_ptr<qv7::HidAccess> access_;
     std::unique_ptr<TTorvik> torvik_;
@@ -86,6 +109,9 @@ private:
     std::function<void()> progress_;
     bool done_ = false;
     TLinTable table_{};
+    std::function<void(const std::string&)> traceSink_;
+    std::string lastTx_, lastRx_; // the last frames, without their "TX : " / "RX : " prefix
+    std::optional<std::pair<float, float>> adc_;
 };
 
 } // namespace qv7::cli

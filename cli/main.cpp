@@ -1,9 +1,8 @@
 // qv7ctl: the command-line companion of qv7cfg. Parses the command line, runs one command inside a
 // QCoreApplication (the component's events arrive through its event loop) and maps failures to the
 // exit codes that --help lists.
-#include "base/Errors.h"
+#include "cli/AllDevices.h"
 #include "cli/Commands.h"
-#include "cli/Session.h"
 
 #include <QCoreApplication>
 
@@ -30,17 +29,8 @@ int main(int argc, char** argv) {
         std::printf("qv7ctl %s\n", QV7_VERSION);
         return ExitOk;
     }
-    try {
-        return runCommand(options);
-    } catch (const CliError& e) {
-        std::fprintf(stderr, "qv7ctl: %s\n", e.message.toUtf8().constData());
-        return e.exitCode;
-    } catch (const qv7::EInOutError& e) {
-        std::fprintf(stderr, "qv7ctl: %s\n", e.what());
-        return ExitFileError;
-    } catch (const std::exception& e) {
-        // The simulator's pseudo-terminal or libmodbus context, or a range error of the record.
-        std::fprintf(stderr, "qv7ctl: %s\n", e.what());
-        return ExitNoDevice;
-    }
+    QString error;
+    const int code = runCaught(options, error);
+    if (!error.isEmpty()) std::fprintf(stderr, "qv7ctl: %s\n", error.toUtf8().constData());
+    return code;
 }

@@ -65,6 +65,7 @@ private slots:
     void write_reports_a_field_that_does_not_read_back();
     void window_protection_level_2_is_sent_as_3();
     void diff_exit_code_tells_whether_file_and_indicator_differ();
+    void diff_json_gives_raw_values_beside_the_texts();
     void rejected_files_write_nothing_data();
     void rejected_files_write_nothing();
     void unwritable_output_fails_without_a_file();
@@ -167,8 +168,8 @@ void tst_Qv7ctl::usage_errors_exit_with_1_data() {
     QTest::newRow("unknown option") << QStringList{"read", "--fast"} << "unknown option --fast";
     QTest::newRow("type word beyond 16 bits") << QStringList{"read", "--simulate=0x10000"} << "bad type word";
     QTest::newRow("write without a file") << QStringList{"write", "--simulate"} << "write takes one file";
-    QTest::newRow("output for lin-show")
-        << QStringList{"lin-show", "t.LIN", "-o", "u.LIN"} << "-o is for read and lin-read only";
+    QTest::newRow("output for lin-show") << QStringList{"lin-show", "t.LIN", "-o", "u.LIN"}
+                                         << "-o is for read, lin-read, import and report only";
     QTest::newRow("lin-write without a file")
         << QStringList{"lin-write", "--simulate"} << "lin-write takes one file";
     QTest::newRow("device 0") << QStringList{"read", "--device", "0"} << "--device takes a number from 1";
@@ -298,12 +299,37 @@ void tst_Qv7ctl::diff_exit_code_tells_whether_file_and_indicator_differ() {
     QCOMPARE(differ.out, QStringLiteral("Alarm 2 threshold: file 1234, indicator 7500\n"));
 }
 
+void tst_Qv7ctl::diff_json_gives_raw_values_beside_the_texts() {
+    QByteArray file = savedParams();
+    QCOMPARE(file.size(), ParamFileSize);
+    putLe(file, Alarm2ThresholdOffset, 1234, 2);
+    putLe(file, InputOptionsOffset + 2, 0x02, 1); // bit 17: the indicator has no register for it
+    writeFile("patched.QV", file);
+    const Run run = qv7ctl({"diff", "patched.QV", "--simulate", "--json"});
+    QCOMPARE(run.exitCode, 5);
+    const QJsonArray differences =
+        QJsonDocument::fromJson(run.out.toUtf8()).object().value("differences").toArray();
+    QCOMPARE(differences.size(), 2);
+    const QJsonObject spare = differences[0].toObject();
+    QCOMPARE(spare.value("key").toString(), QStringLiteral("input.spare_bits"));
+    QCOMPARE(spare.value("fileRaw").toInteger(-1), 0x20000);
+    QCOMPARE(spare.value("indicatorRaw").toInteger(-1), 0);
+    const QJsonObject alarm = differences[1].toObject();
+    QCOMPARE(alarm.value("key").toString(), QStringLiteral("alarm2.threshold"));
+    QCOMPARE(alarm.value("label").toString(), QStringLiteral("Alarm 2 threshold"));
+    QCOMPARE(alarm.value("file").toString(), QStringLiteral("1234"));
+    QCOMPARE(alarm.value("indicator").toString(), QStringLiteral("7500"));
+    QCOMPARE(alarm.value("fileRaw").toInteger(-1), 1234);
+    QCOMPARE(alarm.value("indicatorRaw").toInteger(-1), 7500);
+}
+
 void tst_Qv7ctl::rejected_files_write_nothing_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("patch"); // 0 short, 1 wrong length byte, 2 other type word
     QTest::addColumn<QString>("message");
-    const QString incorrect = QStringLiteral("  Fichier incorrect !  ");
-    const QString otherType = QStringLiteral("Le fichier ne correspond pas à ce type d'appareil");
+    // The file checks' French texts, quoted as they are inside qv7ctl's English message.
+    const QString incorrect = QStringLiteral("\"  Fichier incorrect !  \"");
+    const QString otherType = QStringLiteral("\"Le fichier ne correspond pas à ce type d'appareil\"");
     QTest::newRow("write 199 bytes") << "write" << 0 << incorrect + " (the file holds 199 bytes";
     QTest::newRow("write length byte 21") << "write" << 1 << incorrect;
     QTest::newRow("write other type word")

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <bit>
+
 namespace {
 
 struct Run {
@@ -54,6 +56,8 @@ private slots:
     void lin_write_refuses_before_opening_the_indicator_data();
     void lin_write_refuses_before_opening_the_indicator();
     void lin_write_then_lin_read_gives_back_the_file();
+    void write_with_lin_sends_the_table_before_the_parameters_data();
+    void write_with_lin_sends_the_table_before_the_parameters();
 
 private:
     Run qv7ctl(const QStringList& args);
@@ -128,15 +132,15 @@ void tst_Qv7ctlLin::lin_write_refuses_before_opening_the_indicator_data() {
     const QStringList write{"lin-write", "curve.LIN", "--simulate", "--simulate-state=state.json"};
     QTest::newRow("33 points")
         << write << fileOf(33, 33)
-        << "Trop de segments pour l'appareil : 32 points au maximum (the file holds 33)";
+        << "\"Trop de segments pour l'appareil : 32 points au maximum\" (the file holds 33)";
     QTest::newRow("comment after the count")
         << write << QByteArray("n .equ 2 ; two\r\n" + pair("0", "0", 0) + pair("1", "1", 1))
-        << "curve.LIN (line 1): '2' n'est pas une valeur entière correcte";
+        << "curve.LIN (line 1): \"'2' n'est pas une valeur entière correcte\"";
     QTest::newRow("one point") << write << QByteArray(header(1) + pair("0", "0", 0))
                                << "Trop peu de points : il en faut au moins deux";
     QTest::newRow("no such file") << QStringList{"lin-write", "absent.LIN", "--simulate",
                                                  "--simulate-state=state.json"}
-                                  << QByteArray() << "absent.LIN: Fichier introuvable";
+                                  << QByteArray() << "absent.LIN: \"Fichier introuvable\"";
     QTest::newRow("lin-show of a refused file")
         << QStringList{"lin-show", "curve.LIN", "--json"} << QByteArray(".float x\r\n")
         << "'x' n'est pas une valeur à virgule flottante correcte";
@@ -170,6 +174,62 @@ void tst_Qv7ctlLin::lin_write_then_lin_read_gives_back_the_file() {
     const QJsonArray points = QJsonDocument::fromJson(json.out.toUtf8()).object().value("points").toArray();
     QCOMPARE(points.size(), 4);
     QCOMPARE(points.at(1).toArray().at(0).toDouble(), 12.5);
+}
+
+void tst_Qv7ctlLin::write_with_lin_sends_the_table_before_the_parameters_data() {
+    QTest::addColumn<QStringList>("set"); // what the parameter file is made to say
+    QTest::addColumn<int>("linPoints");   // points of curve.LIN; 0: no --lin
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("register2"); // -1: nothing written
+    QTest::addColumn<bool>("warned");
+    const QStringList on{"linearisation.enabled=on"};
+    QTest::newRow("--lin, linearisation on") << on << 3 << 0 << (1 + 256 * 2) << false;
+    QTest::newRow("--lin, the table's count replaces the file's")
+        << QStringList{"linearisation.enabled=on", "linearisation.last_point=8"} << 5 << 0 << (1 + 256 * 4)
+        << false;
+    QTest::newRow("no --lin, linearisation on")
+        << QStringList{"linearisation.enabled=on", "linearisation.last_point=8"} << 0 << 0 << (1 + 256 * 7)
+        << true;
+    // The simulated indicator starts with two points in use (last point 1), which the file keeps.
+    QTest::newRow("no --lin, linearisation off")
+        << QStringList{"linearisation.enabled=off"} << 0 << 0 << (0 + 256 * 1) << false;
+    QTest::newRow("--lin of 33 points") << on << 33 << 4 << -1 << false;
+}
+
+void tst_Qv7ctlLin::write_with_lin_sends_the_table_before_the_parameters() {
+    QFETCH(QStringList, set);
+    QFETCH(int, linPoints);
+    QFETCH(int, exitCode);
+    QFETCH(int, register2);
+    QFETCH(bool, warned);
+    QCOMPARE(qv7ctl({"read", "--simulate", "-o", "p.QV"}).exitCode, 0);
+    QCOMPARE(qv7ctl(QStringList{"set", "p.QV"} + set).exitCode, 0);
+    QStringList args{"write", "p.QV", "--simulate", "--simulate-state=state.json"};
+    if (linPoints > 0) {
+        writeFile("curve.LIN", fileOf(linPoints, linPoints));
+        args << "--lin"
+             << "curve.LIN";
+    }
+    const Run run = qv7ctl(args);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.err.contains("warning: p.QV turns linearisation on"), warned);
+    if (register2 < 0) {
+        QVERIFY(!QFile::exists(path("state.json")));
+        return;
+    }
+    const QJsonArray holding =
+        QJsonDocument::fromJson(readFile("state.json")).object().value("holding").toArray();
+    QCOMPARE(holding.at(2).toInt(), register2);
+    if (linPoints == 0) return;
+    // Point 1 of fileOf is (1 %, 0.5 %): ordinate then abscissa, fractions of full scale, low word first.
+    const auto ordinate = std::bit_cast<quint32>(0.005f);
+    const auto abscissa = std::bit_cast<quint32>(0.01f);
+    QCOMPARE(holding.at(36).toInt(), static_cast<int>(ordinate & 0xFFFF));
+    QCOMPARE(holding.at(37).toInt(), static_cast<int>(ordinate >> 16));
+    QCOMPARE(holding.at(38).toInt(), static_cast<int>(abscissa & 0xFFFF));
+    QCOMPARE(holding.at(39).toInt(), static_cast<int>(abscissa >> 16));
+    QVERIFY2(run.out.contains(QStringLiteral("curve.LIN written first: %1 points").arg(linPoints)),
+             qPrintable(run.out));
 }
 
 QTEST_GUILESS_MAIN(tst_Qv7ctlLin)

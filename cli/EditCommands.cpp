@@ -1,0 +1,88 @@
+#include "cli/EditCommands.h"
+
+#include "base/Errors.h"
+#include "cli/Commands.h"
+#include "cli/Output.h"
+#include "cli/ParamEdit.h"
+#include "cli/Session.h"
+#include "indicator/ParamFile.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace qv7::cli {
+
+namespace {
+
+void save(const QString& path, TParamImage& image) {
+    try {
+        saveParamFile(path, image);
+    } catch (const EInOutError& e) {
+        throw CliError{ExitFileError, QStringLiteral("%1: cannot save the parameters: %2")
+                                          .arg(path, quoted(QString::fromUtf8(e.what())))};
+    }
+}
+
+// One KEY=VALUE applied to `image`; a usage error names the assignment that is refused.
+void assign(TParamImage& image, const QString& assignment) {
+    const qsizetype equals = assignment.indexOf('=');
+    if (equals <= 0) throw CliError{ExitUsage, QStringLiteral("\"%1\" is not KEY=VALUE").arg(assignment)};
+    const QString key = assignment.left(equals);
+    QString error;
+    const auto raw = parseValue(image, key, assignment.mid(equals + 1), error);
+    if (!raw) throw CliError{ExitUsage, error};
+    // The type word comes from the file: the pages shown depend on it.
+    if (QString why = checkPageValue(image.DeviceType, key, *raw); !why.isEmpty())
+        throw CliError{ExitUsage, QStringLiteral("%1: %2").arg(assignment, why)};
+    if (QString why = storeField(image, key, *raw); !why.isEmpty())
+        throw CliError{ExitUsage, QStringLiteral("%1: %2").arg(assignment, why)};
+}
+
+QJsonObject readJson(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, file.errorString())};
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (!document.isObject())
+        throw CliError{ExitFileError,
+                       QStringLiteral("%1: not a JSON object (%2)").arg(path, parseError.errorString())};
+    return document.object();
+}
+
+} // namespace
+
+int commandSet(const Options& options) {
+    const QString path = options.arguments.first();
+    TParamImage image = imageOfParamFile(readParamFile(path));
+    for (const QString& assignment : options.arguments.mid(1))
+        assign(image, assignment);
+    save(path, image);
+    print(QStringLiteral("%1: %2 field(s) set\n").arg(path).arg(options.arguments.size() - 1));
+    return ExitOk;
+}
+
+int commandImport(const Options& options) {
+    const QString path = options.arguments.first();
+    const QJsonObject root = readJson(path);
+    const QJsonValue typeWord = root.value("typeWord");
+    if (!typeWord.isDouble() || typeWord.toInteger(-1) < 0 || typeWord.toInteger(-1) > 0xFFFFFFFF)
+        throw CliError{ExitFileError, QStringLiteral("%1: no \"typeWord\" number").arg(path)};
+    TParamImage image;
+    image.DeviceType = static_cast<std::uint32_t>(typeWord.toInteger());
+    const QJsonObject parameters = root.value("parameters").toObject();
+    if (parameters.isEmpty())
+        throw CliError{ExitFileError, QStringLiteral("%1: no \"parameters\"").arg(path)};
+    for (auto it = parameters.begin(); it != parameters.end(); ++it) {
+        const QJsonValue raw = it.value().toObject().value("raw");
+        const QString why = raw.isDouble() ? storeField(image, it.key(), raw.toInteger())
+                                           : QStringLiteral("%1 has no \"raw\" number").arg(it.key());
+        if (!why.isEmpty()) throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, why)};
+    }
+    save(options.output, image);
+    print(QStringLiteral("%1 imported into %2\n").arg(path, options.output));
+    return ExitOk;
+}
+
+} // namespace qv7::cli

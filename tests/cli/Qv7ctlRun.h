@@ -1,0 +1,38 @@
+// Runs the built qv7ctl in a test's folder and keeps what it printed, for the end-to-end tests.
+#pragma once
+
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+struct Run {
+    int exitCode = -1; // -1: crashed or did not finish
+    QString out, err;
+};
+
+inline Run runQv7ctl(const QString& folder, const QStringList& args) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(QV7CTL_PATH), args);
+    Run run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+inline QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}

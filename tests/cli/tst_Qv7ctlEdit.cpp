@@ -1,0 +1,172 @@
+// qv7ctl's offline editing: set accepting and refusing values per indicator type as the parameter
+// pages do, and show --json turned back into the same 200 bytes by import.
+#include "Qv7ctlRun.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <limits>
+
+namespace {
+
+// Type words: five-choice 4½ digits with 4 alarms, output and RS485; two-choice with 2 alarms; a
+// fixed thermocouple 4-digit indicator with 2 alarms.
+constexpr int FiveChoice = 0x4053;
+constexpr int TwoChoice = 0x8001;
+constexpr int FixedThermocouple = 0x0805;
+// The raw value a refused assignment expects: none.
+constexpr qint64 Refused = std::numeric_limits<qint64>::min();
+
+} // namespace
+
+class tst_Qv7ctlEdit : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void set_accepts_what_the_pages_offer_data();
+    void set_accepts_what_the_pages_offer();
+    void show_json_imports_to_the_same_bytes_data();
+    void show_json_imports_to_the_same_bytes();
+    void import_refuses_what_is_no_record();
+
+private:
+    Run qv7ctl(const QStringList& args);
+    QByteArray fileOf(int typeWord);
+    QByteArray read(const QString& name) const;
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+void tst_Qv7ctlEdit::init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+}
+
+Run tst_Qv7ctlEdit::qv7ctl(const QStringList& args) {
+    return runQv7ctl(dir_->path(), args);
+}
+
+QByteArray tst_Qv7ctlEdit::read(const QString& name) const {
+    return readBytes(dir_->filePath(name));
+}
+
+// The parameter file of a simulated indicator of this type, saved as p.QV.
+QByteArray tst_Qv7ctlEdit::fileOf(int typeWord) {
+    const Run run = qv7ctl({"read", "--simulate=" + QString::number(typeWord), "-o", "p.QV"});
+    if (run.exitCode != 0) qWarning("%s", qPrintable(run.err));
+    return read("p.QV");
+}
+
+void tst_Qv7ctlEdit::set_accepts_what_the_pages_offer_data() {
+    QTest::addColumn<int>("typeWord");
+    QTest::addColumn<QString>("assignment");
+    QTest::addColumn<qint64>("raw");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("five-choice: potentiometer") << FiveChoice << "input.type=potentiometer" << 4LL << "";
+    QTest::newRow("two-choice: no potentiometer") << TwoChoice << "input.type=4" << Refused << "takes 0 to 1";
+    QTest::newRow("five-choice: 0-100 mV") << FiveChoice << "input.voltage_range=0-100 mV" << 2LL << "";
+    QTest::newRow("two-choice: no 0-100 mV")
+        << TwoChoice << "input.voltage_range=0-100 mV" << Refused << "0 to 1";
+    QTest::newRow("fixed input") << FixedThermocouple << "input.type=current" << Refused
+                                 << "input of this indicator is fixed";
+    QTest::newRow("fixed thermocouple: W5") << FixedThermocouple << "input.thermocouple=W5" << 8LL << "";
+    QTest::newRow("two alarms: no alarm 3")
+        << FixedThermocouple << "alarm3.threshold=10" << Refused << "no alarm 3";
+    QTest::newRow("4 digits: 9999") << FixedThermocouple << "display.full_scale=9999" << 9999LL << "";
+    QTest::newRow("4 digits: not 10000")
+        << FixedThermocouple << "display.full_scale=10000" << Refused << "-1999 to 9999";
+    QTest::newRow("4½ digits: -19999") << FiveChoice << "display.zero=-19999" << -19999LL << "";
+    QTest::newRow("4½ digits: not -20000")
+        << FiveChoice << "display.zero=-20000" << Refused << "-19999 to 19999";
+    QTest::newRow("4 digits: no point 4")
+        << FixedThermocouple << "display.decimal_point=4" << Refused << "0 to 3";
+    QTest::newRow("no RS485") << FixedThermocouple << "rs485.address=5" << Refused << "has no RS485";
+    QTest::newRow("38400 baud is code 5") << FiveChoice << "rs485.baud=38400" << 5LL << "";
+    QTest::newRow("filter as shown") << FiveChoice << "filter=1.50 s" << 150LL << "";
+    QTest::newRow("filter beyond 99.99 s") << FiveChoice << "filter=10000" << Refused << "0 to 9999";
+    QTest::newRow("delay beyond one byte") << FiveChoice << "alarm1.delay=256" << Refused << "0 to 255";
+    QTest::newRow("contact by its text") << FiveChoice << "alarm4.contact=normally closed" << 1LL << "";
+    QTest::newRow("protection code 3") << FiveChoice << "protection=3" << Refused << "0 to 2";
+    QTest::newRow("no output") << TwoChoice << "output.offset=1" << Refused << "no analogue output";
+    QTest::newRow("spare bits") << FiveChoice << "input.spare_bits=8" << Refused << "no page sets";
+    QTest::newRow("unknown key") << FiveChoice << "alarm1.colour=red" << Refused << "alarm1.colour";
+    QTest::newRow("no value") << FiveChoice << "filter" << Refused << "not KEY=VALUE";
+}
+
+void tst_Qv7ctlEdit::set_accepts_what_the_pages_offer() {
+    QFETCH(int, typeWord);
+    QFETCH(QString, assignment);
+    QFETCH(qint64, raw);
+    QFETCH(QString, message);
+    const QByteArray before = fileOf(typeWord);
+    QCOMPARE(before.size(), 200);
+    const Run run = qv7ctl({"set", "p.QV", assignment});
+    const QString key = assignment.section('=', 0, 0);
+    if (raw == Refused) {
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QCOMPARE(read("p.QV"), before);
+        return;
+    }
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    const Run shown = qv7ctl({"show", "p.QV", "--json"});
+    const QJsonObject fields =
+        QJsonDocument::fromJson(shown.out.toUtf8()).object().value("parameters").toObject();
+    QCOMPARE(fields.value(key).toObject().value("raw").toInteger(-1), raw);
+    // Every other field keeps its value.
+    QVERIFY(writeBytes(dir_->filePath("before.QV"), before));
+    const Run original = qv7ctl({"show", "before.QV", "--json"});
+    QJsonObject expected =
+        QJsonDocument::fromJson(original.out.toUtf8()).object().value("parameters").toObject();
+    expected.insert(key, fields.value(key));
+    QCOMPARE(fields, expected);
+}
+
+void tst_Qv7ctlEdit::show_json_imports_to_the_same_bytes_data() {
+    QTest::addColumn<int>("typeWord");
+    QTest::addColumn<int>("offset"); // a byte set to `value` before the round trip; -1 none
+    QTest::addColumn<int>("value");
+    QTest::newRow("five-choice") << FiveChoice << -1 << 0;
+    QTest::newRow("two-choice") << TwoChoice << -1 << 0;
+    QTest::newRow("fixed thermocouple") << FixedThermocouple << -1 << 0;
+    QTest::newRow("input option bit 17") << FiveChoice << 34 << 0x02;
+    QTest::newRow("alarm 4 flag bit 7") << FiveChoice << 64 + 18 + 5 << 0x80;
+    QTest::newRow("negative alarm 1 threshold") << FiveChoice << 65 << 0xF0;
+    QTest::newRow("filter high byte") << FiveChoice << 43 << 0x7F;
+    QTest::newRow("rs485 bit 6") << FiveChoice << 56 << 0x40;
+}
+
+void tst_Qv7ctlEdit::show_json_imports_to_the_same_bytes() {
+    QFETCH(int, typeWord);
+    QFETCH(int, offset);
+    QFETCH(int, value);
+    QByteArray bytes = fileOf(typeWord);
+    QCOMPARE(bytes.size(), 200);
+    if (offset >= 0) {
+        bytes[offset] = static_cast<char>(value);
+        QVERIFY(writeBytes(dir_->filePath("p.QV"), bytes));
+    }
+    const Run shown = qv7ctl({"show", "p.QV", "--json"});
+    QCOMPARE(shown.exitCode, 0);
+    QVERIFY(writeBytes(dir_->filePath("p.json"), shown.out.toUtf8()));
+    const Run imported = qv7ctl({"import", "p.json", "-o", "q.QV"});
+    QVERIFY2(imported.exitCode == 0, qPrintable(imported.err));
+    QCOMPARE(read("q.QV").toHex(' '), bytes.toHex(' '));
+}
+
+void tst_Qv7ctlEdit::import_refuses_what_is_no_record() {
+    QVERIFY(writeBytes(dir_->filePath("bad.json"),
+                       R"({"typeWord": 16467, "parameters": {"filter": {"raw": 4294967296}}})"));
+    const Run run = qv7ctl({"import", "bad.json", "-o", "q.QV"});
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains("4294967296 does not fit filter"), qPrintable(run.err));
+    QVERIFY(!QFile::exists(dir_->filePath("q.QV")));
+    QCOMPARE(qv7ctl({"import", "absent.json", "-o", "q.QV"}).exitCode, 4);
+    QCOMPARE(qv7ctl({"import", "bad.json"}).exitCode, 1);
+}
+
+QTEST_GUILESS_MAIN(tst_Qv7ctlEdit)
+#include "tst_Qv7ctlEdit.moc"
