@@ -57,6 +57,10 @@ public:
     // sent cannot be its answer.
     std::chrono::steady_clock::time_point FrameStartedAt() const { return frameStartedAt_; }
 
+    // Reader thread: a frame half received keeps the reader taking each report, so that the empty
+    // report closing it is not left waiting in the queue.
+    bool AwaitingInput() const override;
+
 protected:
     bool matches(int N); // N from 1
 
