@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace qv7 {
@@ -26,9 +27,15 @@ qint64 DeviceLock::holderPid() const {
 
 QString DeviceLock::defaultDirectory() {
     // Asked only when there is one: without it Qt warns on stderr and invents a directory per user.
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return QDir::tempPath();
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (!runtime.isEmpty()) return runtime;
+    }
+    // QLockFile syncs the file it writes: on a disk that costs a program's whole start-up, in memory
+    // nothing. /dev/shm is the memory-backed directory every Linux system has.
+    const QFileInfo shared(QStringLiteral("/dev/shm"));
+    if (shared.isDir() && shared.isWritable()) return shared.filePath();
+    return QDir::tempPath();
 }
 
 QString DeviceLock::fileName(const std::string& key) {

@@ -22,7 +22,7 @@ public:
     qint64 holderPid() const;
     QString path() const { return path_; }
 
-    // The runtime directory (the temporary one where there is none).
+    // The runtime directory; where there is none, /dev/shm, else the temporary directory.
     static QString defaultDirectory();
     // A file name for the key: its safe characters, then a hash that keeps apart keys that differ
     // only in the others.

@@ -172,7 +172,8 @@ void THIDSerial::HandleReport(TComponent* /*Sender*/) {
 }
 
 void THIDSerial::appendData(const std::uint8_t* data, std::uint32_t length) {
-    if (!frameActive_) frameStartedAt_ = std::chrono::steady_clock::now();
+    frameLastDataAt_ = std::chrono::steady_clock::now();
+    if (!frameActive_) frameStartedAt_ = frameLastDataAt_;
     // A report that would overflow the buffer is dropped whole; a later shorter one may still fit.
     if (receivedCount_ + length < FrameCapacity) {
         std::memcpy(frame_ + receivedCount_, data, length);

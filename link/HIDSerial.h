@@ -56,6 +56,9 @@ public:
     // When the frame's first data report arrived (reader thread): a frame begun before a request was
     // sent cannot be its answer.
     std::chrono::steady_clock::time_point FrameStartedAt() const { return frameStartedAt_; }
+    // When its last data report arrived: the frame was over on the serial line by then, one report
+    // period or more before the empty report that closes it here.
+    std::chrono::steady_clock::time_point FrameLastDataAt() const { return frameLastDataAt_; }
 
     // Reader thread: a frame half received keeps the reader taking each report, so that the empty
     // report closing it is not left waiting in the queue.
@@ -80,4 +83,5 @@ private:
     std::uint8_t frame_[255] = {};
     std::uint32_t receivedCount_ = 0;
     std::chrono::steady_clock::time_point frameStartedAt_{};
+    std::chrono::steady_clock::time_point frameLastDataAt_{};
 };

@@ -180,10 +180,11 @@ bool TMiniModbusMaster::AwaitingInput() const {
 // TMiniModbusMaster: reply checks
 
 void TMiniModbusMaster::FrameReceived() {
-    const std::int64_t startedAt =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(FrameStartedAt().time_since_epoch()).count();
-    CheckReply(FetchFrame(), startedAt);
-    LastFrameAt = Now();
+    const auto ns = [](std::chrono::steady_clock::time_point t) {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+    };
+    CheckReply(FetchFrame(), ns(FrameStartedAt()));
+    LastFrameAt = ns(FrameLastDataAt());
     if (frameHandled_) frameHandled_(this);
 }
 

@@ -96,8 +96,8 @@ public:
     std::atomic<std::int32_t> PendingCount{0};
 
     // Timing of the exchange, for whoever paces the requests (steady-clock nanoseconds, any thread):
-    // when the last request was about to be handed over, and when the last frame from the slave had
-    // been dealt with.
+    // when the last request was about to be handed over, and when the last frame from the slave was
+    // over on the line (its last data report came).
     std::atomic<std::int64_t> RequestSentAt{0};
     std::atomic<std::int64_t> LastFrameAt{0};
     static std::int64_t Now();

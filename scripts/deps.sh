@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libhidapi-dev libmodbus-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core fonts-dejavu-extra dpkg-dev)
 if [ "${1:-}" = "--extra" ]; then
-    # Sanitizer, fuzzing, format and package checks (CI).
-    packages+=(clang libclang-rt-14-dev clang-format appstream desktop-file-utils lintian)
+    # Sanitizer, fuzzing, format and package checks, and an X server for the tab-strip test (CI).
+    packages+=(clang libclang-rt-14-dev clang-format appstream desktop-file-utils lintian xvfb xauth)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -604,10 +604,13 @@ private slots:
         // Set QV7_PICTURES to a directory to keep the pictures of the documentation.
         const QString out = qEnvironmentVariable("QV7_PICTURES");
         Rig rig(1);
+        rig.indicators[0]->setSilent(true); // the reading state lasts until the request is repeated
         showUntilScanned();
         const QImage disconnected = MainForm->grab().toImage();
         QTRY_COMPARE_WITH_TIMEOUT(MainForm->StatusText(), QStringLiteral("Lecture des paramètres"), 5000);
         const QImage reading = MainForm->grab().toImage();
+        rig.indicators[0]->setSilent(false);
+        MainForm->Torvik().StepTimer();
         QVERIFY(tickUntil(isReady));
         const QImage ready = MainForm->grab().toImage();
         for (const QImage& image : {disconnected, reading, ready})
