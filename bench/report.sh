@@ -37,7 +37,7 @@ f=$out/link.txt
 idle=$(awk '/connected, idle:/ { print $3 }' "$f")
 row "reader thread CPU, connected and idle (1 ms reports)" "$idle %" "≤ 0.5 %" "$(at_most "$idle" 0.5)" "$link"
 floor=$(awk -F': ' '/bare thread waking/ { split($2, w, " "); print w[1] }' "$f")
-row "a bare thread waking every 1 ms (the floor it was near)" "$floor %" "—" "—" "$link"
+row "a bare thread waking every 1 ms, for reference" "$floor %" "—" "—" "$link"
 for state in "to an idle reader" "while a reply is awaited"; do
     p99=$(awk -v s="$state" 'index($0, s) { getline; print $6; exit }' "$f")
     max=$(awk -v s="$state" 'index($0, s) { getline; print $8; exit }' "$f")
