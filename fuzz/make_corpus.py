@@ -138,8 +138,37 @@ def param_files():
         write("fuzz_param_file", name, data)
 
 
+def lin_text(points, count=None, newline="\r\n", comma=False):
+    """A linearisation file as the editor writes it: header, count, an X and a Y line per point, END."""
+    lines = ["; /* SEG", "; g\xe9n\xe9rateur de segment de lin\xe9arisation", ";",
+             "Nb_Seg\t\t.equ %d" % (len(points) if count is None else count), "TABpoint:"]
+    for i, (x, y) in enumerate(points):
+        for axis, value in (("X", x), ("Y", y)):
+            text = value if isinstance(value, str) else "%.2f" % value
+            lines.append("\t\t.float\t%s\t\t; %s %d" % (text.replace(".", ",") if comma else text, axis, i))
+    lines.append("END")
+    return (newline.join(lines) + newline).encode("latin-1")
+
+
+def lin_files():
+    curve = [(0, 0), (25, 12.5), (50, 40.25), (75, 80), (100, 100)]
+    seeds = {
+        "five_points": lin_text(curve),
+        "decimal_commas": lin_text(curve, comma=True),
+        "count_mismatch": lin_text(curve, count=7),
+        "line_feeds_only": lin_text(curve, newline="\n"),
+        "blank_line_ends_the_table": lin_text(curve[:2]) + b"\r\n" + lin_text(curve[2:]),
+        "one_point": lin_text(curve[:1]),
+        "too_many_points": lin_text([(i * 100 / 361, i * 100 / 361) for i in range(362)]),
+        "signs_blanks_and_exponents": lin_text([("-5", " -1.5"), ("1E2", "+2.5e1")]),
+    }
+    for name, data in seeds.items():
+        write("fuzz_lin_file", name, data)
+
+
 if __name__ == "__main__":
     descriptors()
     bridge_reports()
     modbus_replies()
     param_files()
+    lin_files()
