@@ -1,11 +1,6 @@
 #include "app/Application.h"
 
-#include "app/Messages.h"
 #include "widgets/WindowLook.h"
-
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcUi, "qv7.ui")
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("qv7cfg"));
@@ -22,22 +17,3 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
         return false;
     }
 }
-
-namespace qv7 {
-
-namespace {
-int errorCount = 0;
-}
-
-void reportRunTimeError(const RunTimeError& error) {
-    // The action ends here; whatever it changed before the error keeps its new value.
-    ++errorCount;
-    qCInfo(lcUi) << "run-time error:" << error.what();
-    showMessage(QString::fromUtf8(error.what()));
-}
-
-int runTimeErrorCount() {
-    return errorCount;
-}
-
-} // namespace qv7

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/Errors.h"
+#include "widgets/RunTimeErrors.h"
 
 #include <QApplication>
 
@@ -17,23 +18,3 @@ public:
     // and the event counts as not handled. Other exceptions pass on untouched.
     bool notify(QObject* receiver, QEvent* event) override;
 };
-
-namespace qv7 {
-
-// Shows a run-time error as the window layer does: its French text in a plain message box.
-void reportRunTimeError(const RunTimeError& error);
-// How many run-time errors have been reported since the program started.
-int runTimeErrorCount();
-
-// Runs a handler; a run-time error ends it there and is reported. The window wraps the handlers
-// that Qt's signals and queued calls reach, so an error never unwinds through the toolkit's own
-// frames; notify() is the net for everything else.
-template <typename Fn> void runGuarded(Fn&& handler) {
-    try {
-        handler();
-    } catch (const RunTimeError& error) {
-        reportRunTimeError(error);
-    }
-}
-
-} // namespace qv7

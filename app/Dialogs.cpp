@@ -1,75 +1,12 @@
 #include "app/Dialogs.h"
 
-#include "app/Messages.h"
+#include "widgets/FileDialog.h"
+#include "widgets/Messages.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
-
-#include <utility>
-
-namespace {
-TFileDialogs::FileDialogHook& fileDialogHook() {
-    static TFileDialogs::FileDialogHook hook;
-    return hook;
-}
-} // namespace
-
-TFileDialogs::FileDialogHook TFileDialogs::setFileDialogHook(FileDialogHook hook) {
-    return std::exchange(fileDialogHook(), std::move(hook));
-}
-
-QStringList TFileDialogs::nameFilters(const QString& barFilter) {
-    const QStringList parts = barFilter.split(u'|');
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        const QString& description = parts.at(i);
-        // Qt reads the patterns from the last parentheses; semicolons separate patterns in this form.
-        const QString patterns = parts.at(i + 1).split(u';', Qt::SkipEmptyParts).join(u' ');
-        if (description.contains(QStringLiteral("(%1)").arg(patterns)))
-            filters << description;
-        else
-            filters << QStringLiteral("%1 (%2)").arg(description, patterns);
-    }
-    return filters;
-}
-
-QString TFileDialogs::withDefaultExtension(const QString& name, const QString& extension) {
-    if (extension.isEmpty() || name.isEmpty()) return name;
-    // Only the file part counts: a dot in a directory name is no extension.
-    if (QFileInfo(name).fileName().contains(u'.')) return name;
-    return name + u'.' + extension;
-}
-
-std::optional<QString> TFileDialogs::runDialog(QFileDialog& dialog) {
-    if (fileDialogHook()) return fileDialogHook()(dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().constFirst();
-}
-
-std::optional<QString> TFileDialogs::askFileName(const FileDialog& request, bool save) {
-    QFileDialog dialog(
-        QApplication::activeWindow(), request.title,
-        QDir(request.directory.isEmpty() ? QStringLiteral(".") : request.directory).absolutePath());
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilters(nameFilters(request.filter));
-    // The extension and the overwrite question are handled below, so they concern the final name
-    // whether the dialog or a test supplied it.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (!request.proposedName.isEmpty()) dialog.selectFile(request.proposedName);
-    for (;;) {
-        const std::optional<QString> chosen = runDialog(dialog);
-        if (!chosen) return std::nullopt;
-        const QString name = save ? withDefaultExtension(*chosen, request.defaultExtension) : *chosen;
-        if (!save || !request.confirmOverwrite || !QFileInfo::exists(name)) return name;
-        const QString question =
-            QStringLiteral("%1 existe déjà.\nVoulez-vous le remplacer ?").arg(QDir::toNativeSeparators(name));
-        if (qv7::askYesNo(request.title, question)) return name;
-        // No: back to the dialog, as the system's save dialog does.
-        dialog.selectFile(QFileInfo(name).fileName());
-    }
+std::optional<QString> TFileDialogs::askFileName(const FileDialog& dialog, bool save) {
+    return qv7::askFileName({dialog.title, dialog.filter, dialog.directory, dialog.proposedName,
+                             dialog.defaultExtension, dialog.confirmOverwrite},
+                            save);
 }
 
 void TFileDialogs::showMessage(const QString& text) {

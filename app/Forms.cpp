@@ -3,8 +3,8 @@
 #include "app/About.h"
 #include "app/Main.h"
 #include "app/Select.h"
-#include "app/Xfert.h"
 #include "lineditor/Dessin.h"
+#include "widgets/Xfert.h"
 
 TMainForm* MainForm = nullptr;
 TAboutBox* AboutBox = nullptr;

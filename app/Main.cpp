@@ -241,6 +241,14 @@ void TMainForm::wireTorvik() {
     torvik_->OnReadADCValues = [this](TComponent*, float fval1, float fval2) {
         qv7::runGuarded([this, fval1, fval2] { TorvikReadADCValues(fval1, fval2); });
     };
+    // One progress handler for both directions of the table transfers.
+    torvik_->OnReadLin = [this](TComponent*, int position) {
+        qv7::runGuarded([&] { TorvikReadLin(position); });
+    };
+    torvik_->OnWriteLin = torvik_->OnReadLin;
+    torvik_->OnReadLinCompleted = [this](TComponent*, const TLinTable& table) {
+        qv7::runGuarded([&] { TorvikReadLinCompleted(table); });
+    };
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -540,7 +548,10 @@ void TMainForm::BtnLoadClick() {
 }
 
 void TMainForm::BtnEditLinClick() {
-    if (DessinForm) DessinForm->exec();
+    if (!DessinForm) return;
+    DessinForm->setDevice(this);
+    DessinForm->setXfertForm(XfertForm);
+    DessinForm->exec();
 }
 
 void TMainForm::Image1Click() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "indicator/Torvik.h"
+#include "lineditor/LinDevice.h"
 
 #include <QWidget>
 
@@ -39,7 +40,7 @@ class TRs485Page;
 class TServicePage;
 } // namespace qv7::pages
 
-class TMainForm : public QWidget {
+class TMainForm : public QWidget, public TLinDevice {
     Q_OBJECT
 public:
     // The pages of PageControl, in order.
@@ -85,10 +86,23 @@ public:
     // The input-type pages for the item chosen in `sender` (RdGrCFG1 or RdGrCFG2; null: none).
     void RdGrCFGClick(qv7::pages::TRadioGroup* sender);
     void BtnSaveClick();
-    void BtnLoadClick(); // refreshes the pages after every attempt, even a failed one
-    void BtnEditLinClick();
+    void BtnLoadClick();    // refreshes the pages after every attempt, even a failed one
+    void BtnEditLinClick(); // hands the editor this window as its indicator, then shows it modally
     void Image1Click();
     void BtnQuitClick();
+
+    // --- The linearisation table transfers (MainCurve.cpp) ---
+    // The editor's "Lecture": starts the table read.
+    void ReadLin() override;
+    // The editor's "Ecriture": points 0-31 of the curve into LinTable (X / 100 the abscissa, Y / 100
+    // the ordinate), LinLastPoint := NbSegment, then the table write. A curve of more than 32 points
+    // is refused with a message and X values that do not rise ask first; false when nothing was sent.
+    bool SendCurveToDevice(TDraw& Draw1) override;
+    // Progress of both directions on the transfer window's bar; the window closes at 127.
+    void TorvikReadLin(int position);
+    // Points 0-LinLastPoint of the table read into the editor's curve, or "Erreur dans la table" and
+    // the editor's new curve when a value lies outside -0.25 ... 1.25.
+    void TorvikReadLinCompleted(const TLinTable& ReadLinTable);
 
     // The technicians' mode (qv7cfg --service): the service page's tab stays shown.
     void setServiceMode(bool on);

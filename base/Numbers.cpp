@@ -2,11 +2,12 @@
 
 #include "base/Errors.h"
 
-#include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <clocale>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <locale.h>
 
 namespace qv7 {
 
@@ -16,6 +17,13 @@ bool isBlank(char c) {
 }
 bool isDigit(char c) {
     return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// The C library's conversions follow the process locale, which a Qt program takes from the
+// environment: under a French one strtod stops at '.'. Numbers here always use the C locale.
+double strtodC(const char* text) {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return strtod_l(text, nullptr, c);
 }
 } // namespace
 
@@ -48,7 +56,7 @@ std::optional<double> parseNumber(std::string_view text, char decimalSeparator) 
     while (i < n && isBlank(text[i]))
         ++i;
     if (i != n) return std::nullopt;
-    const double value = std::strtod(canonical.c_str(), nullptr);
+    const double value = strtodC(canonical.c_str());
     if (!std::isfinite(value)) return std::nullopt;
     return value;
 }
@@ -66,10 +74,12 @@ std::string formatPattern(double value, std::string_view pattern, char decimalSe
     // Round half away from zero on the scaled value, as the patterns of the original tool do.
     double scaled = std::round(value * scale);
     if (scaled == 0.0) scaled = 0.0; // no "-0.00"
-    // Sized to the text: a large value has hundreds of digits, and infinity or NaN has no point.
-    const int length = std::snprintf(nullptr, 0, "%.*f", decimals, scaled / scale);
-    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
-    std::snprintf(text.data(), text.size() + 1, "%.*f", decimals, scaled / scale);
+    // Room for the largest double's digits; infinity or NaN comes out as "inf" or "nan", with no
+    // point. to_chars ignores the process locale, so the point is always '.'.
+    char buffer[400];
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, scaled / scale, std::chars_format::fixed, decimals);
+    std::string text = ec == std::errc() ? std::string(buffer, end) : std::string();
     const size_t dot = text.find('.');
     if (dot != std::string::npos) text[dot] = decimalSeparator;
     return text;

@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
 
 #include "base/Errors.h"
+#include "cli/LinCommands.h"
+#include "cli/Output.h"
 #include "cli/ParamFields.h"
 #include "cli/Session.h"
 #include "indicator/ParamFile.h"
@@ -15,18 +17,6 @@
 namespace qv7::cli {
 
 namespace {
-
-constexpr double BitsPerByte = 11.0; // start, 8 data bits, 2 stop bits (8N2)
-constexpr double LineBaud = 9600.0;
-constexpr double ReportPeriodMs = 1.0;
-
-void print(const QString& text) {
-    std::fputs(text.toUtf8().constData(), stdout);
-}
-
-void printJson(const QJsonObject& object) {
-    print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)));
-}
 
 CliError rejected(const QString& path, ParamLoadResult result, const QString& why) {
     return CliError{ExitFileError, QStringLiteral("%1: %2 (%3)").arg(path, paramLoadMessage(result), why)};
@@ -74,20 +64,6 @@ TParamImage asSent(TParamImage image) {
 TParamImage imageOf(const QByteArray& head) {
     return TParamImage::fromBytes(std::span<const std::uint8_t, TParamImage::Size>(
         reinterpret_cast<const std::uint8_t*>(head.constData()), TParamImage::Size));
-}
-
-void printStats(const Session& session) {
-    const TransferStats& s = session.stats();
-    const int bytes = s.bytesSent + s.bytesReceived;
-    const double elapsedMs = static_cast<double>(s.elapsedNs) / 1e6;
-    // Each reply costs the report that carries it and the empty report that closes the frame.
-    const double boundMs = bytes * BitsPerByte / LineBaud * 1000.0 + 2.0 * s.replies * ReportPeriodMs;
-    std::fprintf(stderr,
-                 "transfer: %.1f ms, %d requests, %d replies, %d bytes on the line (%d sent, %d received); "
-                 "wire-time bound %.1f ms (11 bits a byte at 9600 baud, 2 report periods of 1 ms a reply); "
-                 "ratio %.3f\n",
-                 elapsedMs, s.requests, s.replies, bytes, s.bytesSent, s.bytesReceived, boundMs,
-                 boundMs > 0 ? elapsedMs / boundMs : 0.0);
 }
 
 QJsonArray differencesJson(const QList<FieldDifference>& differences) {
@@ -190,26 +166,6 @@ int commandDiff(const Options& options) {
     return differences.isEmpty() ? ExitOk : ExitDifference;
 }
 
-int commandLinRead(const Options& options) {
-    Session session(options);
-    session.open();
-    session.readAll(); // for the number of points in use
-    const TLinTable table = session.readLin();
-    const int lastPoint = session.params().LinLastPoint;
-    QString text = QStringLiteral("point   input %   output %\n");
-    for (int i = 0; i < static_cast<int>(table.size()); ++i) {
-        const TLinPoint& p = table[static_cast<std::size_t>(i)];
-        text += QStringLiteral("%1 %2 %3%4\n")
-                    .arg(i, 5)
-                    .arg(100.0 * p.Abscissa, 9, 'f', 3)
-                    .arg(100.0 * p.Ordinate, 10, 'f', 3)
-                    .arg(i > lastPoint ? QStringLiteral("   (not in use)") : QString());
-    }
-    print(text);
-    if (options.stats) printStats(session);
-    return ExitOk;
-}
-
 } // namespace
 
 QString udevRule() {
@@ -226,6 +182,8 @@ int runCommand(const Options& options) {
     if (c == "write") return commandWrite(options);
     if (c == "diff") return commandDiff(options);
     if (c == "lin-read") return commandLinRead(options);
+    if (c == "lin-write") return commandLinWrite(options);
+    if (c == "lin-show") return commandLinShow(options);
     if (c == "udev-rule") {
         print(udevRule());
         return ExitOk;

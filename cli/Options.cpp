@@ -8,11 +8,15 @@ namespace qv7::cli {
 
 namespace {
 
-const QSet<QString> Commands = {"list", "read", "write", "show", "diff", "lin-read", "udev-rule"};
+const QSet<QString> Commands = {"list",     "read",      "write",    "show",     "diff",
+                                "lin-read", "lin-write", "lin-show", "udev-rule"};
 
 // Commands and how many file operands they take.
 int operandCount(const QString& command) {
-    return (command == "write" || command == "show" || command == "diff") ? 1 : 0;
+    return (command == "write" || command == "show" || command == "diff" || command == "lin-write" ||
+            command == "lin-show")
+               ? 1
+               : 0;
 }
 
 // "--name=value" or "--name value"; advances i past a separate value.
@@ -117,8 +121,8 @@ ParseResult parseOptions(const QStringList& args) {
     if (o.command.isEmpty()) return {std::nullopt, QStringLiteral("no command given")};
     if (!Commands.contains(o.command))
         return {std::nullopt, QStringLiteral("unknown command \"%1\"").arg(o.command)};
-    if (!o.output.isEmpty() && o.command != "read")
-        return {std::nullopt, QStringLiteral("-o is for read only (the .LIN format is not written here)")};
+    if (!o.output.isEmpty() && o.command != "read" && o.command != "lin-read")
+        return {std::nullopt, QStringLiteral("-o is for read and lin-read only")};
     if (o.arguments.size() != operandCount(o.command))
         return {std::nullopt, operandCount(o.command)
                                   ? QStringLiteral("%1 takes one file").arg(o.command)
@@ -138,12 +142,21 @@ QString helpText() {
         "                        report every field that differs\n"
         "  show FILE.QV          print a parameter file (no indicator needed)\n"
         "  diff FILE.QV          compare a parameter file with the indicator, field by field\n"
-        "  lin-read              read the linearisation table and print its points\n"
+        "  lin-read [-o FILE.LIN]\n"
+        "                        read the linearisation table and print its points; -o also saves\n"
+        "                        the points in use as the editor saves a .LIN file\n"
+        "  lin-write FILE.LIN    write a .LIN file's curve (at most 32 points) to the table, read it\n"
+        "                        back and report every point that differs\n"
+        "  lin-show FILE.LIN     print a .LIN file's points and the editor's warnings (no indicator\n"
+        "                        needed)\n"
         "  udev-rule             print the udev rule that gives the logged-in user the indicator\n"
         "\n"
         "Options:\n"
-        "  -o, --output FILE     (read) save the parameters to FILE (200 bytes, replaced atomically)\n"
-        "  --json                (read, show, write) print one JSON object instead of text\n"
+        "  -o, --output FILE     (read) save the parameters to FILE (200 bytes, replaced atomically);\n"
+        "                        (lin-read) save the linearisation curve to FILE.LIN\n"
+        "  --json                (read, show, write, lin-read, lin-show, lin-write) print one JSON\n"
+        "                        object instead of text; for the curves {\"points\": [[x, y], ...],\n"
+        "                        \"messages\": [...]}, in percent of full scale\n"
         "  --device N            use the N-th attached indicator (default 1)\n"
         "  --timeout SECONDS     give up when a request stays unanswered this long (default 5)\n"
         "  --trace               print every Modbus frame on stderr (\"TX : ...\" / \"RX : ...\")\n"
@@ -165,8 +178,9 @@ QString helpText() {
         "  1  usage error\n"
         "  2  no indicator attached, it does not open, or another program drives it\n"
         "  3  the indicator did not answer within the time-out\n"
-        "  4  file error: cannot read or write it, or the parameter file is rejected\n"
-        "  5  write read back differing fields, or diff found differences\n");
+        "  4  file error: cannot read or write it, or the parameter or .LIN file is rejected\n"
+        "     (lin-write: also a curve of more than 32 points; lin-read: a table out of range)\n"
+        "  5  write read back differing fields, or diff found differences (lin-write: points)\n");
 }
 
 } // namespace qv7::cli

@@ -140,6 +140,10 @@ void Session::wireEvents() {
         progress();
     };
     t.OnWriteAllCompleted = [this](TComponent*) { done_ = true; };
+    t.OnWriteLinCompleted = [this, progress](TComponent*) {
+        done_ = true;
+        progress();
+    };
     t.OnReadLinCompleted = [this, progress](TComponent*, const TLinTable& table) {
         table_ = table;
         done_ = true;
@@ -261,6 +265,15 @@ void Session::writeAll(const TParamImage& image) {
 TLinTable Session::readLin() {
     run([this] { torvik_->ReadLin(); });
     return table_;
+}
+
+void Session::writeLin(const TLinTable& table, std::uint8_t lastPoint) {
+    {
+        std::lock_guard lock(torvik_->imageMutex());
+        torvik_->LinTable = table;
+        torvik_->Params.LinLastPoint = lastPoint;
+    }
+    run([this] { torvik_->WriteLin(); });
 }
 
 TParamImage Session::params() const {

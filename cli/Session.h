@@ -56,6 +56,9 @@ public:
     void readAll();                          // fills torvik().Params and the model name
     void writeAll(const TParamImage& image); // sends image (the record the component then holds)
     TLinTable readLin();
+    // Sends all 32 entries of `table` with `lastPoint` as the index of the last point in use; the
+    // linearisation's on/off bit stays as the last readAll found it.
+    void writeLin(const TLinTable& table, std::uint8_t lastPoint);
 
     TParamImage params() const;
     QString modelName() const { return torvik_->ModelName(); }

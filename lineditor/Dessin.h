@@ -1,12 +1,105 @@
-// TDessinForm: the linearisation editor window, shown modally from the main window's "Edition"
-// button. For now it is the bare window; the editor's plot, grid and files come with it later.
+// TDessinForm: the linearisation editor window. The curve plot control Draw1 beside a grid of the
+// points' coordinates; loads and saves the curve as .LIN files and starts the table transfers with the
+// indicator through the TLinDevice the main window hands it. Created once at start-up and shown
+// modally by the main window's "Edition" button; the window and its curve persist for the whole run.
 // Window thread.
 #pragma once
 
+#include "indicator/LinFile.h"
+
 #include <QDialog>
+
+#include <span>
+#include <vector>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class TBitBtnLangue;
+class TDraw;
+class TLinDevice;
+class TStringGrid;
+class TXfertForm;
 
 class TDessinForm : public QDialog {
     Q_OBJECT
 public:
     explicit TDessinForm(QWidget* parent = nullptr);
+    ~TDessinForm() override;
+
+    // The indicator and the transfer window, handed over by the main window; both may be null
+    // ("Lecture" then only sets up the grid and "Ecriture" does nothing).
+    void setDevice(TLinDevice* device) { device_ = device; }
+    void setXfertForm(TXfertForm* xfert) { xfert_ = xfert; }
+
+    // Replaces the curve with `points` (1 to 361), clears a selection left beyond the last point and
+    // rebuilds. Raises ERangeError for another count, or when the view cannot map a point; the
+    // previous curve then stays.
+    void setCurve(std::span<const qv7::LinFilePoint> points);
+    // The curve's points 0 ... NbSegment.
+    std::vector<qv7::LinFilePoint> curve() const;
+
+    // --- Handlers (window thread); each may raise the run-time errors of what it calls.
+    void FormShow(); // caption "Editeur de linéarisation", rebuild, SetupGrid
+    void FormPaint() {}
+    void Draw1Change(); // the grid refilled from the curve; the focus to the grid while shown
+    void Draw1Select() {}
+    void Draw1Zoom(); // ZoomBar follows the zoom level
+    void ZoomBarChange();
+    // Only the rows of the curve's points may be selected; the row's point becomes the selection.
+    void StringGrid1SelectCell(int ACol, int ARow, bool& CanSelect);
+    // Enter places the selected point at the typed values, Escape undoes, Insert and Delete (when
+    // no cell is being edited) split the segment before the selection or remove the selected point.
+    void StringGrid1KeyDown(int& Key, Qt::KeyboardModifiers Shift);
+    void Btn_C0Click();    // "Origine": view -25 ... 110, zoom level 0
+    void Btn_New0Click();  // "Nouveau": view -10 ... 110, the curve (0, 0) - (100, 100)
+    void Btn_Load0Click(); // "Charge"
+    void Btn_Save0Click(); // "Sauve"
+    void Btn_RDClick();    // "Lecture"
+    void Btn_WRClick();    // "Ecriture"
+    void Btn_Quit0Click(); // "Fermer"
+    // The grid's rows (NbMaxSegment + 1) and its header row.
+    void SetupGrid();
+
+    // The open dialog's last choice, which the save dialog proposes; empty before the first.
+    QString OpenFileName() const { return openFileName_; }
+    // Test seam: the beeps of the grid's keys.
+    int beepCount() const { return beepCount_; }
+
+    TDraw* Draw1 = nullptr;
+    TStringGrid* StringGrid1 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    TBitBtnLangue* Btn_C = nullptr;
+    QLabel* Label1 = nullptr;
+    QScrollBar* ZoomBar = nullptr;
+    TBitBtnLangue* Btn_New = nullptr;
+    TBitBtnLangue* Btn_Load = nullptr;
+    TBitBtnLangue* Btn_Save = nullptr;
+    QPushButton* Btn_RD = nullptr;
+    QPushButton* Btn_WR = nullptr;
+    TBitBtnLangue* Btn_Quit = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Escape belongs to the grid (undo); in the rest of the window it closes nothing. Enter presses
+    // the button that has the focus, and nothing else.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildPlotAndGrid();
+    void buildButtons();
+    TBitBtnLangue* bilingualButton(const char* name, const QString& french, const QString& english,
+                                   const QRect& place);
+    void wireHandlers();
+    void enterTypedPoint();
+    float typedValue(int column, int row);
+    void clearStaleSelection();
+    void showXfertForm();
+    void beep();
+
+    TLinDevice* device_ = nullptr;
+    TXfertForm* xfert_ = nullptr;
+    QString openFileName_;
+    int beepCount_ = 0;
 };

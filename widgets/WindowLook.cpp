@@ -1,5 +1,6 @@
 #include "widgets/WindowLook.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QScreen>
 #include <QWidget>
@@ -23,6 +24,13 @@ QFont makerFont() {
 
 void applyWindowFont(QApplication& app) {
     app.setFont(windowFont());
+}
+
+void fitText(QAbstractButton& button) {
+    if (button.sizeHint().width() <= button.width()) return;
+    QFont font = button.font();
+    font.setStretch(QFont::Condensed);
+    button.setFont(font);
 }
 
 void centreOnScreen(QWidget& window) {

@@ -5,6 +5,7 @@
 
 #include <QFont>
 
+class QAbstractButton;
 class QApplication;
 class QWidget;
 
@@ -18,6 +19,10 @@ QFont makerFont();
 
 // Makes windowFont() the application's default font, so message boxes and dialogs share it.
 void applyWindowFont(QApplication& app);
+
+// Keeps a button's text whole at its fixed width: where this platform's sans-serif face runs wider
+// than the face the window was drawn for, the button takes the condensed cut of the same face.
+void fitText(QAbstractButton& button);
 
 // Moves the top-level `window` to the middle of the available area of its screen.
 void centreOnScreen(QWidget& window);

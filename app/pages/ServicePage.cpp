@@ -1,11 +1,11 @@
 #include "app/pages/ServicePage.h"
 
 #include "app/Application.h"
-#include "app/Messages.h"
 #include "app/pages/PageKit.h"
 #include "indicator/Torvik.h"
 #include "widgets/Bitmaps.h"
 #include "widgets/DecimalSeparator.h"
+#include "widgets/Messages.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,11 +2,11 @@
 // decimal separator, the command line, and the single-instance lock, in process and with the
 // built program.
 #include "app/Application.h"
-#include "app/Messages.h"
 #include "app/Options.h"
 #include "app/SingleInstance.h"
 #include "base/Errors.h"
 #include "widgets/DecimalSeparator.h"
+#include "widgets/Messages.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,8 @@
 // The indicator's file dialogs on Qt: the filter, title, start directory and proposed name the user
 // is shown, the default extension and the overwrite question, answered in advance through hooks.
 #include "app/Dialogs.h"
-#include "app/Messages.h"
+#include "widgets/FileDialog.h"
+#include "widgets/Messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +29,7 @@ struct ScriptedUser {
     QStringList questions;
 
     ScriptedUser() {
-        TFileDialogs::setFileDialogHook([this](QFileDialog& dialog) {
+        qv7::setFileDialogHook([this](QFileDialog& dialog) {
             const QStringList selected = dialog.selectedFiles();
             dialogs.append({dialog.windowTitle(), dialog.directory().absolutePath(),
                             selected.isEmpty() ? QString() : QFileInfo(selected.first()).fileName(),
@@ -48,7 +49,7 @@ struct ScriptedUser {
         });
     }
     ~ScriptedUser() {
-        TFileDialogs::setFileDialogHook({});
+        qv7::setFileDialogHook({});
         qv7::setQuestionHook({});
     }
 };
@@ -91,7 +92,7 @@ private slots:
     void filter_becomes_qt_name_filters() {
         QFETCH(QString, bar);
         QFETCH(QStringList, filters);
-        QCOMPARE(TFileDialogs::nameFilters(bar), filters);
+        QCOMPARE(qv7::nameFilters(bar), filters);
     }
 
     void default_extension_data() {
@@ -109,8 +110,8 @@ private slots:
     void default_extension() {
         QFETCH(QString, typed);
         QFETCH(QString, chosen);
-        QCOMPARE(TFileDialogs::withDefaultExtension(typed, QStringLiteral("QV")), chosen);
-        QCOMPARE(TFileDialogs::withDefaultExtension(typed, QString()), typed);
+        QCOMPARE(qv7::withDefaultExtension(typed, QStringLiteral("QV")), chosen);
+        QCOMPARE(qv7::withDefaultExtension(typed, QString()), typed);
     }
 
     void save_dialog_shows_title_filters_directory_and_proposed_name() {

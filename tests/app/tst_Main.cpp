@@ -4,17 +4,17 @@
 // are driven by the test; the step timer never runs on its own.
 #include "app/About.h"
 #include "app/Application.h"
-#include "app/Dialogs.h"
 #include "app/Forms.h"
 #include "app/Main.h"
-#include "app/Messages.h"
 #include "app/Select.h"
-#include "app/Xfert.h"
 #include "indicator/ParamFile.h"
 #include "lineditor/Dessin.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
+#include "widgets/FileDialog.h"
 #include "widgets/Led.h"
+#include "widgets/Messages.h"
+#include "widgets/Xfert.h"
 
 #include <QDir>
 #include <QFile>
@@ -163,14 +163,14 @@ struct ScriptedUser {
     int dialogs = 0;
     ScriptedUser() {
         qv7::setMessageHook([this](const QString& text) { messages << text; });
-        TFileDialogs::setFileDialogHook([this](QFileDialog&) {
+        qv7::setFileDialogHook([this](QFileDialog&) {
             ++dialogs;
             return file;
         });
     }
     ~ScriptedUser() {
         qv7::setMessageHook({});
-        TFileDialogs::setFileDialogHook({});
+        qv7::setFileDialogHook({});
     }
 };
 

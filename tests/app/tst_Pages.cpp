@@ -5,7 +5,6 @@
 #include "PagesRig.h"
 
 #include "app/Application.h"
-#include "app/Messages.h"
 #include "app/Options.h"
 #include "app/PageControl.h"
 #include "app/pages/AlarmPage.h"
@@ -19,6 +18,7 @@
 #include "app/pages/Rs485Page.h"
 #include "app/pages/ServicePage.h"
 #include "widgets/DecimalSeparator.h"
+#include "widgets/Messages.h"
 #include "widgets/MyControls.h"
 #include "widgets/SEGMENTS.h"
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <limits>
 #include <string>
 
@@ -66,4 +67,26 @@ TEST(Numbers, patterns_keep_values_beyond_the_usual_range_whole) {
     EXPECT_EQ(huge.substr(huge.size() - 3), ",00");
     EXPECT_EQ(formatPattern(std::numeric_limits<double>::infinity(), "##0.0", ','), "inf");
     EXPECT_EQ(formatPattern(-std::numeric_limits<double>::infinity(), "#0.00", ','), "-inf");
+}
+
+// A Qt program takes its locale from the environment; under a locale whose decimal point is ','
+// the C library would read "1.5" as 1 and write 1.5 as "1,50".
+TEST(Numbers, the_process_locale_changes_neither_reading_nor_writing) {
+    const char* commaLocales[] = {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "de_DE.utf8", "fr_FR"};
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    const char* found = nullptr;
+    for (const char* name : commaLocales)
+        if (std::setlocale(LC_NUMERIC, name) != nullptr && *std::localeconv()->decimal_point == ',') {
+            found = name;
+            break;
+        }
+    if (found == nullptr) {
+        std::setlocale(LC_NUMERIC, before.c_str());
+        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    }
+    EXPECT_EQ(parseNumber("1.5", '.'), 1.5) << found;
+    EXPECT_EQ(parseNumber("-2,25e1", ','), -22.5) << found;
+    EXPECT_EQ(formatPattern(1.5, "##0.00", '.'), "1.50") << found;
+    EXPECT_EQ(formatPattern(-12.5, "#0.0", ','), "-12,5") << found;
+    std::setlocale(LC_NUMERIC, before.c_str());
 }

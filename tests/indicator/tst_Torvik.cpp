@@ -83,6 +83,8 @@ private slots:
 
     void model_name_data();
     void model_name();
+    void read_all_takes_every_type_word_bit_data();
+    void read_all_takes_every_type_word_bit();
 
 private:
     bool reach(int step);
@@ -566,6 +568,7 @@ void tst_Torvik::model_name_data() {
     QTest::newRow("bit 15 outranks bits 13 to 8")
         << 0xBF00u << "Qv7-" + QString::fromLatin1(qv7::InputCodes[7]);
     QTest::newRow("bit 8 alone") << 0x0100u << "Qv7-" + QString::fromLatin1(qv7::InputCodes[0]);
+    QTest::newRow("bit 14 outranks bit 15") << 0xC000u << "Qv7-" + QString::fromLatin1(qv7::InputCodes[6]);
     QTest::newRow("option suffixes follow the alarm code")
         << 0x0063u
         << QStringLiteral("Qv7-") + qv7::FourAlarmCode + qv7::OptionSuffixBit5 + qv7::OptionSuffixBit6;
@@ -576,6 +579,32 @@ void tst_Torvik::model_name() {
     QFETCH(uint, typeWord);
     QFETCH(QString, expected);
     QCOMPARE(qv7::BuildModelName(typeWord), expected);
+}
+
+void tst_Torvik::read_all_takes_every_type_word_bit_data() {
+    QTest::addColumn<uint>("typeWord");
+    QTest::addColumn<bool>("fourDigits");
+    QTest::addColumn<QString>("model");
+    QTest::newRow("nothing") << 0x0000u << false << "Qv7-";
+    QTest::newRow("bit 2: the second family, four digits") << 0x0004u << true << "Pel-";
+    QTest::newRow("bits 15, 14, 8 and 2") << 0xC104u << true << "Pel-UNI";
+    QTest::newRow("bit 15 and the option of bit 5") << 0x8020u << false << "Qv7-UI-OP";
+    QTest::newRow("four alarms, bit 2, RS485") << 0x4057u << true << "Qv7-4RL-RS";
+    QTest::newRow("the default simulated indicator") << 0x4053u << false << "Qv7-4RL-RS";
+}
+
+void tst_Torvik::read_all_takes_every_type_word_bit() {
+    QFETCH(uint, typeWord);
+    QFETCH(bool, fourDigits);
+    QFETCH(QString, model);
+    const std::uint16_t before = indicator_->input(0);
+    indicator_->setInput(0, static_cast<std::uint16_t>(typeWord));
+    torvik_->ReadAll();
+    QTRY_VERIFY(log_.contains("readall"));
+    indicator_->setInput(0, before);
+    QCOMPARE(torvik_->FourDigits(), fourDigits);
+    QCOMPARE(torvik_->ModelName(), model);
+    QCOMPARE(torvik_->Params.DeviceType, std::uint32_t{typeWord});
 }
 
 QTEST_GUILESS_MAIN(tst_Torvik)

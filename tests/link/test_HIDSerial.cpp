@@ -76,6 +76,10 @@ TEST_F(BridgeTest, open_device_counts_matching_devices_only) {
     hid.addDevice("0001");
     hid.addDevice("0002");
     EXPECT_EQ(bridge.CountDevices(), 2);
+    // The path of the N-th match (the device a lock is taken for) is the one OpenDevice(N) opens.
+    EXPECT_EQ(bridge.MatchingDevicePath(1), hid.path(1));
+    EXPECT_EQ(bridge.MatchingDevicePath(2), hid.path(2));
+    EXPECT_EQ(bridge.MatchingDevicePath(3), "");
     EXPECT_TRUE(bridge.OpenDevice(2));
     EXPECT_EQ(bridge.DeviceNumber(), 3) << "the position in the whole list, from 1";
     EXPECT_EQ(bridge.Thread().DevicePath, hid.path(2));
@@ -210,6 +214,20 @@ INSTANTIATE_TEST_SUITE_P(
         ControlCase{"reset", &THIDSerial::ResetBridge, {0x02, 0xF5, 0x00, 0x00}},
         ControlCase{"port_format", &THIDSerial::SendPortFormat, {0x01, 0x00, 0x00, 0x00}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BridgeTest, each_port_format_goes_out_as_its_ordinal) {
+    hid.addDevice("0001");
+    openAndConnect();
+    // From the default, every other format and back: one report each, the ordinal in byte 2.
+    for (TPortFormat format :
+         {TPortFormat::_9600_8E1, TPortFormat::_19200_8E1, TPortFormat::_38400_8E1, TPortFormat::_9600_8N2})
+        bridge.SetPortFormat(format);
+    ASSERT_TRUE(hid.waitForWritten(0, 4));
+    const auto written = hid.written(0);
+    ASSERT_EQ(written.size(), 4u);
+    for (std::uint8_t ordinal : {1, 2, 3, 0})
+        EXPECT_EQ(written[ordinal == 0 ? 3 : ordinal - 1], report65({0x00, 0x01, ordinal, 0x00, 0x00}));
+}
 
 TEST_F(BridgeTest, setting_the_same_port_format_twice_sends_one_report) {
     hid.addDevice("0001");

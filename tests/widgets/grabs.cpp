@@ -3,10 +3,10 @@
 // "glyphs" also writes glyphs.png with the logo and button glyphs, enlarged.
 #include "app/About.h"
 #include "app/Select.h"
-#include "app/Xfert.h"
 #include "widgets/Bitmaps.h"
 #include "widgets/Led.h"
 #include "widgets/WindowLook.h"
+#include "widgets/Xfert.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 // The transfer window: a small tool window above the others with one progress bar.
-#include "app/Xfert.h"
+#include "widgets/Xfert.h"
 
 #include <QProgressBar>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "app/Xfert.h"
+#include "widgets/Xfert.h"
 
 #include "widgets/WindowLook.h"
 

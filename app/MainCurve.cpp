@@ -1,0 +1,80 @@
+// TMainForm: the linearisation table transfers between the editor's curve and the indicator. The
+// editor starts them through TLinDevice; the component's progress and completion events come back
+// here on the window thread.
+#include "app/Forms.h"
+#include "app/Main.h"
+#include "base/Errors.h"
+#include "indicator/LinCurve.h"
+#include "lineditor/Dessin.h"
+#include "lineditor/Draw.h"
+#include "widgets/Messages.h"
+#include "widgets/Xfert.h"
+
+#include <QProgressBar>
+
+#include <algorithm>
+#include <mutex>
+
+namespace {
+// The component reports 0-127 (a read's registers, a write's blocks); the bar's range is shorter,
+// so the last reports show it full.
+constexpr int LastPosition = 127;
+} // namespace
+
+void TMainForm::ReadLin() {
+    torvik_->ReadLin();
+}
+
+bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
+    const int last = Draw1.NbSegment;
+    // The table holds 32 points: a longer curve would be cut while LinLastPoint named a point
+    // beyond them, so nothing is sent.
+    if (last >= qv7::LinTablePoints) {
+        qv7::showMessage(QString::fromUtf8(qv7::LinCurveTooLong));
+        return false;
+    }
+    const auto lastPoint = qv7::checked<std::uint8_t>(last);
+    std::vector<qv7::LinFilePoint> curve;
+    for (int i = 0; i <= last; ++i)
+        curve.push_back({Draw1.Points[i].X, Draw1.Points[i].Y});
+    if (const int point = qv7::firstNonIncreasingPoint(curve); point >= 0) {
+        const QString question = QStringLiteral("Les valeurs X de la courbe ne croissent pas au point %1.\n"
+                                                "Ecrire la courbe dans l'appareil quand même ?")
+                                     .arg(point);
+        if (!qv7::askYesNo(QStringLiteral("Ecriture"), question)) return false;
+    }
+    // All 32 entries go, those past the curve's last point as they stand.
+    TLinTable table{};
+    for (int i = 0; i < qv7::LinTablePoints; ++i)
+        table[static_cast<std::size_t>(i)] = qv7::linTablePoint(Draw1.Points[i].X, Draw1.Points[i].Y);
+    {
+        std::lock_guard lock(torvik_->imageMutex());
+        torvik_->LinTable = table;
+        torvik_->Params.LinLastPoint = lastPoint;
+    }
+    torvik_->WriteLin();
+    return true;
+}
+
+void TMainForm::TorvikReadLin(int position) {
+    if (!XfertForm) return;
+    QProgressBar* bar = XfertForm->Progress();
+    bar->setValue(std::clamp(position, bar->minimum(), bar->maximum()));
+    if (position >= LastPosition) XfertForm->close();
+}
+
+void TMainForm::TorvikReadLinCompleted(const TLinTable& ReadLinTable) {
+    if (!DessinForm) return;
+    int lastPoint = 0;
+    {
+        std::lock_guard lock(torvik_->imageMutex());
+        lastPoint = torvik_->Params.LinLastPoint;
+    }
+    const auto curve = qv7::linCurveFromTable(ReadLinTable, lastPoint);
+    if (!curve) {
+        qv7::showMessage(QString::fromUtf8(qv7::LinTableError));
+        DessinForm->Btn_New0Click();
+        return;
+    }
+    DessinForm->setCurve(*curve);
+}

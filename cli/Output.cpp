@@ -1,0 +1,39 @@
+#include "cli/Output.h"
+
+#include "cli/Session.h"
+
+#include <QJsonDocument>
+
+#include <cstdio>
+
+namespace qv7::cli {
+
+namespace {
+constexpr double BitsPerByte = 11.0; // start, 8 data bits, 2 stop bits (8N2)
+constexpr double LineBaud = 9600.0;
+constexpr double ReportPeriodMs = 1.0;
+} // namespace
+
+void print(const QString& text) {
+    std::fputs(text.toUtf8().constData(), stdout);
+}
+
+void printJson(const QJsonObject& object) {
+    print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)));
+}
+
+void printStats(const Session& session) {
+    const TransferStats& s = session.stats();
+    const int bytes = s.bytesSent + s.bytesReceived;
+    const double elapsedMs = static_cast<double>(s.elapsedNs) / 1e6;
+    // Each reply costs the report that carries it and the empty report that closes the frame.
+    const double boundMs = bytes * BitsPerByte / LineBaud * 1000.0 + 2.0 * s.replies * ReportPeriodMs;
+    std::fprintf(stderr,
+                 "transfer: %.1f ms, %d requests, %d replies, %d bytes on the line (%d sent, %d received); "
+                 "wire-time bound %.1f ms (11 bits a byte at 9600 baud, 2 report periods of 1 ms a reply); "
+                 "ratio %.3f\n",
+                 elapsedMs, s.requests, s.replies, bytes, s.bytesSent, s.bytesReceived, boundMs,
+                 boundMs > 0 ? elapsedMs / boundMs : 0.0);
+}
+
+} // namespace qv7::cli

@@ -1,0 +1,51 @@
+// TDessinForm: "Charge" and "Sauve", the editor's .LIN files. The file format is indicator/LinFile.h.
+#include "indicator/LinFile.h"
+#include "lineditor/Dessin.h"
+#include "lineditor/Draw.h"
+#include "widgets/DecimalSeparator.h"
+#include "widgets/FileDialog.h"
+#include "widgets/Messages.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+const QString LinFilter =
+    QStringLiteral("Fichiers de linéarisation (*.LIN)|*.LIN|Tous les fichiers (*.*)|*.*");
+}
+
+void TDessinForm::Btn_Load0Click() {
+    qv7::FileDialogRequest request;
+    request.title = QStringLiteral("Chargement d'un fichier");
+    request.filter = LinFilter;
+    request.directory = openFileName_.isEmpty() ? QString() : QFileInfo(openFileName_).absolutePath();
+    request.proposedName = QFileInfo(openFileName_).fileName();
+    const std::optional<QString> chosen = qv7::askFileName(request, false);
+    if (!chosen) return SetupGrid();
+    openFileName_ = QFileInfo(*chosen).absoluteFilePath();
+
+    const qv7::LinLoadResult loaded = qv7::loadLinFile(openFileName_);
+    // The loader reads its values with ',' and leaves it as the separator of every window.
+    if (loaded.valueSeen) qv7::setDecimalSeparator(u',');
+    if (!loaded.ok()) return qv7::showMessage(loaded.error); // the curve stays as it was
+    for (const QString& message : loaded.messages)
+        qv7::showMessage(message);
+    setCurve(loaded.points);
+    setWindowTitle(QDir::toNativeSeparators(openFileName_));
+    SetupGrid();
+}
+
+void TDessinForm::Btn_Save0Click() {
+    // Saving sets '.' for every window, whether or not the dialog is then cancelled.
+    qv7::setDecimalSeparator(u'.');
+    qv7::FileDialogRequest request;
+    request.title = QStringLiteral("Sauvegarde d'un fichier");
+    request.filter = LinFilter;
+    request.directory = openFileName_.isEmpty() ? QString() : QFileInfo(openFileName_).absolutePath();
+    request.proposedName = QFileInfo(openFileName_).fileName();
+    request.defaultExtension = QStringLiteral("Lin");
+    request.confirmOverwrite = true;
+    const std::optional<QString> chosen = qv7::askFileName(request, true);
+    if (!chosen) return;
+    qv7::saveLinFile(*chosen, curve());
+}

@@ -1,0 +1,300 @@
+#!/usr/bin/env python3
+"""Mutation testing for this tree: plants one small fault at a time in a layer's sources, builds the
+tree incrementally in a scratch worktree and asks ctest whether some test fails.
+
+Each mutant is killed (a test failed), survived (every test passed), a build error (it does not
+compile, so it says nothing about the tests) or a time-out (the tests ran past the limit, which
+counts as killed). Survivors listed in tests/equivalent-mutants.txt cannot change behaviour and are
+left out of the score. Usage: see --help; scripts/mutation.sh is the entry point.
+"""
+import argparse
+import json
+import os
+import random
+import re
+import subprocess
+import sys
+import time
+from dataclasses import dataclass, asdict
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+LAYERS = ["base", "link", "modbus", "sim", "indicator", "widgets", "lineditor", "app", "cli"]
+# Tests that can tell nothing about a mutant, or need an X server the scratch build may not have.
+EXCLUDED_TESTS = "packaging_|_x11$"
+KEYWORDS = ("return", "if", "for", "while", "switch", "case", "else", "delete", "throw", "do", "using",
+            "namespace", "template", "typedef", "static_assert", "emit", "goto", "break", "continue")
+
+
+@dataclass
+class Mutant:
+    file: str
+    line: int  # from 1
+    operator: str
+    original: str
+    mutated: str
+    result: str = ""
+    seconds: float = 0.0
+
+    def key(self):
+        return f"{self.file}:{self.line}: {self.original.strip()} -> {self.mutated.strip()}"
+
+
+# ---------------------------------------------------------------------------------------------
+# Operators, on the code of one line (strings and comments are never touched)
+
+def code_spans(line):
+    """The (start, end) spans of `line` that are code: outside string and character literals and
+    before a // comment."""
+    spans, start, i, quote = [], 0, 0, None
+    while i < len(line):
+        c = line[i]
+        if quote:
+            if c == "\\":
+                i += 2
+                continue
+            if c == quote:
+                quote = None
+                start = i + 1
+        elif c in "\"'":
+            spans.append((start, i))
+            quote = c
+        elif line.startswith("//", i):
+            spans.append((start, i))
+            return [s for s in spans if s[1] > s[0]]
+        i += 1
+    if not quote:
+        spans.append((start, len(line)))
+    return [s for s in spans if s[1] > s[0]]
+
+
+def in_code(spans, start, end):
+    return any(s <= start and end <= e for s, e in spans)
+
+
+SWAPS = [
+    ("relational", " < ", " <= "), ("relational", " <= ", " < "), ("relational", " > ", " >= "),
+    ("relational", " >= ", " > "), ("equality", " == ", " != "), ("equality", " != ", " == "),
+    ("logical", " && ", " || "), ("logical", " || ", " && "), ("arithmetic", " + 1", " - 1"),
+    ("arithmetic", " - 1", " + 1"), ("arithmetic", " + ", " - "), ("arithmetic", " - ", " + "),
+    ("shift", " << ", " >> "), ("shift", " >> ", " << "), ("mask", " & ", " | "), ("mask", " | ", " & "),
+    ("boolean", "true", "false"), ("boolean", "false", "true"),
+]
+NUMBER = re.compile(r"(?<![\w.])(0[xX][0-9a-fA-F]+|\d+)(?![\w.])")
+CALL_STATEMENT = re.compile(r"^(\s*)([A-Za-z_][\w:]*(?:(?:\.|->)[A-Za-z_]\w*)*(?:\[[^\]]*\])?)\s*\(.*\);\s*$")
+
+
+def line_mutants(path, number, line):
+    stripped = line.strip()
+    if not stripped or stripped.startswith(("#", "//", "*", "/*")) or "static_assert" in line:
+        return []
+    if re.search(r"\)( const)? = 0;", line):  # a pure virtual function, not a value
+        return []
+    spans = code_spans(line)
+    found = []
+    for operator, old, new in SWAPS:
+        for m in re.finditer(re.escape(old), line):
+            start, end = m.start(), m.end()
+            if not in_code(spans, start, end):
+                continue
+            if operator == "boolean" and (line[start - 1:start].isalnum() or line[end:end + 1].isalnum()):
+                continue
+            if old.strip() in ("<", ">") and ("template" in line or "_cast<" in line):
+                continue
+            if operator == "arithmetic" and '"' in line:  # most likely text being put together
+                continue
+            found.append(Mutant(path, number, operator, line, line[:start] + new + line[end:]))
+    for m in NUMBER.finditer(line):
+        if not in_code(spans, m.start(), m.end()):
+            continue
+        text = m.group(1)
+        value = int(text, 16) if text.lower().startswith("0x") else int(text)
+        for changed in (value + 1, value - 1):
+            if changed < 0:
+                continue
+            new = hex(changed) if text.lower().startswith("0x") else str(changed)
+            found.append(Mutant(path, number, "constant", line, line[:m.start()] + new + line[m.end():]))
+    call = CALL_STATEMENT.match(line)
+    if call and not call.group(2).split("::")[0].split(".")[0].split("->")[0] in KEYWORDS:
+        # A declaration with arguments looks alike; the compiler sorts those out as build errors.
+        found.append(Mutant(path, number, "deleted call", line, call.group(1) + ";\n"))
+    return found
+
+
+def file_mutants(path):
+    with open(os.path.join(ROOT, path), encoding="utf-8") as f:
+        lines = f.readlines()
+    mutants = []
+    for i, line in enumerate(lines):
+        mutants.extend(line_mutants(path, i + 1, line))
+    return mutants
+
+
+def sample(candidates, n, rng):
+    """n mutants of a file, the operators taking turns, so that the many constants do not crowd out
+    the rest."""
+    by_operator = {}
+    for m in candidates:
+        by_operator.setdefault(m.operator, []).append(m)
+    for group in by_operator.values():
+        rng.shuffle(group)
+    operators = sorted(by_operator)
+    rng.shuffle(operators)
+    chosen = []
+    while len(chosen) < n and any(by_operator.values()):
+        for op in operators:
+            if by_operator[op] and len(chosen) < n:
+                chosen.append(by_operator[op].pop())
+    return chosen
+
+
+def layer_files(layer):
+    folder = os.path.join(ROOT, layer)
+    listed = subprocess.run(["git", "ls-files", layer], cwd=ROOT, capture_output=True, text=True).stdout.split()
+    return sorted(p for p in listed if p.endswith((".cpp", ".h")) and os.path.isfile(os.path.join(ROOT, p))
+                  and os.path.dirname(p) == layer) if os.path.isdir(folder) else []
+
+
+# ---------------------------------------------------------------------------------------------
+# The scratch worktree and its build
+
+def run(args, cwd, timeout=None, quiet=True):
+    return subprocess.run(args, cwd=cwd, timeout=timeout, text=True,
+                          stdout=subprocess.PIPE if quiet else None, stderr=subprocess.STDOUT if quiet else None)
+
+
+def prepare(scratch, jobs):
+    tree, build = os.path.join(scratch, "tree"), os.path.join(scratch, "build")
+    if not os.path.isdir(tree):
+        run(["git", "worktree", "add", "--detach", tree, "HEAD"], ROOT, quiet=False)
+    else:
+        # The tree follows HEAD; files touched since stay untouched in mtime when unchanged.
+        run(["git", "checkout", "--detach", "-f", run(["git", "rev-parse", "HEAD"], ROOT).stdout.strip()], tree)
+    if not os.path.isdir(build):
+        run(["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug", "-DQV7_BENCH=OFF",
+             "-DCMAKE_CXX_FLAGS=-O0 -g0"], ROOT, quiet=False)
+    print("mutation: building the unmutated tree (incremental after the first run)", flush=True)
+    if run(["cmake", "--build", build, f"-j{jobs}"], ROOT, quiet=False).returncode != 0:
+        sys.exit("mutation: the unmutated tree does not build")
+    return tree, build
+
+
+def tests_pass(build, layer, jobs, limit):
+    """None when every test passed, "killed" or "time-out" otherwise. The layer's own tests first."""
+    deadline = time.time() + limit
+    for selection in (["-R", f"^{layer}"], ["-E", f"^{layer}|{EXCLUDED_TESTS}"]):
+        left = deadline - time.time()
+        if left <= 0:
+            return "time-out"
+        args = ["ctest", "--test-dir", build, f"-j{jobs}", "--stop-on-failure", "--timeout", str(int(left) + 1),
+                *selection]
+        if selection[0] == "-R":
+            args += ["-E", EXCLUDED_TESTS]
+        try:
+            result = run(args, ROOT, timeout=left + 5)
+        except subprocess.TimeoutExpired:
+            return "time-out"
+        if "No tests were found" in result.stdout:
+            continue
+        if result.returncode != 0:
+            return "time-out" if "Timeout" in result.stdout else "killed"
+    return None
+
+
+def judge(mutant, tree, build, jobs, limit):
+    path = os.path.join(tree, mutant.file)
+    with open(path, encoding="utf-8") as f:
+        lines = f.readlines()
+    original = list(lines)
+    lines[mutant.line - 1] = mutant.mutated
+    started = time.time()
+    try:
+        with open(path, "w", encoding="utf-8") as f:
+            f.writelines(lines)
+        if run(["cmake", "--build", build, f"-j{jobs}"], ROOT).returncode != 0:
+            mutant.result = "build error"
+        else:
+            mutant.result = tests_pass(build, mutant.file.split("/")[0], jobs, limit) or "survived"
+    finally:
+        with open(path, "w", encoding="utf-8") as f:
+            f.writelines(original)
+    mutant.seconds = time.time() - started
+
+
+# ---------------------------------------------------------------------------------------------
+# Report
+
+def equivalents():
+    listed = os.path.join(ROOT, "tests", "equivalent-mutants.txt")
+    keys = set()
+    if os.path.isfile(listed):
+        for line in open(listed, encoding="utf-8"):
+            line = line.strip()
+            if line and not line.startswith("#"):
+                keys.add(line.split("  #")[0].strip())
+    return keys
+
+
+def report(mutants):
+    known = equivalents()
+    rows, survivors = [], []
+    for layer in LAYERS:
+        mine = [m for m in mutants if m.file.split("/")[0] == layer]
+        if not mine:
+            continue
+        count = {r: sum(1 for m in mine if m.result == r) for r in ("killed", "survived", "build error", "time-out")}
+        equivalent = sum(1 for m in mine if m.result == "survived" and m.key() in known)
+        survived = count["survived"] - equivalent
+        killed = count["killed"] + count["time-out"]
+        judged = killed + survived
+        score = 100.0 * killed / judged if judged else 0.0
+        rows.append((layer, len(mine), killed, survived, equivalent, count["build error"], score))
+        survivors += [m for m in mine if m.result == "survived" and m.key() not in known]
+    print(f"\n{'layer':10} {'mutants':>7} {'killed':>6} {'survived':>8} {'equivalent':>10} {'build err':>9} {'score':>6}")
+    for layer, n, k, s, e, b, score in rows:
+        print(f"{layer:10} {n:7} {k:6} {s:8} {e:10} {b:9} {score:5.0f}%")
+    if survivors:
+        print("\nsurvivors (file:line: original -> mutated):")
+        for m in survivors:
+            print("  " + m.key())
+    return rows
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--layer", action="append", help="a layer to mutate (repeatable; default: all)")
+    parser.add_argument("--sample", type=int, default=10, help="mutants per source file (default 10)")
+    parser.add_argument("--seed", type=int, default=1, help="the sample's seed (default 1)")
+    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
+    parser.add_argument("--limit", type=int, default=180, help="seconds the tests of one mutant may take")
+    parser.add_argument("--scratch", default=os.path.join(ROOT, "build-mutation"))
+    parser.add_argument("--list", action="store_true", help="list the sampled mutants, build nothing")
+    parser.add_argument("--json", help="write every mutant and its result to this file")
+    args = parser.parse_args()
+
+    layers = [l for part in (args.layer or LAYERS) for l in part.split(",")]
+    unknown = [l for l in layers if l not in LAYERS]
+    if unknown:
+        sys.exit(f"mutation: unknown layer {', '.join(unknown)} (layers: {', '.join(LAYERS)})")
+    chosen = []
+    for layer in layers:
+        for path in layer_files(layer):
+            chosen += sample(file_mutants(path), args.sample, random.Random(f"{args.seed}:{path}"))
+    if args.list:
+        for m in chosen:
+            print(f"{m.operator:12} {m.key()}")
+        return 0
+    tree, build = prepare(args.scratch, args.jobs)
+    for i, m in enumerate(chosen, 1):
+        judge(m, tree, build, args.jobs, args.limit)
+        print(f"[{i}/{len(chosen)}] {m.result:11} {m.seconds:5.0f}s  {m.key()}", flush=True)
+    # The scratch tree is left as HEAD has it, so the next run's build stays incremental.
+    run(["cmake", "--build", build, f"-j{args.jobs}"], ROOT)
+    if args.json:
+        with open(args.json, "w", encoding="utf-8") as f:
+            json.dump([asdict(m) for m in chosen], f, indent=1)
+    report(chosen)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

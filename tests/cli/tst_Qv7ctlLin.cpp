@@ -1,0 +1,176 @@
+// qv7ctl's linearisation commands end to end: the built program against its simulated indicator,
+// the simulated registers kept between runs in a state file. What lin-show reads and warns about,
+// what lin-write refuses before it opens anything, and a file written and read back byte for byte.
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out, err;
+};
+
+// A point line pair as the editor writes it.
+QByteArray pair(const QByteArray& x, const QByteArray& y, int i) {
+    const QByteArray n = QByteArray::number(i);
+    return "\t\t.float\t" + x + "\t\t; X " + n + "\r\n\t\t.float\t" + y + "\t\t; Y " + n + "\r\n";
+}
+
+QByteArray header(int declared) {
+    return "; /* SEG\r\n; g\xE9n\xE9rateur de segment de lin\xE9"
+           "arisation\r\n;\r\nNb_Seg\t\t.equ " +
+           QByteArray::number(declared) + "\r\nTABpoint:\r\n";
+}
+
+// `count` points (i, i / 2) with the count line declaring `declared`.
+QByteArray fileOf(int count, int declared) {
+    QByteArray text = header(declared);
+    for (int i = 0; i < count; ++i)
+        text += pair(QByteArray::number(i) + ".00", QByteArray::number(i / 2.0, 'f', 2), i);
+    return text + "END\r\n";
+}
+
+QJsonArray pointsJson(int count) {
+    QJsonArray points;
+    for (int i = 0; i < count; ++i)
+        points.append(QJsonArray{i, i / 2.0});
+    return points;
+}
+
+} // namespace
+
+class tst_Qv7ctlLin : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void lin_show_prints_the_points_and_the_editors_messages_data();
+    void lin_show_prints_the_points_and_the_editors_messages();
+    void lin_write_refuses_before_opening_the_indicator_data();
+    void lin_write_refuses_before_opening_the_indicator();
+    void lin_write_then_lin_read_gives_back_the_file();
+
+private:
+    Run qv7ctl(const QStringList& args);
+    QString path(const QString& name) const { return dir_->filePath(name); }
+    void writeFile(const QString& name, const QByteArray& bytes);
+    QByteArray readFile(const QString& name) const;
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+void tst_Qv7ctlLin::init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+}
+
+Run tst_Qv7ctlLin::qv7ctl(const QStringList& args) {
+    QProcess process;
+    process.setWorkingDirectory(dir_->path());
+    process.start(QStringLiteral(QV7CTL_PATH), args);
+    Run run;
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+void tst_Qv7ctlLin::writeFile(const QString& name, const QByteArray& bytes) {
+    QFile file(path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray tst_Qv7ctlLin::readFile(const QString& name) const {
+    QFile file(path(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void tst_Qv7ctlLin::lin_show_prints_the_points_and_the_editors_messages_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QJsonArray>("points");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("as the editor saves it") << fileOf(3, 3) << pointsJson(3) << QStringList();
+    QTest::newRow("count 4 for three points")
+        << fileOf(3, 4) << pointsJson(3) << QStringList{"Attention : Nombre de segment incorrect"};
+    QTest::newRow("362 points") << fileOf(362, 362) << pointsJson(360)
+                                << QStringList{"Trop de segments", "Attention : Nombre de segment incorrect"};
+    QTest::newRow("',' and exponent")
+        << QByteArray(".float 1,5e1\r\n.float 2,5\r\n.float 1E2\r\n.float 100\r\n")
+        << QJsonArray{QJsonArray{15, 2.5}, QJsonArray{100, 100}} << QStringList();
+}
+
+void tst_Qv7ctlLin::lin_show_prints_the_points_and_the_editors_messages() {
+    QFETCH(QByteArray, file);
+    QFETCH(QJsonArray, points);
+    QFETCH(QStringList, messages);
+    writeFile("curve.LIN", file);
+    const Run run = qv7ctl({"lin-show", "curve.LIN", "--json"});
+    QCOMPARE(run.exitCode, 0);
+    const QJsonObject shown = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    QCOMPARE(shown.value("points").toArray(), points);
+    QCOMPARE(shown.value("messages").toVariant().toStringList(), messages);
+}
+
+void tst_Qv7ctlLin::lin_write_refuses_before_opening_the_indicator_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    const QStringList write{"lin-write", "curve.LIN", "--simulate", "--simulate-state=state.json"};
+    QTest::newRow("33 points")
+        << write << fileOf(33, 33)
+        << "Trop de segments pour l'appareil : 32 points au maximum (the file holds 33)";
+    QTest::newRow("comment after the count")
+        << write << QByteArray("n .equ 2 ; two\r\n" + pair("0", "0", 0) + pair("1", "1", 1))
+        << "curve.LIN (line 1): '2' n'est pas une valeur entière correcte";
+    QTest::newRow("one point") << write << QByteArray(header(1) + pair("0", "0", 0))
+                               << "Trop peu de points : il en faut au moins deux";
+    QTest::newRow("no such file") << QStringList{"lin-write", "absent.LIN", "--simulate",
+                                                 "--simulate-state=state.json"}
+                                  << QByteArray() << "absent.LIN: Fichier introuvable";
+    QTest::newRow("lin-show of a refused file")
+        << QStringList{"lin-show", "curve.LIN", "--json"} << QByteArray(".float x\r\n")
+        << "'x' n'est pas une valeur à virgule flottante correcte";
+}
+
+void tst_Qv7ctlLin::lin_write_refuses_before_opening_the_indicator() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    if (!file.isEmpty()) writeFile("curve.LIN", file);
+    const Run run = qv7ctl(args);
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    // No indicator was simulated, so nothing can have been sent to one.
+    QVERIFY(!QFile::exists(path("state.json")));
+}
+
+void tst_Qv7ctlLin::lin_write_then_lin_read_gives_back_the_file() {
+    const QByteArray file = header(4) + pair("0.00", "0.00", 0) + pair("12.50", "-20.25", 1) +
+                            pair("50.75", "60.00", 2) + pair("100.00", "125.00", 3) + "END\r\n";
+    writeFile("curve.LIN", file);
+    const QStringList sim{"--simulate", "--simulate-state=state.json"};
+    const Run write = qv7ctl(QStringList{"lin-write", "curve.LIN"} + sim);
+    QVERIFY2(write.exitCode == 0, qPrintable(write.err));
+    QVERIFY(write.out.contains("4 points, every point read back as written"));
+    const Run read = qv7ctl(QStringList{"lin-read", "-o", "back.LIN"} + sim);
+    QVERIFY2(read.exitCode == 0, qPrintable(read.err));
+    QCOMPARE(readFile("back.LIN"), file);
+    const Run json = qv7ctl(QStringList{"lin-read", "--json"} + sim);
+    const QJsonArray points = QJsonDocument::fromJson(json.out.toUtf8()).object().value("points").toArray();
+    QCOMPARE(points.size(), 4);
+    QCOMPARE(points.at(1).toArray().at(0).toDouble(), 12.5);
+}
+
+QTEST_GUILESS_MAIN(tst_Qv7ctlLin)
+#include "tst_Qv7ctlLin.moc"

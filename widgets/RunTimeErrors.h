@@ -1,0 +1,26 @@
+// Where the windows' run-time errors end: an ERangeError, EIntOverflow or EInOutError raised by a
+// handler stops that handler's action and is shown as a plain message box. The window layers wrap
+// the handlers that Qt's signals and queued calls reach; the application's notify() is the net for
+// everything else. Window thread.
+#pragma once
+
+#include "base/Errors.h"
+
+namespace qv7 {
+
+// Shows a run-time error as the windows do: its French text in a plain message box.
+void reportRunTimeError(const RunTimeError& error);
+// How many run-time errors have been reported since the program started.
+int runTimeErrorCount();
+
+// Runs a handler; a run-time error ends it there and is reported, so an error never unwinds through
+// the toolkit's own frames.
+template <typename Fn> void runGuarded(Fn&& handler) {
+    try {
+        handler();
+    } catch (const RunTimeError& error) {
+        reportRunTimeError(error);
+    }
+}
+
+} // namespace qv7
