@@ -9,7 +9,7 @@ declare -gA _qv7ctl_options=(
     [show]="--json"
     [diff]=""
     [lin-read]="-o --output --json"
-    [lin-write]=""
+    [lin-write]="--json"
     [lin-show]="--json"
     [udev-rule]=""
 )

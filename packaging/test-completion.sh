@@ -32,6 +32,7 @@ qv7ctl --trace wr|write
 qv7ctl read --j|--json
 qv7ctl lin-show --j|--json
 qv7ctl diff --j|
+qv7ctl lin-write --j|--json
 qv7ctl list --simu|--simulate --simulate-fault= --simulate-state= --simulate=
 qv7ctl read --simulate-fault=d|delay: drop:
 qv7ctl write |a.QV sub
