@@ -30,7 +30,8 @@ for target in build-fuzz/fuzz/fuzz_*; do
     mkdir -p "$work" "$seeds"
     log="build-fuzz/$name.log"
     echo "fuzz: $name (${limit[*]}), seeds from $seeds"
-    if ! "$target" "${limit[@]}" -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$name-" \
+    # Inputs up to 8 KB: a .LIN file of 361 points fits, a report descriptor's 4 KB too.
+    if ! "$target" "${limit[@]}" -max_len=8192 -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$name-" \
         "$work" "$seeds" >"$log" 2>&1; then
         cat "$log"
         echo "fuzz: $name failed; the input is in build-fuzz/crashes/" >&2
