@@ -31,12 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TUSBThread& thread = bridge.Thread();
     std::size_t pos = 0;
     while (pos < size) {
-        const std::size_t length = std::min<std::size_t>(data[pos++] % 257, size - pos);
+        // The length byte is consumed first: what follows it bounds the report.
+        const std::size_t declared = data[pos++] % 257;
+        const std::size_t length = std::min<std::size_t>(declared, size - pos);
         std::memcpy(thread.ReadBuffer, data + pos, length);
         bridge.ReportReceived(&thread, static_cast<std::uint32_t>(length));
         pos += length;
     }
+    // Keeps the frame handler's reads from being optimised away.
     static volatile unsigned sink = 0;
-    sink = checksum;
+    sink = sink + checksum;
     return 0;
 }

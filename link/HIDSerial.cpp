@@ -151,6 +151,10 @@ bool THIDSerial::SendFrame(const std::uint8_t* Data, int Count) {
     return ok;
 }
 
+bool THIDSerial::AwaitingInput() const {
+    return frameActive_ || THIDDevice::AwaitingInput();
+}
+
 // Reader thread. The bridge closes a frame with the first empty report, so the PC measures no
 // inter-character time.
 void THIDSerial::HandleReport(TComponent* /*Sender*/) {

@@ -60,6 +60,10 @@ public:
     // period or more before the empty report that closes it here.
     std::chrono::steady_clock::time_point FrameLastDataAt() const { return frameLastDataAt_; }
 
+    // Reader thread: a frame half received keeps the reader taking each report, so that the empty
+    // report closing it is not left waiting in the queue.
+    bool AwaitingInput() const override;
+
 protected:
     bool matches(int N); // N from 1
 

@@ -60,10 +60,18 @@ std::optional<std::vector<std::uint8_t>> readFile(const std::string& file) {
     return bytes;
 }
 
+std::optional<std::string> optionalText(const wchar_t* text) {
+    if (text == nullptr) return std::nullopt;
+    return wideToUtf8(text);
+}
+
 class HidapiHandle : public HidHandle {
 public:
-    HidapiHandle(hid_device* device, std::string path, std::optional<ReportDescriptorInfo> descriptor)
-        : device_(device), path_(std::move(path)), descriptor_(descriptor) {}
+    using Record = HidapiAccess::DeviceRecord;
+
+    HidapiHandle(hid_device* device, std::optional<ReportDescriptorInfo> descriptor,
+                 std::optional<Record> record)
+        : device_(device), descriptor_(descriptor), record_(std::move(record)) {}
     ~HidapiHandle() override { hid_close(device_); }
     HidapiHandle(const HidapiHandle&) = delete;
     HidapiHandle& operator=(const HidapiHandle&) = delete;
@@ -86,23 +94,24 @@ public:
         return hid_write(device_, buffer, size);
     }
 
+    // From the scan that listed the path; a path opened without one asks about this device alone,
+    // never for a list of every device.
     std::optional<HidAttributes> attributes() override {
-        std::optional<HidAttributes> found;
-        std::lock_guard lock(globalCalls());
-        hid_device_info* list = hid_enumerate(0, 0);
-        for (const hid_device_info* info = list; info != nullptr; info = info->next) {
-            if (info->path != nullptr && path_ == info->path) {
-                found = HidAttributes{info->vendor_id, info->product_id};
-                break;
-            }
-        }
-        hid_free_enumeration(list);
-        return found;
+        if (record_) return record_->attributes;
+        const hid_device_info* info = hid_get_device_info(device_);
+        if (info == nullptr) return std::nullopt;
+        return HidAttributes{info->vendor_id, info->product_id};
     }
 
-    std::optional<std::string> manufacturer() override { return text(&hid_get_manufacturer_string); }
-    std::optional<std::string> product() override { return text(&hid_get_product_string); }
-    std::optional<std::string> serialNumber() override { return text(&hid_get_serial_number_string); }
+    std::optional<std::string> manufacturer() override {
+        return record_ ? record_->manufacturer : text(&hid_get_manufacturer_string);
+    }
+    std::optional<std::string> product() override {
+        return record_ ? record_->product : text(&hid_get_product_string);
+    }
+    std::optional<std::string> serialNumber() override {
+        return record_ ? record_->serialNumber : text(&hid_get_serial_number_string);
+    }
 
     std::optional<HidReportLengths> reportLengths() override {
         if (!descriptor_) return std::nullopt;
@@ -120,8 +129,8 @@ private:
     }
 
     hid_device* device_;
-    std::string path_;
     std::optional<ReportDescriptorInfo> descriptor_;
+    std::optional<Record> record_;
 };
 
 } // namespace
@@ -150,15 +159,32 @@ HidapiAccess::HidapiAccess(std::string sysfsRoot) : sysfsRoot_(std::move(sysfsRo
 std::vector<std::string> HidapiAccess::enumerate(std::uint16_t vendorId, std::uint16_t productId) {
     initOnce();
     std::vector<std::string> paths;
-    std::lock_guard lock(globalCalls());
-    hid_device_info* list = hid_enumerate(vendorId, productId);
-    for (const hid_device_info* info = list; info != nullptr; info = info->next) {
-        // hid_enumerate(0, 0) means "every device"; ours always asks for one pair, but check anyway.
-        if (info->path == nullptr || info->vendor_id != vendorId || info->product_id != productId) continue;
-        paths.emplace_back(info->path);
+    std::map<std::string, DeviceRecord> scan;
+    {
+        std::lock_guard lock(globalCalls());
+        hid_device_info* list = hid_enumerate(vendorId, productId);
+        for (const hid_device_info* info = list; info != nullptr; info = info->next) {
+            // hid_enumerate(0, 0) means "every device"; ours always asks for one pair, but check anyway.
+            if (info->path == nullptr || info->vendor_id != vendorId || info->product_id != productId)
+                continue;
+            paths.emplace_back(info->path);
+            scan[info->path] = DeviceRecord{{info->vendor_id, info->product_id},
+                                            optionalText(info->manufacturer_string),
+                                            optionalText(info->product_string),
+                                            optionalText(info->serial_number)};
+        }
+        hid_free_enumeration(list);
     }
-    hid_free_enumeration(list);
+    std::lock_guard lock(scanMutex_);
+    lastScan_ = std::move(scan);
     return paths;
+}
+
+std::optional<HidapiAccess::DeviceRecord> HidapiAccess::recordOf(const std::string& path) const {
+    std::lock_guard lock(scanMutex_);
+    const auto found = lastScan_.find(path);
+    if (found == lastScan_.end()) return std::nullopt;
+    return found->second;
 }
 
 std::unique_ptr<HidHandle> HidapiAccess::open(const std::string& path) {
@@ -173,7 +199,7 @@ std::unique_ptr<HidHandle> HidapiAccess::open(const std::string& path) {
     if (auto bytes = readFile(reportDescriptorFile(sysfsRoot_, path))) {
         descriptor = parseReportDescriptor(bytes->data(), bytes->size());
     }
-    return std::make_unique<HidapiHandle>(device, path, descriptor);
+    return std::make_unique<HidapiHandle>(device, descriptor, recordOf(path));
 }
 
 } // namespace qv7

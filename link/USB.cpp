@@ -119,11 +119,43 @@ bool TUSBThread::readOnce() {
         idleWait();
         return true;
     }
+    if (mayRest()) {
+        rest();
+        return drain();
+    }
+    return readOne(ReadTimeoutMs) >= 0;
+}
+
+// One report, handed on when it came. A time-out is no failure: the device may simply have nothing
+// to say this period.
+int TUSBThread::readOne(int timeoutMs) {
     const std::size_t size = std::min<std::size_t>(ReadLength, sizeof ReadBuffer);
-    const int n = handle_->readReport(ReadBuffer, size, ReadTimeoutMs);
-    if (n < 0) return false;
-    // A time-out is no failure: the device may simply have nothing to say this period.
+    const int n = handle_->readReport(ReadBuffer, size, timeoutMs);
     if (n > 0 && OnReport) OnReport(this, static_cast<std::uint32_t>(std::min<std::size_t>(n, size)));
+    return n;
+}
+
+// A report waiting in the slot ends the rest before it begins: it goes out after the drain.
+bool TUSBThread::mayRest() {
+    return !(InputAwaited && InputAwaited());
+}
+
+void TUSBThread::rest() {
+    std::unique_lock lock(mutex_);
+    wake_.wait_for(lock, RestInterval,
+                   [this] { return StopRequested.load() || pauseRequested_ || WriteCount.load() != 0; });
+}
+
+// Takes what queued during the rest without waiting. Before a write goes out, so that a frame that
+// began before it is seen as begun before it. Bounded by the kernel's queue, in case a device
+// reports faster than it is read.
+bool TUSBThread::drain() {
+    constexpr int KernelQueue = 64;
+    for (int i = 0; i < KernelQueue; ++i) {
+        const int n = readOne(0);
+        if (n < 0) return false;
+        if (n == 0) break;
+    }
     return true;
 }
 
@@ -296,6 +328,7 @@ bool THIDDevice::SelectDevice(int Index) {
     };
     thread.OnLost = [this](TUSBThread*) { raise(OnDisconnect, this); };
     thread.OnFound = [this](TUSBThread*) { raise(OnConnect, this); };
+    thread.InputAwaited = [this] { return AwaitingInput(); };
     thread.Resume();
     return true;
 }

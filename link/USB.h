@@ -24,6 +24,7 @@ class TUSBThread {
 public:
     using ReportCallback = std::function<void(TUSBThread* Sender, std::uint32_t BytesRead)>;
     using NotifyCallback = std::function<void(TUSBThread* Sender)>;
+    using QueryCallback = std::function<bool()>;
 
     explicit TUSBThread(qv7::HidAccess& access);
     ~TUSBThread(); // requests a stop and joins
@@ -58,9 +59,16 @@ public:
     ReportCallback OnReport;
     NotifyCallback OnLost;
     NotifyCallback OnFound;
+    // Reader thread: true while the layers above wait for input (a request outstanding, a frame half
+    // received). The thread then takes each report as it comes; otherwise it rests between drains.
+    QueryCallback InputAwaited;
 
     // Read time-out of one cycle: a silent device neither blocks a stop nor every waiting writer.
     int ReadTimeoutMs = 20;
+    // How long an idle reader sleeps before it takes the reports queued meanwhile at once. Waking
+    // every report period costs more than the reports do; hidraw queues 64 reports per open file, so
+    // a rest well under 64 periods loses none. A write, a pause or a stop ends the rest at once.
+    std::chrono::milliseconds RestInterval{16};
     // Pause after a failed open before the next attempt.
     std::chrono::milliseconds RetryInterval{100};
 
@@ -69,6 +77,10 @@ private:
     void cycle();
     bool waitWhilePaused(); // false when a stop was requested
     bool readOnce();        // false when the device failed
+    int readOne(int timeoutMs);
+    bool mayRest();
+    void rest();
+    bool drain();
     void writeSlot();
     void idleWait();
     void lose();
@@ -102,6 +114,9 @@ public:
 
     // Reader thread: ReceivedLength := BytesRead, then OnRXFrame.
     virtual void ReportReceived(TUSBThread* Sender, std::uint32_t BytesRead);
+    // Reader thread: true while a layer above waits for input, so the reader must not rest. The base
+    // waits for nothing.
+    virtual bool AwaitingInput() const { return false; }
     virtual std::uint32_t ReceivedLength() const;
     virtual int Enumerate() = 0;
     virtual std::string GetDevicePath(int Index) = 0;

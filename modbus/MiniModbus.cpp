@@ -170,6 +170,12 @@ void TMiniModbusMaster::SendRequest(std::int32_t Function, std::int32_t Address,
     TransmitFrame(frame.data(), static_cast<int>(frame.size()));
 }
 
+bool TMiniModbusMaster::AwaitingInput() const {
+    const bool outstanding = PendingFunction.load() != -1 &&
+                             Now() - RequestSentAt.load() < std::chrono::nanoseconds(ReplyWatch).count();
+    return outstanding || TCustomMiniModbus::AwaitingInput();
+}
+
 // ---------------------------------------------------------------------------------------------
 // TMiniModbusMaster: reply checks
 

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -102,6 +103,13 @@ public:
     static std::int64_t Now();
 
     static constexpr std::int32_t MaxBlockRegisters = 123;
+    // How long after a request its answer is awaited at the pace of the reports: longer than the
+    // slowest exchange on the line (a 255-byte frame each way at 1200 baud), so only an answer that
+    // will never come lets the reader rest.
+    static constexpr std::chrono::seconds ReplyWatch{6};
+
+    // Reader thread: a request outstanding keeps the reader taking each report as it comes.
+    bool AwaitingInput() const override;
 
 protected:
     void FrameReceived() override;

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build needs, only when some are missing.
+# Installs the Debian 12 packages the build, the tests and the windows need, only when some are missing.
 set -euo pipefail
+# The windows draw with DejaVu Sans, and with its condensed face (fonts-dejavu-extra) where a button
+# text runs short; dpkg-dev's dpkg-shlibdeps gives the .deb its library dependencies.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libhidapi-dev libmodbus-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core fonts-dejavu-extra dpkg-dev)
 if [ "${1:-}" = "--extra" ]; then
-    # Sanitizer, fuzzing and format checks (CI).
-    packages+=(clang libclang-rt-14-dev clang-format appstream desktop-file-utils xvfb xauth)
+    # Sanitizer, fuzzing, format and package checks, and an X server for the tab-strip test (CI).
+    packages+=(clang libclang-rt-14-dev clang-format appstream desktop-file-utils lintian xvfb xauth)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -59,6 +59,9 @@ public:
         int epoch = 0;      // an unplug kills every handle opened before it
         std::deque<Bytes> input;
         std::vector<Bytes> written;
+        std::vector<std::size_t> queuedAtWrite; // input reports still unread when each report was written
+        int pollingReads = 0;                   // reads with time-out 0: they never wait for the device
+        int waitingReads = 0;                   // reads that wait for the next report
     };
 
     std::chrono::microseconds period{1000};
@@ -126,6 +129,20 @@ public:
         return changed_.wait_for(lock, timeout, [&] { return devices_.at(index).written.size() >= count; });
     }
 
+    // The device as the test sees it now (a copy).
+    Device snapshot(int index) const {
+        std::lock_guard lock(mutex_);
+        return devices_.at(static_cast<std::size_t>(index));
+    }
+
+    bool waitForReads(int index, int count, std::chrono::milliseconds timeout = std::chrono::seconds(2)) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, timeout, [&] {
+            const Device& d = devices_.at(index);
+            return d.pollingReads + d.waitingReads >= count;
+        });
+    }
+
     bool waitForInputTaken(int index, std::chrono::milliseconds timeout = std::chrono::seconds(2)) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, timeout, [&] { return devices_.at(index).input.empty(); });
@@ -168,6 +185,8 @@ public:
         const auto timeout = now + std::chrono::milliseconds(timeoutMs);
         const auto idleReport = now + access_.period;
         auto& d = device();
+        ++(timeoutMs == 0 ? d.pollingReads : d.waitingReads);
+        access_.changed_.notify_all();
         for (;;) {
             if (dead()) return -1;
             if (!d.input.empty()) {
@@ -192,6 +211,7 @@ public:
             return -1;
         }
         device().written.emplace_back(buffer, buffer + size);
+        device().queuedAtWrite.push_back(device().input.size());
         access_.changed_.notify_all();
         return static_cast<int>(size);
     }

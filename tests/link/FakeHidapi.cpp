@@ -11,6 +11,7 @@
 
 struct hid_device_ {
     std::size_t index;
+    hid_device_info* info = nullptr; // hid_get_device_info's answer, owned by the handle
 };
 
 namespace qv7::fakehidapi {
@@ -84,6 +85,7 @@ int hid_exit(void) {
 struct hid_device_info* hid_enumerate(unsigned short vendor_id, unsigned short product_id) {
     setGlobalError(L"No HID devices with requested VID/PID found in the system.");
     std::lock_guard lock(mutex());
+    ++state().enumerateCalls;
     hid_device_info* head = nullptr;
     hid_device_info** tail = &head;
     for (const Device& d : state().devices) {
@@ -132,6 +134,7 @@ void hid_close(hid_device* dev) {
     std::lock_guard lock(mutex());
     if (dev == nullptr) return;
     --state().openHandles;
+    hid_free_enumeration(dev->info);
     delete dev;
 }
 
@@ -159,6 +162,20 @@ int hid_write(hid_device* dev, const unsigned char* data, size_t length) {
     std::lock_guard lock(mutex());
     deviceOf(dev).writes.emplace_back(data, data + length);
     return static_cast<int>(length);
+}
+
+struct hid_device_info* hid_get_device_info(hid_device* dev) {
+    std::lock_guard lock(mutex());
+    ++state().deviceInfoCalls;
+    if (dev->info == nullptr) {
+        const Device& d = deviceOf(dev);
+        dev->info = new hid_device_info{};
+        dev->info->path = new char[d.path.size() + 1];
+        std::memcpy(dev->info->path, d.path.c_str(), d.path.size() + 1);
+        dev->info->vendor_id = d.vid;
+        dev->info->product_id = d.pid;
+    }
+    return dev->info;
 }
 
 int hid_get_manufacturer_string(hid_device* dev, wchar_t* string, size_t maxlen) {

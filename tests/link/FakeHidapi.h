@@ -30,6 +30,8 @@ struct State {
     int initCalls = 0;
     int exitCalls = 0;
     int openHandles = 0;
+    int enumerateCalls = 0;  // hid_enumerate: each one lists every device on the system
+    int deviceInfoCalls = 0; // hid_get_device_info: asks about one open device
     int lastReadTimeout = -2;
     std::size_t lastReadLength = 0;
 };

@@ -95,6 +95,30 @@ TEST_F(HidapiTest, attributes_and_strings_come_from_the_device) {
         << "wide strings become UTF-8";
 }
 
+TEST_F(HidapiTest, a_path_opened_without_a_scan_asks_about_its_own_device_only) {
+    addDevice(1, kVendor64).pid = 0x0027;
+    auto handle = access_.open("/dev/hidraw1");
+    ASSERT_NE(handle, nullptr);
+    ASSERT_TRUE(handle->attributes().has_value());
+    EXPECT_EQ(handle->attributes()->productId, 0x0027);
+    EXPECT_EQ(fake::state().enumerateCalls, 0);
+    EXPECT_EQ(fake::state().deviceInfoCalls, 2);
+}
+
+TEST_F(HidapiTest, a_scan_of_several_devices_enumerates_once) {
+    addDevice(1, kVendor64, L"0001");
+    addDevice(2, kVendor64, L"0002").manufacturer = L"Other";
+    addDevice(3, kVendor64, L"0003");
+    addDevice(4, kVendor64, L"0004").product = L"HID-QV8   ";
+    THIDSerial bridge(access_);
+    bridge.ProductIdent = "HID-QV7   ";
+    EXPECT_EQ(bridge.CountDevices(), 2) << "two of the four are a Norvex HID-QV7";
+    EXPECT_EQ(fake::state().enumerateCalls, 1);
+    EXPECT_EQ(fake::state().deviceInfoCalls, 0);
+    EXPECT_EQ(bridge.SerialNumberString(3), "0003") << "the strings are the scan's";
+    EXPECT_EQ(fake::state().enumerateCalls, 1);
+}
+
 TEST_F(HidapiTest, a_string_the_device_refuses_is_missing) {
     addDevice(1, kVendor64).serial.reset();
     auto handle = access_.open("/dev/hidraw1");

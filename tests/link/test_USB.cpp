@@ -293,3 +293,87 @@ TEST(DeviceLifetime, pipe_write_fails_where_no_pipe_path_exists) {
     EXPECT_EQ(device.PipeWrite(payload, 0), 0) << "nothing to write: no path is opened";
     device.StopReader();
 }
+
+// ---------------------------------------------------------------------------------------------
+// The reader at rest: idle, it sleeps and then takes what queued at once; awaiting input, it takes
+// each report as it comes.
+
+namespace {
+
+// A device whose upper layers wait for input when the test says so.
+class ListeningDevice : public THIDDevice {
+public:
+    using THIDDevice::THIDDevice;
+    bool AwaitingInput() const override { return awaiting.load(); }
+    std::atomic<bool> awaiting{false};
+};
+
+class ReaderRest : public ::testing::Test {
+protected:
+    ReaderRest() {
+        device.Pid = BridgePid;
+        hid.addDevice("0001");
+        device.OnRXFrame = [this](TComponent*) { ++announced; };
+        events.watchConnection(device);
+    }
+    ~ReaderRest() override { device.StopReader(); }
+
+    void attach() {
+        ASSERT_TRUE(device.AttachDevice(0));
+        ASSERT_TRUE(events.waitConnects(1));
+    }
+
+    FakeHidAccess hid;
+    ListeningDevice device{hid};
+    EventLog events;
+    std::atomic<int> announced{0};
+};
+
+constexpr auto LongRest = std::chrono::hours(1);
+
+} // namespace
+
+TEST_F(ReaderRest, an_idle_reader_never_waits_on_the_device_and_drains_the_queue) {
+    attach();
+    hid.queueInput(0, {inputReport(1, {0x11}), inputReport(1, {0x22}), inputReport(0, {})});
+    ASSERT_TRUE(hid.waitForInputTaken(0));
+    const auto d = hid.snapshot(0);
+    EXPECT_EQ(d.waitingReads, 0);
+    EXPECT_GE(d.pollingReads, 3);
+}
+
+TEST_F(ReaderRest, a_reader_awaiting_input_waits_for_each_report) {
+    device.awaiting = true;
+    attach();
+    ASSERT_TRUE(hid.waitForReads(0, 5));
+    device.StopReader();
+    const auto d = hid.snapshot(0);
+    EXPECT_EQ(d.pollingReads, 0);
+    EXPECT_GE(d.waitingReads, 5);
+}
+
+TEST_F(ReaderRest, a_write_ends_the_rest_and_goes_out_after_what_had_queued) {
+    device.Thread().RestInterval = LongRest;
+    attach();
+    hid.queueInput(0, {inputReport(1, {0x11}), inputReport(0, {})});
+    const std::uint8_t payload[] = {0x5A};
+    EXPECT_EQ(device.WriteReport(payload, 1), 64) << "taken within the hand-off limit, not after the rest";
+    ASSERT_TRUE(hid.waitForWritten(0, 1));
+    EXPECT_EQ(hid.snapshot(0).queuedAtWrite, (std::vector<std::size_t>{0}));
+    EXPECT_GE(announced.load(), 2);
+}
+
+TEST_F(ReaderRest, a_stop_ends_the_rest) {
+    device.Thread().RestInterval = LongRest;
+    attach(); // connected: the reader goes straight into its rest
+    device.StopReader();
+    EXPECT_FALSE(device.Thread().Running());
+}
+
+TEST_F(ReaderRest, a_device_lost_while_idle_is_noticed_by_the_next_drain) {
+    attach();
+    hid.unplug(0);
+    ASSERT_TRUE(events.waitDisconnects(1));
+    hid.plug(0);
+    EXPECT_TRUE(events.waitConnects(2));
+}

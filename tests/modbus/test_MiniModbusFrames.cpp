@@ -197,6 +197,19 @@ TEST_F(DirectReplies, without_echo_cancel_a_leading_echo_fails_the_checks) {
     EXPECT_EQ(master->EchoLength, 0);
 }
 
+TEST_F(DirectReplies, the_reader_listens_only_while_an_answer_can_still_come) {
+    EXPECT_FALSE(master->AwaitingInput()) << "nothing asked";
+    master->ReadHoldingRegisters(0, 2); // no device: only the pending state and the time are set
+    EXPECT_TRUE(master->AwaitingInput()) << "a request outstanding";
+    feed(withCRC({0xFF, 0x03, 0x04, 0x00, 0x01, 0x00, 0x02}));
+    EXPECT_FALSE(master->AwaitingInput()) << "its answer came";
+    master->ReadHoldingRegisters(0, 2);
+    const auto watch = std::chrono::duration_cast<std::chrono::nanoseconds>(TMiniModbusMaster::ReplyWatch);
+    master->RequestSentAt = TMiniModbusMaster::Now() - watch.count() - 1;
+    EXPECT_FALSE(master->AwaitingInput()) << "an answer that never came is no longer waited for";
+    master->PendingFunction = -1;
+}
+
 TEST_F(DirectReplies, a_frame_begun_before_the_request_went_out_is_no_answer_to_it) {
     // The late answer to an earlier read of the same length, and then the real one.
     master->ReadHoldingRegisters(16, 2); // no device: only the pending state and the time are set
