@@ -3,25 +3,31 @@
 
 # The commands and their own options, one line each; a new option is a word on its command's line.
 declare -gA _qv7ctl_options=(
-    [list]=""
-    [read]="-o --output --json"
-    [write]="--json"
+    [list]="--json"
+    [read]="-o --output --json --all"
+    [write]="--json --lin --all"
     [show]="--json"
-    [diff]=""
+    [diff]="--json --all"
     [lin-read]="-o --output --json"
-    [lin-write]="--json"
+    [lin-write]="--json --all"
     [lin-show]="--json"
+    [report]="-o --output"
     [udev-rule]=""
+    [adjust]="--all"
+    [adc]="--json"
+    [set]=""
+    [import]="-o --output"
 )
 # The options every command takes.
-_qv7ctl_common="--device --timeout --trace --stats --simulate --simulate= --simulate-fault=
-    --simulate-state= --help --version"
+_qv7ctl_common="--device --serial --timeout --trace --stats --simulate --simulate= --simulate-count
+    --simulate-fault= --simulate-state= --help --version"
 # What a command's file operand and its -o file are named like (a glob), by command.
 declare -gA _qv7ctl_files=(
-    [read]='*.[Qq][Vv]' [write]='*.[Qq][Vv]' [show]='*.[Qq][Vv]' [diff]='*.[Qq][Vv]'
+    [read]='*.[Qq][Vv]' [write]='*.[Qq][Vv]' [show]='*.[Qq][Vv]' [diff]='*.[Qq][Vv]' [set]='*.[Qq][Vv]'
     [lin-read]='*.[Ll][Ii][Nn]' [lin-write]='*.[Ll][Ii][Nn]' [lin-show]='*.[Ll][Ii][Nn]'
+    [import]='*.[Jj][Ss][Oo][Nn]' [report]='*.tar.gz'
 )
-_qv7ctl_faults="silent drop: delay: writefail:"
+_qv7ctl_faults="silent drop: delay: writefail: internal"
 
 # Offers words that start with the current one. The shell splits words at '=' and ':' (and gives
 # the completion only the part after them), so what stands before the last of them is cut off.
@@ -70,8 +76,12 @@ _qv7ctl() {
         _qv7ctl_offer_files "$cur" "${_qv7ctl_files[$command]:-*}"
         return
         ;;
-    --device | --timeout)
-        return # a number
+    --lin)
+        _qv7ctl_offer_files "$cur" '*.[Ll][Ii][Nn]'
+        return
+        ;;
+    --device | --timeout | --serial | --simulate-count)
+        return # a number or a serial number
         ;;
     esac
     case $cur in
@@ -92,7 +102,9 @@ _qv7ctl() {
     esac
     if [[ -z $command ]]; then
         _qv7ctl_offer "$cur" "${!_qv7ctl_options[@]}"
-    elif [[ -n ${_qv7ctl_files[$command]} && $command != read && $command != lin-read ]]; then
+    elif [[ $command == adjust ]]; then
+        _qv7ctl_offer "$cur" zero1 fullscale1 zero2 fullscale2
+    elif [[ -n ${_qv7ctl_files[$command]} && $command != read && $command != lin-read && $command != report ]]; then
         _qv7ctl_offer_files "$cur" "${_qv7ctl_files[$command]}"
     fi
 }

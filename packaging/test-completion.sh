@@ -26,14 +26,18 @@ while IFS='|' read -r line expected; do
         failed=1
     fi
 done <<'CASES'
-qv7ctl |diff lin-read lin-show lin-write list read show udev-rule write
+qv7ctl |adc adjust diff import lin-read lin-show lin-write list read report set show udev-rule write
 qv7ctl lin-|lin-read lin-show lin-write
 qv7ctl --trace wr|write
 qv7ctl read --j|--json
 qv7ctl lin-show --j|--json
-qv7ctl diff --j|
+qv7ctl diff --j|--json
+qv7ctl set --j|
+qv7ctl adjust |fullscale1 fullscale2 zero1 zero2
+qv7ctl write a.QV --lin |b.LIN sub
+qv7ctl read --a|--all
 qv7ctl lin-write --j|--json
-qv7ctl list --simu|--simulate --simulate-fault= --simulate-state= --simulate=
+qv7ctl list --simu|--simulate --simulate-count --simulate-fault= --simulate-state= --simulate=
 qv7ctl read --simulate-fault=d|delay: drop:
 qv7ctl write |a.QV sub
 qv7ctl show a|a.QV
