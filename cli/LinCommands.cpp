@@ -120,16 +120,7 @@ int commandLinRead(const Options& options) {
             asRead.push_back(linCurvePoint(table[static_cast<std::size_t>(i)]));
         printJson(curveJson(curve.value_or(asRead), curve ? QStringList() : QStringList{LinTableError}));
     } else {
-        QString text = QStringLiteral("point   input %   output %\n");
-        for (int i = 0; i < static_cast<int>(table.size()); ++i) {
-            const TLinPoint& p = table[static_cast<std::size_t>(i)];
-            text += QStringLiteral("%1 %2 %3%4\n")
-                        .arg(i, 5)
-                        .arg(100.0 * p.Abscissa, 9, 'f', 3)
-                        .arg(100.0 * p.Ordinate, 10, 'f', 3)
-                        .arg(i > lastPoint ? QStringLiteral("   (not in use)") : QString());
-        }
-        print(text);
+        print(linTableText(table, lastPoint));
     }
     if (options.stats) printStats(session);
     // The editor refuses such a table: no file is made of it.

@@ -51,4 +51,17 @@ void printStats(const Session& session) {
                  boundMs > 0 ? elapsedMs / boundMs : 0.0);
 }
 
+QString linTableText(const TLinTable& table, int lastPoint) {
+    QString text = QStringLiteral("point   input %   output %\n");
+    for (int i = 0; i < static_cast<int>(table.size()); ++i) {
+        const TLinPoint& p = table[static_cast<std::size_t>(i)];
+        text += QStringLiteral("%1 %2 %3%4\n")
+                    .arg(i, 5)
+                    .arg(100.0 * p.Abscissa, 9, 'f', 3)
+                    .arg(100.0 * p.Ordinate, 10, 'f', 3)
+                    .arg(i > lastPoint ? QStringLiteral("   (not in use)") : QString());
+    }
+    return text;
+}
+
 } // namespace qv7::cli

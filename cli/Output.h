@@ -1,6 +1,8 @@
 // qv7ctl's output: text and JSON on stdout, the transfer figures on stderr. Main thread.
 #pragma once
 
+#include "indicator/ParamImage.h"
+
 #include <QJsonObject>
 #include <QString>
 
@@ -19,5 +21,8 @@ QString quoted(const QString& fixedText);
 void printJson(const QJsonObject& object);
 // The transfers' time, requests and bytes against the time the line itself needs (--stats).
 void printStats(const Session& session);
+// The linearisation table as lin-read prints it: a line per point in percent, those past
+// lastPoint marked "(not in use)".
+QString linTableText(const TLinTable& table, int lastPoint);
 
 } // namespace qv7::cli

@@ -80,19 +80,6 @@ QString devicesText(Session& session) {
     return text;
 }
 
-QString tableText(const TLinTable& table, int lastPoint) {
-    QString text = QStringLiteral("point   input %   output %\n");
-    for (int i = 0; i < static_cast<int>(table.size()); ++i) {
-        const TLinPoint& p = table[static_cast<std::size_t>(i)];
-        text += QStringLiteral("%1 %2 %3%4\n")
-                    .arg(i, 5)
-                    .arg(100.0 * p.Abscissa, 9, 'f', 3)
-                    .arg(100.0 * p.Ordinate, 10, 'f', 3)
-                    .arg(i > lastPoint ? QStringLiteral("   (not in use)") : QString());
-    }
-    return text;
-}
-
 // The traced read-all and the table read; whatever was read before a failure is kept.
 void readIndicator(Session& session, const QDir& dir, QString& trace) {
     session.setTraceSink([&trace](const std::string& line) { trace += QString::fromStdString(line) + '\n'; });
@@ -104,7 +91,7 @@ void readIndicator(Session& session, const QDir& dir, QString& trace) {
     session.setTraceSink(nullptr); // the trace is of the read-all only
     const TLinTable table = session.readLin();
     const int lastPoint = session.params().LinLastPoint;
-    put(dir, "table.txt", tableText(table, lastPoint).toUtf8());
+    put(dir, "table.txt", linTableText(table, lastPoint).toUtf8());
     if (const auto curve = linCurveFromTable(table, lastPoint))
         saveLinFile(dir.filePath("table.LIN"), *curve);
 }

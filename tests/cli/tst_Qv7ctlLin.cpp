@@ -1,6 +1,8 @@
 // qv7ctl's linearisation commands end to end: the built program against its simulated indicator,
 // the simulated registers kept between runs in a state file. What lin-show reads and warns about,
 // what lin-write refuses before it opens anything, and a file written and read back byte for byte.
+#include "Qv7ctlRun.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,11 +14,6 @@
 #include <bit>
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QString out, err;
-};
 
 // A point line pair as the editor writes it.
 QByteArray pair(const QByteArray& x, const QByteArray& y, int i) {
@@ -73,19 +70,7 @@ void tst_Qv7ctlLin::init() {
 }
 
 Run tst_Qv7ctlLin::qv7ctl(const QStringList& args) {
-    QProcess process;
-    process.setWorkingDirectory(dir_->path());
-    process.start(QStringLiteral(QV7CTL_PATH), args);
-    Run run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return runQv7ctl(dir_->path(), args);
 }
 
 void tst_Qv7ctlLin::writeFile(const QString& name, const QByteArray& bytes) {
