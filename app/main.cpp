@@ -38,14 +38,9 @@ struct Devices {
         statePath = options.simulateState.toStdString();
         const auto state = statePath.empty() ? std::nullopt : qv7::loadSimulatorState(statePath);
         for (int i = 0; i < options.simulateCount; ++i) {
-            if (i == 0 && state) {
-                auto registers = qv7::SimulatedIndicator::defaultRegisters(state->typeWord);
-                for (const auto& [address, value] : state->holding)
-                    registers[address] = value;
-                indicators.push_back(std::make_unique<qv7::SimulatedIndicator>(state->typeWord, registers));
-            } else {
-                indicators.push_back(std::make_unique<qv7::SimulatedIndicator>(options.typeWord));
-            }
+            indicators.push_back(i == 0 && state
+                                     ? qv7::simulatedIndicatorFrom(*state)
+                                     : std::make_unique<qv7::SimulatedIndicator>(options.typeWord));
             bridge->addBridge(std::to_string(i + 1), indicators.back().get());
         }
         // Programs sharing one state file stand for one indicator, and lock each other out.
@@ -55,11 +50,7 @@ struct Devices {
     // Keeps the first simulated indicator's registers in the state file, when one was given.
     void saveState() const {
         if (statePath.empty() || indicators.empty()) return;
-        qv7::SimulatorState state;
-        state.typeWord = indicators[0]->input(0);
-        for (int r = 0; r < qv7::SimulatorState::HoldingCount; ++r)
-            state.holding[r] = indicators[0]->holding(r);
-        qv7::saveSimulatorState(statePath, state);
+        qv7::saveSimulatorState(statePath, qv7::simulatorStateOf(*indicators[0]));
     }
     qv7::HidAccess& access() { return hidapi ? static_cast<qv7::HidAccess&>(*hidapi) : *bridge; }
 };

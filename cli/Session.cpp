@@ -84,12 +84,9 @@ void Session::buildSimulator() {
     const QString faultSerial = options_.simulateFault.section('@', 1);
     for (int i = 0; i < options_.simulateCount; ++i) {
         // The state file stands for the first indicator; the others start as the type word has them.
-        const bool kept = i == 0 && state;
-        indicators_.push_back(
-            std::make_unique<SimulatedIndicator>(kept ? state->typeWord : options_.simulateTypeWord));
-        if (kept)
-            for (const auto& [address, value] : state->holding)
-                indicators_.back()->setHolding(address, value);
+        indicators_.push_back(i == 0 && state
+                                  ? simulatedIndicatorFrom(*state)
+                                  : std::make_unique<SimulatedIndicator>(options_.simulateTypeWord));
         const QString serial = QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0'));
         const int index = bridge_->addBridge(serial.toStdString(), indicators_.back().get());
         if (faultSerial.isEmpty() || faultSerial == serial)
@@ -117,13 +114,8 @@ void Session::applyFault(SimulatedBridge& bridge, int index, SimulatedIndicator&
 
 void Session::saveSimulatorState() const {
     if (indicators_.empty() || options_.simulateState.isEmpty()) return;
-    const SimulatedIndicator& first = *indicators_.front();
-    SimulatorState state;
-    state.typeWord = first.input(0);
-    for (int r = 0; r < SimulatorState::HoldingCount; ++r)
-        state.holding[r] = first.holding(r);
     try {
-        qv7::saveSimulatorState(options_.simulateState.toStdString(), state);
+        qv7::saveSimulatorState(options_.simulateState.toStdString(), simulatorStateOf(*indicators_.front()));
     } catch (const SimulatorStateError& e) {
         throw CliError{ExitFileError, QString::fromStdString(e.what())};
     }

@@ -447,13 +447,18 @@ qv7::TableRegisters TCustomTorvik::tableSnapshot() const {
     return words;
 }
 
+// Under imageMutex_: the type word into the record, and what is derived from it.
+void TCustomTorvik::storeTypeWord(std::uint16_t typeWord) {
+    qv7::storeTypeWord(Params, typeWord);
+    fourDigits_ = (typeWord & 0x4) != 0;
+    modelName_ = qv7::BuildModelName(typeWord);
+}
+
 void TCustomTorvik::handleTypeWord(std::uint16_t typeWord) {
     std::lock_guard lock(imageMutex_);
     std::int32_t expected = 1;
     if (!replyIsCurrent() || !Step.compare_exchange_strong(expected, 2)) return;
-    qv7::storeTypeWord(Params, typeWord);
-    fourDigits_ = (typeWord & 0x4) != 0;
-    modelName_ = qv7::BuildModelName(typeWord);
+    storeTypeWord(typeWord);
     markAnswered();
 }
 
@@ -507,9 +512,7 @@ void TCustomTorvik::handleMeasure(std::uint16_t typeWord) {
         std::lock_guard lock(imageMutex_);
         std::int32_t expected = 60;
         if (!replyIsCurrent() || !Step.compare_exchange_strong(expected, -1)) return;
-        qv7::storeTypeWord(Params, typeWord);
-        fourDigits_ = (typeWord & 0x4) != 0;
-        modelName_ = qv7::BuildModelName(typeWord);
+        storeTypeWord(typeWord);
         markAnswered();
     }
     post([this] { raise(OnReadMeasure, this); });

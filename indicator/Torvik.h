@@ -161,6 +161,7 @@ private:
     void handleConfigRegister(int address);
     void handleTableRegister(int address);
     void handleTypeWord(std::uint16_t typeWord);
+    void storeTypeWord(std::uint16_t typeWord);
     void handleAdcValues();
     void handleMeasure(std::uint16_t typeWord);
     qv7::ConfigRegisters configSnapshot() const;

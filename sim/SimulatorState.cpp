@@ -1,5 +1,7 @@
 #include "sim/SimulatorState.h"
 
+#include "sim/SimulatedIndicator.h"
+
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -132,6 +134,21 @@ void saveSimulatorState(const std::string& path, const SimulatorState& state) {
         std::remove(temporary.c_str());
         throw SimulatorStateError("cannot write " + path);
     }
+}
+
+std::unique_ptr<SimulatedIndicator> simulatedIndicatorFrom(const SimulatorState& state) {
+    auto indicator = std::make_unique<SimulatedIndicator>(state.typeWord);
+    for (const auto& [address, value] : state.holding)
+        indicator->setHolding(address, value);
+    return indicator;
+}
+
+SimulatorState simulatorStateOf(const SimulatedIndicator& indicator) {
+    SimulatorState state;
+    state.typeWord = indicator.input(0);
+    for (int r = 0; r < SimulatorState::HoldingCount; ++r)
+        state.holding[r] = indicator.holding(r);
+    return state;
 }
 
 std::string simulatorStateKeyPrefix(const std::string& path) {

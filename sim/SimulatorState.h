@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -29,6 +30,13 @@ public:
 std::optional<SimulatorState> loadSimulatorState(const std::string& path);
 // Replaces the file atomically (a temporary file renamed over it); throws SimulatorStateError.
 void saveSimulatorState(const std::string& path, const SimulatorState& state);
+
+class SimulatedIndicator;
+
+// The indicator a state file kept: the defaults of its type word, the kept holding registers over them.
+std::unique_ptr<SimulatedIndicator> simulatedIndicatorFrom(const SimulatorState& state);
+// What a simulated indicator holds, as a state file keeps it.
+SimulatorState simulatorStateOf(const SimulatedIndicator& indicator);
 
 // The device-key prefix of a simulator kept in this state file: programs started on one state file
 // stand for one indicator (SimulatedBridge::setDeviceKeyPrefix), and lock each other out as such.
