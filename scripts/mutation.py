@@ -13,7 +13,9 @@ import os
 import random
 import re
 import subprocess
+import shutil
 import sys
+import threading
 import time
 from dataclasses import dataclass, asdict
 
@@ -151,7 +153,7 @@ def layer_files(layer):
     folder = os.path.join(ROOT, layer)
     listed = subprocess.run(["git", "ls-files", layer], cwd=ROOT, capture_output=True, text=True).stdout.split()
     return sorted(p for p in listed if p.endswith((".cpp", ".h")) and os.path.isfile(os.path.join(ROOT, p))
-                  and os.path.dirname(p) == layer) if os.path.isdir(folder) else []
+                  ) if os.path.isdir(folder) else []
 
 
 # ---------------------------------------------------------------------------------------------
@@ -162,17 +164,19 @@ def run(args, cwd, timeout=None, quiet=True):
                           stdout=subprocess.PIPE if quiet else None, stderr=subprocess.STDOUT if quiet else None)
 
 
-def prepare(scratch, jobs):
-    tree, build = os.path.join(scratch, "tree"), os.path.join(scratch, "build")
+def prepare(scratch, jobs, worker):
+    suffix = "" if worker == 0 else str(worker)
+    tree, build = os.path.join(scratch, "tree" + suffix), os.path.join(scratch, "build" + suffix)
     if not os.path.isdir(tree):
         run(["git", "worktree", "add", "--detach", tree, "HEAD"], ROOT, quiet=False)
     else:
         # The tree follows HEAD; files touched since stay untouched in mtime when unchanged.
         run(["git", "checkout", "--detach", "-f", run(["git", "rev-parse", "HEAD"], ROOT).stdout.strip()], tree)
-    if not os.path.isdir(build):
-        run(["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug", "-DQV7_BENCH=OFF",
-             "-DCMAKE_CXX_FLAGS=-O0 -g0"], ROOT, quiet=False)
-    print("mutation: building the unmutated tree (incremental after the first run)", flush=True)
+    # lld links the many test programs a mutant relinks several times faster than ld.bfd.
+    linker = ["-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld"] if shutil.which("ld.lld") else []
+    run(["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug", "-DQV7_BENCH=OFF",
+         "-DCMAKE_CXX_FLAGS=-O0 -g0", *linker], ROOT)
+    print(f"mutation: building the unmutated tree in {build} (incremental after the first run)", flush=True)
     if run(["cmake", "--build", build, f"-j{jobs}"], ROOT, quiet=False).returncode != 0:
         sys.exit("mutation: the unmutated tree does not build")
     return tree, build
@@ -263,36 +267,67 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--layer", action="append", help="a layer to mutate (repeatable; default: all)")
     parser.add_argument("--sample", type=int, default=10, help="mutants per source file (default 10)")
+    parser.add_argument("--header-sample", type=int,
+                        help="mutants per header (default: --sample); a header's mutant rebuilds much of the tree")
     parser.add_argument("--seed", type=int, default=1, help="the sample's seed (default 1)")
-    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
+    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2, help="build and test jobs of a worker")
+    parser.add_argument("--workers", type=int, default=1,
+                        help="mutants judged side by side, each in a scratch tree of its own (default 1)")
     parser.add_argument("--limit", type=int, default=180, help="seconds the tests of one mutant may take")
     parser.add_argument("--scratch", default=os.path.join(ROOT, "build-mutation"))
     parser.add_argument("--list", action="store_true", help="list the sampled mutants, build nothing")
-    parser.add_argument("--json", help="write every mutant and its result to this file")
+    parser.add_argument("--json", help="write every mutant and its result to this file (after each mutant)")
+    parser.add_argument("--rerun", help="judge again the survivors in this --json file, and nothing else")
     args = parser.parse_args()
 
     layers = [l for part in (args.layer or LAYERS) for l in part.split(",")]
     unknown = [l for l in layers if l not in LAYERS]
     if unknown:
         sys.exit(f"mutation: unknown layer {', '.join(unknown)} (layers: {', '.join(LAYERS)})")
-    chosen = []
-    for layer in layers:
-        for path in layer_files(layer):
-            chosen += sample(file_mutants(path), args.sample, random.Random(f"{args.seed}:{path}"))
+    headers = args.sample if args.header_sample is None else args.header_sample
+    chosen, done = [], []
+    if args.rerun:
+        with open(args.rerun, encoding="utf-8") as f:
+            previous = [Mutant(**m) for m in json.load(f)]
+        known = equivalents()
+        done = [m for m in previous if m.result != "survived" or m.key() in known]
+        chosen = [m for m in previous if m not in done and m.file.split("/")[0] in layers]
+        done += [m for m in previous if m not in done and m not in chosen]
+    else:
+        for layer in layers:
+            for path in layer_files(layer):
+                n = headers if path.endswith(".h") else args.sample
+                chosen += sample(file_mutants(path), n, random.Random(f"{args.seed}:{path}"))
     if args.list:
         for m in chosen:
             print(f"{m.operator:12} {m.key()}")
         return 0
-    tree, build = prepare(args.scratch, args.jobs)
-    for i, m in enumerate(chosen, 1):
-        judge(m, tree, build, args.jobs, args.limit)
-        print(f"[{i}/{len(chosen)}] {m.result:11} {m.seconds:5.0f}s  {m.key()}", flush=True)
-    # The scratch tree is left as HEAD has it, so the next run's build stays incremental.
-    run(["cmake", "--build", build, f"-j{args.jobs}"], ROOT)
-    if args.json:
-        with open(args.json, "w", encoding="utf-8") as f:
-            json.dump([asdict(m) for m in chosen], f, indent=1)
-    report(chosen)
+    workers = [prepare(args.scratch, args.jobs, w) for w in range(max(1, args.workers))]
+    queue, lock, finished = list(enumerate(chosen, 1)), threading.Lock(), []
+
+    def work(tree, build):
+        while True:
+            with lock:
+                if not queue:
+                    return
+                i, m = queue.pop(0)
+            judge(m, tree, build, args.jobs, args.limit)
+            with lock:
+                finished.append(m)
+                print(f"[{i}/{len(chosen)}] {m.result:11} {m.seconds:5.0f}s  {m.key()}", flush=True)
+                if args.json:
+                    with open(args.json, "w", encoding="utf-8") as f:
+                        json.dump([asdict(x) for x in done + finished], f, indent=1)
+
+    threads = [threading.Thread(target=work, args=w) for w in workers]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    # The scratch trees are left as HEAD has them, so the next run's build stays incremental.
+    for _, build in workers:
+        run(["cmake", "--build", build, f"-j{args.jobs}"], ROOT)
+    report(done + chosen)
     return 0
 
 
