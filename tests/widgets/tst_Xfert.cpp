@@ -28,6 +28,7 @@ private slots:
         QCOMPARE(bar->geometry(), QRect(8, 8, 361, 16));
         QCOMPARE(bar->minimum(), 0);
         QCOMPARE(bar->maximum(), 111);
+        QVERIFY(!bar->isTextVisible());
         QCOMPARE(bar->value(), 0);
     }
 
