@@ -66,6 +66,8 @@ TLinTable tableOf(const std::vector<LinFilePoint>& curve) {
     return table;
 }
 
+} // namespace
+
 QStringList linDifferences(const TLinTable& sent, int sentLast, const TLinTable& back, int backLast) {
     QStringList lines;
     if (sentLast != backLast)
@@ -83,8 +85,6 @@ QStringList linDifferences(const TLinTable& sent, int sentLast, const TLinTable&
     }
     return lines;
 }
-
-} // namespace
 
 LinToWrite linToWrite(const QString& path) {
     const LinLoadResult loaded = loadOrRefuse(path);

@@ -31,6 +31,9 @@ struct LinToWrite {
 // The file as the editor's "Charge" reads it, with its warnings on stderr; a file it refuses, or one
 // of more than 32 points, ends qv7ctl with exit 4 before anything is sent.
 LinToWrite linToWrite(const QString& path);
+// The lines lin-write prints for a table read back other than sent: the last point, then each point
+// in use that differs, with both values as the curve shows them.
+QStringList linDifferences(const TLinTable& sent, int sentLast, const TLinTable& back, int backLast);
 // Writes the table to the opened indicator and reads it back: the points that differ, as text.
 QStringList writeLinVerified(Session& session, const LinToWrite& lin);
 

@@ -210,6 +210,13 @@ def judge(mutant, tree, build, jobs, limit):
     with open(path, encoding="utf-8") as f:
         lines = f.readlines()
     original = list(lines)
+    if lines[mutant.line - 1:mutant.line] != [mutant.original]:
+        # Judged again after the file changed: the same line, wherever it went (the nearest copy).
+        found = [i + 1 for i, text in enumerate(lines) if text == mutant.original]
+        if not found:
+            mutant.result = "gone"
+            return
+        mutant.line = min(found, key=lambda n: abs(n - mutant.line))
     lines[mutant.line - 1] = mutant.mutated
     started = time.time()
     try:
@@ -246,13 +253,15 @@ def report(mutants):
         mine = [m for m in mutants if m.file.split("/")[0] == layer]
         if not mine:
             continue
-        count = {r: sum(1 for m in mine if m.result == r) for r in ("killed", "survived", "build error", "time-out")}
+        count = {r: sum(1 for m in mine if m.result == r)
+                 for r in ("killed", "survived", "build error", "time-out", "gone")}
         equivalent = sum(1 for m in mine if m.result == "survived" and m.key() in known)
         survived = count["survived"] - equivalent
         killed = count["killed"] + count["time-out"]
         judged = killed + survived
         score = 100.0 * killed / judged if judged else 0.0
-        rows.append((layer, len(mine), killed, survived, equivalent, count["build error"], score))
+        # A line that no longer exists says nothing of the tests: it leaves the sample.
+        rows.append((layer, len(mine) - count["gone"], killed, survived, equivalent, count["build error"], score))
         survivors += [m for m in mine if m.result == "survived" and m.key() not in known]
     print(f"\n{'layer':10} {'mutants':>7} {'killed':>6} {'survived':>8} {'equivalent':>10} {'build err':>9} {'score':>6}")
     for layer, n, k, s, e, b, score in rows:

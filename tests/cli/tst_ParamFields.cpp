@@ -1,6 +1,9 @@
 // The record decoded into named fields: every choice and unit the indicator's parameters have, codes
 // without a choice, spare bits, and the field-by-field comparison write and diff rely on.
+#include "cli/LinCommands.h"
+#include "cli/Options.h"
 #include "cli/ParamFields.h"
+#include "indicator/LinCurve.h"
 
 #include <QJsonObject>
 #include <QTest>
@@ -22,6 +25,7 @@ Field fieldOf(const TParamImage& params, const QString& key) {
 } // namespace
 
 Q_DECLARE_METATYPE(Setter)
+Q_DECLARE_METATYPE(TLinTable)
 
 class tst_ParamFields : public QObject {
     Q_OBJECT
@@ -36,6 +40,9 @@ private slots:
     void json_carries_raw_text_and_unit();
     void features_follow_the_type_word_data();
     void features_follow_the_type_word();
+    void lin_write_names_each_point_read_back_otherwise_data();
+    void lin_write_names_each_point_read_back_otherwise();
+    void without_simulate_the_real_indicators_are_used();
 };
 
 void tst_ParamFields::field_text_data() {
@@ -225,6 +232,48 @@ void tst_ParamFields::features_follow_the_type_word() {
     QFETCH(uint, typeWord);
     QFETCH(QString, features);
     QCOMPARE(qv7::cli::featuresText(typeWord), features);
+}
+
+namespace {
+// The curve 0,0 12.5,-20.25 50.75,60 100,125 as lin-write sends it, with `changed` applied.
+TLinTable sentTable(const std::function<void(TLinTable&)>& changed = {}) {
+    TLinTable table{};
+    const float points[4][2] = {{0, 0}, {12.5f, -20.25f}, {50.75f, 60}, {100, 125}};
+    for (std::size_t i = 0; i < 4; ++i)
+        table[i] = qv7::linTablePoint(points[i][0], points[i][1]);
+    if (changed) changed(table);
+    return table;
+}
+} // namespace
+
+void tst_ParamFields::lin_write_names_each_point_read_back_otherwise_data() {
+    QTest::addColumn<TLinTable>("back");
+    QTest::addColumn<int>("backLast");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("as sent") << sentTable() << 3 << QStringList();
+    QTest::newRow("first point") << sentTable([](TLinTable& t) { t[0] = qv7::linTablePoint(1, 0); }) << 3
+                                 << QStringList{"point 0: wrote (0, 0), read back (1, 0)"};
+    QTest::newRow("last point in use") << sentTable([](TLinTable& t) { t[3] = qv7::linTablePoint(100, 120); })
+                                       << 3 << QStringList{"point 3: wrote (100, 125), read back (100, 120)"};
+    QTest::newRow("past the last point")
+        << sentTable([](TLinTable& t) { t[4] = qv7::linTablePoint(5, 5); }) << 3 << QStringList();
+    QTest::newRow("another last point")
+        << sentTable() << 2 << QStringList{"last point: wrote 3, read back 2"};
+}
+
+void tst_ParamFields::lin_write_names_each_point_read_back_otherwise() {
+    QFETCH(TLinTable, back);
+    QFETCH(int, backLast);
+    QFETCH(QStringList, lines);
+    QCOMPARE(qv7::cli::linDifferences(sentTable(), 3, back, backLast), lines);
+}
+
+void tst_ParamFields::without_simulate_the_real_indicators_are_used() {
+    const qv7::cli::ParseResult real = qv7::cli::parseOptions({"read"});
+    QVERIFY(real.options);
+    QVERIFY(!real.options->simulate);
+    const qv7::cli::ParseResult simulated = qv7::cli::parseOptions({"read", "--simulate"});
+    QVERIFY(simulated.options && simulated.options->simulate);
 }
 
 QTEST_GUILESS_MAIN(tst_ParamFields)

@@ -93,6 +93,7 @@ void tst_Qv7ctlEdit::set_accepts_what_the_pages_offer_data() {
     QTest::newRow("no output") << TwoChoice << "output.offset=1" << Refused << "no analogue output";
     QTest::newRow("spare bits") << FiveChoice << "input.spare_bits=8" << Refused << "no page sets";
     QTest::newRow("unknown key") << FiveChoice << "alarm1.colour=red" << Refused << "alarm1.colour";
+    QTest::newRow("no alarm 5") << FiveChoice << "alarm5.threshold=1" << Refused << "alarm5.threshold";
     QTest::newRow("no value") << FiveChoice << "filter" << Refused << "not KEY=VALUE";
 }
 
@@ -112,6 +113,7 @@ void tst_Qv7ctlEdit::set_accepts_what_the_pages_offer() {
         return;
     }
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QCOMPARE(run.out, QStringLiteral("p.QV: 1 field(s) set\n"));
     const Run shown = qv7ctl({"show", "p.QV", "--json"});
     const QJsonObject fields =
         QJsonDocument::fromJson(shown.out.toUtf8()).object().value("parameters").toObject();

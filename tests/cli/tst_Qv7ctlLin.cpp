@@ -155,6 +155,14 @@ void tst_Qv7ctlLin::lin_write_then_lin_read_gives_back_the_file() {
     const Run read = qv7ctl(QStringList{"lin-read", "-o", "back.LIN"} + sim);
     QVERIFY2(read.exitCode == 0, qPrintable(read.err));
     QCOMPARE(readFile("back.LIN"), file);
+    // The table as text: every point, those past the last one in use said to be so.
+    const QStringList table = qv7ctl(QStringList{"lin-read"} + sim).out.split('\n');
+    QCOMPARE(table.size(), 34); // heading, 32 points, and the end of the last line
+    QCOMPARE(table.at(0), QStringLiteral("point   input %   output %"));
+    QCOMPARE(table.at(2), QStringLiteral("    1    12.500    -20.250"));
+    QCOMPARE(table.at(4), QStringLiteral("    3   100.000    125.000"));
+    QCOMPARE(table.at(5), QStringLiteral("    4     0.000      0.000   (not in use)"));
+    QCOMPARE(table.at(32), QStringLiteral("   31     0.000      0.000   (not in use)"));
     const Run json = qv7ctl(QStringList{"lin-read", "--json"} + sim);
     const QJsonArray points = QJsonDocument::fromJson(json.out.toUtf8()).object().value("points").toArray();
     QCOMPARE(points.size(), 4);

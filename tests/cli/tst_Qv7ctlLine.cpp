@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 // CRC-16/MODBUS (poly 0xA001 reflected, init 0xFFFF), appended low byte first.
@@ -79,6 +81,9 @@ void tst_Qv7ctlLine::all_runs_every_indicator_and_keeps_the_worst_code_data() {
     QTest::newRow("read -o into a missing folder, 0001 silent")
         << QStringList{"read", "-o", "missing/a.QV", "--simulate-fault=silent@0001", "--timeout=1"}
         << QStringList{"failed (exit 3)", "failed (exit 4)", "failed (exit 4)"} << 4;
+    QTest::newRow("read -o, 0002 silent")
+        << QStringList{"read", "-o", "a.QV", "--simulate-fault=silent@0002", "--timeout=1"}
+        << QStringList{"ok, saved to a-0001.QV", "failed (exit 3)", "ok, saved to a-0003.QV"} << 3;
 }
 
 void tst_Qv7ctlLine::all_runs_every_indicator_and_keeps_the_worst_code() {
@@ -89,12 +94,15 @@ void tst_Qv7ctlLine::all_runs_every_indicator_and_keeps_the_worst_code() {
     QCOMPARE(run.exitCode, exitCode);
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 4);
-    const qsizetype failed = results.size() - results.count("ok");
+    const auto failed =
+        std::count_if(results.begin(), results.end(), [](const QString& r) { return !r.startsWith("ok"); });
     for (int i = 0; i < 3; ++i) {
         const QString serial = QStringLiteral("000%1 ").arg(i + 1);
         // A silent indicator never told its type word, so its model is unknown.
         const QString model = results[i].contains("exit 3") ? "- " : "Qv7-4RL-RS ";
         QVERIFY2(lines[i].startsWith(serial + model + results[i]), qPrintable(lines[i]));
+        // Only a file that was made is named.
+        QCOMPARE(lines[i].contains("saved to"), results[i].contains("saved to"));
     }
     QCOMPARE(
         lines[3],
