@@ -163,8 +163,38 @@ private slots:
         QSignalSpy doubled(shown.led, &Tled::doubleClicked);
         QTest::mouseClick(shown.led, Qt::LeftButton, {}, QPoint(8, 8));
         QCOMPARE(clicked.count(), 1);
+        // Only a left press and its release on the lamp make a click: not a release alone, nor one
+        // that ends outside, nor the right button.
+        QTest::mouseRelease(shown.led, Qt::LeftButton, {}, QPoint(8, 8));
+        QTest::mousePress(shown.led, Qt::LeftButton, {}, QPoint(8, 8));
+        QTest::mouseRelease(shown.led, Qt::LeftButton, {}, QPoint(20, 8));
+        QTest::mouseClick(shown.led, Qt::RightButton, {}, QPoint(8, 8));
+        QCOMPARE(clicked.count(), 1);
         QTest::mouseDClick(shown.led, Qt::LeftButton, {}, QPoint(8, 8));
         QCOMPARE(doubled.count(), 1);
+    }
+
+    void a_lamp_never_drawn_asks_no_repaint_of_its_parent() {
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                paints += event->type() == QEvent::Paint ? 1 : 0;
+                return false;
+            }
+        } counter;
+        QWidget parent;
+        parent.resize(48, 48);
+        auto* led = new Tled(&parent);
+        led->hide();
+        parent.installEventFilter(&counter);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        QCoreApplication::processEvents();
+        const int before = counter.paints;
+        led->setLedStatus(true);
+        QCoreApplication::processEvents();
+        QCOMPARE(counter.paints, before);
+        QCOMPARE(led->paintCount(), 0);
     }
 };
 

@@ -7,12 +7,13 @@ class TestMultiLangue : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { TMultiLangue::resetProcessState(); }
-
-    void process_starts_in_english_with_the_flag_clear() {
+    // Before any test resets it: the process starts in English with the flag clear.
+    void initTestCase() {
         QCOMPARE(TMultiLangue::currentLanguage(), TLangue::Anglais);
         QCOMPARE(TMultiLangue::refreshing(), false);
     }
+
+    void init() { TMultiLangue::resetProcessState(); }
 
     void reading_langue_answers_french_whatever_the_process_holds_data() {
         QTest::addColumn<int>("process");
