@@ -87,6 +87,14 @@ TEST(SimulatedIndicatorReplies, write_single_register_is_echoed_and_stored) {
     EXPECT_EQ(rig.indicator.holding(1000), 1);
 }
 
+TEST(SimulatedIndicatorReplies, mask_write_is_echoed_and_applied) {
+    Rig rig;
+    // Register 1 holds 1: (1 AND 0x00F0) OR (0x0102 AND NOT 0x00F0) = 0x0102.
+    const Bytes request = withCrc({0xFF, 0x16, 0x00, 0x01, 0x00, 0xF0, 0x01, 0x02});
+    EXPECT_EQ(rig.host.exchange(request), request);
+    EXPECT_EQ(rig.indicator.holding(1), 0x0102);
+}
+
 TEST(SimulatedIndicatorReplies, write_multiple_data_is_read_low_byte_first) {
     Rig rig;
     const Bytes request = withCrc({0xFF, 0x10, 0x00, 0x10, 0x00, 0x02, 0x04, 0x34, 0x12, 0x56, 0x00});
@@ -358,6 +366,14 @@ TEST(DefaultRegistersOfType, alarms_are_distinct) {
         for (int j = k + 1; j < 4; ++j)
             for (int field = 0; field < 3; ++field)
                 EXPECT_NE(r.at(16 + 3 * k + field), r.at(16 + 3 * j + field)) << k << j << field;
+}
+
+TEST(DefaultRegistersOfType, a_dedicated_input_starts_configured_for_it) {
+    // Register 0 is the input configuration: current for a configurable input, else the one input.
+    const std::pair<std::uint16_t, std::uint16_t> cases[] = {{0x4053, 0}, {0x8000, 0}, {0x0100, 0},
+                                                             {0x0200, 1}, {0x0400, 2}, {0x0800, 3}};
+    for (const auto& [typeWord, config] : cases)
+        EXPECT_EQ(SimulatedIndicator::defaultRegisters(typeWord).at(0), config) << std::hex << typeWord;
 }
 
 TEST(DefaultRegistersOfType, four_digit_indicator_keeps_to_its_range) {
