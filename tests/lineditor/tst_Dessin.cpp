@@ -103,6 +103,7 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         form->setCurve(Five);
+        QCOMPARE(form->beepCount(), 0); // nothing so far was refused
     }
     void cleanup() { form.reset(); }
 

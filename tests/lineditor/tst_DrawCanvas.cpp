@@ -175,6 +175,11 @@ private slots:
         QVERIFY(drawn.contains(QPoint(55, 50)));
         QVERIFY(!drawn.contains(QPoint(30, 30)));
         QVERIFY(canvas.takeDirty().isEmpty());
+        // What reaches past the edges is collected up to the edges only.
+        canvas.Rectangle(90, 90, 150, 150);
+        QCOMPARE(canvas.takeDirty().boundingRect(), QRect(QPoint(90, 90), QPoint(99, 99)));
+        canvas.Rectangle(-20, -20, 5, 5);
+        QCOMPARE(canvas.takeDirty().boundingRect(), QRect(QPoint(0, 0), QPoint(4, 4)));
     }
 };
 
