@@ -32,6 +32,15 @@ private slots:
     void a_line_leaves_out_its_last_pixel_and_a_point_draws_nothing() {
         TDrawCanvas canvas;
         canvas.setSize(20, 20);
+        {
+            // The pen starts in the top-left corner.
+            TDrawCanvas fresh;
+            fresh.setSize(20, 20);
+            fresh.LineTo(3, 0);
+            QCOMPARE(at(fresh, 0, 0), Black);
+            QCOMPARE(at(fresh, 2, 0), Black);
+            QCOMPARE(count(fresh, Black), 3);
+        }
         canvas.MoveTo(2, 3);
         canvas.LineTo(12, 3);
         for (int x = 2; x <= 11; ++x)
