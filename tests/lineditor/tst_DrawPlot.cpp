@@ -7,6 +7,7 @@
 #include "lineditor/Clip.h"
 #include "lineditor/Courbe.h"
 #include "lineditor/DrawCanvas.h"
+#include "lineditor/DrawMath.h"
 #include "widgets/DecimalSeparator.h"
 
 #include <QAction>
@@ -63,6 +64,25 @@ class TestDrawPlot : public QObject {
     Q_OBJECT
 
 private slots:
+    void pixels_round_halves_to_even_and_must_fit_32_bits() {
+        using qv7::draw::roundPixel;
+        const long double lowest = std::numeric_limits<std::int32_t>::min();
+        const long double highest = std::numeric_limits<std::int32_t>::max();
+        QCOMPARE(roundPixel(2.5L), 2);
+        QCOMPARE(roundPixel(3.5L), 4);
+        QCOMPARE(roundPixel(-2.5L), -2);
+        QCOMPARE(roundPixel(lowest), std::numeric_limits<std::int32_t>::min());
+        QCOMPARE(roundPixel(highest), std::numeric_limits<std::int32_t>::max());
+        QCOMPARE(roundPixel(lowest - 0.5L),
+                 std::numeric_limits<std::int32_t>::min()); // the half goes to even
+        QVERIFY_THROWS_EXCEPTION(qv7::ERangeError, roundPixel(lowest - 1));
+        QVERIFY_THROWS_EXCEPTION(qv7::ERangeError, roundPixel(highest + 1));
+        QVERIFY_THROWS_EXCEPTION(qv7::ERangeError, roundPixel(std::numeric_limits<long double>::quiet_NaN()));
+        QCOMPARE(qv7::draw::single(static_cast<long double>(FLT_MAX)), FLT_MAX);
+        QVERIFY_THROWS_EXCEPTION(qv7::ERangeError, qv7::draw::single(2.0L * FLT_MAX));
+        QVERIFY_THROWS_EXCEPTION(qv7::ERangeError, qv7::draw::single(-2.0L * FLT_MAX));
+    }
+
     void construction_sets_the_documented_state() {
         TDraw draw;
         QCOMPARE(draw.Xmin(), -25.0f);
