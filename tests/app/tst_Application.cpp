@@ -120,6 +120,24 @@ private slots:
         QTRY_COMPARE(messages.texts, QStringList{QStringLiteral("Débordement d'entier")});
     }
 
+    void an_event_whose_handler_failed_counts_as_not_handled() {
+        RecordedMessages messages;
+        Thrower thrower;
+        thrower.action = [] { throw qv7::ERangeError(); };
+        QEvent event(QEvent::User);
+        QVERIFY(!QCoreApplication::sendEvent(&thrower, &event));
+        QCOMPARE(thrower.handled, 1);
+        QCOMPARE(messages.texts.size(), 1);
+        thrower.action = [] {};
+        QVERIFY(QCoreApplication::sendEvent(&thrower, &event));
+    }
+
+    void the_program_names_itself_and_its_version() {
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("qv7cfg"));
+        QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.03"));
+        QCOMPARE(QApplication::font().pixelSize(), 11);
+    }
+
     void guarded_handler_reports_and_returns() {
         RecordedMessages messages;
         int changed = 0;

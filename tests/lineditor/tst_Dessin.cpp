@@ -146,6 +146,10 @@ private slots:
         QCOMPARE(grid()->Cells(0, 4), QStringLiteral(" 3 "));
         QCOMPARE(grid()->Cells(1, 4), QStringLiteral("70.00"));
         QCOMPARE(grid()->Cells(2, 5), QStringLiteral("100.00"));
+        // What the user sees: row 1 of the cells is the table's first row under the header.
+        QCOMPARE(grid()->item(3, 1)->text(), QStringLiteral("70.00"));
+        QCOMPARE(grid()->item(4, 2)->text(), QStringLiteral("100.00"));
+        QCOMPARE(grid()->item(3, 0)->text(), QStringLiteral(" 3 "));
         form->setCurve(Curve{{-3.456f, 1}, {100, 99.994f}});
         QCOMPARE(grid()->Cells(1, 1), QStringLiteral("-3.46"));
         QCOMPARE(grid()->Cells(2, 2), QStringLiteral("99.99"));
