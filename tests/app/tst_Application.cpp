@@ -8,6 +8,7 @@
 #include "widgets/DecimalSeparator.h"
 #include "widgets/Messages.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -231,9 +232,17 @@ private slots:
         QVERIFY(first.tryAcquire());
         QVERIFY(first.isHeld());
         QCOMPARE(QFileInfo(first.path()).fileName(), QStringLiteral("Zeq QV7CFG"));
+        QVERIFY(first.tryAcquire()); // its owner asking again keeps it
         qv7::SingleInstance second(dir.path());
         QVERIFY(!second.tryAcquire());
         QVERIFY(!second.isHeld());
+        // Age never makes a lock stale: one held for two days keeps the next program out.
+        QFile lock(first.path());
+        QVERIFY(lock.open(QIODevice::ReadWrite));
+        QVERIFY(
+            lock.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+        lock.close();
+        QVERIFY(!second.tryAcquire());
     }
 
     void stale_lock_of_a_dead_process_is_taken_over() {

@@ -114,6 +114,12 @@ private slots:
         QTest::keyClick(&edit, Qt::Key_2);
         QTest::keyClick(&edit, Qt::Key_Return);
         QCOMPARE(edit.text(), QStringLiteral(" 1,20"));
+        // A digit typed at the end of the full whole part goes on past the comma, over the next digit.
+        edit.setMaskedText(QStringLiteral("12,50"));
+        edit.setCursorPosition(2);
+        QTest::keyClick(&edit, Qt::Key_3);
+        QTest::keyClick(&edit, Qt::Key_Return);
+        QCOMPARE(edit.text(), QStringLiteral("12,30"));
     }
 
     void the_comma_typed_before_the_comma_steps_over_it() {

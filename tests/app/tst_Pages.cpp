@@ -118,6 +118,7 @@ private slots:
             {"GRTemperature", {8, 152, 233, 121}, "Température"},
             {"GrAF", {8, 8, 233, 193}, "Paramètre d'affichage"},
             {"EdPEAF", {152, 28, 57, 21}, "10000"},
+            {"EdZAF", {152, 68, 57, 21}, "0"},
             {"SpeedButton4", {112, 104, 97, 22}, "Point décimal"},
             {"SEGAFF", {15, 126, 194, 52}, ""},
             {"GrBOXAL10", {8, 0, 233, 73}, "Déclenchement"},
@@ -129,6 +130,7 @@ private slots:
             {"GroupBoxLangue13", {8, 216, 233, 73}, "Voyant"},
             {"GRSA", {8, 8, 233, 161}, "Sortie analogique"},
             {"EdPESA", {152, 28, 57, 21}, "10000"},
+            {"EdZSA", {152, 68, 57, 21}, "0"},
             {"GRModbus", {8, 8, 233, 281}, "Paramètres MODBUS"},
             {"CbBaudRate", {136, 56, 81, 21}, "9600"},
             {"CbFormat", {136, 120, 81, 21}, "8N2"},
@@ -468,6 +470,11 @@ private slots:
         QVERIFY(!form().isBusy());
         QCOMPARE(form().pageControl()->currentIndex(), int(TMainForm::TabALR3));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form().alarmPage(3)->EdDel));
+        // Once the field is right, the write takes every change made before it.
+        type(form().alarmPage(3)->EdDel, QStringLiteral("20,0"));
+        QVERIFY(rig.writeAll());
+        QCOMPARE(rig.indicator->holding(4), 1234);
+        QCOMPARE(rig.indicator->holding(11), 0); // the first protection level
     }
 
     void address_beyond_255_is_a_range_error() {
@@ -507,12 +514,12 @@ private slots:
         QCOMPARE(form().rs485Page()->CbFormat->currentIndex(), -1);
         QVERIFY(!form().rtdPage()->Rd2Wires->isChecked() && !form().rtdPage()->Rd3Wires->isChecked() &&
                 !form().rtdPage()->RdDiff->isChecked());
-        // Chosen by the user, they are written.
-        form().tcPage()->CbTC->setCurrentIndex(2);
+        // Chosen by the user, they are written, the first item of each too.
+        form().tcPage()->CbTC->setCurrentIndex(0);
         form().rtdPage()->Rd2Wires->click();
         form().rs485Page()->CbBaudRate->setCurrentIndex(0);
         QVERIFY(rig.writeAll());
-        QCOMPARE(rig.indicator->holding(1) & 0x3F0, 0x020);
+        QCOMPARE(rig.indicator->holding(1) & 0x3F0, 0x000);
         QCOMPARE(rig.indicator->holding(10), 0x0138);
     }
 
@@ -551,6 +558,27 @@ private slots:
         expected << shown.first();
         QCOMPARE(visited, expected);
         QVERIFY(!visited.contains(TMainForm::TabZEQ));
+    }
+
+    void a_hidden_current_page_gives_way_to_a_shown_one_and_other_keys_go_on() {
+        TPageControl pages;
+        for (const char* name : {"A", "B", "C", "D"})
+            pages.addTab(new QWidget, QString::fromLatin1(name));
+        pages.setCurrentIndex(2);
+        pages.setPageShown(1, false);
+        QCOMPARE(pages.currentIndex(), 2); // another page hidden: the current one stays
+        pages.setPageShown(2, false);
+        QVERIFY(pages.currentIndex() != 2 && pages.isPageShown(pages.currentIndex()));
+        QVERIFY(!pages.isPageShown(1) && !pages.isPageShown(2) && pages.isPageShown(3));
+        // Keys that do not change pages are the window's, not the strip's.
+        QKeyEvent plain(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(&pages, &plain);
+        QVERIFY(!plain.isAccepted());
+        pages.setCurrentIndex(3);
+        QKeyEvent next(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
+        QCoreApplication::sendEvent(&pages, &next);
+        QVERIFY(next.isAccepted());
+        QCOMPARE(pages.currentIndex(), 0); // past the end, over the hidden pages
     }
 
     // --- The service page ----------------------------------------------------------------------
