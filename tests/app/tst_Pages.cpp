@@ -157,8 +157,9 @@ private slots:
             if (auto* c = qobject_cast<QComboBox*>(widget)) QCOMPARE(c->currentText(), text);
         }
         QVERIFY(!form().servicePage()->Button1->isVisibleTo(form().servicePage()));
-        QVERIFY(!form().servicePage()->CkZeq->isEnabled());
-        QVERIFY(!form().servicePage()->BtnUnlock->isEnabled());
+        // Disabled of their own, not only with the page strip.
+        QVERIFY(!form().servicePage()->CkZeq->isEnabledTo(form().servicePage()));
+        QVERIFY(!form().servicePage()->BtnUnlock->isEnabledTo(form().servicePage()));
         QCOMPARE(form().processPage()->EdFilter->EditMask(), QStringLiteral("!90,00;1;_"));
         QCOMPARE(form().alarmPage(3)->EdDel->EditMask(), QStringLiteral("!90,0;1;_"));
         // Alarms start normally open with the LED on the normally-closed contact.
