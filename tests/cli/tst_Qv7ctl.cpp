@@ -279,6 +279,7 @@ void tst_Qv7ctl::window_protection_level_2_is_sent_as_3() {
     const Run write = qv7ctl(QStringList{"write", "window.QV"} + sim);
     QVERIFY2(write.exitCode == 0, qPrintable(write.out + write.err));
     const QJsonObject state = QJsonDocument::fromJson(readFile("state.json")).object();
+    QCOMPARE(state.value("holding").toArray().size(), 160); // up to the table's last register, 159
     QCOMPARE(state.value("holding").toArray().at(11).toInt(), 3);
     const Run diff = qv7ctl(QStringList{"diff", "window.QV"} + sim);
     QCOMPARE(diff.exitCode, 0);
