@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "indicator/DeviceLock.h"
+
 #include <QDir>
 #include <QStandardPaths>
 
@@ -17,9 +19,10 @@ QString SingleInstance::defaultDirectory() {
 bool SingleInstance::tryAcquire() {
     if (isHeld()) return true;
     lock_ = std::make_unique<QLockFile>(path_);
-    // Age never makes a lock stale: a tool may run for days. Only a dead owner does, which
-    // QLockFile checks by the process id it wrote.
-    lock_->setStaleLockTime(0);
+    // A live owner on this machine keeps the lock however long it runs (QLockFile checks the process
+    // id and name it wrote). Age frees only a lock file that names no owner, as a crash between
+    // creating and writing it leaves; without an age limit the tool would then never start again.
+    lock_->setStaleLockTime(UnreadableLockAgeMs);
     return lock_->tryLock(0);
 }
 

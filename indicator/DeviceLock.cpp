@@ -10,9 +10,11 @@ namespace qv7 {
 DeviceLock::DeviceLock(const std::string& key, const QString& directory)
     : path_(QDir(directory.isEmpty() ? defaultDirectory() : directory).filePath(fileName(key))),
       lock_(path_) {
-    // Age never makes the lock stale: a technician may keep the window open for days. Only a dead
-    // holder does, which QLockFile tells by the process id it wrote.
-    lock_.setStaleLockTime(0);
+    // A holder this machine can read keeps the lock while its process lives, however old the lock
+    // (QLockFile checks the process id and name it wrote). Age frees only a lock file that names no
+    // holder, as a program killed between creating and writing it leaves: without an age limit such
+    // a file would keep every program from the indicator until it was deleted by hand.
+    lock_.setStaleLockTime(UnreadableLockAgeMs);
 }
 
 bool DeviceLock::tryLock() {

@@ -10,6 +10,10 @@
 
 namespace qv7 {
 
+// How old a lock file that names no holder must be before a program takes it over: one that is
+// still being written has long been finished by then.
+inline constexpr int UnreadableLockAgeMs = 30000;
+
 class DeviceLock {
 public:
     // key: the name of the device that every program sees alike (HidAccess::deviceKey).

@@ -180,6 +180,9 @@ def prepare(scratch, jobs, worker):
     print(f"mutation: building the unmutated tree in {build} (incremental after the first run)", flush=True)
     if run(["cmake", "--build", build, f"-j{jobs}"], ROOT, quiet=False).returncode != 0:
         sys.exit("mutation: the unmutated tree does not build")
+    # A test that fails without a mutant would count every mutant killed.
+    if run(["ctest", "--test-dir", build, f"-j{jobs}", "-E", EXCLUDED_TESTS], ROOT).returncode != 0:
+        sys.exit(f"mutation: a test fails on the unmutated tree (ctest --test-dir {build})")
     return tree, build
 
 

@@ -257,6 +257,20 @@ private slots:
         QVERIFY(instance.tryAcquire());
     }
 
+    void an_empty_lock_file_keeps_the_tool_out_only_while_it_may_be_being_written() {
+        QTemporaryDir dir;
+        QFile empty(dir.filePath(QStringLiteral("Zeq QV7CFG")));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        qv7::SingleInstance instance(dir.path());
+        QVERIFY(!instance.tryAcquire());
+        QVERIFY(empty.open(QIODevice::ReadWrite));
+        QVERIFY(
+            empty.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
+        empty.close();
+        QVERIFY(instance.tryAcquire());
+    }
+
     void runtime_directory_holds_the_lock() {
         QTemporaryDir dir;
         qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());

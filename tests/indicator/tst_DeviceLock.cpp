@@ -1,7 +1,10 @@
-// The per-indicator lock: its file name for a device key, and one holder at a time.
+// The per-indicator lock: its file name for a device key, one holder at a time, and a lock file
+// left empty taken over once old.
 #include "indicator/DeviceLock.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,6 +43,22 @@ private slots:
         QVERIFY(other.tryLock()); // another device
         first.reset();            // the holder lets go
         QVERIFY(second.tryLock());
+    }
+
+    void a_lock_file_naming_no_holder_is_taken_over_once_old() {
+        QTemporaryDir dir;
+        qv7::DeviceLock lock("/dev/hidraw5", dir.path());
+        // Empty, as a program killed between creating and writing it leaves it.
+        QFile file(lock.path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QVERIFY(!lock.tryLock()); // it may still be being written
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-qv7::UnreadableLockAgeMs / 1000 - 5),
+                                 QFileDevice::FileModificationTime));
+        file.close();
+        QVERIFY(lock.tryLock());
+        QCOMPARE(lock.holderPid(), QCoreApplication::applicationPid());
     }
 };
 
