@@ -189,6 +189,10 @@ private slots:
         QCOMPARE(canvas.takeDirty().boundingRect(), QRect(QPoint(90, 90), QPoint(99, 99)));
         canvas.Rectangle(-20, -20, 5, 5);
         QCOMPARE(canvas.takeDirty().boundingRect(), QRect(QPoint(0, 0), QPoint(4, 4)));
+        canvas.Pen.Width = 5; // a wide pen's line, its width around it
+        canvas.MoveTo(90, 97);
+        canvas.LineTo(99, 97);
+        QCOMPARE(canvas.takeDirty().boundingRect(), QRect(QPoint(85, 92), QPoint(99, 99)));
     }
 };
 

@@ -154,14 +154,17 @@ private slots:
     void a_drag_step_draws_what_a_full_paint_draws_and_updates_a_small_area_data() {
         QTest::addColumn<int>("penWidth");
         QTest::addColumn<int>("index");
-        QTest::newRow("middle point") << 1 << 3;
-        QTest::newRow("first point") << 1 << 0;
-        QTest::newRow("last point") << 1 << 6;
-        QTest::newRow("wide pen, middle") << 2 << 3;
+        QTest::addColumn<bool>("selected"); // false: the selection is cleared once the drag began
+        QTest::newRow("middle point") << 1 << 3 << true;
+        QTest::newRow("first point") << 1 << 0 << true;
+        QTest::newRow("last point") << 1 << 6 << true;
+        QTest::newRow("wide pen, middle") << 2 << 3 << true;
+        QTest::newRow("wide pen, nothing selected") << 2 << 3 << false;
     }
     void a_drag_step_draws_what_a_full_paint_draws_and_updates_a_small_area() {
         QFETCH(int, penWidth);
         QFETCH(int, index);
+        QFETCH(bool, selected);
         TDraw draw;
         setUpEditorControl(draw);
         draw.setPen(QPen(Qt::black, penWidth));
@@ -169,6 +172,10 @@ private slots:
         const TPixelPoint start = draw.PixelPoint(index);
         press(draw, start.x, start.y);
         QCOMPARE(draw.Selected, index);
+        if (!selected) {
+            draw.Selected = -1;
+            draw.Paint();
+        }
         draw.takeUpdatedRegion();
         for (int step = 1; step <= 5; ++step) {
             draw.DrawMouseMove(ssLeft, start.x + 3 * step, start.y - 2 * step);
