@@ -186,26 +186,33 @@ def prepare(scratch, jobs, worker):
     return tree, build
 
 
-def tests_pass(build, layer, jobs, limit):
-    """None when every test passed, "killed" or "time-out" otherwise. The layer's own tests first."""
-    deadline = time.time() + limit
-    for selection in (["-R", f"^{layer}"], ["-E", f"^{layer}|{EXCLUDED_TESTS}"]):
-        left = deadline - time.time()
-        if left <= 0:
-            return "time-out"
-        args = ["ctest", "--test-dir", build, f"-j{jobs}", "--stop-on-failure", "--timeout", str(int(left) + 1),
-                *selection]
-        if selection[0] == "-R":
-            args += ["-E", EXCLUDED_TESTS]
-        try:
-            result = run(args, ROOT, timeout=left + 5)
-        except subprocess.TimeoutExpired:
-            return "time-out"
-        if "No tests were found" in result.stdout:
-            continue
-        if result.returncode != 0:
-            return "time-out" if "Timeout" in result.stdout else "killed"
-    return None
+def layer_targets(build, layer):
+    """The build targets the layer's own tests run: their programs, and the tools they start."""
+    shown = run(["ctest", "--test-dir", build, "--show-only=json-v1", "-R", f"^{layer}", "-E", EXCLUDED_TESTS], ROOT)
+    targets = set()
+    for test in json.loads(shown.stdout or "{}").get("tests", []):
+        for part in test.get("command", []):
+            if part.startswith(build + os.sep):
+                targets.add(os.path.basename(part))
+    # These tests start the programs themselves, which the build graph does not tell.
+    targets |= {"cli": {"qv7ctl"}, "app": {"qv7cfg"}}.get(layer, set())
+    return sorted(targets)
+
+
+def ctest_verdict(build, selection, jobs, deadline):
+    """None when every selected test passed (or none was selected), "killed" or "time-out"."""
+    left = deadline - time.time()
+    if left <= 0:
+        return "time-out"
+    args = ["ctest", "--test-dir", build, f"-j{jobs}", "--stop-on-failure", "--timeout", str(int(left) + 1),
+            *selection]
+    try:
+        result = run(args, ROOT, timeout=left + 5)
+    except subprocess.TimeoutExpired:
+        return "time-out"
+    if "No tests were found" in result.stdout or result.returncode == 0:
+        return None
+    return "time-out" if "Timeout" in result.stdout else "killed"
 
 
 def judge(mutant, tree, build, jobs, limit):
@@ -225,10 +232,19 @@ def judge(mutant, tree, build, jobs, limit):
     try:
         with open(path, "w", encoding="utf-8") as f:
             f.writelines(lines)
-        if run(["cmake", "--build", build, f"-j{jobs}"], ROOT).returncode != 0:
+        layer = mutant.file.split("/")[0]
+        deadline = time.time() + limit
+        # Most mutants fall to their own layer's tests: build just what those run first, and the
+        # whole tree only when they all pass.
+        own = layer_targets(build, layer) or ["all"]
+        if run(["cmake", "--build", build, f"-j{jobs}", "--target", *own], ROOT).returncode != 0:
+            mutant.result = "build error"
+        elif verdict := ctest_verdict(build, ["-R", f"^{layer}", "-E", EXCLUDED_TESTS], jobs, deadline):
+            mutant.result = verdict
+        elif run(["cmake", "--build", build, f"-j{jobs}"], ROOT).returncode != 0:
             mutant.result = "build error"
         else:
-            mutant.result = tests_pass(build, mutant.file.split("/")[0], jobs, limit) or "survived"
+            mutant.result = ctest_verdict(build, ["-E", f"^{layer}|{EXCLUDED_TESTS}"], jobs, deadline) or "survived"
     finally:
         with open(path, "w", encoding="utf-8") as f:
             f.writelines(original)
