@@ -254,6 +254,11 @@ def judge(mutant, tree, build, jobs, limit):
 # ---------------------------------------------------------------------------------------------
 # Report
 
+def unplaced(key):
+    """A mutant's key without its line number: a listed line that moves stays listed."""
+    return re.sub(r"^([^:]+):\d+: ", r"\1: ", key)
+
+
 def equivalents():
     listed = os.path.join(ROOT, "tests", "equivalent-mutants.txt")
     keys = set()
@@ -261,7 +266,7 @@ def equivalents():
         for line in open(listed, encoding="utf-8"):
             line = line.strip()
             if line and not line.startswith("#"):
-                keys.add(line.split("  #")[0].strip())
+                keys.add(unplaced(line.split("  #")[0].strip()))
     return keys
 
 
@@ -274,14 +279,14 @@ def report(mutants):
             continue
         count = {r: sum(1 for m in mine if m.result == r)
                  for r in ("killed", "survived", "build error", "time-out", "gone")}
-        equivalent = sum(1 for m in mine if m.result == "survived" and m.key() in known)
+        equivalent = sum(1 for m in mine if m.result == "survived" and unplaced(m.key()) in known)
         survived = count["survived"] - equivalent
         killed = count["killed"] + count["time-out"]
         judged = killed + survived
         score = 100.0 * killed / judged if judged else 0.0
         # A line that no longer exists says nothing of the tests: it leaves the sample.
         rows.append((layer, len(mine) - count["gone"], killed, survived, equivalent, count["build error"], score))
-        survivors += [m for m in mine if m.result == "survived" and m.key() not in known]
+        survivors += [m for m in mine if m.result == "survived" and unplaced(m.key()) not in known]
     print(f"\n{'layer':10} {'mutants':>7} {'killed':>6} {'survived':>8} {'equivalent':>10} {'build err':>9} {'score':>6}")
     for layer, n, k, s, e, b, score in rows:
         print(f"{layer:10} {n:7} {k:6} {s:8} {e:10} {b:9} {score:5.0f}%")
@@ -319,7 +324,7 @@ def main():
         with open(args.rerun, encoding="utf-8") as f:
             previous = [Mutant(**m) for m in json.load(f)]
         known = equivalents()
-        done = [m for m in previous if m.result != "survived" or m.key() in known]
+        done = [m for m in previous if m.result != "survived" or unplaced(m.key()) in known]
         chosen = [m for m in previous if m not in done and m.file.split("/")[0] in layers]
         done += [m for m in previous if m not in done and m not in chosen]
     else:
