@@ -312,7 +312,12 @@ def main():
     parser.add_argument("--list", action="store_true", help="list the sampled mutants, build nothing")
     parser.add_argument("--json", help="write every mutant and its result to this file (after each mutant)")
     parser.add_argument("--rerun", help="judge again the survivors in this --json file, and nothing else")
+    parser.add_argument("--report", help="print the table of this --json file, judging nothing")
     args = parser.parse_args()
+    if args.report:
+        with open(args.report, encoding="utf-8") as f:
+            report([Mutant(**m) for m in json.load(f)])
+        return 0
 
     layers = [l for part in (args.layer or LAYERS) for l in part.split(",")]
     unknown = [l for l in layers if l not in LAYERS]
