@@ -344,8 +344,10 @@ TEST_F(Reassembly, a_length_beyond_the_report_takes_only_the_bytes_present) {
     Bytes report = inputReport(63, sequence(60, 1)); // 65 bytes hold 60 data bytes
     feed(report);
     EXPECT_TRUE(bridge.FrameActive());
+    EXPECT_TRUE(bridge.AwaitingInput()); // the reader must not rest before the closing report
     EXPECT_EQ(bridge.ReceivedCount(), 60u);
     feed(kEmpty);
+    EXPECT_FALSE(bridge.AwaitingInput());
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0], sequence(60, 1));
 }
