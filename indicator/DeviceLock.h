@@ -12,7 +12,7 @@ namespace qv7 {
 
 // How old a lock file that names no holder must be before a program takes it over: one that is
 // still being written has long been finished by then.
-inline constexpr int UnreadableLockAgeMs = 30000;
+inline constexpr int UnreadableLockAgeMs = 10000;
 
 class DeviceLock {
 public:

@@ -246,7 +246,6 @@ int TCustomUSB::PipeWrite(const std::uint8_t* Buffer, int Count) {
 void TCustomUSB::StopReader() {
     thread_->RequestStop();
     thread_->WaitFor();
-    readerStopped_ = true;
 }
 
 // ---------------------------------------------------------------------------------------------

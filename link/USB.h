@@ -142,7 +142,6 @@ protected:
     std::unique_ptr<TUSBThread> thread_;
     TItemList paths_;
     std::atomic<std::uint32_t> receivedLength_{0};
-    bool readerStopped_ = false;
 };
 
 // The HID implementation: enumeration by Vid/Pid, device strings, report lengths, report building.
