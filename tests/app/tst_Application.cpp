@@ -5,6 +5,7 @@
 #include "app/Options.h"
 #include "app/SingleInstance.h"
 #include "base/Errors.h"
+#include "indicator/DeviceLock.h"
 #include "widgets/DecimalSeparator.h"
 #include "widgets/Messages.h"
 
@@ -266,7 +267,8 @@ private slots:
         QVERIFY(!instance.tryAcquire());
         QVERIFY(empty.open(QIODevice::ReadWrite));
         QVERIFY(
-            empty.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
+            empty.setFileTime(QDateTime::currentDateTime().addSecs(-(qv7::UnreadableLockAgeMs / 1000 + 10)),
+                              QFileDevice::FileModificationTime));
         empty.close();
         QVERIFY(instance.tryAcquire());
     }
