@@ -312,11 +312,17 @@ def main():
     parser.add_argument("--list", action="store_true", help="list the sampled mutants, build nothing")
     parser.add_argument("--json", help="write every mutant and its result to this file (after each mutant)")
     parser.add_argument("--rerun", help="judge again the survivors in this --json file, and nothing else")
-    parser.add_argument("--report", help="print the table of this --json file, judging nothing")
+    parser.add_argument("--report", nargs="+", metavar="FILE",
+                        help="print the table of these --json files (a mutant in several counts once, "
+                             "as the last file judged it), judging nothing")
     args = parser.parse_args()
     if args.report:
-        with open(args.report, encoding="utf-8") as f:
-            report([Mutant(**m) for m in json.load(f)])
+        judged = {}
+        for name in args.report:
+            with open(name, encoding="utf-8") as f:
+                for m in (Mutant(**m) for m in json.load(f)):
+                    judged[unplaced(m.key())] = m
+        report(list(judged.values()))
         return 0
 
     layers = [l for part in (args.layer or LAYERS) for l in part.split(",")]
