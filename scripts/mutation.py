@@ -224,7 +224,7 @@ def judge(mutant, tree, build, jobs, limit):
         # Judged again after the file changed: the same line, wherever it went (the nearest copy).
         found = [i + 1 for i, text in enumerate(lines) if text == mutant.original]
         if not found:
-            mutant.result = "gone"
+            mutant.result, mutant.seconds = "gone", 0.0
             return
         mutant.line = min(found, key=lambda n: abs(n - mutant.line))
     lines[mutant.line - 1] = mutant.mutated
