@@ -302,11 +302,13 @@ def main():
     parser.add_argument("--layer", action="append", help="a layer to mutate (repeatable; default: all)")
     parser.add_argument("--sample", type=int, default=10, help="mutants per source file (default 10)")
     parser.add_argument("--header-sample", type=int,
-                        help="mutants per header (default: --sample); a header's mutant rebuilds much of the tree")
+                        help="mutants per header (default: a quarter of --sample, at least 1); a header's "
+                             "mutant rebuilds much of the tree")
     parser.add_argument("--seed", type=int, default=1, help="the sample's seed (default 1)")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2, help="build and test jobs of a worker")
-    parser.add_argument("--workers", type=int, default=1,
-                        help="mutants judged side by side, each in a scratch tree of its own (default 1)")
+    parser.add_argument("--workers", type=int, default=min(2, os.cpu_count() or 1),
+                        help="mutants judged side by side, each in a scratch tree of its own (default 2, "
+                             "which keeps two cores busier than one worker does)")
     parser.add_argument("--limit", type=int, default=180, help="seconds the tests of one mutant may take")
     parser.add_argument("--scratch", default=os.path.join(ROOT, "build-mutation"))
     parser.add_argument("--list", action="store_true", help="list the sampled mutants, build nothing")
@@ -329,7 +331,7 @@ def main():
     unknown = [l for l in layers if l not in LAYERS]
     if unknown:
         sys.exit(f"mutation: unknown layer {', '.join(unknown)} (layers: {', '.join(LAYERS)})")
-    headers = args.sample if args.header_sample is None else args.header_sample
+    headers = max(1, args.sample // 4) if args.header_sample is None else args.header_sample
     chosen, done = [], []
     if args.rerun:
         with open(args.rerun, encoding="utf-8") as f:
