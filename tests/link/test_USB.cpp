@@ -352,6 +352,16 @@ TEST_F(ReaderRest, a_reader_awaiting_input_waits_for_each_report) {
     EXPECT_GE(d.waitingReads, 5);
 }
 
+TEST_F(ReaderRest, reads_that_time_out_while_awaiting_input_are_no_disconnection) {
+    device.awaiting = true;
+    device.Thread().ReadTimeoutMs = 1;
+    hid.setSilent(0, true); // not even the bridge's empty reports: every read times out
+    attach();
+    ASSERT_TRUE(hid.waitForReads(0, 5));
+    device.StopReader();
+    EXPECT_EQ(events.disconnects(), 0);
+}
+
 TEST_F(ReaderRest, a_write_ends_the_rest_and_goes_out_after_what_had_queued) {
     device.Thread().RestInterval = LongRest;
     attach();
