@@ -403,6 +403,17 @@ TEST_F(MasterOnLink, back_to_back_requests_leave_only_the_second_outstanding) {
     EXPECT_EQ(r.rx.size(), 2u);
 }
 
+TEST_F(MasterOnLink, a_master_with_no_trace_streams_still_takes_its_replies) {
+    m().RxDebugStream = nullptr;
+    m().TxDebugStream = nullptr;
+    m().ReadInputRegisters(5, 2);
+    peer->answer(withCRC({0xFF, 0x04, 0x04, 0x00, 0x01, 0x00, 0x02}));
+    transmit({0x00});
+    const Record r = afterFrames(1);
+    EXPECT_EQ(r.arrivals, (std::vector<Arrival>{{T::dtInputRegister, 5, 1}, {T::dtInputRegister, 6, 2}}));
+    EXPECT_TRUE(r.rx.empty() && r.tx.empty());
+}
+
 TEST_F(MasterOnLink, back_to_back_requests_decode_the_second_reply) {
     m().ReadHoldingRegisters(0, 12);
     m().ReadInputRegisters(5, 2);
