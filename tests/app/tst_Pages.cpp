@@ -580,6 +580,12 @@ private slots:
         QCoreApplication::sendEvent(&pages, &next);
         QVERIFY(next.isAccepted());
         QCOMPARE(pages.currentIndex(), 0); // past the end, over the hidden pages
+        QKeyEvent back(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCoreApplication::sendEvent(&pages, &back);
+        QCOMPARE(pages.currentIndex(), 3);
+        QKeyEvent forward(QEvent::KeyPress, Qt::Key_PageDown, Qt::ControlModifier | Qt::ShiftModifier);
+        QCoreApplication::sendEvent(&pages, &forward);
+        QCOMPARE(pages.currentIndex(), 0);
     }
 
     // --- The service page ----------------------------------------------------------------------
@@ -636,6 +642,7 @@ private slots:
         QVERIFY(form().tabShown(TMainForm::TabZEQ));
         TServicePage* page = form().servicePage();
         QVERIFY(!page->Button1->isHidden());
+        QCOMPARE(page->Button1->text(), QStringLiteral("Lecture ADC"));
         QStringList questions;
         bool answer = false;
         qv7::setQuestionHook([&](const QString&, const QString& text) { return questions << text, answer; });

@@ -89,6 +89,7 @@ void tst_Qv7ctlEdit::set_accepts_what_the_pages_offer_data() {
     QTest::newRow("filter beyond 99.99 s") << FiveChoice << "filter=10000" << Refused << "0 to 9999";
     QTest::newRow("delay beyond one byte") << FiveChoice << "alarm1.delay=256" << Refused << "0 to 255";
     QTest::newRow("contact by its text") << FiveChoice << "alarm4.contact=normally closed" << 1LL << "";
+    QTest::newRow("a lit alarm lamp put out") << FiveChoice << "alarm3.led=0" << 0LL << "";
     QTest::newRow("protection code 3") << FiveChoice << "protection=3" << Refused << "0 to 2";
     QTest::newRow("no output") << TwoChoice << "output.offset=1" << Refused << "no analogue output";
     QTest::newRow("spare bits") << FiveChoice << "input.spare_bits=8" << Refused << "no page sets";
