@@ -575,6 +575,7 @@ private slots:
         QKeyEvent plain(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QCoreApplication::sendEvent(&pages, &plain);
         QVERIFY(!plain.isAccepted());
+        pages.setPageShown(1, true); // three shown pages: forward and back differ
         pages.setCurrentIndex(3);
         QKeyEvent next(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
         QCoreApplication::sendEvent(&pages, &next);
