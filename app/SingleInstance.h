@@ -1,6 +1,7 @@
 // SingleInstance: makes sure only one copy of the tool runs. The lock is a QLockFile named
 // "Zeq QV7CFG" in the user's runtime directory (the temporary directory when there is none); a
-// lock left behind by a process that died is taken over. Window thread, before any window exists.
+// lock left behind by a process that died, or left empty for 10 s, is taken over. Window thread,
+// before any window exists.
 #pragma once
 
 #include <QLockFile>

@@ -337,9 +337,12 @@ def main():
         with open(args.rerun, encoding="utf-8") as f:
             previous = [Mutant(**m) for m in json.load(f)]
         known = equivalents()
-        done = [m for m in previous if m.result != "survived" or unplaced(m.key()) in known]
-        chosen = [m for m in previous if m not in done and m.file.split("/")[0] in layers]
-        done += [m for m in previous if m not in done and m not in chosen]
+
+        def again(m):
+            return m.result == "survived" and unplaced(m.key()) not in known and m.file.split("/")[0] in layers
+
+        chosen = [m for m in previous if again(m)]
+        done = [m for m in previous if not again(m)]
     else:
         for layer in layers:
             for path in layer_files(layer):
