@@ -338,7 +338,9 @@ void TMainForm::BtnScanClick() {
 // next scan tries again.
 void TMainForm::openDevice(int number) {
     if (torvik_->OpenDevice(number) || torvik_->LockHolder() == 0) return;
-    setStatusText(QStringLiteral("Utilisé par un autre programme (pid %1)").arg(torvik_->LockHolder()));
+    const qint64 holder = torvik_->LockHolder();
+    setStatusText(holder > 0 ? QStringLiteral("Utilisé par un autre programme (pid %1)").arg(holder)
+                             : QStringLiteral("Utilisé par un autre programme"));
 }
 
 void TMainForm::TorvikConnect() {

@@ -1,7 +1,5 @@
 #include "app/SingleInstance.h"
 
-#include "indicator/DeviceLock.h"
-
 #include <QDir>
 #include <QStandardPaths>
 

@@ -13,6 +13,10 @@ namespace qv7 {
 
 inline constexpr char InstanceName[] = "Zeq QV7CFG";
 
+// How old a lock file that names no holder must be before a program takes it over: one that is
+// still being written has long been finished by then.
+inline constexpr int UnreadableLockAgeMs = 10000;
+
 class SingleInstance {
 public:
     // Takes nothing yet; `directory` empty means the runtime directory.

@@ -4,6 +4,7 @@
 #include "app/Forms.h"
 #include "app/Options.h"
 #include "app/SingleInstance.h"
+#include "indicator/FileAccess.h"
 #include "link/HidapiAccess.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
@@ -23,10 +24,12 @@ struct Devices {
     std::unique_ptr<qv7::SimulatedBridge> bridge;
     std::unique_ptr<qv7::HidapiAccess> hidapi;
 
-    std::string statePath;
+    std::unique_ptr<qv7::SimulatorStateFile> stateFile; // held from before it is read to the end
+    long stateHolder = 0; // the program holding the state file when this one could not
 
     // Throws qv7::SimulatorStateError for a state file that cannot be read, std::runtime_error
-    // when a simulated indicator cannot be built.
+    // when a simulated indicator cannot be built. A state file another program holds leaves
+    // `stateFile` empty and `stateHolder` set.
     explicit Devices(const qv7::Options& options) {
         if (!options.simulate) {
             hidapi = std::make_unique<qv7::HidapiAccess>();
@@ -35,22 +38,29 @@ struct Devices {
         bridge = std::make_unique<qv7::SimulatedBridge>();
         // The line as a real indicator has it (9600 8N2), so what the window shows takes as long.
         bridge->setSerialTiming(true);
-        statePath = options.simulateState.toStdString();
-        const auto state = statePath.empty() ? std::nullopt : qv7::loadSimulatorState(statePath);
+        std::optional<qv7::SimulatorState> state;
+        if (!options.simulateState.isEmpty()) {
+            // Read only once held: the holder may be about to keep what it did there.
+            stateFile = std::make_unique<qv7::SimulatorStateFile>();
+            if (!stateFile->lock(qv7::fileNameBytes(options.simulateState))) {
+                stateHolder = stateFile->holder() > 0 ? stateFile->holder() : -1;
+                stateFile.reset();
+                return;
+            }
+            state = stateFile->load();
+        }
         for (int i = 0; i < options.simulateCount; ++i) {
             indicators.push_back(i == 0 && state
                                      ? qv7::simulatedIndicatorFrom(*state)
                                      : std::make_unique<qv7::SimulatedIndicator>(options.typeWord));
             bridge->addBridge(std::to_string(i + 1), indicators.back().get());
         }
-        // Programs sharing one state file stand for one indicator, and lock each other out.
-        if (!statePath.empty()) bridge->setDeviceKeyPrefix(qv7::simulatorStateKeyPrefix(statePath));
     }
 
     // Keeps the first simulated indicator's registers in the state file, when one was given.
     void saveState() const {
-        if (statePath.empty() || indicators.empty()) return;
-        qv7::saveSimulatorState(statePath, qv7::simulatorStateOf(*indicators[0]));
+        if (!stateFile || indicators.empty()) return;
+        stateFile->save(qv7::simulatorStateOf(*indicators[0]));
     }
     qv7::HidAccess& access() { return hidapi ? static_cast<qv7::HidAccess&>(*hidapi) : *bridge; }
 };
@@ -68,7 +78,11 @@ void traceTo(TTorvik& torvik) {
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
-    const qv7::Options options = qv7::parseOptions(app.arguments().mid(1));
+    // A file name is taken byte for byte, where QCoreApplication::arguments() would change it.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << qv7::fileNameFromBytes(argv[i]);
+    const qv7::Options options = qv7::parseOptions(arguments);
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "qv7cfg: %s\n%s", qPrintable(options.error), qPrintable(qv7::usageText()));
         return 2;
@@ -87,6 +101,13 @@ int main(int argc, char** argv) {
         devices = std::make_unique<Devices>(options);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "qv7cfg: cannot start the simulated indicator: %s\n", error.what());
+        return 1;
+    }
+    if (devices->stateHolder != 0) {
+        std::fprintf(
+            stderr, "qv7cfg: cannot start the simulated indicator: it is in use by another program%s\n",
+            devices->stateHolder > 0 ? qPrintable(QStringLiteral(" (pid %1)").arg(devices->stateHolder))
+                                     : "");
         return 1;
     }
 

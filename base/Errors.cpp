@@ -14,8 +14,16 @@ EInOutError EInOutError::cannotOpen(const std::string& fileName) {
     return EInOutError("Impossible d'ouvrir le fichier " + fileName);
 }
 
-EInOutError EInOutError::cannotCreate(const std::string& fileName) {
-    return EInOutError("Impossible de créer le fichier " + fileName);
+EInOutError EInOutError::cannotCreate(const std::string& fileName, int err) {
+    return EInOutError("Impossible de créer le fichier " + fileName, err);
+}
+
+EInOutError EInOutError::notRegular(const std::string& fileName) {
+    return EInOutError("Le fichier " + fileName + " n'est pas un fichier ordinaire");
+}
+
+EInOutError EInOutError::tooLarge(const std::string& fileName) {
+    return EInOutError("Le fichier " + fileName + " est trop grand");
 }
 
 EInOutError EInOutError::fromErrno(int err) {

@@ -33,8 +33,11 @@ public:
     EInOutError(const std::string& message, int code = 0);
     int code() const { return code_; }
 
-    static EInOutError cannotOpen(const std::string& fileName);   // "Impossible d'ouvrir le fichier %s"
-    static EInOutError cannotCreate(const std::string& fileName); // "Impossible de créer le fichier %s"
+    static EInOutError cannotOpen(const std::string& fileName); // "Impossible d'ouvrir le fichier %s"
+    static EInOutError cannotCreate(const std::string& fileName,
+                                    int err = 0);               // "Impossible de créer le fichier %s"
+    static EInOutError notRegular(const std::string& fileName); // a FIFO, directory or device
+    static EInOutError tooLarge(const std::string& fileName);   // larger than any such file can be
     // Text-file errors: "Fichier introuvable", "Accès au fichier refusé", "Disque plein", "Erreur E/S %d".
     static EInOutError fromErrno(int err);
 

@@ -9,12 +9,15 @@
 #include "cli/ParamFields.h"
 #include "cli/Report.h"
 #include "cli/Session.h"
+#include "indicator/FileAccess.h"
 #include "indicator/ParamFile.h"
 
 #include <QFile>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cstring>
 
 #include <cstdio>
 #include <optional>
@@ -31,10 +34,17 @@ CliError rejected(const QString& path, ParamLoadResult result, const QString& wh
 } // namespace
 
 QByteArray readParamFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, file.errorString())};
-    const QByteArray head = file.read(TParamImage::Size);
+    const FileRead read = readBoundedFile(fileNameBytes(path), ParamFileCap, TParamImage::Size);
+    if (read.refusal == FileRead::Refusal::NotRegular)
+        throw CliError{ExitFileError, QStringLiteral("%1: not a regular file").arg(path)};
+    if (read.refusal == FileRead::Refusal::TooLarge)
+        throw CliError{ExitFileError, QStringLiteral("%1: larger than any parameter file (%2 bytes at most)")
+                                          .arg(path)
+                                          .arg(ParamFileCap)};
+    if (read.error != 0)
+        throw CliError{ExitFileError,
+                       QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(read.error)))};
+    const QByteArray head = QByteArray::fromStdString(read.bytes);
     if (head.size() < static_cast<qsizetype>(TParamImage::Size))
         throw rejected(
             path, ParamLoadResult::Incorrect,
@@ -127,8 +137,9 @@ int commandRead(const Options& options) {
         try {
             saveParamFile(options.output, params);
         } catch (const EInOutError& e) {
-            throw CliError{ExitFileError, QStringLiteral("%1: cannot save the parameters: %2")
-                                              .arg(options.output, quoted(QString::fromUtf8(e.what())))};
+            throw CliError{
+                ExitFileError,
+                QStringLiteral("%1: cannot save the parameters: %2").arg(options.output, fileErrorText(e))};
         }
     }
     if (options.json)

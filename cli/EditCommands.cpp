@@ -5,11 +5,14 @@
 #include "cli/Output.h"
 #include "cli/ParamEdit.h"
 #include "cli/Session.h"
+#include "indicator/FileAccess.h"
 #include "indicator/ParamFile.h"
 
 #include <QFile>
+
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cstring>
 
 namespace qv7::cli {
 
@@ -19,8 +22,8 @@ void save(const QString& path, TParamImage& image) {
     try {
         saveParamFile(path, image);
     } catch (const EInOutError& e) {
-        throw CliError{ExitFileError, QStringLiteral("%1: cannot save the parameters: %2")
-                                          .arg(path, quoted(QString::fromUtf8(e.what())))};
+        throw CliError{ExitFileError,
+                       QStringLiteral("%1: cannot save the parameters: %2").arg(path, fileErrorText(e))};
     }
 }
 
@@ -40,11 +43,19 @@ void assign(TParamImage& image, const QString& assignment) {
 }
 
 QJsonObject readJson(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, file.errorString())};
+    const FileRead read = readBoundedFile(fileNameBytes(path), JsonFileCap, JsonFileCap);
+    if (read.refusal == FileRead::Refusal::NotRegular)
+        throw CliError{ExitFileError, QStringLiteral("%1: not a regular file").arg(path)};
+    if (read.refusal == FileRead::Refusal::TooLarge)
+        throw CliError{ExitFileError, QStringLiteral("%1: larger than any parameter set (%2 bytes at most)")
+                                          .arg(path)
+                                          .arg(JsonFileCap)};
+    if (read.error != 0)
+        throw CliError{ExitFileError,
+                       QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(read.error)))};
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument document =
+        QJsonDocument::fromJson(QByteArray::fromStdString(read.bytes), &parseError);
     if (!document.isObject())
         throw CliError{ExitFileError,
                        QStringLiteral("%1: not a JSON object (%2)").arg(path, parseError.errorString())};

@@ -47,8 +47,7 @@ LinLoadResult loadOrRefuse(const QString& path) {
     try {
         loaded = loadLinFile(path);
     } catch (const EInOutError& e) {
-        throw CliError{ExitFileError,
-                       QStringLiteral("%1: %2").arg(path, quoted(QString::fromUtf8(e.what())))};
+        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, fileErrorText(e))};
     }
     if (!loaded.ok()) {
         const QString where =
@@ -132,8 +131,7 @@ int commandLinRead(const Options& options) {
         try {
             saveLinFile(options.output, *curve);
         } catch (const EInOutError& e) {
-            throw CliError{ExitFileError,
-                           QStringLiteral("%1: %2").arg(options.output, quoted(QString::fromUtf8(e.what())))};
+            throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(options.output, fileErrorText(e))};
         }
     }
     return ExitOk;

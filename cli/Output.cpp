@@ -1,10 +1,12 @@
 #include "cli/Output.h"
 
+#include "base/Errors.h"
 #include "cli/Session.h"
 
 #include <QJsonDocument>
 
 #include <cstdio>
+#include <cstring>
 
 namespace qv7::cli {
 
@@ -27,6 +29,14 @@ void printAlways(const QString& text) {
 
 void print(const QString& text) {
     if (!quiet) printAlways(text);
+}
+
+QString fileErrorText(const std::exception& error) {
+    QString text = quoted(QString::fromUtf8(error.what()));
+    const auto* io = dynamic_cast<const EInOutError*>(&error);
+    if (io && io->code() != 0)
+        text += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(io->code())));
+    return text;
 }
 
 QString quoted(const QString& fixedText) {

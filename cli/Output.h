@@ -6,6 +6,8 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <exception>
+
 namespace qv7::cli {
 
 class Session;
@@ -18,6 +20,8 @@ void printAlways(const QString& text);
 // A fixed French text of the indicator, the bridge or the parameter and .LIN files, quoted as it is so
 // that qv7ctl's own English sentences stay apart from it.
 QString quoted(const QString& fixedText);
+// A file error as the window would show it, quoted, then the system's reason when it gave one.
+QString fileErrorText(const std::exception& error);
 void printJson(const QJsonObject& object);
 // The transfers' time, requests and bytes against the time the line itself needs (--stats).
 void printStats(const Session& session);

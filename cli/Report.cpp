@@ -6,6 +6,7 @@
 #include "cli/Output.h"
 #include "cli/ParamFields.h"
 #include "cli/Session.h"
+#include "indicator/FileAccess.h"
 #include "indicator/LinCurve.h"
 #include "indicator/LinFile.h"
 
@@ -13,13 +14,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <hidapi/hidapi.h>
 #include <modbus.h>
 
+#include <cstring>
 #include <exception>
 
 namespace qv7::cli {
@@ -29,10 +30,15 @@ namespace {
 const QStringList UdevRulePlaces = {"/etc/udev/rules.d/70-qv7.rules", "/usr/lib/udev/rules.d/70-qv7.rules",
                                     "/lib/udev/rules.d/70-qv7.rules"};
 
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 void put(const QDir& dir, const QString& name, const QByteArray& bytes) {
-    QFile file(dir.filePath(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(file.fileName(), file.errorString())};
+    const QString path = dir.filePath(name);
+    const int error = saveWholeFile(
+        fileNameBytes(path), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (error != 0) throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, systemError(error))};
 }
 
 QString versionsText() {
@@ -108,10 +114,14 @@ void makeArchive(const QString& folder, const QString& output) {
                        QStringLiteral("%1: tar failed: %2")
                            .arg(output, QString::fromLocal8Bit(tar.readAllStandardError()).trimmed())};
     QFile archive(made);
-    QSaveFile file(output);
-    if (!archive.open(QIODevice::ReadOnly) || !file.open(QIODevice::WriteOnly) ||
-        file.write(archive.readAll()) != archive.size() || !file.commit())
-        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(output, file.errorString())};
+    if (!archive.open(QIODevice::ReadOnly))
+        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(made, archive.errorString())};
+    const QByteArray bytes = archive.readAll();
+    if (archive.error() != QFileDevice::NoError)
+        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(made, archive.errorString())};
+    const int error = saveWholeFile(
+        fileNameBytes(output), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (error != 0) throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(output, systemError(error))};
 }
 
 } // namespace

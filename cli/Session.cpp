@@ -1,5 +1,6 @@
 #include "cli/Session.h"
 
+#include "indicator/FileAccess.h"
 #include "link/HidapiAccess.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
@@ -8,6 +9,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <atomic>
 #include <cstdio>
 #include <limits>
 #include <optional>
@@ -45,7 +47,13 @@ int tracedBytes(const std::string& text) {
     return text.size() > 5 ? static_cast<int>((text.size() - 5 + 1) / 3) : 0;
 }
 
+std::atomic<bool> stateUnsaved{false};
+
 } // namespace
+
+bool simulatorStateUnsaved() {
+    return stateUnsaved.load();
+}
 
 Session::Session(const Options& options) : options_(options) {
     if (options_.simulate)
@@ -63,6 +71,7 @@ Session::~Session() {
     try {
         saveSimulatorState();
     } catch (const CliError& e) {
+        stateUnsaved = true;
         std::fprintf(stderr, "qv7ctl: %s\n", qPrintable(e.message));
     }
     // The component goes first (its destructor ends the reader thread), then the bridge, then the peer.
@@ -71,12 +80,26 @@ Session::~Session() {
 }
 
 void Session::buildSimulator() {
+    // The state is read only once this program holds its file: another one may be about to keep
+    // what it did there.
     std::optional<SimulatorState> state;
-    try {
-        if (!options_.simulateState.isEmpty())
-            state = loadSimulatorState(options_.simulateState.toStdString());
-    } catch (const SimulatorStateError& e) {
-        throw CliError{ExitFileError, QString::fromStdString(e.what())};
+    if (!options_.simulateState.isEmpty()) {
+        stateFile_ = std::make_unique<SimulatorStateFile>();
+        try {
+            if (!stateFile_->lock(fileNameBytes(options_.simulateState))) {
+                const long holder = stateFile_->holder();
+                stateFile_.reset();
+                throw CliError{
+                    ExitNoDevice,
+                    holder > 0
+                        ? QStringLiteral("the indicator is in use by another program (pid %1)").arg(holder)
+                        : QStringLiteral("the indicator is in use by another program")};
+            }
+            state = stateFile_->load();
+        } catch (const SimulatorStateError& e) {
+            stateFile_.reset();
+            throw CliError{ExitFileError, QString::fromStdString(e.what())};
+        }
     }
     bridge_ = std::make_unique<SimulatedBridge>(std::chrono::milliseconds(1));
     bridge_->setSerialTiming(true);
@@ -92,9 +115,6 @@ void Session::buildSimulator() {
         if (faultSerial.isEmpty() || faultSerial == serial)
             applyFault(*bridge_, index, *indicators_.back(), fault);
     }
-    // Programs sharing one state file stand for one indicator, and lock each other out as they would.
-    if (!options_.simulateState.isEmpty())
-        bridge_->setDeviceKeyPrefix(simulatorStateKeyPrefix(options_.simulateState.toStdString()));
 }
 
 void Session::applyFault(SimulatedBridge& bridge, int index, SimulatedIndicator& indicator,
@@ -113,9 +133,10 @@ void Session::applyFault(SimulatedBridge& bridge, int index, SimulatedIndicator&
 }
 
 void Session::saveSimulatorState() const {
-    if (indicators_.empty() || options_.simulateState.isEmpty()) return;
+    // Only the holder of the file keeps the state there.
+    if (indicators_.empty() || !stateFile_) return;
     try {
-        qv7::saveSimulatorState(options_.simulateState.toStdString(), simulatorStateOf(*indicators_.front()));
+        stateFile_->save(simulatorStateOf(*indicators_.front()));
     } catch (const SimulatorStateError& e) {
         throw CliError{ExitFileError, QString::fromStdString(e.what())};
     }
@@ -247,7 +268,9 @@ void Session::open() {
 }
 
 QString Session::inUse() const {
-    return QStringLiteral("the indicator is in use by another program (pid %1)").arg(torvik_->LockHolder());
+    const qint64 holder = torvik_->LockHolder();
+    return holder > 0 ? QStringLiteral("the indicator is in use by another program (pid %1)").arg(holder)
+                      : QStringLiteral("the indicator is in use by another program");
 }
 
 // The component paces the transfer itself; this waits for its completion event, and gives up when

@@ -21,6 +21,7 @@ namespace qv7 {
 class HidAccess;
 class SimulatedBridge;
 class SimulatedIndicator;
+class SimulatorStateFile;
 } // namespace qv7
 
 namespace qv7::cli {
@@ -45,6 +46,9 @@ struct DeviceInfo {
     int index = 0; // from 1, as --device counts
     QString serial, path, manufacturer, product;
 };
+
+// True once a session failed to keep its simulator state file (it says so on stderr then).
+bool simulatorStateUnsaved();
 
 class Session {
 public:
@@ -100,6 +104,7 @@ private:
     Options options_;
     std::vector<std::unique_ptr<qv7::SimulatedIndicator>> indicators_; // 0001 first
     std::unique_ptr<qv7::SimulatedBridge> bridge_;
+    std::unique_ptr<qv7::SimulatorStateFile> stateFile_; // held from before the state is read to the end
     std::unique_ptr<qv7::HidAccess> access_;
     std::unique_ptr<TTorvik> torvik_;
     TransferStats stats_;

@@ -3,6 +3,8 @@
 // exit codes that --help lists.
 #include "cli/AllDevices.h"
 #include "cli/Commands.h"
+#include "cli/Session.h"
+#include "indicator/FileAccess.h"
 
 #include <QCoreApplication>
 
@@ -15,7 +17,12 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("qv7ctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QV7_VERSION));
 
-    const ParseResult parsed = parseOptions(QCoreApplication::arguments().mid(1));
+    // File names are taken byte for byte: QCoreApplication::arguments() would replace the bytes of
+    // a name that are no UTF-8, and the file would then not be found or be made under another name.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << qv7::fileNameFromBytes(argv[i]);
+    const ParseResult parsed = parseOptions(arguments);
     if (!parsed.options) {
         std::fprintf(stderr, "qv7ctl: %s\nTry \"qv7ctl --help\".\n", qPrintable(parsed.error));
         return ExitUsage;
@@ -30,7 +37,8 @@ int main(int argc, char** argv) {
         return ExitOk;
     }
     QString error;
-    const int code = runCaught(options, error);
+    int code = runCaught(options, error);
+    if (code == ExitOk && simulatorStateUnsaved()) code = ExitFileError; // said when it failed
     if (!error.isEmpty()) std::fprintf(stderr, "qv7ctl: %s\n", error.toUtf8().constData());
     return code;
 }

@@ -2,9 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/Numbers.h"
-
-#include <QFile>
-#include <QSaveFile>
+#include "indicator/FileAccess.h"
 
 #include <cerrno>
 #include <cfloat>
@@ -205,13 +203,10 @@ LinLoadResult parseLinText(QByteArrayView text) {
 }
 
 LinLoadResult loadLinFile(const QString& path) {
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) raiseIo(errno);
-    errno = 0;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) raiseIo(errno);
-    return parseLinText(bytes);
+    const FileRead read = readBoundedFile(fileNameBytes(path), LinFileCap, LinFileCap);
+    raiseIfRefused(path, read);
+    if (read.error != 0) raiseIo(read.error);
+    return parseLinText(QByteArrayView(read.bytes));
 }
 
 QByteArray linFileText(std::span<const LinFilePoint> points) {
@@ -232,16 +227,12 @@ QByteArray linFileText(std::span<const LinFilePoint> points) {
 }
 
 void saveLinFile(const QString& path, std::span<const LinFilePoint> points,
-                 const std::function<void(QSaveFile&)>& beforeCommit) {
+                 const std::function<int()>& beforeRename) {
     const QByteArray text = linFileText(points);
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) raiseIo(errno);
-    errno = 0;
-    if (file.write(text) != text.size()) raiseIo(errno);
-    if (beforeCommit) beforeCommit(file);
-    errno = 0;
-    if (!file.commit()) raiseIo(errno);
+    const int error = saveWholeFile(fileNameBytes(path),
+                                    std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+                                    beforeRename);
+    if (error != 0) raiseIo(error);
 }
 
 } // namespace qv7

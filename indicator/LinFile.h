@@ -1,6 +1,6 @@
 // Linearisation files (.LIN): an assembler-source table of the curve's points, in percent of full
 // scale. Pure functions without widgets, used by the editor window (window thread) and by qv7ctl
-// (its main thread). Saves go through QSaveFile, so a failed save leaves the old file intact.
+// (its main thread). A failed save leaves the old file intact.
 #pragma once
 
 #include <QByteArray>
@@ -12,8 +12,6 @@
 #include <optional>
 #include <span>
 #include <vector>
-
-class QSaveFile;
 
 namespace qv7 {
 
@@ -52,7 +50,8 @@ struct LinLoadResult {
 LinLoadResult parseLinText(QByteArrayView text);
 
 // Reads `path` and parses it. Raises EInOutError with the text-file message of the system's error
-// when the file cannot be opened or read.
+// when the file cannot be opened or read, notRegular or tooLarge (over LinFileCap) when it is no
+// file to read.
 LinLoadResult loadLinFile(const QString& path);
 
 // The file's bytes for `points` (at least one): the header, an X and a Y line per point formatted
@@ -60,10 +59,9 @@ LinLoadResult loadLinFile(const QString& path);
 QByteArray linFileText(std::span<const LinFilePoint> points);
 
 // Writes linFileText(points) to `path` atomically. Raises EInOutError with the text-file message of
-// the system's error, leaving any previous file untouched. `beforeCommit` (a test seam) runs on the
-// open file just before the commit.
+// the system's error, leaving any previous file untouched. `beforeRename`: see saveWholeFile.
 void saveLinFile(const QString& path, std::span<const LinFilePoint> points,
-                 const std::function<void(QSaveFile&)>& beforeCommit = {});
+                 const std::function<int()>& beforeRename = {});
 
 // The conversions of the loader: a value text (',' as separator, blanks, exponent) as a single, and
 // a count text (decimal, or hexadecimal after '$' or "0x") as a 32-bit integer; nothing when the

@@ -1,9 +1,7 @@
 #include "indicator/ParamFile.h"
 
 #include "base/Errors.h"
-
-#include <QFile>
-#include <QSaveFile>
+#include "indicator/FileAccess.h"
 
 #include <algorithm>
 #include <cstring>
@@ -51,25 +49,21 @@ ParamLoadResult checkParamBytes(QByteArrayView bytes, std::uint32_t deviceType, 
 }
 
 ParamLoadResult loadParamFile(const QString& path, std::uint32_t deviceType, TParamImage& out) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw EInOutError::cannotOpen(path.toStdString());
-    const QByteArray head = file.read(TParamImage::Size);
-    return checkParamBytes(head, deviceType, out);
+    const FileRead read = readBoundedFile(fileNameBytes(path), ParamFileCap, TParamImage::Size);
+    raiseIfRefused(path, read);
+    if (read.error != 0) throw EInOutError::cannotOpen(path.toStdString());
+    return checkParamBytes(QByteArrayView(read.bytes), deviceType, out);
 }
 
-void saveParamFile(const QString& path, TParamImage& params,
-                   const std::function<void(QSaveFile&)>& beforeCommit) {
+void saveParamFile(const QString& path, TParamImage& params, const std::function<int()>& beforeRename) {
     // The magic goes into a copy first: a save that fails leaves the image as it was.
     TParamImage marked = params;
     setParamMagic(marked);
     const auto data = marked.bytes();
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
-    ok = ok && file.write(reinterpret_cast<const char*>(data.data()), static_cast<qint64>(data.size())) ==
-                   static_cast<qint64>(data.size());
-    if (ok && beforeCommit) beforeCommit(file);
-    ok = ok && file.commit();
-    if (!ok) throw EInOutError::cannotCreate(path.toStdString());
+    const int error = saveWholeFile(fileNameBytes(path),
+                                    std::string_view(reinterpret_cast<const char*>(data.data()), data.size()),
+                                    beforeRename);
+    if (error != 0) throw EInOutError::cannotCreate(path.toStdString(), error);
     params = marked;
 }
 

@@ -1,6 +1,6 @@
 // Parameter files (.QV): exactly the 200 bytes of the parameter image, starting with the magic.
 // Pure functions without dialogs, used by the indicator component and by qv7ctl on their own
-// (window or main) thread. Saves go through QSaveFile, so a failed save leaves the old file intact.
+// (window or main) thread. A failed save leaves the old file intact.
 #pragma once
 
 #include "indicator/ParamImage.h"
@@ -10,8 +10,6 @@
 
 #include <cstdint>
 #include <functional>
-
-class QSaveFile;
 
 namespace qv7 {
 
@@ -39,13 +37,13 @@ bool hasParamMagic(std::span<const std::uint8_t> bytes);
 ParamLoadResult checkParamBytes(QByteArrayView bytes, std::uint32_t deviceType, TParamImage& out);
 
 // Reads at most 200 bytes of `path` and applies checkParamBytes. Raises EInOutError::cannotOpen(path)
-// when the file does not open for reading; `out` is then unchanged.
+// when the file does not open for reading, notRegular or tooLarge (over ParamFileCap) when it is no
+// file to read; `out` is then unchanged.
 ParamLoadResult loadParamFile(const QString& path, std::uint32_t deviceType, TParamImage& out);
 
 // Writes the 200 bytes of `params`, magic set, atomically. On success `params` keeps the magic from
-// then on; on failure raises EInOutError::cannotCreate(path), leaving `params` and any previous file
-// at `path` untouched. `beforeCommit` (a test seam) runs on the open file just before the commit.
-void saveParamFile(const QString& path, TParamImage& params,
-                   const std::function<void(QSaveFile&)>& beforeCommit = {});
+// then on; on failure raises EInOutError::cannotCreate(path) with the system's error number as its
+// code, leaving `params` and any previous file at `path` untouched. `beforeRename`: see saveWholeFile.
+void saveParamFile(const QString& path, TParamImage& params, const std::function<int()>& beforeRename = {});
 
 } // namespace qv7

@@ -91,22 +91,22 @@ bool TCustomTorvik::OpenDevice(int Index) {
     lockHolder_ = 0;
     const std::string path = master_->MatchingDevicePath(Index);
     if (path.empty()) return false;
-    // Another program driving the same indicator would swallow our replies and we its. The lock
+    // Another program driving the same indicator would swallow our replies and we its. The claim
     // this component holds already covers the indicator it opens again (a new scan).
-    const std::string key = master_->Access().deviceKey(path);
-    std::unique_ptr<qv7::DeviceLock> lock;
-    if (!lock_ || lockKey_ != key) {
-        lock = std::make_unique<qv7::DeviceLock>(key, lockDirectory_);
-        if (!lock->tryLock()) {
-            lockHolder_ = lock->holderPid();
-            qCInfo(lcIndicator) << "indicator" << Index << "is in use by process" << lockHolder_;
+    std::unique_ptr<qv7::DeviceClaim> claim;
+    if (!claim_ || claimPath_ != path) {
+        long holder = 0;
+        claim = master_->Access().claim(path, holder);
+        if (!claim) {
+            lockHolder_ = holder > 0 ? holder : -1;
+            qCInfo(lcIndicator) << "indicator" << Index << "is in use by process" << holder;
             return false;
         }
     }
-    if (!master_->OpenDevice(Index)) return false; // a lock just taken goes with `lock`
-    if (lock) {
-        lock_ = std::move(lock);
-        lockKey_ = key;
+    if (!master_->OpenDevice(Index)) return false; // a claim just taken goes with `claim`
+    if (claim) {
+        claim_ = std::move(claim);
+        claimPath_ = path;
     }
     DeviceText =
         QString::fromStdString(master_->DeviceDescription(master_->DeviceNumber())).left(MaxTextLength);
@@ -115,7 +115,7 @@ bool TCustomTorvik::OpenDevice(int Index) {
 
 void TCustomTorvik::CloseDevice() {
     master_->CloseDevice();
-    lock_.reset();
+    claim_.reset();
 }
 
 void TCustomTorvik::startTransfer(std::int32_t step) {

@@ -6,7 +6,6 @@
 // order it was raised.
 #pragma once
 
-#include "indicator/DeviceLock.h"
 #include "indicator/Pacing.h"
 #include "indicator/ParamFile.h"
 #include "indicator/ParamImage.h"
@@ -70,8 +69,8 @@ public:
 
     // --- Device operations (component's thread; none waits for the indicator) ---
     int ScanDevices(); // number of attached bridges that match
-    // Index from 1. Takes the indicator's lock first: false, with LockHolder() set, when another
-    // program drives it. On success DeviceText := the bridge's description.
+    // Index from 1. Claims the indicator first (HidAccess::claim): false, with LockHolder() set, when
+    // another program drives it. On success DeviceText := the bridge's description.
     bool OpenDevice(int Index);
     void CloseDevice(); // ends the reader thread and lets the indicator go
     // Each transfer starts a new one: a request of the one it replaces that is still unanswered is
@@ -113,10 +112,8 @@ public:
     int repeatsSent() const { return repeatsSent_; }
 
     // The process id of the program that held the indicator when the last OpenDevice failed for that
-    // reason; 0 otherwise.
+    // reason, -1 when that program cannot be told; 0 otherwise.
     qint64 LockHolder() const { return lockHolder_; }
-    // Where the per-indicator locks live (the runtime directory); tests point it elsewhere.
-    void setLockDirectory(const QString& directory) { lockDirectory_ = directory; }
 
     void setDialogs(TorvikDialogs* dialogs) { dialogs_ = dialogs; }
     TorvikDialogs* dialogs() const { return dialogs_; }
@@ -209,9 +206,8 @@ private:
     // touches it, so no read reply can change what is written.
     std::array<std::uint16_t, qv7::TableStart + qv7::TableRegisterCount> writeBuffer_{};
 
-    QString lockDirectory_;
-    std::unique_ptr<qv7::DeviceLock> lock_;
-    std::string lockKey_;
+    std::unique_ptr<qv7::DeviceClaim> claim_;
+    std::string claimPath_;
     qint64 lockHolder_ = 0;
 };
 

@@ -44,6 +44,12 @@ public:
     virtual std::optional<HidReportLengths> reportLengths() = 0;
 };
 
+// This program's claim on one device, held while the object lives.
+class DeviceClaim {
+public:
+    virtual ~DeviceClaim() = default;
+};
+
 class HidAccess {
 public:
     virtual ~HidAccess() = default;
@@ -54,9 +60,15 @@ public:
     // Opens a device path; nullptr when it does not open.
     virtual std::unique_ptr<HidHandle> open(const std::string& path) = 0;
 
-    // A name of the device at `path` that is the same for every program on this machine that can
-    // reach it, so that programs can agree on who drives it. The path itself for real devices.
-    virtual std::string deviceKey(const std::string& path) const { return path; }
+    // Claims the device at `path` so that no other program drives it meanwhile (a second driver
+    // would swallow this one's answers). nullptr when another holds it: `holder` is then its process
+    // id, 0 when it cannot be known. A device no other program can reach gets a claim that holds
+    // nothing, as does one whose claim cannot be tried (its open then says why).
+    virtual std::unique_ptr<DeviceClaim> claim(const std::string& path, long& holder) {
+        (void)path;
+        holder = 0;
+        return std::make_unique<DeviceClaim>();
+    }
 };
 
 } // namespace qv7

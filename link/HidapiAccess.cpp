@@ -1,5 +1,6 @@
 #include "link/HidapiAccess.h"
 
+#include "base/FileLock.h"
 #include "link/ReportDescriptor.h"
 
 #include <hidapi/hidapi.h>
@@ -200,6 +201,29 @@ std::unique_ptr<HidHandle> HidapiAccess::open(const std::string& path) {
         descriptor = parseReportDescriptor(bytes->data(), bytes->size());
     }
     return std::make_unique<HidapiHandle>(device, descriptor, recordOf(path));
+}
+
+namespace {
+
+struct NodeClaim : DeviceClaim {
+    FileLock lock;
+};
+
+} // namespace
+
+std::unique_ptr<DeviceClaim> HidapiAccess::claim(const std::string& path, long& holder) {
+    holder = 0;
+    auto claim = std::make_unique<NodeClaim>();
+    switch (claim->lock.lock(path)) {
+    case FileLock::Outcome::Locked:
+        return claim;
+    case FileLock::Outcome::Held:
+        holder = claim->lock.holder();
+        return nullptr;
+    case FileLock::Outcome::Failed:
+        break; // a node this user may not open: hid_open_path fails on it and says so
+    }
+    return std::make_unique<DeviceClaim>();
 }
 
 } // namespace qv7

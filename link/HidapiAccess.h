@@ -23,6 +23,9 @@ public:
     std::vector<std::string> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
     // Opens with hid_open_path; nullptr when it does not open.
     std::unique_ptr<HidHandle> open(const std::string& path) override;
+    // An exclusive flock on the hidraw node itself, which every program meets whatever its
+    // environment, and which the kernel frees when the holder dies.
+    std::unique_ptr<DeviceClaim> claim(const std::string& path, long& holder) override;
 
     // What the last enumeration said of one device.
     struct DeviceRecord {

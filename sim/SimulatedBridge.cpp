@@ -8,6 +8,7 @@
 #include <deque>
 #include <mutex>
 #include <random>
+#include <set>
 #include <stdexcept>
 #include <utility>
 
@@ -92,9 +93,7 @@ struct SimulatedBridge::Core {
     bool serialTiming = false;
     bool closed = false;
     int writesFailed = 0;
-    // Each simulator is a device of its own unless told it stands for a shared one.
-    std::string keyPrefix = "simulated-" + std::to_string(::getpid()) + "-" +
-                            std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-";
+    std::set<std::string> claimed; // paths a component holds
 
     // Caller holds the mutex.
     bool refuseWrite(BridgeState& b) {
@@ -335,14 +334,31 @@ int SimulatedBridge::writesFailed() const {
     return core_->writesFailed;
 }
 
-void SimulatedBridge::setDeviceKeyPrefix(std::string prefix) {
-    std::lock_guard lock(core_->mutex);
-    core_->keyPrefix = std::move(prefix);
+namespace {
+
+struct PathClaim : DeviceClaim {
+    PathClaim(std::shared_ptr<SimulatedBridge::Core> core, std::string path)
+        : core(std::move(core)), path(std::move(path)) {}
+    ~PathClaim() override;
+    std::shared_ptr<SimulatedBridge::Core> core;
+    std::string path;
+};
+
+PathClaim::~PathClaim() {
+    std::lock_guard lock(core->mutex);
+    core->claimed.erase(path);
 }
 
-std::string SimulatedBridge::deviceKey(const std::string& path) const {
+} // namespace
+
+std::unique_ptr<DeviceClaim> SimulatedBridge::claim(const std::string& path, long& holder) {
     std::lock_guard lock(core_->mutex);
-    return core_->keyPrefix + path;
+    holder = 0;
+    if (!core_->claimed.insert(path).second) {
+        holder = static_cast<long>(::getpid());
+        return nullptr;
+    }
+    return std::make_unique<PathClaim>(core_, path);
 }
 
 void SimulatedBridge::setSilent(int bridge, bool silent) {

@@ -80,9 +80,6 @@ public:
     void failWritesRandomly(int bridge, double probability, std::uint32_t seed);
     // Output reports refused so far, on every bridge.
     int writesFailed() const;
-    // The device keys are this prefix and the path. By default each simulator is a device of its own;
-    // programs that simulate one shared indicator (one state file) give the same prefix.
-    void setDeviceKeyPrefix(std::string prefix);
     // No input reports at all: reads time out (0).
     void setSilent(int bridge, bool silent);
     // One input report per period, for every bridge.
@@ -106,7 +103,9 @@ public:
     // HidAccess
     std::vector<std::string> enumerate(std::uint16_t vid, std::uint16_t pid) override;
     std::unique_ptr<HidHandle> open(const std::string& path) override;
-    std::string deviceKey(const std::string& path) const override;
+    // A simulated indicator is a device of this process alone: one claim at a time on each path,
+    // the holder being this process.
+    std::unique_ptr<DeviceClaim> claim(const std::string& path, long& holder) override;
 
     struct Core; // implementation, shared with the handles so that they may outlive the bridge
 

@@ -2,14 +2,14 @@
 
 #include "sim/SimulatedIndicator.h"
 
+#include "base/Files.h"
+
 #include <cctype>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
 #include <sstream>
 #include <vector>
 
-#include <unistd.h>
+#include <sys/stat.h>
 
 namespace qv7 {
 
@@ -99,20 +99,38 @@ std::optional<SimulatorState> parse(const std::string& text) {
 
 } // namespace
 
-std::optional<SimulatorState> loadSimulatorState(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw SimulatorStateError("cannot read " + path);
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad()) throw SimulatorStateError("cannot read " + path);
-    auto state = parse(text.str());
-    if (!state) throw SimulatorStateError(path + " is no simulator state");
+bool SimulatorStateFile::lock(const std::string& path) {
+    path_ = path;
+    switch (lock_.lock(path, true)) {
+    case FileLock::Outcome::Held:
+        return false;
+    case FileLock::Outcome::Failed:
+        throw SimulatorStateError("cannot open " + path +
+                                  " for reading and writing: " + std::strerror(lock_.error()));
+    case FileLock::Outcome::Locked:
+        break;
+    }
+    struct stat info {};
+    if (::fstat(lock_.fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        lock_.unlock();
+        throw SimulatorStateError(path + " is not a regular file");
+    }
+    return true;
+}
+
+std::optional<SimulatorState> SimulatorStateFile::load() const {
+    const FileRead read = readBoundedFile(lock_.fd(), SimulatorStateCap, SimulatorStateCap);
+    if (read.refusal == FileRead::Refusal::TooLarge)
+        throw SimulatorStateError(path_ + " is larger than any simulator state");
+    if (!read.ok()) throw SimulatorStateError("cannot read " + path_);
+    if (read.bytes.empty()) return std::nullopt;
+    auto state = parse(read.bytes);
+    if (!state) throw SimulatorStateError(path_ + " is no simulator state");
     return state;
 }
 
-void saveSimulatorState(const std::string& path, const SimulatorState& state) {
+void SimulatorStateFile::save(const SimulatorState& state) const {
+    if (!lock_.locked()) throw SimulatorStateError("cannot write " + path_ + ": not held by this program");
     std::ostringstream text;
     text << "{\n    \"typeWord\": " << state.typeWord << ",\n    \"holding\": [";
     for (int r = 0; r < SimulatorState::HoldingCount; ++r) {
@@ -120,20 +138,8 @@ void saveSimulatorState(const std::string& path, const SimulatorState& state) {
         text << (r == 0 ? "" : ", ") << (it == state.holding.end() ? 0 : it->second);
     }
     text << "]\n}\n";
-    const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file << text.str();
-        file.flush();
-        if (!file) {
-            std::remove(temporary.c_str());
-            throw SimulatorStateError("cannot write " + path);
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        throw SimulatorStateError("cannot write " + path);
-    }
+    if (const int error = saveWholeFile(path_, text.str()); error != 0)
+        throw SimulatorStateError("cannot write " + path_ + ": " + std::strerror(error));
 }
 
 std::unique_ptr<SimulatedIndicator> simulatedIndicatorFrom(const SimulatorState& state) {
@@ -149,12 +155,6 @@ SimulatorState simulatorStateOf(const SimulatedIndicator& indicator) {
     for (int r = 0; r < SimulatorState::HoldingCount; ++r)
         state.holding[r] = indicator.holding(r);
     return state;
-}
-
-std::string simulatorStateKeyPrefix(const std::string& path) {
-    std::error_code error;
-    const auto absolute = std::filesystem::absolute(path, error).lexically_normal();
-    return "simulated-state:" + (error ? path : absolute.string()) + ":";
 }
 
 } // namespace qv7

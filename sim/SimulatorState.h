@@ -3,6 +3,8 @@
 // registers 0-159. Qt-free; called on the program's main thread.
 #pragma once
 
+#include "base/FileLock.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -25,11 +27,32 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// nullopt when the file does not exist; throws SimulatorStateError when it cannot be read or is no
-// state (missing fields, a value outside 0-65535, not exactly 160 holding values).
-std::optional<SimulatorState> loadSimulatorState(const std::string& path);
-// Replaces the file atomically (a temporary file renamed over it); throws SimulatorStateError.
-void saveSimulatorState(const std::string& path, const SimulatorState& state);
+// The most bytes a state file may have: the writer makes about 1 KB.
+inline constexpr std::size_t SimulatorStateCap = 64 * 1024;
+
+// A state file as one program holds it: locked before it is read, so that two programs never
+// simulate the indicator it stands for at once, and written only by the program that holds it.
+class SimulatorStateFile {
+public:
+    // Opens `path` for reading and writing (created empty when missing) and locks it. False when
+    // another program holds it: holder() then names it (0 when it cannot be known). Throws
+    // SimulatorStateError when the file cannot be opened so (a read-only file is refused, not
+    // replaced) or is not a regular file.
+    bool lock(const std::string& path);
+    long holder() const { return lock_.holder(); }
+
+    // The kept state; nullopt for an empty (new) file. Throws SimulatorStateError when the file
+    // cannot be read, is larger than SimulatorStateCap, or is no state (missing fields, a value
+    // outside 0-65535, not exactly 160 holding values).
+    std::optional<SimulatorState> load() const;
+    // Replaces the file atomically (a temporary file renamed over it), every write checked; throws
+    // SimulatorStateError, the previous file then untouched. Only while locked.
+    void save(const SimulatorState& state) const;
+
+private:
+    std::string path_;
+    FileLock lock_;
+};
 
 class SimulatedIndicator;
 
@@ -37,9 +60,5 @@ class SimulatedIndicator;
 std::unique_ptr<SimulatedIndicator> simulatedIndicatorFrom(const SimulatorState& state);
 // What a simulated indicator holds, as a state file keeps it.
 SimulatorState simulatorStateOf(const SimulatedIndicator& indicator);
-
-// The device-key prefix of a simulator kept in this state file: programs started on one state file
-// stand for one indicator (SimulatedBridge::setDeviceKeyPrefix), and lock each other out as such.
-std::string simulatorStateKeyPrefix(const std::string& path);
 
 } // namespace qv7

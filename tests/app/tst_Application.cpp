@@ -5,7 +5,6 @@
 #include "app/Options.h"
 #include "app/SingleInstance.h"
 #include "base/Errors.h"
-#include "indicator/DeviceLock.h"
 #include "widgets/DecimalSeparator.h"
 #include "widgets/Messages.h"
 

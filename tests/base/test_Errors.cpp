@@ -17,6 +17,9 @@ TEST(Errors, run_time_errors_carry_the_french_messages) {
     EXPECT_STREQ(EInOutError::fromErrno(EACCES).what(), "Accès au fichier refusé");
     EXPECT_STREQ(EInOutError::fromErrno(ENOSPC).what(), "Disque plein");
     EXPECT_STREQ(EInOutError::fromErrno(EIO).what(), "Erreur E/S 5");
+    EXPECT_STREQ(EInOutError::notRegular("a.LIN").what(), "Le fichier a.LIN n'est pas un fichier ordinaire");
+    EXPECT_STREQ(EInOutError::tooLarge("a.LIN").what(), "Le fichier a.LIN est trop grand");
+    EXPECT_EQ(EInOutError::cannotCreate("a.QV", EFBIG).code(), EFBIG);
 }
 
 TEST(Errors, checked_narrowing_raises_the_range_error) {

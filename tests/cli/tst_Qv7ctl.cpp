@@ -1,14 +1,11 @@
 // qv7ctl end to end: the built program run against its simulated indicator (serial line timed as
 // 9600 8N2) in a temporary directory; what it prints, the files it writes and its exit codes.
-#include "indicator/DeviceLock.h"
+#include "base/FileLock.h"
 #include "indicator/ParamImage.h"
-#include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
-#include "sim/SimulatorState.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QLockFile>
 
 #include <QFile>
 #include <QJsonArray>
@@ -406,28 +403,36 @@ void tst_Qv7ctl::faulty_lines_still_read_what_the_indicator_holds() {
 }
 
 void tst_Qv7ctl::an_indicator_in_use_is_refused_naming_the_holder() {
-    // Programs started on one simulator state file stand for one indicator: take its lock as another
-    // program would, in the runtime directory this run of qv7ctl is given.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_RUNTIME_DIR", dir_->path());
-    qv7::SimulatedBridge bridge;
-    bridge.setDeviceKeyPrefix(qv7::simulatorStateKeyPrefix(path("state.json").toStdString()));
-    const std::string key = bridge.deviceKey(bridge.path(bridge.addBridge("0001")));
-    QLockFile other(QDir(dir_->path()).filePath(qv7::DeviceLock::fileName(key)));
-    QVERIFY(other.tryLock(0));
+    // Programs started on one simulator state file stand for one indicator: hold the file as another
+    // program would. The lock is the same whether a run has a runtime directory or not (cron, ssh).
+    const QByteArray kept =
+        "{\"typeWord\": 16467, \"holding\":   [" + QByteArray("0, ").repeated(159) + "0]}";
+    writeFile("state.json", kept);
+    qv7::FileLock other;
+    QCOMPARE(other.lock(path("state.json").toStdString()), qv7::FileLock::Outcome::Locked);
     const QString inUse = QStringLiteral("qv7ctl: the indicator is in use by another program (pid %1)\n")
                               .arg(QCoreApplication::applicationPid());
-    for (const QString& command : QStringList{"read", "diff"}) {
-        savedParams();
-        const QStringList args = command == "read" ? QStringList{"read"} : QStringList{"diff", "saved.QV"};
-        const Run run =
-            qv7ctl(args + QStringList{"--simulate", "--simulate-state=" + path("state.json")}, environment);
-        QCOMPARE(run.exitCode, 2);
-        QCOMPARE(run.err, inUse);
+    QProcessEnvironment withRuntime = QProcessEnvironment::systemEnvironment();
+    withRuntime.insert("XDG_RUNTIME_DIR", dir_->path());
+    QProcessEnvironment withoutRuntime = QProcessEnvironment::systemEnvironment();
+    withoutRuntime.remove("XDG_RUNTIME_DIR");
+    for (const QProcessEnvironment& environment : {withRuntime, withoutRuntime}) {
+        for (const QString& command : QStringList{"read", "diff"}) {
+            savedParams();
+            const QStringList args =
+                command == "read" ? QStringList{"read"} : QStringList{"diff", "saved.QV"};
+            const Run run = qv7ctl(args + QStringList{"--simulate", "--simulate-state=" + path("state.json")},
+                                   environment);
+            QCOMPARE(run.exitCode, 2);
+            QCOMPARE(run.err, inUse);
+            // Neither read nor kept by a run that never held it.
+            QCOMPARE(readFile("state.json"), kept);
+        }
     }
     other.unlock();
-    const Run run = qv7ctl({"read", "--simulate", "--simulate-state=" + path("state.json")}, environment);
+    const Run run = qv7ctl({"read", "--simulate", "--simulate-state=" + path("state.json")});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QVERIFY(readFile("state.json") != kept); // the holder keeps the state in its own layout
 }
 
 void tst_Qv7ctl::list_names_the_simulated_bridge() {

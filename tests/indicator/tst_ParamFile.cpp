@@ -3,9 +3,10 @@
 #include "indicator/ParamFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
 
 #include <cstring>
 
@@ -148,7 +149,7 @@ void tst_ParamFile::failed_commit_keeps_previous_file_and_image() {
     const TParamImage before = p;
     bool raised = false;
     try {
-        qv7::saveParamFile(path, p, [](QSaveFile& file) { file.cancelWriting(); });
+        qv7::saveParamFile(path, p, [] { return EIO; });
     } catch (const qv7::EInOutError& e) {
         raised = true;
         QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Impossible de créer le fichier ") + path);

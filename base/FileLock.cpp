@@ -1,0 +1,102 @@
+#include "base/FileLock.h"
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace qv7 {
+
+namespace {
+
+long holderOf(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return 0;
+    std::ifstream file("/proc/locks");
+    std::ostringstream text;
+    text << file.rdbuf();
+    return flockHolder(text.str(), major(info.st_dev), minor(info.st_dev),
+                       static_cast<unsigned long>(info.st_ino));
+}
+
+// Whether `path` still names the file open on `fd`: a file replaced by a rename after it was
+// opened carries a lock nobody else looks at any more.
+bool stillNamed(int fd, const std::string& path) {
+    struct stat open {
+    }, named{};
+    return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
+} // namespace
+
+FileLock::~FileLock() {
+    unlock();
+}
+
+void FileLock::unlock() {
+    if (fd_ >= 0) ::close(fd_); // closing the last descriptor releases the lock
+    fd_ = -1;
+}
+
+FileLock::Outcome FileLock::lock(const std::string& path, bool readWrite) {
+    unlock();
+    holder_ = 0;
+    error_ = 0;
+    const int flags = O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (readWrite ? O_RDWR | O_CREAT : O_RDONLY);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        errno = 0;
+        const int fd = ::open(path.c_str(), flags, 0666);
+        if (fd < 0) {
+            error_ = errno != 0 ? errno : EIO;
+            return Outcome::Failed;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int why = errno;
+            holder_ = why == EWOULDBLOCK ? holderOf(fd) : 0;
+            ::close(fd);
+            if (why == EWOULDBLOCK) return Outcome::Held;
+            error_ = why;
+            return Outcome::Failed;
+        }
+        if (stillNamed(fd, path)) {
+            fd_ = fd;
+            return Outcome::Locked;
+        }
+        ::close(fd); // replaced meanwhile: lock the file that now has the name
+    }
+    error_ = EAGAIN;
+    return Outcome::Failed;
+}
+
+long flockHolder(std::string_view procLocks, unsigned major, unsigned minor, unsigned long inode) {
+    std::istringstream lines{std::string(procLocks)};
+    std::string line;
+    while (std::getline(lines, line)) {
+        // "N: FLOCK ADVISORY WRITE PID MAJ:MIN:INODE START END"; waiters carry "->" after the number.
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, pid, where;
+        fields >> number >> kind;
+        if (kind == "->") continue;
+        fields >> mode >> access >> pid >> where;
+        if (kind != "FLOCK") continue;
+        unsigned long ma = 0, mi = 0, in = 0;
+        char c1 = 0, c2 = 0;
+        std::istringstream id(where);
+        if (!(id >> std::hex >> ma >> c1 >> mi >> c2 >> std::dec >> in) || c1 != ':' || c2 != ':') continue;
+        if (ma != major || mi != minor || in != inode) continue;
+        try {
+            const long holder = std::stol(pid);
+            if (holder > 0) return holder;
+        } catch (const std::exception&) {
+        }
+    }
+    return 0;
+}
+
+} // namespace qv7

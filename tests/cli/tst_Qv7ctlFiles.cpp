@@ -1,0 +1,192 @@
+// qv7ctl end to end with the files it is given and makes: a write that fails at the last moment,
+// input that is no file to read, names that are no UTF-8, and the simulator's state file.
+#include "Qv7ctlRun.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <cstdio>
+#include <functional>
+
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr rlim_t FileSizeLimit = 100; // bytes: less than any file qv7ctl makes
+
+// Runs qv7ctl with `setup` applied in the child before it starts; gives up after 20 s (a program
+// blocked on a FIFO would otherwise hang the suite).
+Run runWith(const QString& folder, const QStringList& args, const std::function<void()>& setup) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.setChildProcessModifier(setup);
+    process.start(QStringLiteral(QV7CTL_PATH), args);
+    Run run;
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// As on a full disk: every write past the limit fails (EFBIG) instead of ending the process.
+void limitFileSize() {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{FileSizeLimit, FileSizeLimit};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+// Root may write any file: the child then runs as nobody, for whom a read-only file is one.
+void asOrdinaryUser() {
+    if (::geteuid() != 0) return;
+    ::setgroups(0, nullptr);
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) std::_Exit(99);
+}
+
+} // namespace
+
+class tst_Qv7ctlFiles : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void a_failed_write_keeps_the_previous_file_data();
+    void a_failed_write_keeps_the_previous_file();
+    void input_that_is_no_file_is_refused_at_once_data();
+    void input_that_is_no_file_is_refused_at_once();
+    void file_names_pass_byte_for_byte();
+    void a_read_only_state_file_is_an_error_not_replaced();
+
+private:
+    QString path(const QString& name) const { return dir_->filePath(name); }
+    Run qv7ctl(const QStringList& args) { return runQv7ctl(dir_->path(), args); }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QByteArray params_, state_, json_;
+};
+
+void tst_Qv7ctlFiles::initTestCase() {
+    init();
+    QVERIFY(qv7ctl({"read", "--simulate", "-o", "p.QV", "--simulate-state=state.json"}).exitCode == 0);
+    params_ = readBytes(path("p.QV"));
+    state_ = readBytes(path("state.json"));
+    const Run shown = qv7ctl({"show", "p.QV", "--json"});
+    QCOMPARE(shown.exitCode, 0);
+    json_ = shown.out.toUtf8();
+    QCOMPARE(params_.size(), 200);
+    QVERIFY(state_.startsWith("{"));
+}
+
+void tst_Qv7ctlFiles::init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+}
+
+void tst_Qv7ctlFiles::a_failed_write_keeps_the_previous_file_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("file"); // the file the command would replace
+    QTest::newRow("read -o") << QStringList{"read", "--simulate", "-o", "out.QV"} << "out.QV";
+    QTest::newRow("set") << QStringList{"set", "p.QV", "filter=3"} << "p.QV";
+    QTest::newRow("import -o") << QStringList{"import", "p.json", "-o", "out.QV"} << "out.QV";
+    QTest::newRow("lin-read -o") << QStringList{"lin-read", "--simulate", "-o", "out.LIN"} << "out.LIN";
+    QTest::newRow("report -o") << QStringList{"report", "--simulate", "-o", "out.tar.gz"} << "out.tar.gz";
+    QTest::newRow("simulator state") << QStringList{"read", "--simulate", "--simulate-state=state.json"}
+                                     << "state.json";
+}
+
+void tst_Qv7ctlFiles::a_failed_write_keeps_the_previous_file() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, file);
+    QVERIFY(writeBytes(path("p.QV"), params_));
+    QVERIFY(writeBytes(path("p.json"), json_));
+    QVERIFY(writeBytes(path("state.json"), state_));
+    const QByteArray previous = file == "p.QV" ? params_ : file == "state.json" ? state_ : "previous";
+    QVERIFY(writeBytes(path(file), previous));
+    const Run run = runWith(dir_->path(), args, limitFileSize);
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains("File too large"), qPrintable(run.err));
+    QCOMPARE(readBytes(path(file)), previous);
+}
+
+void tst_Qv7ctlFiles::input_that_is_no_file_is_refused_at_once_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("kind"); // fifo, folder or large
+    QTest::addColumn<QString>("message");
+    QTest::newRow("show of a FIFO") << QStringList{"show", "in"} << "fifo"
+                                    << "in: not a regular file";
+    QTest::newRow("lin-show of a FIFO") << QStringList{"lin-show", "in"} << "fifo"
+                                        << "n'est pas un fichier ordinaire";
+    QTest::newRow("import of a FIFO") << QStringList{"import", "in", "-o", "o.QV"} << "fifo"
+                                      << "in: not a regular file";
+    QTest::newRow("state in a FIFO") << QStringList{"read", "--simulate", "--simulate-state=in"} << "fifo"
+                                     << "in is not a regular file";
+    QTest::newRow("show of a folder") << QStringList{"show", "in"} << "folder"
+                                      << "in: not a regular file";
+    QTest::newRow("lin-show of 300 KB") << QStringList{"lin-show", "in"} << "large"
+                                        << "est trop grand";
+    QTest::newRow("show of 70 KB") << QStringList{"show", "in"} << "large"
+                                   << "larger than any parameter file";
+    QTest::newRow("import of 300 KB") << QStringList{"import", "in", "-o", "o.QV"} << "large"
+                                      << "larger than any parameter set";
+    QTest::newRow("state of 300 KB") << QStringList{"read", "--simulate", "--simulate-state=in"} << "large"
+                                     << "larger than any simulator state";
+}
+
+void tst_Qv7ctlFiles::input_that_is_no_file_is_refused_at_once() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    const QByteArray name = QFile::encodeName(path("in"));
+    if (kind == "fifo") QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+    if (kind == "folder") QVERIFY(QDir().mkdir(path("in")));
+    // A valid start, then no end: larger than the cap of any input file.
+    const QByteArray large = params_ + "Nb_Seg .equ 2\r\n\r\n" + QByteArray(300 * 1024, '\r');
+    if (kind == "large")
+        QVERIFY(writeBytes(path("in"), args.contains("show") ? large.left(70 * 1024) : large));
+    const Run run = qv7ctl(args);
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY(!QFile::exists(path("o.QV")));
+}
+
+void tst_Qv7ctlFiles::file_names_pass_byte_for_byte() {
+    // 0xE9 alone is no UTF-8; the shell hands the byte over as it is.
+    const QString script =
+        QStringLiteral("n=$(printf 'out\\351.QV'); \"$0\" read --simulate -o \"$n\" >/dev/null &&"
+                       " \"$0\" show \"$n\" >/dev/null");
+    QProcess shell;
+    shell.setWorkingDirectory(dir_->path());
+    shell.start("/bin/sh", {"-c", script, QStringLiteral(QV7CTL_PATH)});
+    QVERIFY(shell.waitForFinished(20000));
+    QVERIFY2(shell.exitCode() == 0, shell.readAllStandardError().constData());
+    QFile made(dir_->path() + "/out" + QFile::decodeName("\xc3\xa9") + ".QV");
+    const QByteArray raw = QFile::encodeName(dir_->path()) + "/out\xe9.QV";
+    QVERIFY2(::access(raw.constData(), R_OK) == 0, "no file under the exact name");
+    QVERIFY(!made.exists());
+}
+
+void tst_Qv7ctlFiles::a_read_only_state_file_is_an_error_not_replaced() {
+    QVERIFY(writeBytes(path("state.json"), state_));
+    QCOMPARE(::chmod(QFile::encodeName(path("state.json")).constData(), 0444), 0);
+    QCOMPARE(::chmod(QFile::encodeName(dir_->path()).constData(), 0777), 0);
+    const Run run =
+        runWith(dir_->path(), {"read", "--simulate", "--simulate-state=state.json"}, asOrdinaryUser);
+    if (run.exitCode == 99) QSKIP("cannot run qv7ctl as an ordinary user here");
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains("state.json") && run.err.contains("Permission denied"), qPrintable(run.err));
+    QCOMPARE(readBytes(path("state.json")), state_);
+    ::chmod(QFile::encodeName(path("state.json")).constData(), 0644); // for the folder's removal
+}
+
+QTEST_GUILESS_MAIN(tst_Qv7ctlFiles)
+#include "tst_Qv7ctlFiles.moc"
