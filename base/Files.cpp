@@ -1,9 +1,9 @@
 #include "base/Files.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,27 +27,31 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// The mode a new file gets from open(…, 0666), or the mode of the file it replaces.
-mode_t modeFor(const std::string& path) {
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) return old.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+// A new file beside `path`, created as open(…, 0666) creates one (the umask applies), under a name
+// no other file has.
+int createBeside(const std::string& path, std::string& temporary) {
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 } // namespace
 
 int saveWholeFile(const std::string& path, std::string_view bytes, const std::function<int()>& beforeRename) {
-    std::string temporary = path + ".XXXXXX";
-    std::vector<char> name(temporary.begin(), temporary.end());
-    name.push_back('\0');
+    std::string temporary;
     errno = 0;
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    const int fd = createBeside(path, temporary);
     if (fd < 0) return lastError();
-    temporary.assign(name.data());
+    // A file that is replaced keeps its permissions.
+    struct stat old {};
+    const bool replaces = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     errno = 0;
-    bool ok = writeAll(fd, bytes) && ::fchmod(fd, modeFor(path)) == 0 && ::fsync(fd) == 0;
+    bool ok =
+        writeAll(fd, bytes) && (!replaces || ::fchmod(fd, old.st_mode & 07777) == 0) && ::fsync(fd) == 0;
     int error = ok ? 0 : lastError();
     errno = 0;
     if (::close(fd) != 0 && ok) error = lastError();

@@ -6,14 +6,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 struct Run {
     int exitCode = -1; // -1: crashed or did not finish
     QString out, err;
 };
 
-inline Run runQv7ctl(const QString& folder, const QStringList& args) {
+// `inChild` runs in the child before qv7ctl starts (limits, another user).
+inline Run runQv7ctl(const QString& folder, const QStringList& args,
+                     const std::function<void()>& inChild = {}) {
     QProcess process;
     process.setWorkingDirectory(folder);
+    if (inChild) process.setChildProcessModifier(inChild);
     process.start(QStringLiteral(QV7CTL_PATH), args);
     Run run;
     if (!process.waitForFinished(60000)) {
