@@ -4,11 +4,18 @@
 #include "widgets/Messages.h"
 
 std::optional<QString> TFileDialogs::askFileName(const FileDialog& dialog, bool save) {
-    return qv7::askFileName({dialog.title, dialog.filter, dialog.directory, dialog.proposedName,
-                             dialog.defaultExtension, dialog.confirmOverwrite},
-                            save);
+    chosen_ = qv7::askFileName({dialog.title, dialog.filter, dialog.directory, dialog.proposedName,
+                                dialog.defaultExtension, dialog.confirmOverwrite},
+                               save);
+    return chosen_;
 }
 
 void TFileDialogs::showMessage(const QString& text) {
+    complained_ = true;
     qv7::showMessage(text);
+}
+
+void TFileDialogs::forget() {
+    chosen_.reset();
+    complained_ = false;
 }

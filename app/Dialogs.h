@@ -11,4 +11,14 @@ public:
     std::optional<QString> askFileName(const FileDialog& dialog, bool save) override;
     // The window layer's plain message box.
     void showMessage(const QString& text) override;
+
+    // What the last file action came to, for the window's status line: forget() before the action,
+    // then the name chosen (none when cancelled) and whether a message box said something went wrong.
+    void forget();
+    const std::optional<QString>& chosen() const { return chosen_; }
+    bool complained() const { return complained_; }
+
+private:
+    std::optional<QString> chosen_;
+    bool complained_ = false;
 };

@@ -20,20 +20,25 @@
 #include "widgets/Bitmaps.h"
 #include "widgets/DecimalSeparator.h"
 #include "widgets/Led.h"
+#include "widgets/Messages.h"
 #include "widgets/MyControls.h"
 #include "widgets/WindowLook.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 
+#include <algorithm>
 #include <mutex>
 
 using namespace qv7::pages;
@@ -43,6 +48,7 @@ namespace {
 constexpr int ClientWidth = 273;
 constexpr int ClientHeight = 504;
 constexpr int StatusHeight = 19;
+constexpr char Caption[] = "Configuration  des indicateurs Zeq";
 
 const char* const PageNames[TMainForm::PageCount] = {
     "TabConnect", "TabIdent",   "TabCfg",     "TabEntCourant", "TabEntTension", "TabEntRtd",
@@ -71,7 +77,7 @@ TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
     // A fixed frame with a close box only. A parentless tool window would lose its taskbar entry
     // on Linux desktops, so the frame is an ordinary one without minimise and maximise boxes.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("Configuration  des indicateurs Zeq"));
+    setWindowTitle(QString::fromLatin1(Caption));
     setWindowIcon(
         QIcon(QPixmap::fromImage(qv7::loadTransparentBitmap(QString::fromLatin1(qv7::LogoBitmap)))));
     setFont(qv7::windowFont());
@@ -99,8 +105,16 @@ TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
           static_cast<QAbstractButton*>(BtnEditLin)})
         fitText(button);
 
+    RetryOpen = named(new QTimer(this), "RetryOpen");
+    RetryOpen->setSingleShot(true);
+    RetryOpen->setInterval(2000);
+    connect(RetryOpen, &QTimer::timeout, this,
+            [this] { qv7::runGuarded([this] { openDevice(retryNumber_); }); });
+
     torvik_->setDialogs(dialogs_.get());
     wireTorvik();
+    // The page keys are the window's wherever the focus is: seen before any control can take them.
+    qApp->installEventFilter(this);
 }
 
 TMainForm::~TMainForm() {
@@ -246,8 +260,24 @@ void TMainForm::wireTorvik() {
         qv7::runGuarded([&] { TorvikReadLin(position); });
     };
     torvik_->OnWriteLin = torvik_->OnReadLin;
+    // The frames go to the trace, when one is asked for, and to the service page, which checks an
+    // adjustment's answer.
+    const auto body = [](const std::string& text) {
+        return text.substr(std::min<std::size_t>(5, text.size()));
+    };
+    torvik_->TxDebugStream = [this, body](TComponent*, const std::string& text) {
+        if (trace_) trace_(text);
+        servicePage_->frameSent(body(text));
+    };
+    torvik_->RxDebugStream = [this, body](TComponent*, const std::string& text) {
+        if (trace_) trace_(text);
+        servicePage_->frameReceived(body(text));
+    };
     torvik_->OnReadLinCompleted = [this](TComponent*, const TLinTable& table) {
         qv7::runGuarded([&] { TorvikReadLinCompleted(table); });
+    };
+    torvik_->OnWriteLinCompleted = [this](TComponent*) {
+        qv7::runGuarded([this] { TorvikWriteLinCompleted(); });
     };
 }
 
@@ -317,8 +347,10 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::BtnScanClick() {
+    RetryOpen->stop();
     TorvikDisconnect();
     const int count = torvik_->ScanDevices();
+    deviceCount_ = count;
     if (count == 1) {
         openDevice(1);
         return;
@@ -335,12 +367,24 @@ void TMainForm::BtnScanClick() {
 }
 
 // Another program driving the indicator is said on the status line; the lamp stays red and the
-// next scan tries again.
+// same indicator is tried again every few seconds until it is free (or the user scans).
 void TMainForm::openDevice(int number) {
-    if (torvik_->OpenDevice(number) || torvik_->LockHolder() == 0) return;
+    RetryOpen->stop();
+    if (torvik_->OpenDevice(number)) {
+        // Among several indicators the window says which one it drives.
+        const std::string serial = deviceCount_ > 1 ? torvik_->Master().SerialNumberString(number) : "";
+        setWindowTitle(serial.empty()
+                           ? QString::fromLatin1(Caption)
+                           : QStringLiteral("%1 - N° %2")
+                                 .arg(QString::fromLatin1(Caption), QString::fromStdString(serial)));
+        return;
+    }
     const qint64 holder = torvik_->LockHolder();
+    if (holder == 0) return;
     setStatusText(holder > 0 ? QStringLiteral("Utilisé par un autre programme (pid %1)").arg(holder)
                              : QStringLiteral("Utilisé par un autre programme"));
+    retryNumber_ = number;
+    RetryOpen->start();
 }
 
 void TMainForm::TorvikConnect() {
@@ -521,7 +565,8 @@ void TMainForm::RdGrCFGClick(TRadioGroup* sender) {
 
 void TMainForm::TorvikWriteAllCompleted() {
     setBusy(false);
-    setStatusText(QString());
+    // Raised only once the indicator acknowledged the last block.
+    setStatusText(QStringLiteral("Paramètres écrits"));
 }
 
 void TMainForm::TorvikReadADCValues(float fval1, float fval2) {
@@ -535,18 +580,46 @@ void TMainForm::BtnReadAllClick() {
 }
 
 void TMainForm::BtnSaveClick() {
-    torvik_->SaveToFile();
+    dialogs_->forget();
+    try {
+        torvik_->SaveToFile();
+    } catch (...) {
+        sayFileResult(QStringLiteral("Fichier non enregistré : %1"), QString());
+        throw;
+    }
+    sayFileResult(QStringLiteral("Fichier non enregistré : %1"), QStringLiteral("Fichier enregistré : %1"));
+}
+
+bool TMainForm::isWriting() const {
+    const std::int32_t step = torvik_->Step.load();
+    return step == 101 || step == 102 || (step >= 110 && step <= 118);
 }
 
 void TMainForm::BtnLoadClick() {
+    // The pages would show the file while the indicator is still being sent what they showed before.
+    if (isWriting()) {
+        qv7::showMessage(QStringLiteral("Une écriture vers l'indicateur est en cours : attendez sa fin pour "
+                                        "charger un fichier."));
+        return;
+    }
+    dialogs_->forget();
     try {
         torvik_->LoadFromFile();
     } catch (...) {
         // The pages show the image as it now stands after every attempt, a failed one included.
         TorvikReadAllCompleted();
+        sayFileResult(QStringLiteral("Fichier non chargé : %1"), QString());
         throw;
     }
     TorvikReadAllCompleted();
+    sayFileResult(QStringLiteral("Fichier non chargé : %1"), QStringLiteral("Fichier chargé : %1"));
+}
+
+void TMainForm::sayFileResult(const QString& failed, const QString& done) {
+    const std::optional<QString>& chosen = dialogs_->chosen();
+    if (!chosen) return; // cancelled: nothing happened
+    const QString name = QFileInfo(*chosen).fileName();
+    setStatusText((done.isEmpty() || dialogs_->complained() ? failed : done).arg(name));
 }
 
 void TMainForm::BtnEditLinClick() {
@@ -571,6 +644,16 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        // A combo box, spin box or radio button would take Ctrl+PageDown as its own "next value",
+        // and a combo box keeps Ctrl+Tab: no control of the window sees a page key.
+        if (const int step = TPageControl::pageStep(*static_cast<QKeyEvent*>(event)); step != 0) {
+            if (PageControl->isEnabled()) PageControl->stepPage(step);
+            event->accept();
+            return true;
+        }
+    }
     if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         qv7::runGuarded([this] { Image1Click(); });

@@ -9,12 +9,15 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 class QLabel;
 class QPushButton;
 class QStatusBar;
 class QTabWidget;
+class QTimer;
 class TBitBtnLangue;
 class TFileDialogs;
 class TLabelLangue;
@@ -86,7 +89,8 @@ public:
     // The input-type pages for the item chosen in `sender` (RdGrCFG1 or RdGrCFG2; null: none).
     void RdGrCFGClick(qv7::pages::TRadioGroup* sender);
     void BtnSaveClick();
-    void BtnLoadClick();    // refreshes the pages after every attempt, even a failed one
+    // Refreshes the pages after every attempt, even a failed one; refused while a write runs.
+    void BtnLoadClick();
     void BtnEditLinClick(); // hands the editor this window as its indicator, then shows it modally
     void Image1Click();
     void BtnQuitClick();
@@ -103,6 +107,10 @@ public:
     // Points 0-LinLastPoint of the table read into the editor's curve, or "Erreur dans la table" and
     // the editor's new curve when a value lies outside -0.25 ... 1.25.
     void TorvikReadLinCompleted(const TLinTable& ReadLinTable);
+    void TorvikWriteLinCompleted(); // "Courbe écrite"
+
+    // Every frame sent and received, as "TX : …" / "RX : …" (qv7cfg --trace); empty for none.
+    void setTrace(std::function<void(const std::string&)> trace) { trace_ = std::move(trace); }
 
     // The technicians' mode (qv7cfg --service): the service page's tab stays shown.
     void setServiceMode(bool on);
@@ -154,11 +162,16 @@ private:
     // The voltage-range group that carries InputOptions bits 1-2 for the current input groups.
     qv7::pages::TRadioGroup* voltageRangeGroup() const;
     void focusField(QWidget* field);
+    // A parameter or table write is being sent.
+    bool isWriting() const;
+    // The status line after a file action: `done` or `failed` with the chosen file's name.
+    void sayFileResult(const QString& failed, const QString& done);
 
     std::unique_ptr<TTorvik> torvik_;
     std::unique_ptr<TFileDialogs> dialogs_;
     bool shown_ = false;
     bool serviceMode_ = false;
+    std::function<void(const std::string&)> trace_;
 
     Tled* LedConnect = nullptr;
     TLabelLangue* LabelLangue4 = nullptr;
@@ -170,6 +183,9 @@ private:
     QPushButton* BtnQuit = nullptr;
     QStatusBar* StatusBar = nullptr;
     QLabel* StatusLabel = nullptr;
+    QTimer* RetryOpen = nullptr; // tries an indicator held by another program again
+    int retryNumber_ = 0;
+    int deviceCount_ = 0; // at the last scan
     QWidget* Pages[PageCount] = {};
     TGroupBoxLangue* GroupBoxLangue5 = nullptr;
     TBitBtnLangue* BtnLoad = nullptr;

@@ -23,6 +23,7 @@ constexpr int LastPosition = 127;
 
 void TMainForm::ReadLin() {
     torvik_->ReadLin();
+    setStatusText(QStringLiteral("Lecture de la courbe"));
 }
 
 bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
@@ -53,7 +54,13 @@ bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
         torvik_->Params.LinLastPoint = lastPoint;
     }
     torvik_->WriteLin();
+    setStatusText(QStringLiteral("Ecriture de la courbe"));
     return true;
+}
+
+void TMainForm::TorvikWriteLinCompleted() {
+    // Raised only once the indicator acknowledged the last point count.
+    setStatusText(QStringLiteral("Courbe écrite"));
 }
 
 void TMainForm::TorvikReadLin(int position) {
@@ -72,9 +79,13 @@ void TMainForm::TorvikReadLinCompleted(const TLinTable& ReadLinTable) {
     }
     const auto curve = qv7::linCurveFromTable(ReadLinTable, lastPoint);
     if (!curve) {
+        setStatusText(QString::fromUtf8(qv7::LinTableError));
         qv7::showMessage(QString::fromUtf8(qv7::LinTableError));
         DessinForm->Btn_New0Click();
         return;
     }
     DessinForm->setCurve(*curve);
+    // The editor's title names where its curve came from: no longer the last file.
+    DessinForm->setWindowTitle(QStringLiteral("Courbe lue dans l'indicateur"));
+    setStatusText(QStringLiteral("Courbe lue"));
 }

@@ -29,6 +29,10 @@ int parseOne(const QStringList& args, int i, Options& options) {
         options.help = true;
         return 1;
     }
+    if (arg == QLatin1String("--version")) {
+        options.version = true;
+        return 1;
+    }
     if (arg == QLatin1String("--trace")) {
         options.trace = true;
         return 1;
@@ -95,7 +99,22 @@ QString usageText() {
         "  --trace                print every Modbus frame (TX : / RX : ) to stderr\n"
         "  --service              show the service page (USB bridge firmware, input adjustments)\n"
         "                         for technicians; firmware commands ask before they are sent\n"
-        "  -h, --help             show this text\n");
+        "  -h, --help             show this text\n"
+        "  --version              show the program's version\n\n"
+        "A second copy started while one runs brings the running window to the front and ends.\n");
+}
+
+QString versionText() {
+    return QString::fromLatin1("qv7cfg " QV7_VERSION "\n");
+}
+
+QString earlyAnswer(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--help" || arg == "-h") return usageText();
+        if (arg == "--version") return versionText();
+    }
+    return {};
 }
 
 } // namespace qv7

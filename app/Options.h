@@ -17,6 +17,7 @@ struct Options {
     bool trace = false;              // every Modbus frame to stderr
     bool service = false;            // the technicians' service page is shown
     bool help = false;
+    bool version = false;
     QString error; // empty when the command line was understood
 };
 
@@ -29,5 +30,11 @@ Options parseOptions(const QStringList& arguments);
 
 // The text --help prints.
 QString usageText();
+// The line --version prints.
+QString versionText();
+
+// --help or --version among the raw arguments: answered before the application and its display
+// exist, so both work where no display is. Returns the text to print, empty for neither.
+QString earlyAnswer(int argc, const char* const* argv);
 
 } // namespace qv7

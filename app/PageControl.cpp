@@ -60,22 +60,38 @@ bool TPageControl::isPageShown(int index) const {
     return !static_cast<const TPageTabBar*>(tabBar())->isFolded(index);
 }
 
-void TPageControl::keyPressEvent(QKeyEvent* event) {
-    const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
-    int step = 0;
-    if (ctrl && (event->key() == Qt::Key_Tab || event->key() == Qt::Key_PageDown))
-        step = (event->modifiers() & Qt::ShiftModifier) && event->key() == Qt::Key_Tab ? -1 : 1;
-    else if (ctrl && (event->key() == Qt::Key_Backtab || event->key() == Qt::Key_PageUp))
-        step = -1;
-    if (step == 0 || count() == 0) {
-        QTabWidget::keyPressEvent(event);
-        return;
+int TPageControl::pageStep(const QKeyEvent& event) {
+    if (event.type() != QEvent::KeyPress || !(event.modifiers() & Qt::ControlModifier)) return 0;
+    const bool shift = (event.modifiers() & Qt::ShiftModifier) != 0;
+    switch (event.key()) {
+    case Qt::Key_Tab:
+        return shift ? -1 : 1;
+    case Qt::Key_Backtab:
+    case Qt::Key_PageUp:
+        return -1;
+    case Qt::Key_PageDown:
+        return 1;
+    default:
+        return 0;
     }
+}
+
+void TPageControl::stepPage(int step) {
+    if (step == 0 || count() == 0) return;
     const int current = currentIndex();
     int page = current;
     do {
         page = (page + step + count()) % count();
     } while (page != current && !(isPageShown(page) && isTabEnabled(page)));
     if (page != current) setCurrentIndex(page);
+}
+
+void TPageControl::keyPressEvent(QKeyEvent* event) {
+    const int step = pageStep(*event);
+    if (step == 0) {
+        QTabWidget::keyPressEvent(event);
+        return;
+    }
+    if (isEnabled()) stepPage(step);
     event->accept();
 }

@@ -20,8 +20,13 @@ public:
     void setPageShown(int index, bool shown);
     bool isPageShown(int index) const;
 
+    // The page key's direction: +1 for Ctrl+Tab, Ctrl+PageDown (Shift or not), -1 for
+    // Ctrl+Shift+Tab and Ctrl+PageUp, 0 for any other key.
+    static int pageStep(const QKeyEvent& event);
+    // Goes `step` pages on, over the pages whose tab is not in the strip or disabled, wrapping.
+    void stepPage(int step);
+
 protected:
-    // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp go to the next or previous page
-    // whose tab is in the strip and enabled (Qt 6.4 would also stop on hidden pages), wrapping.
+    // The page keys move through the pages (Qt 6.4 would also stop on hidden ones).
     void keyPressEvent(QKeyEvent* event) override;
 };

@@ -5,9 +5,12 @@
 #pragma once
 
 #include <QLockFile>
+#include <QObject>
 #include <QString>
 
 #include <memory>
+
+class QLocalServer;
 
 namespace qv7 {
 
@@ -33,9 +36,33 @@ public:
     // The runtime directory, or the temporary directory when the system gives none.
     static QString defaultDirectory();
 
+    // Where the running copy listens for a second one (beside the lock file, so per user).
+    QString channelPath() const { return path_ + QStringLiteral(".socket"); }
+
 private:
     QString path_;
     std::unique_ptr<QLockFile> lock_;
+};
+
+// The running copy's ear for later ones: a local socket beside the lock. A second copy that finds the
+// lock held says "raise" on it, so the user sees the window that already runs instead of nothing.
+class InstanceChannel : public QObject {
+    Q_OBJECT
+public:
+    explicit InstanceChannel(QString path, QObject* parent = nullptr);
+    ~InstanceChannel() override;
+
+    // Listens; only the lock's holder calls it (a socket file left by a copy that died is replaced).
+    bool listen();
+    // A second copy: asks the running one to raise its window; false when none answered in time.
+    static bool askToRaise(const QString& path, int timeoutMs = 2000);
+
+signals:
+    void raiseRequested();
+
+private:
+    QString path_;
+    QLocalServer* server_ = nullptr;
 };
 
 } // namespace qv7

@@ -65,18 +65,20 @@ struct Devices {
     qv7::HidAccess& access() { return hidapi ? static_cast<qv7::HidAccess&>(*hidapi) : *bridge; }
 };
 
-void traceTo(TTorvik& torvik) {
-    const auto print = [](TComponent*, const std::string& line) {
+void traceTo(TMainForm& form) {
+    form.setTrace([](const std::string& line) {
         std::fprintf(stderr, "%s\n", line.c_str());
         std::fflush(stderr);
-    };
-    torvik.TxDebugStream = print;
-    torvik.RxDebugStream = print;
+    });
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const QString answer = qv7::earlyAnswer(argc, argv); !answer.isEmpty()) {
+        std::fputs(qPrintable(answer), stdout);
+        return 0;
+    }
     TApplication app(argc, argv);
     // A file name is taken byte for byte, where QCoreApplication::arguments() would change it.
     QStringList arguments;
@@ -92,9 +94,18 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // Another copy already runs: leave at once, without a window or a word.
+    // Another copy already runs: its window comes to the front, and this copy ends.
     qv7::SingleInstance instance;
-    if (!instance.tryAcquire()) return 0;
+    if (!instance.tryAcquire()) {
+        const bool raised = qv7::InstanceChannel::askToRaise(instance.channelPath());
+        std::fprintf(stderr, "qv7cfg: %s\n",
+                     raised ? "already running; its window was brought to the front"
+                            : "already running (its window did not answer)");
+        return 0;
+    }
+    qv7::InstanceChannel channel(instance.channelPath());
+    if (!channel.listen())
+        std::fprintf(stderr, "qv7cfg: a second copy will not be able to raise this window\n");
 
     std::unique_ptr<Devices> devices;
     try {
@@ -112,11 +123,16 @@ int main(int argc, char** argv) {
     }
 
     Forms forms(devices->access());
-    if (options.trace) traceTo(MainForm->Torvik());
+    if (options.trace) traceTo(*MainForm);
     MainForm->setServiceMode(options.service);
     // Only the main window ends the program; the other windows are hidden between their uses.
     app.setQuitOnLastWindowClosed(false);
     QObject::connect(MainForm, &TMainForm::closed, &app, &QApplication::quit);
+    QObject::connect(&channel, &qv7::InstanceChannel::raiseRequested, MainForm, [] {
+        MainForm->showNormal();
+        MainForm->raise();
+        MainForm->activateWindow();
+    });
     MainForm->show();
     const int result = app.exec();
     try {

@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <clocale>
@@ -83,6 +84,12 @@ std::string formatPattern(double value, std::string_view pattern, char decimalSe
     const size_t dot = text.find('.');
     if (dot != std::string::npos) text[dot] = decimalSeparator;
     return text;
+}
+
+std::optional<double> parseNumberEitherPoint(std::string_view text) {
+    std::string canonical(text);
+    std::replace(canonical.begin(), canonical.end(), ',', '.');
+    return parseNumber(canonical, '.');
 }
 
 } // namespace qv7

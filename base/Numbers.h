@@ -13,6 +13,10 @@ namespace qv7 {
 // Returns nothing when the text is not a number in that form.
 std::optional<double> parseNumber(std::string_view text, char decimalSeparator);
 
+// The same where ',' and '.' are both read as the decimal point: what the user types into a grid
+// or a page means one number whichever separator the windows happen to show.
+std::optional<double> parseNumberEitherPoint(std::string_view text);
+
 // The windows' rule: a text that is not a number counts as 0.
 inline double numberOrZero(std::string_view text, char decimalSeparator) {
     return parseNumber(text, decimalSeparator).value_or(0.0);

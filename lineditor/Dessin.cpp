@@ -14,6 +14,7 @@
 #include "widgets/Xfert.h"
 
 #include <QApplication>
+
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -22,6 +23,7 @@
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QWindow>
+#include <algorithm>
 
 namespace {
 
@@ -211,7 +213,11 @@ void TDessinForm::showEvent(QShowEvent* event) {
 }
 
 void TDessinForm::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) return event->accept();
+    if (event->key() == Qt::Key_Escape) {
+        // A drag in progress is cancelled wherever the focus is (in the grid, Escape undoes).
+        if (Draw1->DragIndex() >= 0) qv7::runGuarded([this] { Draw1->Undo(); });
+        return event->accept();
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
         return event->accept();
@@ -244,6 +250,22 @@ void TDessinForm::Draw1Change() {
     for (int row = Draw1->NbSegment + 2; row <= qv7::MaxPointIndex + 1; ++row)
         for (int column = 0; column < GridColumns; ++column)
             StringGrid1->setCells(column, row, QString());
+    showSelectedRow();
+}
+
+void TDessinForm::Draw1Select() {
+    showSelectedRow();
+}
+
+void TDessinForm::showSelectedRow() {
+    // The grid's current row is the plot's selected point, so that a typed value or Delete acts on
+    // the point both show; no point selected, no current row.
+    const int s = Draw1->Selected;
+    if (s < 0 || s > Draw1->NbSegment) {
+        if (StringGrid1->Row() != 0) StringGrid1->setCurrent(-1, 0);
+        return;
+    }
+    if (StringGrid1->Row() != s + 1) StringGrid1->setCurrent(std::max(StringGrid1->Col(), 1), s + 1);
 }
 
 void TDessinForm::Draw1Zoom() {
@@ -291,8 +313,9 @@ void TDessinForm::StringGrid1KeyDown(int& Key, Qt::KeyboardModifiers) {
 }
 
 float TDessinForm::typedValue(int column, int row) {
+    // Either point: a .LIN load or save switches the windows' separator behind the user's back.
     const std::optional<double> value =
-        qv7::parseNumber(StringGrid1->Cells(column, row).toStdString(), qv7::decimalSeparator().toLatin1());
+        qv7::parseNumberEitherPoint(StringGrid1->Cells(column, row).toStdString());
     if (!value) {
         beep();
         return 0.0f;
@@ -337,6 +360,7 @@ void TDessinForm::Btn_New0Click() {
     Draw1->NbSegment = 1;
     clearStaleSelection();
     Draw1->UpdateCurve();
+    setWindowTitle(QStringLiteral("Editeur de linéarisation")); // a new curve comes from nowhere
 }
 
 void TDessinForm::Btn_RDClick() {

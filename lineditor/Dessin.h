@@ -44,8 +44,8 @@ public:
     void FormShow(); // caption "Editeur de linéarisation", rebuild, SetupGrid
     void FormPaint() {}
     void Draw1Change(); // the grid refilled from the curve; the focus to the grid while shown
-    void Draw1Select() {}
-    void Draw1Zoom(); // ZoomBar follows the zoom level
+    void Draw1Select(); // the grid's current row follows the point picked in the plot
+    void Draw1Zoom();   // ZoomBar follows the zoom level
     void ZoomBarChange();
     // Only the rows of the curve's points may be selected; the row's point becomes the selection.
     void StringGrid1SelectCell(int ACol, int ARow, bool& CanSelect);
@@ -95,6 +95,7 @@ private:
     void enterTypedPoint();
     float typedValue(int column, int row);
     void clearStaleSelection();
+    void showSelectedRow();
     void showXfertForm();
     void beep();
 

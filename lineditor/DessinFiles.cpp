@@ -1,4 +1,5 @@
 // TDessinForm: "Charge" and "Sauve", the editor's .LIN files. The file format is indicator/LinFile.h.
+#include "indicator/LinCurve.h"
 #include "indicator/LinFile.h"
 #include "lineditor/Dessin.h"
 #include "lineditor/Draw.h"
@@ -31,6 +32,15 @@ void TDessinForm::Btn_Load0Click() {
     for (const QString& message : loaded.messages)
         qv7::showMessage(message);
     setCurve(loaded.points);
+    // Said now rather than at "Ecriture", which refuses the first and asks about the second.
+    if (loaded.points.size() > static_cast<std::size_t>(qv7::LinTablePoints))
+        qv7::showMessage(QStringLiteral("La courbe a %1 points : l'appareil n'en prend que %2, elle ne "
+                                        "pourra pas lui être écrite telle quelle.")
+                             .arg(loaded.points.size())
+                             .arg(qv7::LinTablePoints));
+    if (const int point = qv7::firstNonIncreasingPoint(loaded.points); point >= 0)
+        qv7::showMessage(
+            QStringLiteral("Les valeurs X de la courbe ne croissent pas au point %1.").arg(point));
     setWindowTitle(QDir::toNativeSeparators(openFileName_));
     SetupGrid();
 }

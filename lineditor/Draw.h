@@ -81,7 +81,7 @@ public:
     void setBrush(const QBrush& brush);
 
     TDrawEvent OnChange; // after the points changed or the view was rebuilt
-    TDrawEvent OnSelect; // when a mouse press picks a point
+    TDrawEvent OnSelect; // when a mouse press picks a point, or clears the selection
     TDrawEvent OnZoom;   // after a zoom step or a view reset
 
     // ---- The curve and the zoom state, read and written by the editor window.
@@ -186,6 +186,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // The three lines of coordinates top left, each padded to cover every one written before.
+    void showInfo(const QString& segment, const QString& x, const QString& y);
     // The mappings, evaluated in extended precision. A span that is not positive maps
     // every value to pixel 0; a control of no width or height maps every pixel to the low edge.
     std::int32_t pixelX(long double x) const;
@@ -231,6 +233,7 @@ private:
     std::int32_t FMovedIndex = 0;
     bool FClip = false;
     std::int32_t FCursorDragging = 0;
+    int FInfoWidth = 0; // the widest coordinate text written so far, in pixels
     std::int32_t FNbMaxSegment = 0;
 
     QPen FPen{Qt::black, 1, Qt::SolidLine};

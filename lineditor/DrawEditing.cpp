@@ -96,6 +96,7 @@ void TDraw::DrawMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
     if (Button != TMouseButton::mbLeft) return;
     if (Shift & ssCtrl) InsertSegmentClick();
     if (FClip) {
+        const std::int32_t before = Selected;
         Selected = -1;
         checkCurveLength();
         for (int i = 0; i <= NbSegment; ++i) {
@@ -109,6 +110,8 @@ void TDraw::DrawMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
                 break;
             }
         }
+        // A press beside every point clears the selection: said too, so the grid lets its row go.
+        if (Selected == -1 && before != -1) ::raise(OnSelect, this);
         Paint();
     }
     if (Shift & ssDouble) SetCursorAt(X, Y);

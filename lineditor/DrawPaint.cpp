@@ -7,8 +7,10 @@
 #include "lineditor/DrawMath.h"
 #include "widgets/DecimalSeparator.h"
 
+#include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -184,19 +186,31 @@ void TDraw::ShowPointInfo() {
     }
     ensureCanvas();
     FCanvas.Font = font();
-    FCanvas.TextOut(5, 5, QStringLiteral("S=") + QString::number(s) + QStringLiteral("  "));
-    FCanvas.TextOut(5, 25, QStringLiteral("X=") + formatted(x) + QStringLiteral("  "));
-    FCanvas.TextOut(5, 45, QStringLiteral("Y=") + formatted(y) + QStringLiteral("  "));
+    showInfo(QString::number(s), formatted(x), formatted(y));
+}
+
+void TDraw::showInfo(const QString& segment, const QString& x, const QString& y) {
+    QStringList lines{QStringLiteral("S=") + segment + QStringLiteral("  "),
+                      QStringLiteral("X=") + x + QStringLiteral("  "),
+                      QStringLiteral("Y=") + y + QStringLiteral("  ")};
+    // A text box only covers its own width: every line covers the widest text written so far, so
+    // no digit of a longer one is left behind.
+    const QFontMetrics metrics(font());
+    for (const QString& line : lines)
+        FInfoWidth = std::max(FInfoWidth, metrics.horizontalAdvance(line));
+    for (int i = 0; i < 3; ++i) {
+        QString& line = lines[i];
+        while (metrics.horizontalAdvance(line) < FInfoWidth)
+            line += u' ';
+        FCanvas.TextOut(5, 5 + 20 * i, line);
+    }
     flush();
 }
 
 void TDraw::ShowCursorInfo() {
     ensureCanvas();
     FCanvas.Font = font();
-    FCanvas.TextOut(5, 5, QStringLiteral("S=") + QString::number(FCursorSegment) + QStringLiteral("  "));
-    FCanvas.TextOut(5, 25, QStringLiteral("X=") + formatted(FCursorX) + QStringLiteral("  "));
-    FCanvas.TextOut(5, 45, QStringLiteral("Y=") + formatted(FCursorY) + QStringLiteral("  "));
-    flush();
+    showInfo(QString::number(FCursorSegment), formatted(FCursorX), formatted(FCursorY));
 }
 
 // ---- Qt events

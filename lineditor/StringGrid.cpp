@@ -130,7 +130,9 @@ bool TStringGrid::editorKey(QWidget* editor, int key, Qt::KeyboardModifiers modi
     if (editor == nullptr || !(isEnterKey(key) || key == Qt::Key_Escape)) return false;
     if (isEnterKey(key)) commitData(editor); // the typed text is the cell's before the key is handled
     closeEditor(editor, QAbstractItemDelegate::NoHint);
-    raiseKeyDown(key, modifiers);
+    // Escape only drops the typed text: the undo it means outside the editor would also take back
+    // the change made before this edit.
+    if (isEnterKey(key)) raiseKeyDown(key, modifiers);
     return true;
 }
 

@@ -33,8 +33,9 @@ public:
     // Asked before the current cell moves to (column, row), by the mouse or the keyboard; leaving
     // `canSelect` false keeps the current cell where it is.
     std::function<void(int column, int row, bool& canSelect)> OnSelectCell;
-    // Every key pressed in the grid, an Enter or Escape in the cell editor included (the editor's
-    // text is then in the cell already, or dropped for Escape). Setting `key` to 0 ends its handling.
+    // Every key pressed in the grid, an Enter in the cell editor included (the editor's text is then
+    // in the cell already); Escape in the cell editor only drops its text. Setting `key` to 0 ends
+    // its handling.
     std::function<void(int& key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
 
     // The in-place editor's keys (Enter, Escape, and Tab, which leaves the grid); true when the grid

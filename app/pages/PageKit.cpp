@@ -83,7 +83,8 @@ void TRadioGroup::arrange() {
     for (int i = 0; i < rows; ++i) {
         QRadioButton* button = buttons_.at(static_cast<std::size_t>(i));
         const int h = std::min(rowHeight, button->sizeHint().height());
-        button->setGeometry(8, top + i * rowHeight + (rowHeight - h) / 2, width() - 16, h);
+        // Up to 4 pixels from the right frame: the longest item keeps its last letter.
+        button->setGeometry(8, top + i * rowHeight + (rowHeight - h) / 2, width() - 12, h);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 namespace qv7::pages {
@@ -25,6 +26,19 @@ QToolButton* speedButton(QWidget* parent, const char* name, const QString& text,
     button->setGeometry(place);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
+}
+
+QString adjustName(int code) {
+    switch (code) {
+    case 1:
+        return QStringLiteral("Ajustage du zéro, voie 1");
+    case 2:
+        return QStringLiteral("Ajustage de la pleine échelle, voie 1");
+    case 3:
+        return QStringLiteral("Ajustage du zéro, voie 2");
+    default:
+        return QStringLiteral("Ajustage de la pleine échelle, voie 2");
+    }
 }
 
 QString adcText(float value) {
@@ -61,7 +75,7 @@ TServicePage::TServicePage(TCustomTorvik& torvik, StatusSink status, QWidget* pa
     SpBtnPE2 = speedButton(GrAjust, "SpBtnPE2", QStringLiteral("PE"), {160, 48, 23, 22});
 
     Button1 = named(new QPushButton(QStringLiteral("Button1"), this), "Button1");
-    Button1->setGeometry(24, 208, 201, 17);
+    Button1->setGeometry(24, 212, 201, 17); // below the adjustments group, above BtnUnlock
     Button1->hide();
 
     BtnUnlock =
@@ -70,6 +84,13 @@ TServicePage::TServicePage(TCustomTorvik& torvik, StatusSink status, QWidget* pa
     BtnUnlock->setIconSize(QSize(32, 32));
     BtnUnlock->setGeometry(8, 232, 233, 41);
     BtnUnlock->setEnabled(false);
+
+    adjustTimer_ = new QTimer(this);
+    adjustTimer_->setSingleShot(true);
+    adjustTimer_->setInterval(3000);
+    connect(adjustTimer_, &QTimer::timeout, this, [this] {
+        if (adjusting_ != 0) adjustEnded(QStringLiteral("pas de réponse de l'appareil"));
+    });
 
     const auto wire = [](QAbstractButton* button, auto handler) {
         connect(button, &QAbstractButton::clicked, button, [handler] { runGuarded(handler); });
@@ -116,35 +137,75 @@ void TServicePage::BtnEraseClick() {
     if (!confirm(QStringLiteral("Effacer le firmware du pont USB ?\nL'appareil ne communique plus "
                                 "jusqu'à ce qu'un nouveau firmware soit écrit.")))
         return;
-    torvik_.EraseFirmware();
-    status_(QStringLiteral("Efface le firmware USB"));
+    bridgeCommandDone(torvik_.EraseFirmware(), QStringLiteral("Efface le firmware USB"));
 }
 
 void TServicePage::BtnPRGClick() {
     if (!confirm(QStringLiteral("Réécrire le firmware du pont USB ?"))) return;
-    torvik_.ProgramFirmware();
-    status_(QStringLiteral("Ecriture du firmware"));
+    bridgeCommandDone(torvik_.ProgramFirmware(), QStringLiteral("Ecriture du firmware"));
 }
 
 void TServicePage::BtnRESETClick() {
-    torvik_.ResetUsb();
-    status_(QStringLiteral("Reset USB"));
+    bridgeCommandDone(torvik_.ResetUsb(), QStringLiteral("Reset USB"));
+}
+
+void TServicePage::bridgeCommandDone(int result, const QString& text) {
+    // A negative result: the command never reached the bridge (no device, or the hand-off failed).
+    if (result < 0) {
+        status_(QStringLiteral("%1 : échec, le pont USB n'a pas pris la commande").arg(text));
+        return;
+    }
+    status_(text);
 }
 
 void TServicePage::SpBtnZ1Click() {
-    torvik_.AdjustZero1();
+    adjust(1);
 }
 
 void TServicePage::SpBtnPE1Click() {
-    torvik_.AdjustFullScale1();
+    adjust(2);
 }
 
 void TServicePage::SpBtnZ2Click() {
-    torvik_.AdjustZero2();
+    adjust(3);
 }
 
 void TServicePage::SpBtnPE2Click() {
-    torvik_.AdjustFullScale2();
+    adjust(4);
+}
+
+void TServicePage::setAdjustTimeout(int ms) {
+    adjustTimer_->setInterval(ms);
+}
+
+void TServicePage::adjust(int code) {
+    adjusting_ = code;
+    adjustTx_.clear();
+    status_(adjustName(code));
+    adjustTimer_->start();
+    if (code == 1) torvik_.AdjustZero1();
+    if (code == 2) torvik_.AdjustFullScale1();
+    if (code == 3) torvik_.AdjustZero2();
+    if (code == 4) torvik_.AdjustFullScale2();
+}
+
+void TServicePage::frameSent(const std::string& frame) {
+    // Function 6 into register 1000 (03E8): the adjustment's command.
+    if (adjusting_ != 0 && adjustTx_.empty() && frame.size() > 11 && frame.compare(3, 8, "06 03 E8") == 0)
+        adjustTx_ = frame;
+}
+
+void TServicePage::frameReceived(const std::string& frame) {
+    if (adjusting_ == 0 || adjustTx_.empty()) return;
+    adjustEnded(frame == adjustTx_ ? QStringLiteral("fait") : QStringLiteral("refusé par l'indicateur"));
+}
+
+void TServicePage::adjustEnded(const QString& outcome) {
+    const int code = adjusting_;
+    adjusting_ = 0;
+    adjustTx_.clear();
+    adjustTimer_->stop();
+    status_(QStringLiteral("%1 : %2").arg(adjustName(code), outcome));
 }
 
 void TServicePage::Button1Click() {

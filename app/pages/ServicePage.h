@@ -8,12 +8,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 class QToolButton;
 class TCustomTorvik;
 
@@ -47,6 +49,14 @@ public:
     void Button1Click();
     void TorvikReadADCValues(float fval1, float fval2);
 
+    // The frames the window's link carries (the component's debug streams, without their "TX : " /
+    // "RX : "). An adjustment took when the indicator answers its command write with the same
+    // frame, as a register write is answered; another answer is a refusal.
+    void frameSent(const std::string& frame);
+    void frameReceived(const std::string& frame);
+    // How long an adjustment waits for its answer before the status line says none came.
+    void setAdjustTimeout(int ms);
+
     QCheckBox* CkZeq;
     QToolButton* BtnErase;
     QToolButton* BtnPRG;
@@ -64,6 +74,15 @@ public:
 
 private:
     bool confirm(const QString& text) const;
+    // The bridge's answer to a firmware command: its failure, not the command sent, is said.
+    void bridgeCommandDone(int result, const QString& text);
+    // Starts adjustment `code` (1-4, the command register's value) and waits for its answer.
+    void adjust(int code);
+    void adjustEnded(const QString& outcome);
+
+    int adjusting_ = 0;    // the adjustment whose answer is awaited; 0 none
+    std::string adjustTx_; // its command frame once sent
+    QTimer* adjustTimer_ = nullptr;
 
     TCustomTorvik& torvik_;
     StatusSink status_;

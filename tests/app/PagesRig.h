@@ -60,7 +60,9 @@ struct Rig {
         indicator->clearRequests();
         QTest::mouseClick(MainForm->findChild<QPushButton*>(QStringLiteral("BtnWriteAll")), Qt::LeftButton);
         if (MainForm->StatusText() != QStringLiteral("Ecriture des paramètres")) return false;
-        return tickUntil([this] { return MainForm->StatusText().isEmpty() && torvik().Step.load() == 0; });
+        return tickUntil([this] {
+            return MainForm->StatusText() == QStringLiteral("Paramètres écrits") && torvik().Step.load() == 0;
+        });
     }
 
     // Holding registers 0-11 and 16-27 as the indicator holds them now.

@@ -295,6 +295,45 @@ private slots:
         program.waitForFinished();
     }
 
+    void second_program_raises_the_running_window_and_ends() {
+        QTemporaryDir dir;
+        qv7::SingleInstance held(dir.path());
+        QVERIFY(held.tryAcquire());
+        qv7::InstanceChannel running(held.channelPath());
+        QVERIFY(running.listen());
+        int raised = 0;
+        connect(&running, &qv7::InstanceChannel::raiseRequested, this, [&] { ++raised; });
+        QProcess program;
+        program.setProcessEnvironment(programEnvironment(dir.path()));
+        program.start(QStringLiteral(QV7CFG_BINARY), {QStringLiteral("--simulate")});
+        QTRY_COMPARE_WITH_TIMEOUT(raised, 1, 30000);
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(program.readAllStandardError().contains("brought to the front"));
+    }
+
+    void help_and_version_need_no_display_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QByteArray>("output");
+        QTest::newRow("--help") << "--help" << QByteArray("--simulate-count N");
+        QTest::newRow("--version") << "--version" << QByteArray("qv7cfg 1.0.3\n");
+    }
+    void help_and_version_need_no_display() {
+        QFETCH(QString, option);
+        QFETCH(QByteArray, output);
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QV7CFG_BINARY), {option});
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(program.readAllStandardOutput().contains(output));
+    }
+
     void second_program_ends_at_once_without_a_window() {
         QTemporaryDir dir;
         qv7::SingleInstance held(dir.path());

@@ -98,8 +98,10 @@ void expectReading() {
     QVERIFY(MainForm->isBusy());
 }
 
-void expectReady() {
-    QVERIFY(isReady());
+// Ready; the status line says `status` (what the last action came to).
+void expectReady(const QString& status = {}) {
+    QCOMPARE(MainForm->StatusText(), status);
+    QVERIFY(!MainForm->isBusy() && pages()->isEnabled());
     QVERIFY(led()->LedStatus());
     QVERIFY(child<QPushButton>("BtnReadAll")->isEnabled());
     QVERIFY(child<QPushButton>("BtnWriteAll")->isEnabled());
@@ -433,7 +435,7 @@ private slots:
         QCOMPARE(MainForm->StatusText(), QStringLiteral("Ecriture des paramètres"));
         QVERIFY(MainForm->isBusy());
         QVERIFY(pages()->isEnabled());
-        QVERIFY(tickUntil([] { return MainForm->StatusText().isEmpty(); }));
+        QVERIFY(tickUntil([] { return MainForm->StatusText() == QStringLiteral("Paramètres écrits"); }));
         QVERIFY(!MainForm->isBusy());
         QCOMPARE(pages()->currentIndex(), int(TMainForm::TabCfg)); // the page stays
         QCOMPARE(MainForm->Torvik().Step.load(), 0);
@@ -450,7 +452,7 @@ private slots:
         rig.bridge.failWrites(0, 300); // longer than the hand-off limit: the report stays unsent
         QTest::mouseClick(child<QPushButton>("BtnWriteAll"), Qt::LeftButton);
         // The report left in the slot goes out once the device takes it again.
-        QVERIFY(tickUntil([] { return MainForm->StatusText().isEmpty(); }));
+        QVERIFY(tickUntil([] { return MainForm->StatusText() == QStringLiteral("Paramètres écrits"); }));
         QCOMPARE(rig.bridge.writesFailed(), 300);
         QVERIFY(led()->LedStatus());
         QCOMPARE(disconnects, 0);
@@ -458,7 +460,7 @@ private slots:
             if (r < 12 || r >= 16) QCOMPARE(rig.indicators[0]->holding(r), sent[static_cast<std::size_t>(r)]);
     }
 
-    void indicator_in_use_by_another_program_is_said_and_tried_again_at_the_next_scan() {
+    void indicator_in_use_by_another_program_is_said_and_tried_again_until_free() {
         Rig rig(1);
         auto other = std::make_unique<TTorvik>(rig.bridge);
         QVERIFY(other->OpenDevice(1));
@@ -469,7 +471,7 @@ private slots:
         QVERIFY(!led()->LedStatus());
         QVERIFY(!pages()->isEnabled());
         other.reset();
-        QTest::mouseClick(child<QPushButton>("BtnScan"), Qt::LeftButton);
+        MainForm->findChild<QTimer*>(QStringLiteral("RetryOpen"))->setInterval(10); // no scan pressed
         QVERIFY(tickUntil(isReady));
         expectReady();
     }
@@ -477,14 +479,19 @@ private slots:
     void load_attempts_refresh_the_pages_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("message");
-        QTest::newRow("cancelled") << 0 << QString();
-        QTest::newRow("another type") << 1 << QString::fromUtf8(qv7::ParamFileOtherType);
-        QTest::newRow("short file") << 2 << QString::fromLatin1(qv7::ParamFileIncorrect);
-        QTest::newRow("missing file") << 3 << QStringLiteral("Impossible d'ouvrir le fichier ");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("cancelled") << 0 << QString() << QString();
+        QTest::newRow("another type") << 1 << QString::fromUtf8(qv7::ParamFileOtherType)
+                                      << QStringLiteral("Fichier non chargé : autre.QV");
+        QTest::newRow("short file") << 2 << QString::fromLatin1(qv7::ParamFileIncorrect)
+                                    << QStringLiteral("Fichier non chargé : autre.QV");
+        QTest::newRow("missing file") << 3 << QStringLiteral("Impossible d'ouvrir le fichier ")
+                                      << QStringLiteral("Fichier non chargé : autre.QV");
     }
     void load_attempts_refresh_the_pages() {
         QFETCH(int, kind);
         QFETCH(QString, message);
+        QFETCH(QString, status);
         Rig rig(1);
         QVERIFY(reachReady());
         QTemporaryDir dir;
@@ -511,7 +518,7 @@ private slots:
             QVERIFY2(user.messages.first().startsWith(message), qPrintable(user.messages.first()));
         }
         QCOMPARE(paramBytes(MainForm->Torvik().Params), before);
-        expectReady();
+        expectReady(status);
     }
 
     void load_of_a_matching_file_takes_its_parameters() {
@@ -528,7 +535,30 @@ private slots:
         QTest::mouseClick(child<QPushButton>("BtnLoad"), Qt::LeftButton);
         QVERIFY(user.messages.isEmpty());
         QCOMPARE(MainForm->Torvik().Params.DisplayHigh, saved.DisplayHigh);
-        expectReady();
+        expectReady(QStringLiteral("Fichier chargé : meme.QV"));
+    }
+
+    void load_while_writing_is_refused_and_the_pages_keep_what_is_sent() {
+        Rig rig(1);
+        QVERIFY(reachReady());
+        QTemporaryDir dir;
+        ScriptedUser user;
+        TParamImage saved = MainForm->Torvik().Params;
+        qv7::setParamMagic(saved);
+        saved.DisplayHigh = 1234;
+        user.file = dir.filePath(QStringLiteral("meme.QV"));
+        QVERIFY(writeFile(*user.file, paramBytes(saved)));
+        const QByteArray sent = paramBytes(MainForm->Torvik().Params);
+        QTest::mouseClick(child<QPushButton>("BtnWriteAll"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>("BtnLoad"), Qt::LeftButton);
+        QCOMPARE(user.dialogs, 0);
+        QCOMPARE(user.messages.size(), 1);
+        QVERIFY(
+            user.messages.first().startsWith(QStringLiteral("Une écriture vers l'indicateur est en cours")));
+        QCOMPARE(paramBytes(MainForm->Torvik().Params), sent);
+        QVERIFY(tickUntil([] { return MainForm->StatusText() == QStringLiteral("Paramètres écrits"); }));
+        QTest::mouseClick(child<QPushButton>("BtnLoad"), Qt::LeftButton); // once written, it loads
+        expectReady(QStringLiteral("Fichier chargé : meme.QV"));
     }
 
     void save_writes_the_image_under_the_chosen_name() {
@@ -542,6 +572,7 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), paramBytes(MainForm->Torvik().Params));
         QVERIFY(user.messages.isEmpty());
+        QCOMPARE(MainForm->StatusText(), QStringLiteral("Fichier enregistré : copie.QV"));
     }
 
     void run_time_error_in_a_handler_shows_its_box_and_the_window_goes_on() {
@@ -552,7 +583,7 @@ private slots:
         QTest::mouseClick(child<QPushButton>("BtnSave"), Qt::LeftButton);
         QCOMPARE(user.messages, QStringList{QStringLiteral(
                                     "Impossible de créer le fichier /nonexistent-directory/sub/x.QV")});
-        expectReady();
+        expectReady(QStringLiteral("Fichier non enregistré : x.QV"));
         // The window goes on working: a new read runs to its end.
         QTest::mouseClick(child<QPushButton>("BtnReadAll"), Qt::LeftButton);
         expectReading();

@@ -171,7 +171,7 @@ private slots:
         grid()->scrollTo(grid()->model()->index(row - 1, 1));
         clickRow(row);
         QCOMPARE(draw()->Selected, selected);
-        QCOMPARE(grid()->Row(), selected < 0 ? 1 : row);
+        QCOMPARE(grid()->Row(), selected + 1); // no point selected, no current row
         // The header row takes no selection either.
         QTest::mouseClick(grid()->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(80, 10));
         QCOMPARE(draw()->Selected, selected);
@@ -224,9 +224,66 @@ private slots:
         QCOMPARE(grid()->Cells(1, row), QString::number(got[row - 1].X, 'f', 2));
     }
 
+    void grid_reads_both_points_whatever_the_separator_data() {
+        QTest::addColumn<QChar>("separator");
+        QTest::addColumn<QString>("x");
+        QTest::addColumn<QString>("y");
+        QTest::newRow("'.' typed after a .LIN load set ','") << QChar(u',') << "45.5"
+                                                             << "20.5";
+        QTest::newRow("',' typed after a save set '.'") << QChar(u'.') << "45,5"
+                                                        << "20,5";
+        QTest::newRow("both in one point") << QChar(u',') << "45,5"
+                                           << "20.5";
+    }
+    void grid_reads_both_points_whatever_the_separator() {
+        QFETCH(QChar, separator);
+        QFETCH(QString, x);
+        QFETCH(QString, y);
+        qv7::setDecimalSeparator(separator);
+        clickRow(3);
+        grid()->setCells(1, 3, x);
+        grid()->setCells(2, 3, y);
+        QTest::keyClick(grid(), Qt::Key_Return);
+        QCOMPARE(form->beepCount(), 0);
+        QCOMPARE(form->curve()[2].X, 45.5f);
+        QCOMPARE(form->curve()[2].Y, 20.5f);
+    }
+
+    void plot_and_grid_select_the_same_point_data() {
+        QTest::addColumn<int>("point");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Curve>("curve");
+        QTest::newRow("Enter places the point picked in the plot")
+            << 3 << int(Qt::Key_Return) << Curve{{0, 0}, {20, 10}, {40, 35}, {75, 55}, {100, 100}};
+        QTest::newRow("Delete removes the point picked in the plot")
+            << 1 << int(Qt::Key_Delete) << Curve{{0, 0}, {40, 35}, {70, 60}, {100, 100}};
+    }
+    void plot_and_grid_select_the_same_point() {
+        QFETCH(int, point);
+        QFETCH(int, key);
+        QFETCH(Curve, curve);
+        clickRow(5); // the grid on another row first
+        const TPixelPoint at = draw()->WorldToPixel(Five[std::size_t(point)].X, Five[std::size_t(point)].Y);
+        QTest::mouseClick(draw(), Qt::LeftButton, {}, QPoint(at.x, at.y));
+        QCOMPARE(draw()->Selected, point);
+        QCOMPARE(grid()->Row(), point + 1);
+        grid()->setCells(1, point + 1, QStringLiteral("75"));
+        grid()->setCells(2, point + 1, QStringLiteral("55"));
+        QTest::keyClick(grid(), Qt::Key(key));
+        QCOMPARE(form->curve(), curve);
+        // A press beside every point lets both selections go.
+        QTest::mouseClick(draw(), Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(draw()->Selected, -1);
+        QCOMPARE(grid()->Row(), 0);
+    }
+
     void escape_undoes_a_deletion_and_enter_without_a_selection_only_beeps() {
         draw()->Selected = 2;
         draw()->RemovePoint(2); // as the menu does: no rebuild, so the undo copy is the five points
+        grid()->editItem(grid()->item(1, 1));
+        QTest::keyClick(cellEditor(), Qt::Key_Escape); // only the edit is cancelled
+        QVERIFY(!grid()->EditorMode());
+        QCOMPARE(form->curve().size(), std::size_t(4));
         QTest::keyClick(grid(), Qt::Key_Escape);
         QCOMPARE(form->curve(), Five);
         draw()->Selected = -1;
@@ -330,6 +387,21 @@ private slots:
         QTest::newRow("one point: refused")
             << QByteArray(".float 1\n.float 2\n")
             << QStringList{"Trop peu de points : il en faut au moins deux"} << Five;
+        QTest::newRow("X going back: warned")
+            << QByteArray(".float 50\n.float 0\n.float 40\n.float 10\n.float 100\n.float 100\n")
+            << QStringList{"Les valeurs X de la courbe ne croissent pas au point 1."}
+            << Curve{{50, 0}, {40, 10}, {100, 100}};
+        QByteArray forty;
+        Curve fortyPoints;
+        for (int i = 0; i < 40; ++i) {
+            forty += QByteArray(".float ") + QByteArray::number(i * 2) + "\n.float 1\n";
+            fortyPoints.push_back({float(i * 2), 1});
+        }
+        QTest::newRow("40 points: warned")
+            << forty
+            << QStringList{"La courbe a 40 points : l'appareil n'en prend que 32, elle ne pourra pas lui "
+                           "être écrite telle quelle."}
+            << fortyPoints;
         QTest::newRow("beyond what the view maps: refused")
             << QByteArray(".float 1e30\n.float 2\n.float 3\n.float 4\n")
             << QStringList{"Erreur de vérification d'étendue"} << Five;
