@@ -44,6 +44,11 @@ struct Options {
     bool all = false;
     // Set by --all on its per-indicator run: the command prints nothing but errors and fills this.
     DeviceOutcome* outcome = nullptr;
+    // lin-fit: the point budget, a built-in shape instead of a file, its samples and cut-off.
+    int points = 32;
+    QString shape;
+    int samples = 1001;
+    double cutoff = 0.0;
     double timeoutSeconds = 5.0;
     int retryMs = 300;
     bool trace = false;
