@@ -126,10 +126,12 @@ std::vector<FitPoint> evenCurve(std::span<const FitPoint> data, int budget) {
     std::vector<FitPoint> curve;
     std::size_t s = 0;
     for (int k = 0; k < budget; ++k) {
-        const double x = k == budget - 1 ? last : first + (last - first) * k / (budget - 1);
-        while (s + 2 < data.size() && x > data[s + 1].x)
+        const double x = first + (last - first) * k / (budget - 1);
+        while (s + 1 < data.size() && data[s + 1].x <= x)
             ++s;
-        curve.push_back({x, onSegment(data, s, x)});
+        const bool nextIsNearer = s + 1 < data.size() && data[s + 1].x - x < x - data[s].x;
+        const FitPoint nearest = data[nextIsNearer ? s + 1 : s];
+        if (curve.empty() || nearest.x > curve.back().x) curve.push_back(nearest);
     }
     return curve;
 }

@@ -32,15 +32,15 @@ struct Deviation {
 struct LinFitResult {
     std::vector<FitPoint> points; // X strictly rising, first and last = the data's ends
     Deviation deviation;          // of `points`
-    Deviation evenDeviation;      // of the same number of evenly spread points
+    Deviation evenDeviation;      // of the same number of evenly spread points (evenCurve)
 };
 
 // `data`: X strictly rising, at least two pairs. Returns the deviation of the polyline `curve`
 // (at least two points, X rising) from `data`.
 Deviation curveDeviation(std::span<const FitPoint> curve, std::span<const FitPoint> data);
 
-// `budget` points spread evenly over the data's input range, each with the output the data's own
-// polyline gives there.
+// `budget` points spread evenly over the data's input range, each moved to the nearest pair (so a
+// pair where two meet is taken once).
 std::vector<FitPoint> evenCurve(std::span<const FitPoint> data, int budget);
 
 // The fitted curve of at most `budget` points (clamped to LinFitMinPoints ... LinFitMaxPoints) for
