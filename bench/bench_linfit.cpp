@@ -43,9 +43,14 @@ void timeFit(const char* name, const std::vector<FitPoint>& data, int budget, in
 void shapeFigure(const char* name, LinShape shape, int samples, int budget) {
     const std::vector<FitPoint> data = shapeSamples(shape, samples);
     const LinFitResult result = fitLinCurve(data, budget);
-    std::printf("shape %-7s samples %5d N %2d  fitted %.4f %% at %.2f  even %.4f %% at %.2f\n", name, samples,
-                budget, result.deviation.error, result.deviation.at, result.evenDeviation.error,
-                result.evenDeviation.at);
+    const auto start = std::chrono::steady_clock::now();
+    const LinFitResult off = fitLinCurve(data, budget, {.offData = true});
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    std::printf(
+        "shape %-7s samples %5d N %2d  fitted %.4f %% at %.2f  even %.4f %% at %.2f  off the data %.4f %% "
+        "(%.3f s)\n",
+        name, samples, budget, result.deviation.error, result.deviation.at, result.evenDeviation.error,
+        result.evenDeviation.at, off.deviation.error, took.count());
 }
 
 } // namespace
@@ -61,5 +66,6 @@ int main(int argc, char** argv) {
     shapeFigure("hcyl", LinShape::HorizontalCylinder, 101, 12);
     shapeFigure("hcyl", LinShape::HorizontalCylinder, 1001, 12);
     shapeFigure("sphere", LinShape::Sphere, 1001, 12);
+    shapeFigure("hcyl", LinShape::HorizontalCylinder, 100000, 32);
     return 0;
 }

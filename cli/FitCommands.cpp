@@ -102,7 +102,8 @@ QString measureErrorText(const MeasureError& error) {
 
 int commandLinFit(const Options& options) {
     const std::vector<FitPoint> data = measuredPairs(options);
-    const LinFitResult fit = fitLinCurve(data, options.points);
+    const LinFitResult fit =
+        fitLinCurve(data, options.points, {.offData = options.offData, .pinEnds = !options.freeEnds});
     std::vector<FitPoint> points = fit.points;
     Deviation deviation = fit.deviation;
     if (!options.output.isEmpty()) {

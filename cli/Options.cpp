@@ -102,6 +102,8 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
         return v.has_value();
     }
     if (arg == "--all") return o.all = true;
+    if (arg == "--off-data") return o.offData = true;
+    if (arg == "--free-ends") return o.freeEnds = true;
     if (arg == "--lin" || arg.startsWith("--lin=")) {
         const auto v = valueOf(args, i, QStringLiteral("--lin"), error);
         if (v) o.lin = *v;
@@ -175,10 +177,14 @@ QString checkSelection(const Options& o) {
 
 // lin-fit takes a data file or --shape, not both; the fit's options are its own.
 QString checkFit(const Options& o) {
-    const bool fitOption = o.points != 32 || !o.shape.isEmpty() || o.samples != 1001 || o.cutoff != 0.0;
+    const bool fitOption = o.points != 32 || !o.shape.isEmpty() || o.samples != 1001 || o.cutoff != 0.0 ||
+                           o.offData || o.freeEnds;
     if (o.command != "lin-fit")
-        return fitOption ? QStringLiteral("--points, --shape, --samples and --cutoff are for lin-fit only")
-                         : QString();
+        return fitOption
+                   ? QStringLiteral("--points, --shape, --samples, --cutoff, --off-data and --free-ends "
+                                    "are for lin-fit only")
+                   : QString();
+    if (o.freeEnds && !o.offData) return QStringLiteral("--free-ends goes with --off-data");
     if (!o.shape.isEmpty() && !o.arguments.isEmpty())
         return QStringLiteral("lin-fit takes a data file or --shape, not both");
     if (o.shape.isEmpty() && (o.samples != 1001 || o.cutoff != 0.0))
@@ -260,7 +266,7 @@ QString helpText() {
         "                        back and report every point that differs\n"
         "  lin-show FILE.LIN     print a .LIN file's points and the editor's warnings (no indicator\n"
         "                        needed)\n"
-        "  lin-fit DATA.csv [--points N] [-o FILE.LIN]\n"
+        "  lin-fit DATA.csv [--points N] [--off-data [--free-ends]] [-o FILE.LIN]\n"
         "  lin-fit --shape sqrt|hcyl|sphere [--samples M] [--cutoff P] [--points N] [-o FILE.LIN]\n"
         "                        choose the N points (2-32, default 32) whose curve deviates least\n"
         "                        from measured pairs (input %, output %; two columns separated by\n"
@@ -270,7 +276,10 @@ QString helpText() {
         "                        spherical tank; prints the points, the largest deviation and where,\n"
         "                        and the same figure for N evenly spread points; -o saves the points\n"
         "                        as the editor saves a .LIN file (two decimals) and the deviation\n"
-        "                        printed is then that of the saved points (no indicator needed)\n"
+        "                        printed is then that of the saved points (no indicator needed);\n"
+        "                        --off-data lets the points' outputs leave the data to share the\n"
+        "                        deviation out (often half of it), the first and last outputs kept\n"
+        "                        unless --free-ends\n"
         "  report -o FILE.tar.gz make a support archive: the versions (qv7ctl, Qt, hidapi, libmodbus,\n"
         "                        kernel), the attached indicators and whether this user may open\n"
         "                        them (udev rule installed or not), a trace of one read-all, and\n"

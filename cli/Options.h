@@ -49,6 +49,8 @@ struct Options {
     QString shape;
     int samples = 1001;
     double cutoff = 0.0;
+    bool offData = false;  // --off-data: the points' outputs may leave the data
+    bool freeEnds = false; // --free-ends: with --off-data, the first and last outputs too
     double timeoutSeconds = 5.0;
     int retryMs = 300;
     bool trace = false;

@@ -104,6 +104,73 @@ double onSegment(std::span<const FitPoint> curve, std::size_t s, double x) {
     return a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
 }
 
+// The largest deviation from the pairs data[first ... last) of the curve's segments around point k
+// (k - 1 ... k + 1) when point k's output is y.
+double localError(std::span<const FitPoint> curve, std::size_t k, double y, std::span<const FitPoint> data,
+                  std::size_t first, std::size_t last) {
+    double worst = 0;
+    for (std::size_t j = first; j < last; ++j) {
+        const FitPoint p = data[j];
+        const bool left = p.x <= curve[k].x;
+        const FitPoint a = left ? curve[k - 1] : FitPoint{curve[k].x, y};
+        const FitPoint b = left ? FitPoint{curve[k].x, y} : curve[k + 1];
+        worst = std::max(worst, std::abs(p.y - (a.y + (b.y - a.y) * (p.x - a.x) / (b.x - a.x))));
+    }
+    return worst;
+}
+
+// Each point's output in turn moves to where the largest deviation over its two segments is least
+// (that deviation is convex in the output: a golden-section search finds it). Only those two
+// segments change and their larger deviation never grows, so neither does the curve's. The curve's
+// largest deviation may only fall after several sweeps; they end when none gains a thousandth of it.
+void balanceOutputs(std::vector<FitPoint>& curve, std::span<const FitPoint> data, bool pinEnds) {
+    // Outside the data the ends are extended: a lone end segment is balanced as if mirrored.
+    const std::size_t n = curve.size();
+    std::vector<FitPoint> work;
+    work.reserve(n + 2);
+    work.push_back({2 * curve[0].x - curve[1].x, 2 * curve[0].y - curve[1].y});
+    work.insert(work.end(), curve.begin(), curve.end());
+    work.push_back({2 * curve[n - 1].x - curve[n - 2].x, 2 * curve[n - 1].y - curve[n - 2].y});
+    const auto firstAt = [&](double x) {
+        return static_cast<std::size_t>(
+            std::lower_bound(data.begin(), data.end(), x,
+                             [](const FitPoint& p, double v) { return p.x < v; }) -
+            data.begin());
+    };
+    const double before = curveDeviation(curve, data).error;
+    // A sweep costs about 100 evaluations per pair: large sets get fewer sweeps, to stay quick.
+    const int sweeps = static_cast<int>(std::clamp<std::size_t>(20'000'000 / (100 * data.size() + 1), 1, 30));
+    for (int sweep = 0; sweep < sweeps && before > 0; ++sweep) {
+        double gained = 0; // the most a point's segments gained in this sweep
+        for (std::size_t k = pinEnds ? 2 : 1; k + (pinEnds ? 2 : 1) < work.size(); ++k) {
+            const std::size_t first = firstAt(work[k - 1].x);
+            const std::size_t last = firstAt(work[k + 1].x);
+            const auto f = [&](double y) { return localError(work, k, y, data, first, last); };
+            double lo = work[k].y - 2 * before, hi = work[k].y + 2 * before;
+            const double ratio = (std::sqrt(5.0) - 1) / 2;
+            double m1 = hi - ratio * (hi - lo), m2 = lo + ratio * (hi - lo);
+            double f1 = f(m1), f2 = f(m2);
+            for (int i = 0; i < 48; ++i) {
+                if (f1 <= f2) {
+                    hi = m2, m2 = m1, f2 = f1, m1 = hi - ratio * (hi - lo), f1 = f(m1);
+                } else {
+                    lo = m1, m1 = m2, f1 = f2, m2 = lo + ratio * (hi - lo), f2 = f(m2);
+                }
+            }
+            const double now = f(work[k].y);
+            if (std::min(f1, f2) < now) {
+                work[k].y = f1 <= f2 ? m1 : m2;
+                gained = std::max(gained, now - std::min(f1, f2));
+            }
+            // The mirrored ends follow the ends they extend.
+            if (k == 1) work[0].y = 2 * work[1].y - work[2].y;
+            if (k == work.size() - 2) work[k + 1].y = 2 * work[k].y - work[k - 1].y;
+        }
+        std::copy(work.begin() + 1, work.end() - 1, curve.begin());
+        if (gained < 1e-3 * before) break;
+    }
+}
+
 } // namespace
 
 Deviation curveDeviation(std::span<const FitPoint> curve, std::span<const FitPoint> data) {
@@ -140,7 +207,8 @@ bool fitsWithin(std::span<const FitPoint> data, int budget, double bound) {
     return data.size() < 2 || exactPath(data, budget - 1, bound).has_value();
 }
 
-LinFitResult fitLinCurve(std::span<const FitPoint> data, int budget, int exactLimit) {
+LinFitResult fitLinCurve(std::span<const FitPoint> data, int budget, const LinFitOptions& options) {
+    const int exactLimit = options.exactLimit;
     budget = std::clamp(budget, LinFitMinPoints, LinFitMaxPoints);
     LinFitResult result;
     if (data.size() <= static_cast<std::size_t>(budget)) {
@@ -157,6 +225,7 @@ LinFitResult fitLinCurve(std::span<const FitPoint> data, int budget, int exactLi
             path = leastBound([&](double b) { return exactPath(data, segments, b); }, 0.0, hi, path);
         }
         result.points = pointsOf(data, path);
+        if (options.offData) balanceOutputs(result.points, data, options.pinEnds);
     }
     result.deviation = curveDeviation(result.points, data);
     result.evenDeviation = curveDeviation(evenCurve(data, budget), data);

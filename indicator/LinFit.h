@@ -43,10 +43,20 @@ Deviation curveDeviation(std::span<const FitPoint> curve, std::span<const FitPoi
 // pair where two meet is taken once).
 std::vector<FitPoint> evenCurve(std::span<const FitPoint> data, int budget);
 
+struct LinFitOptions {
+    // The points may leave the data: their outputs are then moved to share the deviation out (often
+    // halving it where the data bends one way); their inputs stay those of pairs.
+    bool offData = false;
+    // With offData, the first and last points keep the data's outputs (zero and full scale).
+    bool pinEnds = true;
+    int exactLimit = LinFitExactLimit;
+};
+
 // The fitted curve of at most `budget` points (clamped to LinFitMinPoints ... LinFitMaxPoints) for
-// `data` (X strictly rising, at least two pairs). Exactly optimal among polylines whose vertices are
-// data points for up to `exactLimit` pairs (within a relative 1e-9); above it, the greedy bound.
-LinFitResult fitLinCurve(std::span<const FitPoint> data, int budget, int exactLimit = LinFitExactLimit);
+// `data` (X strictly rising, at least two pairs). Without offData, exactly optimal among polylines
+// whose vertices are data points for up to `exactLimit` pairs (within a relative 1e-9); above it, the
+// greedy bound. With offData, that curve's outputs moved; its deviation is never larger.
+LinFitResult fitLinCurve(std::span<const FitPoint> data, int budget, const LinFitOptions& options = {});
 
 // Whether some polyline of at most `budget` points, vertices on data points, first and last the
 // data's ends, stays within `bound` of every pair. Exact; O(pairs × segment length).

@@ -9,6 +9,7 @@
 #include "widgets/RunTimeErrors.h"
 #include "widgets/WindowLook.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -70,6 +71,11 @@ TMesuresForm::TMesuresForm(QWidget* parent) : QDialog(parent) {
     SpinPoints = named(new QSpinBox(this), "SpinPoints", {344, 393, 49, 23});
     SpinPoints->setRange(qv7::LinFitMinPoints, qv7::LinFitMaxPoints);
     SpinPoints->setValue(qv7::LinFitMaxPoints);
+    ChkHorsMesures =
+        named(new QCheckBox(QStringLiteral("Hors mesures"), this), "ChkHorsMesures", {404, 395, 108, 20});
+    ChkHorsMesures->setToolTip(
+        QStringLiteral("Les sorties des points peuvent quitter les mesures pour partager "
+                       "l'écart ; le premier et le dernier point restent sur les mesures."));
     LblEcart = named(new QLabel(this), "LblEcart", {8, 422, 336, 44});
     LblEcart->setWordWrap(true);
     BtnOK = named(new QPushButton(QStringLiteral("OK"), this), "BtnOK", {352, 440, 75, 25});
@@ -84,6 +90,7 @@ TMesuresForm::TMesuresForm(QWidget* parent) : QDialog(parent) {
             [this] { qv7::runGuarded([this] { BtnChargeClick(); }); });
     connect(CbForme, &QComboBox::activated, this, [this](int index) { takeShape(index); });
     connect(SpinPoints, &QSpinBox::valueChanged, this, [this] { refit(); });
+    connect(ChkHorsMesures, &QCheckBox::toggled, this, [this] { refit(); });
     connect(BtnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(BtnAnnuler, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -117,7 +124,7 @@ void TMesuresForm::takeShape(int index) {
 
 void TMesuresForm::refit() {
     if (data_.size() < 2) return;
-    fit_ = qv7::fitLinCurve(data_, SpinPoints->value());
+    fit_ = qv7::fitLinCurve(data_, SpinPoints->value(), {.offData = ChkHorsMesures->isChecked()});
     // The editor keeps what a .LIN file holds: the figures shown are those of the rounded points.
     fit_.points = qv7::fitPointsOf(qv7::asSavedInFile(fit_.points));
     fit_.deviation = qv7::curveDeviation(fit_.points, data_);

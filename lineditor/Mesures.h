@@ -11,6 +11,7 @@
 
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -36,6 +37,7 @@ public:
     QPushButton* BtnCharge = nullptr;
     QComboBox* CbForme = nullptr;
     QSpinBox* SpinPoints = nullptr;
+    QCheckBox* ChkHorsMesures = nullptr; // the outputs may leave the data, the ends kept
     QLabel* LblEcart = nullptr;
     TFitPlot* FitPlot = nullptr;
     TFitPlot* ErrorPlot = nullptr;

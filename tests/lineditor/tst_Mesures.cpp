@@ -6,6 +6,7 @@
 #include "widgets/Messages.h"
 #include "widgets/MyControls.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -75,6 +76,13 @@ void tst_Mesures::fewer_points_never_fit_better() {
         previous = form.fit().deviation.error;
     }
     QVERIFY(previous > 5); // two points: the straight line, far off the tank
+    // The square root bends one way: moved off the data, the outputs share the deviation out.
+    form.takeShape(1);
+    form.SpinPoints->setValue(8);
+    const double onData = form.fit().deviation.error;
+    form.ChkHorsMesures->setChecked(true);
+    QVERIFY(form.fit().deviation.error < 0.8 * onData);
+    QCOMPARE(form.curve().front(), (qv7::LinFilePoint{0, 0}));
 }
 
 void tst_Mesures::ok_makes_the_fitted_points_the_curve_data() {
