@@ -111,6 +111,9 @@ void tst_Qv7ctlFit::refusals_data() {
     QTest::newRow("file and shape") << QByteArray("0,0\n1,1\n")
                                     << QStringList{"lin-fit", "data.csv", "--shape", "hcyl"} << 1
                                     << "not both";
+    QTest::newRow("free ends alone") << QByteArray()
+                                     << QStringList{"lin-fit", "--shape", "sqrt", "--free-ends"} << 1
+                                     << "--free-ends goes with --off-data";
     QTest::newRow("unknown shape") << QByteArray() << QStringList{"lin-fit", "--shape", "cone"} << 1
                                    << "sqrt, hcyl";
 }
