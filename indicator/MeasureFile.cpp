@@ -1,27 +1,16 @@
 #include "indicator/MeasureFile.h"
 
 #include "base/Errors.h"
-
-#include <QFile>
-#include <QFileInfo>
-
-#include <cerrno>
+#include "indicator/FileAccess.h"
 
 namespace qv7 {
 
 MeasureReadResult loadMeasureFile(const QString& path) {
-    const QFileInfo info(path);
-    // A device or a pipe could feed the reader without end.
-    if (info.exists() && (!info.isFile() || info.size() > MeasureFileMaxBytes))
-        throw EInOutError::fromErrno(EACCES);
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) throw EInOutError::fromErrno(errno != 0 ? errno : EIO);
-    errno = 0;
-    const QByteArray bytes = file.read(MeasureFileMaxBytes + 1);
-    if (file.error() != QFileDevice::NoError) throw EInOutError::fromErrno(errno != 0 ? errno : EIO);
-    if (bytes.size() > MeasureFileMaxBytes) throw EInOutError::fromErrno(EACCES);
-    return parseMeasurements(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const auto cap = static_cast<std::size_t>(MeasureFileMaxBytes);
+    const FileRead read = readBoundedFile(fileNameBytes(path), cap, cap);
+    raiseIfRefused(path, read);
+    if (read.error != 0) throw EInOutError::fromErrno(read.error);
+    return parseMeasurements(read.bytes);
 }
 
 std::vector<LinFilePoint> asSavedInFile(std::span<const FitPoint> curve) {

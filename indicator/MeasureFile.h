@@ -16,8 +16,8 @@ namespace qv7 {
 inline constexpr qint64 MeasureFileMaxBytes = 16 * 1024 * 1024;
 
 // Reads and parses `path`. Raises EInOutError with the text-file message of the system's error when
-// it cannot be opened or read, or "Accès au fichier refusé" when it is not a regular file or is
-// larger than MeasureFileMaxBytes.
+// it cannot be opened or read, and the refusal of a file that is not a regular file or is larger than
+// MeasureFileMaxBytes (nothing of it is read then).
 MeasureReadResult loadMeasureFile(const QString& path);
 
 // The curve's points as a .LIN file brings them back: each value rounded to the file's two
