@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 dir=build-rel
 out=$dir/report
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
-cmake --build "$dir" -j"$(nproc)" --target bench_link bench_modbus bench_indicator bench_draw bench_pages \
+cmake --build "$dir" -j"$(nproc)" --target bench_link bench_modbus bench_indicator bench_draw bench_pages bench_linfit \
     qv7ctl qv7_soak >/dev/null
 mkdir -p "$out"
 export QT_QPA_PLATFORM=offscreen
@@ -85,6 +85,26 @@ fill=$(field "$f" "^fill step" worst)
 write=$(field "$f" "^write step" worst)
 row "main window's fill step, worst" "$fill ms" "< 100 ms" "$(at_most "$fill" 99.999)" "$pages"
 row "main window's write step, worst" "$write ms" "< 100 ms" "$(at_most "$write" 99.999)" "$pages"
+
+linfit="$dir/bench/bench_linfit 3"
+run linfit $linfit
+f=$out/linfit.txt
+for pairs in 1000 10000 100000; do
+    times=$(awk -v n="$pairs" '$3 == n { for (i = 1; i < NF; ++i) if ($i == "time") printf "%s%s", sep, $(i + 1); sep = " / " }' "$f")
+    worst=$(awk -v n="$pairs" '$3 == n { for (i = 1; i < NF; ++i) if ($i == "time" && $(i + 1) > w) w = $(i + 1) } END { print w }' "$f")
+    row "curve fit of $pairs pairs, 32 points, smooth / noisy" "$times s" "< 1 s" "$(at_most "$worst" 0.999)" "$linfit"
+done
+proved=$(grep -c "best: proved" "$f" || true)
+row "curve fits proved within 2 % of the best on the data" "$proved of 6" "6 of 6" \
+    "$([ "$proved" = 6 ] && echo yes || echo no)" "$linfit"
+for shape in "sqrt    samples   101 N 32" "hcyl    samples   101 N 12"; do
+    line=$(grep "^shape $shape" "$f")
+    fitted=$(awk '{ for (i = 1; i < NF; ++i) if ($i == "fitted") print $(i + 1) }' <<<"$line")
+    even=$(awk '{ for (i = 1; i < NF; ++i) if ($i == "even") print $(i + 1) }' <<<"$line")
+    name=$([ "${shape%% *}" = sqrt ] && echo "square root, 101 samples, 32 points" || echo "horizontal tank, 101 samples, 12 points")
+    row "$name: largest deviation fitted (evenly spread)" "$fitted % ($even %)" "fitted below even" \
+        "$(awk -v f="$fitted" -v e="$even" 'BEGIN { print (f < e) ? "yes" : "no" }')" "$linfit"
+done
 
 soak="$dir/tests/indicator/qv7_soak --seconds 20 --cycles 1000000 --table-cycles 1000000"
 run soak $soak

@@ -4,6 +4,7 @@
 #include "cli/AllDevices.h"
 #include "cli/DeviceCommands.h"
 #include "cli/EditCommands.h"
+#include "cli/FitCommands.h"
 #include "cli/LinCommands.h"
 #include "cli/Output.h"
 #include "cli/ParamFields.h"
@@ -264,6 +265,7 @@ int runCommand(const Options& options) {
     if (c == "lin-read") return commandLinRead(options);
     if (c == "lin-write") return commandLinWrite(options);
     if (c == "lin-show") return commandLinShow(options);
+    if (c == "lin-fit") return commandLinFit(options);
     if (c == "udev-rule") {
         print(udevRule());
         return ExitOk;

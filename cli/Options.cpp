@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include "indicator/Measures.h"
 #include "sim/SimulatedIndicator.h"
 
 #include <QSet>
@@ -8,19 +9,20 @@ namespace qv7::cli {
 
 namespace {
 
-const QSet<QString> Commands = {"list",     "read",      "write",  "show", "diff", "lin-read", "lin-write",
-                                "lin-show", "udev-rule", "adjust", "adc",  "set",  "import",   "report"};
+const QSet<QString> Commands = {"list",     "read",      "write",    "show",      "diff",
+                                "lin-read", "lin-write", "lin-show", "udev-rule", "adjust",
+                                "adc",      "set",       "import",   "report",    "lin-fit"};
 // Commands with a JSON form; elsewhere --json is refused rather than silently ignored.
 const QSet<QString> JsonCommands = {"list",     "read",      "write",    "show", "diff",
-                                    "lin-read", "lin-write", "lin-show", "adc"};
+                                    "lin-read", "lin-write", "lin-show", "adc",  "lin-fit"};
 const QStringList AdjustTargets = {"zero1", "fullscale1", "zero2", "fullscale2"};
 // Commands that --all runs on every attached indicator in turn.
 const QSet<QString> AllCommands = {"read", "write", "diff", "lin-write", "adjust"};
 
 // Commands and how many file operands they take.
 int operandCount(const QString& command) {
-    return (command == "write" || command == "show" || command == "diff" || command == "lin-write" ||
-            command == "lin-show" || command == "adjust" || command == "import")
+    return (command == "write" || command == "show" || command == "lin-fit" || command == "diff" ||
+            command == "lin-write" || command == "lin-show" || command == "adjust" || command == "import")
                ? 1
                : 0;
 }
@@ -49,6 +51,22 @@ bool parseFault(const QString& fault) {
     if (parts[0] == "delay")
         return (parts.size() == 2 || parts.size() == 3) && number(1) && (parts.size() == 2 || number(2));
     return false;
+}
+
+// lin-fit's --points (2-32) and --samples (2-100000).
+bool parseCount(const QStringList& args, qsizetype& i, Options& o, QString& error) {
+    const bool points = args[i].startsWith("--points");
+    const QString name = points ? QStringLiteral("--points") : QStringLiteral("--samples");
+    const auto v = valueOf(args, i, name, error);
+    if (!v) return false;
+    bool ok = false;
+    const int value = v->toInt(&ok);
+    const int low = points ? LinFitMinPoints : 2;
+    const int high = points ? LinFitMaxPoints : MeasureMaxPairs;
+    if (!ok || value < low || value > high)
+        error = QStringLiteral("%1 takes a number from %2 to %3").arg(name).arg(low).arg(high);
+    (points ? o.points : o.samples) = value;
+    return error.isEmpty();
 }
 
 // One option at args[i]; false with `error` set when it is not understood.
@@ -84,6 +102,8 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
         return v.has_value();
     }
     if (arg == "--all") return o.all = true;
+    if (arg == "--off-data") return o.offData = true;
+    if (arg == "--free-ends") return o.freeEnds = true;
     if (arg == "--lin" || arg.startsWith("--lin=")) {
         const auto v = valueOf(args, i, QStringLiteral("--lin"), error);
         if (v) o.lin = *v;
@@ -113,6 +133,24 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
         if (v && (!ok || o.device < 1)) error = QStringLiteral("--device takes a number from 1");
         return error.isEmpty();
     }
+    if (arg == "--points" || arg.startsWith("--points=") || arg == "--samples" ||
+        arg.startsWith("--samples="))
+        return parseCount(args, i, o, error);
+    if (arg == "--shape" || arg.startsWith("--shape=")) {
+        const auto v = valueOf(args, i, QStringLiteral("--shape"), error);
+        if (v) o.shape = *v;
+        if (v && !linShapeNamed(o.shape.toStdString()))
+            error = QStringLiteral("--shape takes sqrt, hcyl or sphere");
+        return error.isEmpty();
+    }
+    if (arg == "--cutoff" || arg.startsWith("--cutoff=")) {
+        const auto v = valueOf(args, i, QStringLiteral("--cutoff"), error);
+        bool ok = false;
+        if (v) o.cutoff = v->toDouble(&ok);
+        if (v && (!ok || !(o.cutoff >= 0 && o.cutoff < 100)))
+            error = QStringLiteral("--cutoff takes a percentage of the input, from 0 up to 100");
+        return error.isEmpty();
+    }
     if (arg == "--timeout" || arg.startsWith("--timeout=")) {
         const auto v = valueOf(args, i, QStringLiteral("--timeout"), error);
         bool ok = false;
@@ -134,6 +172,24 @@ QString checkSelection(const Options& o) {
     if (o.all && o.json) return QStringLiteral("--all prints one line per indicator and has no --json form");
     if (o.command == "adjust" && !o.arguments.isEmpty() && !AdjustTargets.contains(o.arguments.first()))
         return QStringLiteral("adjust takes zero1, fullscale1, zero2 or fullscale2");
+    return {};
+}
+
+// lin-fit takes a data file or --shape, not both; the fit's options are its own.
+QString checkFit(const Options& o) {
+    const bool fitOption = o.points != 32 || !o.shape.isEmpty() || o.samples != 1001 || o.cutoff != 0.0 ||
+                           o.offData || o.freeEnds;
+    if (o.command != "lin-fit")
+        return fitOption
+                   ? QStringLiteral("--points, --shape, --samples, --cutoff, --off-data and --free-ends "
+                                    "are for lin-fit only")
+                   : QString();
+    if (o.freeEnds && !o.offData) return QStringLiteral("--free-ends goes with --off-data");
+    if (!o.shape.isEmpty() && !o.arguments.isEmpty())
+        return QStringLiteral("lin-fit takes a data file or --shape, not both");
+    if (o.shape.isEmpty() && (o.samples != 1001 || o.cutoff != 0.0))
+        return QStringLiteral("--samples and --cutoff go with --shape");
+    if (o.cutoff != 0.0 && o.shape != "sqrt") return QStringLiteral("--cutoff goes with --shape sqrt");
     return {};
 }
 
@@ -165,9 +221,10 @@ ParseResult parseOptions(const QStringList& args) {
     if (o.command.isEmpty()) return {std::nullopt, QStringLiteral("no command given")};
     if (!Commands.contains(o.command))
         return {std::nullopt, QStringLiteral("unknown command \"%1\"").arg(o.command)};
-    static const QSet<QString> OutputCommands = {"read", "lin-read", "import", "report"};
+    static const QSet<QString> OutputCommands = {"read", "lin-read", "import", "report", "lin-fit"};
     if (!o.output.isEmpty() && !OutputCommands.contains(o.command))
-        return {std::nullopt, QStringLiteral("-o is for read, lin-read, import and report only")};
+        return {std::nullopt, QStringLiteral("-o is for read, lin-read, lin-fit, import and report only")};
+    if (const QString error = checkFit(o); !error.isEmpty()) return {std::nullopt, error};
     if (!o.lin.isEmpty() && o.command != "write")
         return {std::nullopt, QStringLiteral("--lin is for write only")};
     if ((o.command == "import" || o.command == "report") && o.output.isEmpty())
@@ -177,7 +234,8 @@ ParseResult parseOptions(const QStringList& args) {
     if (o.json && !JsonCommands.contains(o.command))
         return {std::nullopt, QStringLiteral("%1 has no --json form").arg(o.command)};
     if (const QString error = checkSelection(o); !error.isEmpty()) return {std::nullopt, error};
-    if (o.command != "set" && o.arguments.size() != operandCount(o.command))
+    if (o.command != "set" && !(o.command == "lin-fit" && !o.shape.isEmpty()) &&
+        o.arguments.size() != operandCount(o.command))
         return {std::nullopt,
                 operandCount(o.command)
                     ? (o.command == "adjust" ? QStringLiteral("adjust takes one target")
@@ -208,6 +266,20 @@ QString helpText() {
         "                        back and report every point that differs\n"
         "  lin-show FILE.LIN     print a .LIN file's points and the editor's warnings (no indicator\n"
         "                        needed)\n"
+        "  lin-fit DATA.csv [--points N] [--off-data [--free-ends]] [-o FILE.LIN]\n"
+        "  lin-fit --shape sqrt|hcyl|sphere [--samples M] [--cutoff P] [--points N] [-o FILE.LIN]\n"
+        "                        choose the N points (2-32, default 32) whose curve deviates least\n"
+        "                        from measured pairs (input %, output %; two columns separated by\n"
+        "                        ',', ';' or TAB, decimal '.' or, after ';' or TAB, ','; '#' comments)\n"
+        "                        or from a built-in shape sampled M times (default 1001): square root\n"
+        "                        (0 below the cut-off P % of the input), horizontal cylindrical tank,\n"
+        "                        spherical tank; prints the points, the largest deviation and where,\n"
+        "                        and the same figure for N evenly spread points; -o saves the points\n"
+        "                        as the editor saves a .LIN file (two decimals) and the deviation\n"
+        "                        printed is then that of the saved points (no indicator needed);\n"
+        "                        --off-data lets the points' outputs leave the data to share the\n"
+        "                        deviation out (often half of it), the first and last outputs kept\n"
+        "                        unless --free-ends\n"
         "  report -o FILE.tar.gz make a support archive: the versions (qv7ctl, Qt, hidapi, libmodbus,\n"
         "                        kernel), the attached indicators and whether this user may open\n"
         "                        them (udev rule installed or not), a trace of one read-all, and\n"
@@ -232,8 +304,11 @@ QString helpText() {
         "Options:\n"
         "  -o, --output FILE     (read) save the parameters to FILE (200 bytes, replaced atomically);\n"
         "                        (lin-read) save the linearisation curve to FILE.LIN;\n"
+        "                        (lin-fit) the .LIN file of the fitted points;\n"
         "                        (import) the parameter file to make; (report) the archive\n"
-        "  --json                (list, read, show, write, diff, lin-read, lin-show, lin-write, adc)\n"
+        "  --json                (list, read, show, write, diff, lin-read, lin-show, lin-write, adc,\n"
+        "                        lin-fit: {\"points\": [[x, y], ...], \"max_error\": e, \"at\": x,\n"
+        "                        \"even_spacing_error\": e2})\n"
         "                        print one JSON object instead of text; for the curves\n"
         "                        {\"points\": [[x, y], ...], \"messages\": [...]}, in percent of full\n"
         "                        scale; refused by the other commands\n"

@@ -44,6 +44,13 @@ struct Options {
     bool all = false;
     // Set by --all on its per-indicator run: the command prints nothing but errors and fills this.
     DeviceOutcome* outcome = nullptr;
+    // lin-fit: the point budget, a built-in shape instead of a file, its samples and cut-off.
+    int points = 32;
+    QString shape;
+    int samples = 1001;
+    double cutoff = 0.0;
+    bool offData = false;  // --off-data: the points' outputs may leave the data
+    bool freeEnds = false; // --free-ends: with --off-data, the first and last outputs too
     double timeoutSeconds = 5.0;
     int retryMs = 300;
     bool trace = false;

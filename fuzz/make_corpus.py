@@ -168,7 +168,25 @@ def lin_files():
         write("fuzz_lin_file", name, data)
 
 
+def measurements():
+    """Tables of measured pairs; the first byte also picks the fitter's point budget."""
+    import math
+    tank = "".join("%d;%s\n" % (i, ("%.4f" % (100 * (t - math.sin(t)) / (2 * math.pi))).replace(".", ","))
+                   for i, t in ((i, 2 * math.acos(1 - 2 * i / 100)) for i in range(0, 101, 2)))
+    seeds = {
+        "header_and_commas": "input,output\n0,0\n25,50\n50,70.7\n75,86.6\n100,100\n",
+        "tank_semicolons_decimal_commas": "# level; volume\n" + tank,
+        "tabs_crlf_unsorted": "10\t20\r\n0\t0\r\n\r\n5,5\t9,25\r\n100\t100\r\n",
+        "duplicate_and_contradiction": "1,1\n2,4\n1,1\n2,5\n",
+        "bounds_and_exponents": "-25,125\n1e2,-2.5E1\n+3,4\n",
+        "noisy_steps": "".join("%d.%d,%d\n" % (i // 10, i % 10, (i * 37) % 11) for i in range(400)),
+    }
+    for name, data in seeds.items():
+        write("fuzz_measurements", name, data.encode())
+
+
 if __name__ == "__main__":
+    measurements()
     descriptors()
     bridge_reports()
     modbus_replies()

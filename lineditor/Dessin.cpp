@@ -70,6 +70,7 @@ TDessinForm::TDessinForm(QWidget* parent) : QDialog(parent) {
     setTabOrder(Btn_New, Btn_Load);
     setTabOrder(Btn_Load, Btn_Save);
     setTabOrder(Btn_Save, Btn_Quit);
+    setTabOrder(Btn_Quit, Btn_Mes);
     wireHandlers();
 }
 
@@ -137,6 +138,8 @@ void TDessinForm::buildButtons() {
     Btn_WR->setGeometry(448, 440, 49, 25);
     Btn_Quit =
         bilingualButton("Btn_Quit", QStringLiteral("Fermer"), QStringLiteral("Close"), {560, 440, 49, 25});
+    Btn_Mes = bilingualButton("Btn_Mes", QStringLiteral("Mesures…"), QStringLiteral("Measurements…"),
+                              {501, 440, 55, 25});
 }
 
 void TDessinForm::wireHandlers() {
@@ -164,6 +167,7 @@ void TDessinForm::wireHandlers() {
     button(Btn_RD, &TDessinForm::Btn_RDClick);
     button(Btn_WR, &TDessinForm::Btn_WRClick);
     button(Btn_Quit, &TDessinForm::Btn_Quit0Click);
+    button(Btn_Mes, &TDessinForm::Btn_MesClick);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -59,6 +59,7 @@ public:
     void Btn_RDClick();    // "Lecture"
     void Btn_WRClick();    // "Ecriture"
     void Btn_Quit0Click(); // "Fermer"
+    void Btn_MesClick();   // "Mesures…": the curve fitted to measured pairs, when the dialog says OK
     // The grid's rows (NbMaxSegment + 1) and its header row.
     void SetupGrid();
 
@@ -79,6 +80,7 @@ public:
     QPushButton* Btn_RD = nullptr;
     QPushButton* Btn_WR = nullptr;
     TBitBtnLangue* Btn_Quit = nullptr;
+    TBitBtnLangue* Btn_Mes = nullptr; // in the gap of the button row, after the others in tab order
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -11,6 +11,7 @@ declare -gA _qv7ctl_options=(
     [lin-read]="-o --output --json"
     [lin-write]="--json --all"
     [lin-show]="--json"
+    [lin-fit]="-o --output --json --points --shape --samples --cutoff --off-data --free-ends"
     [report]="-o --output"
     [udev-rule]=""
     [adjust]="--all"
@@ -25,7 +26,7 @@ _qv7ctl_common="--device --serial --timeout --trace --stats --simulate --simulat
 declare -gA _qv7ctl_files=(
     [read]='*.[Qq][Vv]' [write]='*.[Qq][Vv]' [show]='*.[Qq][Vv]' [diff]='*.[Qq][Vv]' [set]='*.[Qq][Vv]'
     [lin-read]='*.[Ll][Ii][Nn]' [lin-write]='*.[Ll][Ii][Nn]' [lin-show]='*.[Ll][Ii][Nn]'
-    [import]='*.[Jj][Ss][Oo][Nn]' [report]='*.tar.gz'
+    [import]='*.[Jj][Ss][Oo][Nn]' [report]='*.tar.gz' [lin-fit]='*.[CcTt][SsXx][VvTt]'
 )
 _qv7ctl_faults="silent drop: delay: writefail: internal"
 
@@ -73,8 +74,16 @@ _qv7ctl() {
 
     case $prev in
     -o | --output)
+        [[ $command == lin-fit ]] && _qv7ctl_offer_files "$cur" '*.[Ll][Ii][Nn]' && return
         _qv7ctl_offer_files "$cur" "${_qv7ctl_files[$command]:-*}"
         return
+        ;;
+    --shape)
+        _qv7ctl_offer "$cur" sqrt hcyl sphere
+        return
+        ;;
+    --points | --samples | --cutoff)
+        return # a number
         ;;
     --lin)
         _qv7ctl_offer_files "$cur" '*.[Ll][Ii][Nn]'

@@ -26,8 +26,11 @@ while IFS='|' read -r line expected; do
         failed=1
     fi
 done <<'CASES'
-qv7ctl |adc adjust diff import lin-read lin-show lin-write list read report set show udev-rule write
-qv7ctl lin-|lin-read lin-show lin-write
+qv7ctl |adc adjust diff import lin-fit lin-read lin-show lin-write list read report set show udev-rule write
+qv7ctl lin-|lin-fit lin-read lin-show lin-write
+qv7ctl lin-fit --shape |hcyl sphere sqrt
+qv7ctl lin-fit c.txt -o |b.LIN sub
+qv7ctl lin-fit |c.txt sub
 qv7ctl --trace wr|write
 qv7ctl read --j|--json
 qv7ctl lin-show --j|--json
