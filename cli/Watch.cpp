@@ -98,6 +98,7 @@ int watchAdc(Session& session, const Options& options) {
     clock.start();
     qint64 nextStart = 0;
     while (!watch.interrupted()) {
+        const qint64 started = clock.elapsed();
         std::pair<float, float> values;
         try {
             values = session.readAdc();
@@ -106,8 +107,8 @@ int watchAdc(Session& session, const Options& options) {
             // Gone or silent, the indicator is lost to the watch either way.
             throw CliError{ExitTimeout, e.message};
         }
-        printAlways(watchLine(static_cast<double>(clock.elapsed()) / 1000.0, values.first, values.second,
-                              options.json));
+        printAlways(
+            watchLine(static_cast<double>(started) / 1000.0, values.first, values.second, options.json));
         nextStart = std::max(nextStart + options.intervalMs, clock.elapsed());
         watch.sleep(nextStart - clock.elapsed());
     }

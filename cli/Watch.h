@@ -10,7 +10,8 @@ namespace qv7::cli {
 
 class Session;
 
-// One reading as a line: "time 0.250 adc1 12.5 adc2 0.25", or with `json`
+// One reading as a line, stamped with the time its request went since the watch began: "time 0.250 adc1 12.5
+// adc2 0.25", or with `json`
 // {"time": 0.25, "adc1": 12.5, "adc2": 0.25}; a value that is no number is null in JSON.
 QString watchLine(double seconds, float adc1, float adc2, bool json);
 
