@@ -350,6 +350,7 @@ void TMainForm::TorvikConnect() {
 }
 
 void TMainForm::TorvikDisconnect() {
+    servicePage_->stopLiveAdc();
     LedConnect->setLedStatus(false);
     setPagesEnabled(false);
     PageControl->setCurrentIndex(TabConnect);
@@ -469,6 +470,7 @@ void TMainForm::BtnWriteAllClick() {
         std::lock_guard lock(torvik_->imageMutex());
         torvik_->Params = params;
     }
+    servicePage_->stopLiveAdc();
     torvik_->WriteAll();
     setBusy(true);
     setStatusText(QStringLiteral("Ecriture des paramètres"));
@@ -529,6 +531,7 @@ void TMainForm::TorvikReadADCValues(float fval1, float fval2) {
 }
 
 void TMainForm::BtnReadAllClick() {
+    servicePage_->stopLiveAdc();
     torvik_->ReadAll();
     setStatusText(QStringLiteral("Lecture des paramètres"));
     setBusy(true);

@@ -3,6 +3,7 @@
 // here on the window thread.
 #include "app/Forms.h"
 #include "app/Main.h"
+#include "app/pages/ServicePage.h"
 #include "base/Errors.h"
 #include "indicator/LinCurve.h"
 #include "lineditor/Dessin.h"
@@ -22,6 +23,7 @@ constexpr int LastPosition = 127;
 } // namespace
 
 void TMainForm::ReadLin() {
+    servicePage_->stopLiveAdc();
     torvik_->ReadLin();
 }
 
@@ -52,6 +54,7 @@ bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
         torvik_->LinTable = table;
         torvik_->Params.LinLastPoint = lastPoint;
     }
+    servicePage_->stopLiveAdc();
     torvik_->WriteLin();
     return true;
 }

@@ -1,9 +1,12 @@
 // TabZEQ, "Norvex": the USB bridge's firmware commands, the zero and full-scale
 // adjustments of the two input channels and the ADC read request. Its tab is hidden, except in
 // the technicians' service mode (qv7cfg --service), where "Erase" and "Prg" ask before they
-// send and the ADC read shows its two values in Memo. Window thread.
+// send and "Lecture ADC" is a toggle: its first reading goes to Memo as the single read did, then it
+// keeps reading and charts the last minute of both values. Window thread.
 #pragma once
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -18,6 +21,8 @@ class QToolButton;
 class TCustomTorvik;
 
 namespace qv7::pages {
+
+class TAdcChart;
 
 class TServicePage : public QWidget {
     Q_OBJECT
@@ -47,6 +52,13 @@ public:
     void Button1Click();
     void TorvikReadADCValues(float fval1, float fval2);
 
+    // Ends the live ADC reading (the window calls it before every transfer it starts and on
+    // disconnection; leaving the page ends it too).
+    void stopLiveAdc();
+    bool liveAdc() const { return liveTimer_.isActive(); }
+    // The time from one live reading's request to the next (tests make it short).
+    void setLiveInterval(int ms) { liveTimer_.setInterval(ms); }
+
     QCheckBox* CkZeq;
     QToolButton* BtnErase;
     QToolButton* BtnPRG;
@@ -61,13 +73,23 @@ public:
     QToolButton* SpBtnPE2;
     QPushButton* Button1;
     QPushButton* BtnUnlock;
+    TAdcChart* AdcChart;
+
+protected:
+    void hideEvent(QHideEvent* event) override;
 
 private:
     bool confirm(const QString& text) const;
+    void startLiveAdc();
+    void liveTick();
 
     TCustomTorvik& torvik_;
     StatusSink status_;
     bool serviceMode_ = false;
+    QTimer liveTimer_;
+    QElapsedTimer liveClock_;
+    qint64 requestedAt_ = -1; // the live read awaiting its reply (ms on liveClock_), or -1
+    bool firstReading_ = false;
 };
 
 } // namespace qv7::pages
