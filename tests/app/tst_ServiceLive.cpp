@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 using namespace qv7::pages;
 using pagestest::Rig;
@@ -45,37 +44,6 @@ void setChannels(qv7::SimulatedIndicator& indicator, std::uint16_t high1, std::u
 class tst_ServiceLive : public QObject {
     Q_OBJECT
 private slots:
-    void chart_keeps_the_last_minute_data() {
-        QTest::addColumn<QList<qint64>>("times");
-        QTest::addColumn<QList<float>>("values"); // channel 1; channel 2 holds twice each
-        QTest::addColumn<int>("kept");
-        QTest::addColumn<float>("low");
-        QTest::addColumn<float>("high");
-        const float nan = std::numeric_limits<float>::quiet_NaN();
-        QTest::newRow("a minute exactly is kept")
-            << QList<qint64>{0, 30000, 60000} << QList<float>{4, 1, 2} << 3 << 1.0f << 4.0f;
-        QTest::newRow("older than a minute goes")
-            << QList<qint64>{0, 30000, 60001} << QList<float>{4, 1, 2} << 2 << 1.0f << 2.0f;
-        QTest::newRow("no number is no range")
-            << QList<qint64>{0, 250} << QList<float>{nan, -3} << 2 << -3.0f << -3.0f;
-    }
-    void chart_keeps_the_last_minute() {
-        QFETCH(QList<qint64>, times);
-        QFETCH(QList<float>, values);
-        QFETCH(int, kept);
-        QFETCH(float, low);
-        QFETCH(float, high);
-        TAdcChart chart;
-        for (qsizetype i = 0; i < times.size(); ++i)
-            chart.addReading(times[i], values[i], 2 * values[i]);
-        QCOMPARE(chart.readings(), kept);
-        QCOMPARE(chart.range(0)->first, low);
-        QCOMPARE(chart.range(0)->second, high);
-        QCOMPARE(chart.range(1)->second, 2 * high);
-        chart.resize(233, 66);
-        chart.grab(); // paints a NaN without a fault
-    }
-
     void live_reading_ends_data() {
         QTest::addColumn<QString>("how");
         for (const char* how : {"toggle off", "page left", "read-all started", "table read started",
