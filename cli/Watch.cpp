@@ -96,7 +96,6 @@ int watchAdc(Session& session, const Options& options) {
     InterruptWatch watch;
     QElapsedTimer clock;
     clock.start();
-    qint64 nextStart = 0;
     while (!watch.interrupted()) {
         const qint64 started = clock.elapsed();
         std::pair<float, float> values;
@@ -109,8 +108,8 @@ int watchAdc(Session& session, const Options& options) {
         }
         printAlways(
             watchLine(static_cast<double>(started) / 1000.0, values.first, values.second, options.json));
-        nextStart = std::max(nextStart + options.intervalMs, clock.elapsed());
-        watch.sleep(nextStart - clock.elapsed());
+        // From this reading's start: a late one never makes the next come sooner.
+        watch.sleep(started + options.intervalMs - clock.elapsed());
     }
     return ExitOk;
 }
