@@ -394,6 +394,7 @@ void TMainForm::TorvikConnect() {
 }
 
 void TMainForm::TorvikDisconnect() {
+    servicePage_->stopLiveAdc();
     LedConnect->setLedStatus(false);
     setPagesEnabled(false);
     PageControl->setCurrentIndex(TabConnect);
@@ -513,6 +514,7 @@ void TMainForm::BtnWriteAllClick() {
         std::lock_guard lock(torvik_->imageMutex());
         torvik_->Params = params;
     }
+    servicePage_->stopLiveAdc();
     torvik_->WriteAll();
     setBusy(true);
     setStatusText(QStringLiteral("Ecriture des paramètres"));
@@ -574,6 +576,7 @@ void TMainForm::TorvikReadADCValues(float fval1, float fval2) {
 }
 
 void TMainForm::BtnReadAllClick() {
+    servicePage_->stopLiveAdc();
     torvik_->ReadAll();
     setStatusText(QStringLiteral("Lecture des paramètres"));
     setBusy(true);

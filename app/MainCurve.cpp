@@ -3,6 +3,7 @@
 // here on the window thread.
 #include "app/Forms.h"
 #include "app/Main.h"
+#include "app/pages/ServicePage.h"
 #include "base/Errors.h"
 #include "indicator/LinCurve.h"
 #include "lineditor/Dessin.h"
@@ -22,6 +23,7 @@ constexpr int LastPosition = 127;
 } // namespace
 
 void TMainForm::ReadLin() {
+    servicePage_->stopLiveAdc();
     torvik_->ReadLin();
     setStatusText(QStringLiteral("Lecture de la courbe"));
 }
@@ -53,6 +55,7 @@ bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
         torvik_->LinTable = table;
         torvik_->Params.LinLastPoint = lastPoint;
     }
+    servicePage_->stopLiveAdc();
     torvik_->WriteLin();
     setStatusText(QStringLiteral("Ecriture de la courbe"));
     return true;

@@ -70,6 +70,14 @@ mean=$(sed -nE 's/.*whole process:.*mean ([0-9.]+)x.*/\1/p' "$f")
 row "qv7ctl read as a whole process against the wire time, best (mean)" "${best}× (${mean}×)" "≤ 1.3×" \
     "$(at_most "$best" 1.3)" "$cli"
 
+all="bench/bench_all.sh $dir/cli/qv7ctl 10"
+run all $all
+f=$out/all.txt
+best=$(sed -nE 's/.*ratio best ([0-9.]+)x.*/\1/p' "$f")
+mean=$(sed -nE 's/.*ratio best [0-9.]+x, mean ([0-9.]+)x.*/\1/p' "$f")
+row "qv7ctl write --all, eight indicators against one, best (mean)" "${best}× (${mean}×)" "≤ 1.5×" \
+    "$(at_most "$best" 1.5)" "$all"
+
 draw="$dir/bench/bench_draw"
 run draw $draw
 f=$out/draw.txt

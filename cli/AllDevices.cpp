@@ -2,14 +2,22 @@
 
 #include "base/Errors.h"
 #include "cli/Commands.h"
+#include "cli/LineLog.h"
 #include "cli/Output.h"
+#include "cli/Progress.h"
 #include "cli/Session.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
+#include <memory>
+#include <vector>
 
 namespace qv7::cli {
 
@@ -39,6 +47,8 @@ QString perDeviceName(const QString& path, const QString& serial) {
 
 namespace {
 
+constexpr int RedrawMs = 100;
+
 // The serial numbers in --device order, from one enumeration.
 QList<DeviceInfo> attached(const Options& options) {
     Session session(options);
@@ -52,39 +62,188 @@ QString nameOf(const DeviceInfo& info) {
     return serial.isEmpty() ? QStringLiteral("device%1").arg(info.index) : serial;
 }
 
+// One indicator's run: its options, what it left, and how it ended.
+struct Unit {
+    QString name;
+    Options options;
+    DeviceOutcome outcome;
+    int code = ExitOk;
+    QString error;
+    QDateTime finished;
+    std::atomic<bool> done{false};
+};
+
+QString resultText(const Unit& u) {
+    QString result = u.code == ExitOk ? QStringLiteral("ok") : QStringLiteral("failed (exit %1)").arg(u.code);
+    if (u.code == ExitOk && !u.options.output.isEmpty())
+        result += QStringLiteral(", saved to ") + u.options.output;
+    if (!u.error.isEmpty()) result += QStringLiteral(": ") + u.error;
+    return result;
+}
+
+LogRecord recordOf(const Unit& u) {
+    const Options& o = u.options;
+    LogRecord r;
+    r.time = u.finished;
+    r.command = o.command;
+    r.serial = u.name;
+    r.model = u.outcome.model;
+    r.typeWord = u.outcome.typeWord;
+    // The parameter file written or compared, or the one read saved; the table file written.
+    const bool saved = o.command == "read" && u.code == ExitOk;
+    r.paramSha256 = fileSha256(o.command == "write" || o.command == "diff" ? o.arguments.value(0)
+                               : saved                                     ? o.output
+                                                                           : QString());
+    r.tableSha256 = fileSha256(o.command == "lin-write" ? o.arguments.value(0) : o.lin);
+    r.result = resultText(u);
+    r.exitCode = u.code;
+    r.differences = u.outcome.differences;
+    return r;
+}
+
+// Appends the records; a failure is told and weighs as a file error.
+int logged(const QString& path, const QList<LogRecord>& records, int code) {
+    if (path.isEmpty()) return code;
+    const QString failure = appendToLog(path, records);
+    if (failure.isEmpty()) return code;
+    std::fprintf(stderr, "qv7ctl: the record was not appended to the log: %s\n",
+                 failure.toUtf8().constData());
+    return std::max(code, static_cast<int>(ExitFileError));
+}
+
+void runUnit(Unit& u) {
+    try {
+        u.code = runCaught(u.options, u.error);
+    } catch (...) {
+        u.code = ExitInternal;
+        u.error = QStringLiteral("internal error");
+    }
+    u.finished = QDateTime::currentDateTimeUtc();
+    u.done = true;
+}
+
+QStringList boardLines(const std::vector<std::unique_ptr<Unit>>& units, int expected) {
+    QStringList lines;
+    for (const auto& u : units)
+        lines << progressLine(u->name, u->options.command, u->outcome.replies.load(), expected,
+                              u->done ? (u->code == ExitOk ? QStringLiteral("done")
+                                                           : QStringLiteral("failed (exit %1)").arg(u->code))
+                                      : QString());
+    return lines;
+}
+
+// Runs every unit on a thread of its own and waits in an event loop, redrawing the board.
+// Each indicator has its own bridge, link, reader thread and component, and the component's events
+// come back to the thread it lives on: a thread per indicator keeps each transfer exactly as it
+// runs alone, so a fault on one cannot reach another's.
+void runConcurrently(std::vector<std::unique_ptr<Unit>>& units, ProgressBoard& board, int expected) {
+    QEventLoop loop;
+    std::size_t running = units.size();
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (auto& u : units) {
+        threads.emplace_back(QThread::create([unit = u.get()] { runUnit(*unit); }));
+        QObject::connect(threads.back().get(), &QThread::finished, &loop, [&] {
+            if (--running == 0) loop.quit();
+        });
+    }
+    QTimer redraw;
+    QObject::connect(&redraw, &QTimer::timeout, &loop, [&] { board.draw(boardLines(units, expected)); });
+    if (board.enabled()) redraw.start(RedrawMs);
+    for (auto& t : threads)
+        t->start();
+    board.draw(boardLines(units, expected));
+    loop.exec();
+    for (auto& t : threads)
+        t->wait();
+    board.clear();
+}
+
 } // namespace
 
 int runOnAll(const Options& options) {
     const QList<DeviceInfo> devices = attached(options);
     if (devices.isEmpty()) throw CliError{ExitNoDevice, QStringLiteral("no indicator attached")};
+    std::vector<std::unique_ptr<Unit>> units;
+    for (const DeviceInfo& info : devices) {
+        auto u = std::make_unique<Unit>();
+        u->name = nameOf(info);
+        u->options = options;
+        u->options.all = false;
+        u->options.log.clear();
+        u->options.device = info.index;
+        u->options.outcome = &u->outcome;
+        if (!options.output.isEmpty()) u->options.output = perDeviceName(options.output, u->name);
+        // The simulator's state file is indicator 0001's: only its run may keep it, or the others
+        // would put back the registers they started from.
+        if (info.index != 1) u->options.simulateState.clear();
+        units.push_back(std::move(u));
+    }
+    ProgressBoard board(stderrIsTerminal());
+    setQuiet(true);
+    runConcurrently(units, board, expectedReplies(options));
+    setQuiet(false);
+
     int worst = ExitOk;
     int failed = 0;
-    for (const DeviceInfo& info : devices) {
-        DeviceOutcome outcome;
-        Options one = options;
-        one.all = false;
-        one.device = info.index;
-        one.outcome = &outcome;
-        if (!options.output.isEmpty()) one.output = perDeviceName(options.output, nameOf(info));
-        QString error;
-        setQuiet(true);
-        const int code = runCaught(one, error);
-        setQuiet(false);
-        QString result = code == ExitOk ? QStringLiteral("ok") : QStringLiteral("failed (exit %1)").arg(code);
-        if (code == ExitOk && !one.output.isEmpty()) result += QStringLiteral(", saved to ") + one.output;
-        if (!error.isEmpty()) result += QStringLiteral(": ") + error;
-        printAlways(
-            QStringLiteral("%1 %2 %3\n")
-                .arg(nameOf(info), outcome.model.isEmpty() ? QStringLiteral("-") : outcome.model, result));
-        worst = std::max(worst, code);
-        failed += code == ExitOk ? 0 : 1;
+    QList<LogRecord> records;
+    for (const auto& u : units) {
+        printAlways(QStringLiteral("%1 %2 %3\n")
+                        .arg(u->name, u->outcome.model.isEmpty() ? QStringLiteral("-") : u->outcome.model,
+                             resultText(*u)));
+        worst = std::max(worst, u->code);
+        failed += u->code == ExitOk ? 0 : 1;
+        records << recordOf(*u);
     }
     printAlways(QStringLiteral("%1: %2 indicator(s), %3 ok, %4 failed\n")
                     .arg(options.command)
-                    .arg(devices.size())
-                    .arg(devices.size() - failed)
+                    .arg(units.size())
+                    .arg(units.size() - static_cast<std::size_t>(failed))
                     .arg(failed));
-    return worst;
+    return logged(options.log, records, worst);
+}
+
+bool wantsRecord(const Options& options) {
+    if (options.outcome || options.all) return false;
+    return !options.log.isEmpty() ||
+           ((options.command == "write" || options.command == "lin-write") && stderrIsTerminal());
+}
+
+namespace {
+
+// The serial number of the indicator that --serial or --device picks; empty when it cannot be told.
+QString serialOf(const Options& options) {
+    if (!options.serial.isEmpty()) return options.serial;
+    try {
+        for (const DeviceInfo& info : attached(options))
+            if (info.index == options.device) return nameOf(info);
+    } catch (const CliError&) {
+    }
+    return {};
+}
+
+} // namespace
+
+int runRecorded(const Options& options) {
+    Unit u;
+    u.name = options.log.isEmpty() ? QStringLiteral("indicator") : serialOf(options);
+    u.options = options;
+    u.options.log.clear();
+    u.options.outcome = &u.outcome;
+    const bool showProgress = options.command == "write" || options.command == "lin-write";
+    ProgressBoard board(showProgress && stderrIsTerminal());
+    const int expected = expectedReplies(options);
+    // The command runs its own event loops on this thread; the timer redraws from inside them.
+    QTimer redraw;
+    QObject::connect(&redraw, &QTimer::timeout, [&] {
+        board.draw({progressLine(u.name, options.command, u.outcome.replies.load(), expected)});
+    });
+    if (board.enabled()) redraw.start(RedrawMs);
+    runUnit(u);
+    redraw.stop();
+    board.clear();
+    const int code = logged(options.log, {recordOf(u)}, u.code);
+    if (!u.error.isEmpty()) throw CliError{code, u.error};
+    return code;
 }
 
 } // namespace qv7::cli

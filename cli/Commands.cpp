@@ -202,6 +202,11 @@ int commandWrite(const Options& options) {
     session.readAll();
     const QList<FieldDifference> differences = compareParams(image, session.params());
     const bool same = differences.isEmpty() && tableDifferences.isEmpty();
+    if (options.outcome)
+        options.outcome->differences =
+            differencesText(differences, QStringLiteral("wrote"), QStringLiteral("read back"))
+                .split('\n', Qt::SkipEmptyParts) +
+            tableDifferences;
     if (options.json) {
         QJsonObject out{{"written", path},
                         {"differences", differencesJson(differences)},
@@ -234,6 +239,10 @@ int commandDiff(const Options& options) {
     Session session(options);
     const TParamImage image = fileCheckedAgainstIndicator(path, head, session);
     const QList<FieldDifference> differences = compareParams(image, session.params());
+    if (options.outcome)
+        options.outcome->differences =
+            differencesText(differences, QStringLiteral("file"), QStringLiteral("indicator"))
+                .split('\n', Qt::SkipEmptyParts);
     if (options.json)
         printJson(QJsonObject{{"differences", differencesJson(differences)}});
     else
@@ -252,6 +261,7 @@ QString udevRule() {
 int runCommand(const Options& options) {
     const QString& c = options.command;
     if (options.all) return runOnAll(options);
+    if (wantsRecord(options)) return runRecorded(options);
     if (c == "list") return commandList(options);
     if (c == "adjust") return commandAdjust(options);
     if (c == "adc") return commandAdc(options);

@@ -2,11 +2,10 @@
 
 #include "cli/Output.h"
 #include "cli/Session.h"
+#include "cli/Watch.h"
 
 #include <QJsonObject>
 #include <QStringList>
-
-#include <charconv>
 
 namespace qv7::cli {
 
@@ -14,13 +13,6 @@ namespace {
 
 // The command register's code for each adjustment, in the service page's order.
 const QStringList Targets = {"zero1", "fullscale1", "zero2", "fullscale2"};
-
-// A single in its shortest decimal form, so 12.5 prints as 12.5 and not 12.500000.
-QString shortestText(float value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return QString::fromLatin1(text, end - text);
-}
 
 } // namespace
 
@@ -35,12 +27,14 @@ int commandAdjust(const Options& options) {
     print(QStringLiteral("%1: %2 taken (holding register 1000 := %3)\n")
               .arg(session.modelName(), target)
               .arg(code));
+    if (options.watch) return watchAdc(session, options);
     return ExitOk;
 }
 
 int commandAdc(const Options& options) {
     Session session(options);
     session.open();
+    if (options.watch) return watchAdc(session, options);
     const auto [adc1, adc2] = session.readAdc();
     if (options.json)
         printJson(

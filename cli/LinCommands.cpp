@@ -158,6 +158,7 @@ int commandLinWrite(const Options& options) {
     session.open();
     session.readAll(); // the write keeps the indicator's linearisation on/off bit
     const QStringList differing = writeLinVerified(session, lin);
+    if (options.outcome) options.outcome->differences = differing;
     if (options.json)
         printJson(QJsonObject{{"written", path}, {"differences", QJsonArray::fromStringList(differing)}});
     else if (differing.isEmpty())

@@ -16,7 +16,7 @@ const QSet<QString> Commands = {"list",     "read",      "write",    "show",    
 const QSet<QString> JsonCommands = {"list",     "read",      "write",    "show", "diff",
                                     "lin-read", "lin-write", "lin-show", "adc",  "lin-fit"};
 const QStringList AdjustTargets = {"zero1", "fullscale1", "zero2", "fullscale2"};
-// Commands that --all runs on every attached indicator in turn.
+// Commands that --all runs on every attached indicator at once.
 const QSet<QString> AllCommands = {"read", "write", "diff", "lin-write", "adjust"};
 
 // Commands and how many file operands they take.
@@ -104,6 +104,21 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
     if (arg == "--all") return o.all = true;
     if (arg == "--off-data") return o.offData = true;
     if (arg == "--free-ends") return o.freeEnds = true;
+    if (arg == "--watch") return o.watch = true;
+    if (arg == "--log" || arg.startsWith("--log=")) {
+        const auto v = valueOf(args, i, QStringLiteral("--log"), error);
+        if (v) o.log = *v;
+        if (v && o.log.isEmpty()) error = QStringLiteral("--log needs a file name");
+        return error.isEmpty();
+    }
+    if (arg == "--interval" || arg.startsWith("--interval=")) {
+        const auto v = valueOf(args, i, QStringLiteral("--interval"), error);
+        bool ok = false;
+        if (v) o.intervalMs = v->toInt(&ok);
+        if (v && (!ok || o.intervalMs < 1 || o.intervalMs > 3600000))
+            error = QStringLiteral("--interval takes milliseconds, from 1 to 3600000");
+        return error.isEmpty();
+    }
     if (arg == "--lin" || arg.startsWith("--lin=")) {
         const auto v = valueOf(args, i, QStringLiteral("--lin"), error);
         if (v) o.lin = *v;
@@ -170,6 +185,11 @@ QString checkSelection(const Options& o) {
     if (o.all && !AllCommands.contains(o.command))
         return QStringLiteral("--all is for read, write, diff, lin-write and adjust only");
     if (o.all && o.json) return QStringLiteral("--all prints one line per indicator and has no --json form");
+    if (!o.log.isEmpty() && !AllCommands.contains(o.command))
+        return QStringLiteral("--log is for read, write, diff, lin-write and adjust only");
+    if (o.watch && o.command != "adc" && o.command != "adjust")
+        return QStringLiteral("--watch is for adc and adjust only");
+    if (o.watch && o.all) return QStringLiteral("--watch reads one indicator and has no --all form");
     if (o.command == "adjust" && !o.arguments.isEmpty() && !AdjustTargets.contains(o.arguments.first()))
         return QStringLiteral("adjust takes zero1, fullscale1, zero2 or fullscale2");
     return {};
@@ -291,6 +311,12 @@ QString helpText() {
         "                        scale, with that input held at its reference) and check that the\n"
         "                        indicator took the command\n"
         "  adc                   read the two converter values of the inputs and print them\n"
+        "  adc --watch [--interval MS]\n"
+        "                        read them again and again (every 250 ms by default, never faster\n"
+        "                        than the line answers), one line per reading with the seconds\n"
+        "                        since the start (--json: one object a line, {\"time\": s, \"adc1\":\n"
+        "                        v1, \"adc2\": v2}), until Ctrl+C (exit 0) or the indicator is lost\n"
+        "                        (exit 3); adjust --watch does the same after its command\n"
         "  set FILE.QV KEY=VALUE...\n"
         "                        change fields of a parameter file (no indicator needed); KEY as\n"
         "                        show --json names it, VALUE its text as show prints it (\"19200\",\n"
@@ -316,10 +342,17 @@ QString helpText() {
         "  --device N            use the N-th attached indicator (default 1)\n"
         "  --serial S            use the indicator whose USB serial number is S (it stays the same\n"
         "                        whichever port it is plugged into)\n"
-        "  --all                 (read, write, diff, lin-write, adjust) every attached indicator in\n"
-        "                        turn: one line per indicator (serial number, model, result), a\n"
-        "                        summary line, and the highest exit code any of them gave; with\n"
-        "                        read -o FILE.QV each indicator's file is FILE-SERIAL.QV\n"
+        "  --all                 (read, write, diff, lin-write, adjust) every attached indicator,\n"
+        "                        all at once: one line per indicator (serial number, model,\n"
+        "                        result), a summary line, and the highest exit code any of them\n"
+        "                        gave; with read -o FILE.QV each indicator's file is\n"
+        "                        FILE-SERIAL.QV; each indicator's progress on stderr when it is a\n"
+        "                        terminal (write and lin-write show theirs there too)\n"
+        "  --log FILE.csv        (read, write, diff, lin-write, adjust) append one record per\n"
+        "                        indicator: UTC time, command, serial number, model, type word,\n"
+        "                        SHA-256 of the parameter and table files, result, exit code and\n"
+        "                        the differences read back; a header when the file is new; the\n"
+        "                        file is replaced atomically, so a failed append loses nothing\n"
         "  --timeout SECONDS     give up when a request stays unanswered this long (default 5)\n"
         "  --trace               print every Modbus frame on stderr (\"TX : ...\" / \"RX : ...\")\n"
         "  --stats               print the transfer time and the bytes on the line on stderr\n"

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 
@@ -20,9 +21,14 @@ enum ExitCode : int {
     ExitInternal = 6,   // a fault of qv7ctl itself or of its environment, not of the indicator
 };
 
-// What a command run on one indicator of --all leaves for its result line.
+// What a command run on one indicator leaves for --all's result line, its progress and the --log
+// record. The command's thread writes it; another thread reads `replies` while it runs and the rest
+// once it has ended.
 struct DeviceOutcome {
     QString model;
+    int typeWord = -1;       // -1: never read
+    QStringList differences; // what the read-back or the comparison found, one text each
+    std::atomic<int> replies{0};
 };
 
 struct Options {
@@ -53,6 +59,9 @@ struct Options {
     bool freeEnds = false; // --free-ends: with --off-data, the first and last outputs too
     double timeoutSeconds = 5.0;
     int retryMs = 300;
+    QString log;          // --log FILE.csv: one record per indicator appended
+    bool watch = false;   // adc, adjust: read the converter values until interrupted
+    int intervalMs = 250; // --watch: the time from one reading's start to the next
     bool trace = false;
     bool stats = false;
     bool help = false;

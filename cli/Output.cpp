@@ -5,6 +5,8 @@
 
 #include <QJsonDocument>
 
+#include <atomic>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -15,7 +17,7 @@ constexpr double BitsPerByte = 11.0; // start, 8 data bits, 2 stop bits (8N2)
 constexpr double LineBaud = 9600.0;
 constexpr double ReportPeriodMs = 1.0;
 
-bool quiet = false;
+std::atomic<bool> quiet = false;
 } // namespace
 
 void setQuiet(bool on) {
@@ -37,6 +39,12 @@ QString fileErrorText(const std::exception& error) {
     if (io && io->code() != 0)
         text += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(io->code())));
     return text;
+}
+
+QString shortestText(float value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return QString::fromLatin1(text, end - text);
 }
 
 QString quoted(const QString& fixedText) {

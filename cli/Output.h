@@ -13,7 +13,8 @@ namespace qv7::cli {
 class Session;
 
 void print(const QString& text);
-// --all prints its own line per indicator: the commands it runs print nothing on stdout meanwhile.
+// --all prints its own line per indicator: the commands it runs print nothing on stdout meanwhile
+// (set before their threads start, cleared after they end).
 void setQuiet(bool quiet);
 // stdout even while quiet.
 void printAlways(const QString& text);
@@ -23,6 +24,8 @@ QString quoted(const QString& fixedText);
 // A file error as the window would show it, quoted, then the system's reason when it gave one.
 QString fileErrorText(const std::exception& error);
 void printJson(const QJsonObject& object);
+// A single in its shortest decimal form, so 12.5 prints as 12.5 and not 12.500000.
+QString shortestText(float value);
 // The transfers' time, requests and bytes against the time the line itself needs (--stats).
 void printStats(const Session& session);
 // The linearisation table as lin-read prints it: a line per point in percent, those past

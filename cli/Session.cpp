@@ -186,6 +186,7 @@ void Session::wireEvents() {
     };
     t.RxDebugStream = [this, progress](TComponent*, const std::string& text) {
         ++stats_.replies;
+        if (options_.outcome) ++options_.outcome->replies;
         stats_.bytesReceived += tracedBytes(text);
         if (options_.trace) std::fprintf(stderr, "%s\n", text.c_str());
         if (traceSink_) traceSink_(text);
@@ -316,7 +317,10 @@ void Session::run(const std::function<void()>& start) {
 
 void Session::readAll() {
     run([this] { torvik_->ReadAll(); });
-    if (options_.outcome) options_.outcome->model = modelName();
+    if (options_.outcome) {
+        options_.outcome->model = modelName();
+        options_.outcome->typeWord = params().DeviceType;
+    }
 }
 
 void Session::writeAll(const TParamImage& image) {

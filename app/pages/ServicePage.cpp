@@ -1,6 +1,7 @@
 #include "app/pages/ServicePage.h"
 
 #include "app/Application.h"
+#include "app/pages/AdcChart.h"
 #include "app/pages/PageKit.h"
 #include "indicator/Torvik.h"
 #include "widgets/Bitmaps.h"
@@ -19,6 +20,11 @@
 namespace qv7::pages {
 
 namespace {
+
+// Live readings: one request every LiveIntervalMs while the last one was answered; an unanswered
+// one is asked again after the component's own step interval would have repeated it.
+constexpr int LiveIntervalMs = 250;
+constexpr int LiveRepeatMs = 1000;
 
 QToolButton* speedButton(QWidget* parent, const char* name, const QString& text, const QRect& place) {
     auto* button = named(new QToolButton(parent), name);
@@ -103,13 +109,22 @@ TServicePage::TServicePage(TCustomTorvik& torvik, StatusSink status, QWidget* pa
     wire(SpBtnZ2, [this] { SpBtnZ2Click(); });
     wire(SpBtnPE2, [this] { SpBtnPE2Click(); });
     wire(Button1, [this] { Button1Click(); });
+
+    // Over Memo while the values are read live: Memo keeps the device text and the first reading.
+    AdcChart = new TAdcChart(this);
+    AdcChart->setGeometry(8, 58, 233, 66);
+    AdcChart->hide();
+    liveTimer_.setInterval(LiveIntervalMs);
+    connect(&liveTimer_, &QTimer::timeout, this, [this] { runGuarded([this] { liveTick(); }); });
 }
 
 void TServicePage::setServiceMode(bool on) {
     serviceMode_ = on;
-    // The technicians' mode offers the ADC read, which the original never shows.
+    // The technicians' mode offers the ADC read, which the plain window never shows.
     Button1->setText(on ? QStringLiteral("Lecture ADC") : QStringLiteral("Button1"));
     Button1->setVisible(on);
+    Button1->setCheckable(on);
+    if (!on) stopLiveAdc();
 }
 
 void TServicePage::fillDeviceText(const QString& deviceText) {
@@ -134,6 +149,7 @@ bool TServicePage::confirm(const QString& text) const {
 }
 
 void TServicePage::BtnEraseClick() {
+    stopLiveAdc();
     if (!confirm(QStringLiteral("Effacer le firmware du pont USB ?\nL'appareil ne communique plus "
                                 "jusqu'à ce qu'un nouveau firmware soit écrit.")))
         return;
@@ -141,11 +157,13 @@ void TServicePage::BtnEraseClick() {
 }
 
 void TServicePage::BtnPRGClick() {
+    stopLiveAdc();
     if (!confirm(QStringLiteral("Réécrire le firmware du pont USB ?"))) return;
     bridgeCommandDone(torvik_.ProgramFirmware(), QStringLiteral("Ecriture du firmware"));
 }
 
 void TServicePage::BtnRESETClick() {
+    stopLiveAdc();
     bridgeCommandDone(torvik_.ResetUsb(), QStringLiteral("Reset USB"));
 }
 
@@ -209,14 +227,57 @@ void TServicePage::adjustEnded(const QString& outcome) {
 }
 
 void TServicePage::Button1Click() {
-    torvik_.ReadADCValues();
+    if (!Button1->isCheckable()) return torvik_.ReadADCValues();
+    Button1->isChecked() ? startLiveAdc() : stopLiveAdc();
 }
 
 void TServicePage::TorvikReadADCValues(float fval1, float fval2) {
+    // Live readings come four times a second: only the first one beeps, as the single read did.
+    const bool live = liveTimer_.isActive();
+    if (live && requestedAt_ >= 0) {
+        requestedAt_ = -1;
+        AdcChart->addReading(liveClock_.elapsed(), fval1, fval2);
+    }
+    if (live && !firstReading_) return;
+    firstReading_ = false;
     QApplication::beep();
     if (!serviceMode_) return;
     Memo->appendPlainText(QStringLiteral("ADC 1 : %1").arg(adcText(fval1)));
     Memo->appendPlainText(QStringLiteral("ADC 2 : %1").arg(adcText(fval2)));
+}
+
+void TServicePage::startLiveAdc() {
+    Button1->setChecked(true);
+    AdcChart->clear();
+    AdcChart->show();
+    liveClock_.start();
+    firstReading_ = true;
+    requestedAt_ = -1;
+    liveTimer_.start();
+    liveTick();
+}
+
+void TServicePage::stopLiveAdc() {
+    liveTimer_.stop();
+    requestedAt_ = -1;
+    firstReading_ = false;
+    Button1->setChecked(false);
+    AdcChart->hide();
+}
+
+void TServicePage::liveTick() {
+    // A transfer runs (the window stops the reading before it starts one; this catches any other).
+    const int step = torvik_.Step.load();
+    if (step != -1 && step != 0) return stopLiveAdc();
+    const qint64 now = liveClock_.elapsed();
+    if (requestedAt_ >= 0 && now - requestedAt_ < LiveRepeatMs) return;
+    requestedAt_ = now;
+    torvik_.ReadADCValues();
+}
+
+void TServicePage::hideEvent(QHideEvent* event) {
+    stopLiveAdc();
+    QWidget::hideEvent(event);
 }
 
 } // namespace qv7::pages

@@ -1,9 +1,12 @@
 // TabZEQ, "Norvex": the USB bridge's firmware commands, the zero and full-scale
 // adjustments of the two input channels and the ADC read request. Its tab is hidden, except in
 // the technicians' service mode (qv7cfg --service), where "Erase" and "Prg" ask before they
-// send and the ADC read shows its two values in Memo. Window thread.
+// send and "Lecture ADC" is a toggle: its first reading goes to Memo as the single read did, then it
+// keeps reading and charts the last minute of both values. Window thread.
 #pragma once
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -20,6 +23,8 @@ class QToolButton;
 class TCustomTorvik;
 
 namespace qv7::pages {
+
+class TAdcChart;
 
 class TServicePage : public QWidget {
     Q_OBJECT
@@ -56,6 +61,12 @@ public:
     void frameReceived(const std::string& frame);
     // How long an adjustment waits for its answer before the status line says none came.
     void setAdjustTimeout(int ms);
+    // Ends the live ADC reading (the window calls it before every transfer it starts and on
+    // disconnection; leaving the page ends it too).
+    void stopLiveAdc();
+    bool liveAdc() const { return liveTimer_.isActive(); }
+    // The time from one live reading's request to the next (tests make it short).
+    void setLiveInterval(int ms) { liveTimer_.setInterval(ms); }
 
     QCheckBox* CkZeq;
     QToolButton* BtnErase;
@@ -71,6 +82,10 @@ public:
     QToolButton* SpBtnPE2;
     QPushButton* Button1;
     QPushButton* BtnUnlock;
+    TAdcChart* AdcChart;
+
+protected:
+    void hideEvent(QHideEvent* event) override;
 
 private:
     bool confirm(const QString& text) const;
@@ -83,10 +98,16 @@ private:
     int adjusting_ = 0;    // the adjustment whose answer is awaited; 0 none
     std::string adjustTx_; // its command frame once sent
     QTimer* adjustTimer_ = nullptr;
+    void startLiveAdc();
+    void liveTick();
 
     TCustomTorvik& torvik_;
     StatusSink status_;
     bool serviceMode_ = false;
+    QTimer liveTimer_;
+    QElapsedTimer liveClock_;
+    qint64 requestedAt_ = -1; // the live read awaiting its reply (ms on liveClock_), or -1
+    bool firstReading_ = false;
 };
 
 } // namespace qv7::pages

@@ -1,0 +1,37 @@
+// qv7ctl --log: the record of a production line, one CSV line per indicator and command, appended to
+// a file a spreadsheet opens. Main thread.
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace qv7::cli {
+
+struct LogRecord {
+    QDateTime time; // UTC
+    QString command, serial, model;
+    int typeWord = -1; // -1: never read, left empty
+    QString paramSha256, tableSha256;
+    QString result;
+    int exitCode = 0;
+    QStringList differences;
+};
+
+// One field as RFC 4180 wants it: quoted, inner quotes doubled, when it holds a comma, a quote or a
+// line break (or starts or ends with a blank, which spreadsheets would drop).
+QString csvField(const QString& text);
+QString logHeader();
+QString logLine(const LogRecord& record);
+
+// The file's SHA-256 in lower-case hex; empty for no file or one that cannot be read.
+QString fileSha256(const QString& path);
+
+// Appends the records (and the header first when the file is new or empty). The file is replaced
+// atomically by its old lines and the new ones, under a lock file beside it, so a failed append (full
+// disk, size limit, crash) leaves every earlier line in place. Returns the failure's text, empty on
+// success.
+QString appendToLog(const QString& path, const QList<LogRecord>& records);
+
+} // namespace qv7::cli

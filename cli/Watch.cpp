@@ -1,0 +1,117 @@
+#include "cli/Watch.h"
+
+#include "cli/Output.h"
+#include "cli/Session.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cmath>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qv7::cli {
+
+namespace {
+
+// The write end of the pipe that turns SIGINT into an event of the main loop.
+volatile std::sig_atomic_t interruptFd = -1;
+
+extern "C" void onInterrupt(int) {
+    const char byte = 1;
+    // Nothing else is safe in a signal handler; a full pipe already holds a wake-up.
+    [[maybe_unused]] const auto n = ::write(interruptFd, &byte, 1);
+}
+
+// Turns Ctrl+C into `interrupted` and a quit of the loop that waits, for as long as it lives. The
+// first Ctrl+C is ours; the handler then steps aside, so a second one ends a program that waits for
+// an indicator that does not answer.
+class InterruptWatch {
+public:
+    InterruptWatch() {
+        if (::pipe2(fds_, O_CLOEXEC | O_NONBLOCK) != 0) return;
+        interruptFd = fds_[1];
+        notifier_ = std::make_unique<QSocketNotifier>(fds_[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+            char byte;
+            while (::read(fds_[0], &byte, 1) > 0) {
+            }
+            interrupted_ = true;
+            if (waiting_) waiting_->quit();
+        });
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        action.sa_flags = SA_RESETHAND | SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, &previous_);
+    }
+    ~InterruptWatch() {
+        if (!notifier_) return;
+        ::sigaction(SIGINT, &previous_, nullptr);
+        notifier_.reset();
+        interruptFd = -1;
+        ::close(fds_[0]);
+        ::close(fds_[1]);
+    }
+    InterruptWatch(const InterruptWatch&) = delete;
+    InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+    bool interrupted() const { return interrupted_; }
+    // Runs the event loop for `ms`, or until Ctrl+C.
+    void sleep(qint64 ms) {
+        if (ms <= 0 || interrupted_) return;
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(ms), &loop, &QEventLoop::quit);
+        waiting_ = &loop;
+        loop.exec();
+        waiting_ = nullptr;
+    }
+
+private:
+    int fds_[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> notifier_;
+    struct sigaction previous_ {};
+    bool interrupted_ = false;
+    QEventLoop* waiting_ = nullptr;
+};
+
+QString jsonNumber(float value) {
+    return std::isfinite(value) ? shortestText(value) : QStringLiteral("null");
+}
+
+} // namespace
+
+QString watchLine(double seconds, float adc1, float adc2, bool json) {
+    const QString time = QString::number(seconds, 'f', 3);
+    if (json)
+        return QStringLiteral("{\"time\": %1, \"adc1\": %2, \"adc2\": %3}\n")
+            .arg(time, jsonNumber(adc1), jsonNumber(adc2));
+    return QStringLiteral("time %1 adc1 %2 adc2 %3\n").arg(time, shortestText(adc1), shortestText(adc2));
+}
+
+int watchAdc(Session& session, const Options& options) {
+    InterruptWatch watch;
+    QElapsedTimer clock;
+    clock.start();
+    while (!watch.interrupted()) {
+        const qint64 started = clock.elapsed();
+        std::pair<float, float> values;
+        try {
+            values = session.readAdc();
+        } catch (const CliError& e) {
+            if (watch.interrupted()) break;
+            // Gone or silent, the indicator is lost to the watch either way.
+            throw CliError{ExitTimeout, e.message};
+        }
+        printAlways(
+            watchLine(static_cast<double>(started) / 1000.0, values.first, values.second, options.json));
+        // From this reading's start: a late one never makes the next come sooner.
+        watch.sleep(started + options.intervalMs - clock.elapsed());
+    }
+    return ExitOk;
+}
+
+} // namespace qv7::cli
