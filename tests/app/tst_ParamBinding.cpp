@@ -86,15 +86,6 @@ void give(const QList<QWidget*>& controls, const QString& key, std::int64_t item
     }
 }
 
-TParamImage imageOf(const std::map<int, std::uint16_t>& bank) {
-    qv7::ConfigRegisters words{};
-    for (const auto& [r, v] : bank)
-        if (r < 28) words[static_cast<std::size_t>(r)] = v;
-    TParamImage image;
-    qv7::paramsFromRegisters(image, words);
-    return image;
-}
-
 QByteArray hex(const TParamImage& image) {
     return QByteArray(reinterpret_cast<const char*>(image.bytes().data()), TParamImage::Size).toHex(' ');
 }
@@ -159,9 +150,8 @@ private slots:
                 bank[r] = words[static_cast<std::size_t>(r)];
             Rig rig(typeWord, bank);
             QVERIFY(rig.ready());
-            // set, on the record as read.
-            TParamImage expected = imageOf(bank);
-            expected.DeviceType = typeWord;
+            // set, on the record as read (every byte of it travels).
+            TParamImage expected = held;
             for (const auto& [key, item] : given)
                 QVERIFY(qv7::cli::storePageValue(expected, QString::fromStdString(key), item).isEmpty());
             // The window, the same values given to its controls.
