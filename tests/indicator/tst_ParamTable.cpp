@@ -1,5 +1,6 @@
 // The parameter table against the record's bytes written by hand: what each row reads, what it
-// stores and refuses, which indicators have it and what a page may give it.
+// stores and refuses. (Which indicators have a parameter and what a page may give it is checked
+// through qv7ctl's set and the window's pages.)
 #include "indicator/ParamTable.h"
 
 #include <QTest>
@@ -78,38 +79,6 @@ private slots:
         const TParamImage expected = bytes.isEmpty() ? before : recordOf(0x55, offset, bytes);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(after.bytes().data()), 200).toHex(' '),
                  QByteArray(reinterpret_cast<const char*>(expected.bytes().data()), 200).toHex(' '));
-    }
-
-    void presence_and_page_range_follow_the_type_word_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("typeWord");
-        QTest::addColumn<bool>("present");
-        QTest::addColumn<qint64>("lowest");
-        QTest::addColumn<qint64>("highest");
-        QTest::newRow("five-choice input") << "input.type" << 0x4000 << true << 0LL << 4LL;
-        QTest::newRow("two-choice input") << "input.type" << 0x8000 << true << 0LL << 1LL;
-        QTest::newRow("fixed thermocouple input") << "input.type" << 0x0800 << false << 0LL << 1LL;
-        QTest::newRow("two voltage ranges") << "input.voltage_range" << 0x8000 << true << 0LL << 1LL;
-        QTest::newRow("three voltage ranges") << "input.voltage_range" << 0x4000 << true << 0LL << 2LL;
-        QTest::newRow("no voltage input") << "input.voltage_range" << 0x0100 << false << 0LL << 2LL;
-        QTest::newRow("alarm 3 of two alarms")
-            << "alarm3.threshold" << 0x0001 << false << -19999LL << 19999LL;
-        QTest::newRow("alarm 2, 4 digits") << "alarm2.hysteresis" << 0x0005 << true << -1999LL << 9999LL;
-        QTest::newRow("point with 4 digits") << "display.decimal_point" << 0x0004 << true << 0LL << 3LL;
-        QTest::newRow("protection: three items") << "protection" << 0 << true << 0LL << 2LL;
-        QTest::newRow("address with RS485") << "rs485.address" << 0x0040 << true << 0LL << 255LL;
-        QTest::newRow("no RS485") << "rs485.baud" << 0x0000 << false << 0LL << 5LL;
-    }
-    void presence_and_page_range_follow_the_type_word() {
-        QFETCH(QString, key);
-        QFETCH(int, typeWord);
-        QFETCH(bool, present);
-        QFETCH(qint64, lowest);
-        QFETCH(qint64, highest);
-        const auto t = static_cast<std::uint32_t>(typeWord);
-        QCOMPARE(qv7::paramPresent(row(key), t), present);
-        QCOMPARE(qv7::pageLimits(row(key), t).lowest, lowest);
-        QCOMPARE(qv7::pageLimits(row(key), t).highest, highest);
     }
 
     void the_third_protection_level_is_kept_as_3() {
