@@ -477,8 +477,8 @@ const ParamChoice* choiceOf(const ParamRow& row, std::int64_t raw) {
     return item ? &row.choices[static_cast<std::size_t>(*item)] : nullptr;
 }
 
-ParamLimits displayRange(std::uint32_t typeWord) {
-    return fourDigitsOf(typeWord) ? ParamLimits{-1999, 9999} : ParamLimits{-19999, 19999};
+ParamLimits displayRangeOfDigits(bool fourDigits) {
+    return fourDigits ? ParamLimits{-1999, 9999} : ParamLimits{-19999, 19999};
 }
 
 // --- The register map --------------------------------------------------------------------------

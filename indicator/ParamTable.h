@@ -113,11 +113,14 @@ std::optional<std::int64_t> itemOfRaw(const ParamRow& row, std::int64_t raw);
 // The choice of this raw value, if any.
 const ParamChoice* choiceOf(const ParamRow& row, std::int64_t raw);
 
-// The display's range by its digits: -1999 to 9999 with 4 digits, -19999 to 19999 with 4½.
-ParamLimits displayRange(std::uint32_t typeWord);
 // Type-word bit 2: the 4-digit family.
 inline bool fourDigitsOf(std::uint32_t typeWord) {
     return (typeWord & 0x4) != 0;
+}
+// The display's range by its digits: -1999 to 9999 with 4 digits, -19999 to 19999 with 4½.
+ParamLimits displayRangeOfDigits(bool fourDigits);
+inline ParamLimits displayRange(std::uint32_t typeWord) {
+    return displayRangeOfDigits(fourDigitsOf(typeWord));
 }
 
 } // namespace qv7

@@ -411,13 +411,12 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
 
 void MaskEditChange(QLineEdit* edit, bool fourDigits) {
     const double value = pageNumber(edit->text());
-    const int highest = fourDigits ? 9999 : 19999;
-    const int lowest = fourDigits ? -1999 : -19999;
+    const ParamLimits range = displayRangeOfDigits(fourDigits);
     // The new text runs the check again, which then passes.
-    if (value > highest)
-        edit->setText(QString::number(highest));
-    else if (value < lowest)
-        edit->setText(QString::number(lowest));
+    if (value > static_cast<double>(range.highest))
+        edit->setText(QString::number(range.highest));
+    else if (value < static_cast<double>(range.lowest))
+        edit->setText(QString::number(range.lowest));
 }
 
 void watchDisplayRange(QLineEdit* edit, FourDigitsQuery fourDigits) {
