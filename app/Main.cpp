@@ -408,11 +408,7 @@ void TMainForm::TorvikDisconnect() {
 void TMainForm::TorvikReadAllCompleted() {
     // The pages fill from a copy taken under the component's lock: a read started meanwhile may be
     // booking into the record on the reader thread.
-    TParamImage params;
-    {
-        std::lock_guard lock(torvik_->imageMutex());
-        params = torvik_->Params;
-    }
+    TParamImage params = torvik_->paramsSnapshot();
     const std::uint32_t T = params.DeviceType;
     const QChar separator = qv7::decimalSeparator();
     // 1-3: the service page's first action, the pages enabled, the model name, the service flag.
@@ -421,25 +417,26 @@ void TMainForm::TorvikReadAllCompleted() {
     identPage_->fillName(torvik_->ModelName());
     servicePage_->fillServiceFlag(T);
     // 4: which pages and groups the type word allows.
-    setTabShown(TabCfg, (T & 0xC000) != 0);
+    using qv7::pages::hasParam;
+    setTabShown(TabCfg, hasParam("input.type", T));
     cfgPage_->showGroups(T);
     tensionPage_->showGroups(T);
+    // Always decided again by the input type below; this is the first guess the window makes.
     setTabShown(TabDisplay, (T & 0x0B00) != 0);
-    setTabShown(TabALR1, (T & 3) != 0);
-    setTabShown(TabALR2, (T & 3) != 0);
-    setTabShown(TabALR3, (T & 2) != 0);
-    setTabShown(TabALR4, (T & 2) != 0);
-    setTabShown(TabSA, (T & 0x10) != 0);
-    setTabShown(TabRS485, (T & 0x40) != 0);
+    for (int n = 1; n <= 4; ++n)
+        setTabShown(static_cast<Page>(TabALR1 + n - 1), hasParam(alarmPages_[n - 1]->key("threshold"), T));
+    setTabShown(TabSA, hasParam("output.full_scale", T));
+    setTabShown(TabRS485, hasParam("rs485.baud", T));
     // 5: the input type, and the pages it shows.
     if (TRadioGroup* group = cfgPage_->activeGroup(tabShown(TabCfg))) {
         TCfgPage::fillInputConfig(group, params);
         RdGrCFGClick(group);
     } else {
-        setTabShown(TabEntCourant, (T & 0x0100) != 0);
-        setTabShown(TabEntTension, (T & 0x0200) != 0);
-        setTabShown(TabEntRtd, (T & 0x0400) != 0);
-        setTabShown(TabEntTC, (T & 0x0800) != 0);
+        // A fixed input: the pages of the inputs it has.
+        setTabShown(TabEntCourant, hasParam("input.current_range", T));
+        setTabShown(TabEntTension, hasParam("input.voltage_range", T));
+        setTabShown(TabEntRtd, hasParam("input.probe_wiring", T));
+        setTabShown(TabEntTC, hasParam("input.thermocouple", T));
         processPage_->showLinearisation(true);
         setTabShown(TabDisplay, true);
     }
@@ -458,10 +455,7 @@ void TMainForm::TorvikReadAllCompleted() {
     processPage_->fillModulo(params);
     // 13-16: protection (clamped to 2 in the record itself), output, serial port, the alarms.
     identPage_->fillProtection(params);
-    {
-        std::lock_guard lock(torvik_->imageMutex());
-        torvik_->Params.Protection = params.Protection;
-    }
+    torvik_->editImage([&](TParamImage& image, TLinTable&) { image.Protection = params.Protection; });
     outputPage_->fill(params);
     rs485Page_->fill(params);
     for (int n = 1; n <= 4; ++n)
@@ -480,11 +474,7 @@ TRadioGroup* TMainForm::voltageRangeGroup() const {
 }
 
 void TMainForm::BtnWriteAllClick() {
-    TParamImage params;
-    {
-        std::lock_guard lock(torvik_->imageMutex());
-        params = torvik_->Params;
-    }
+    TParamImage params = torvik_->paramsSnapshot();
     try {
         // 1-3: InputOptions. Each page replaces only the bits its controls carry.
         if (TRadioGroup* group = cfgPage_->activeGroup(tabShown(TabCfg)))
@@ -504,16 +494,13 @@ void TMainForm::BtnWriteAllClick() {
         outputPage_->store(params);
         rs485Page_->store(params);
         for (int n = 1; n <= 4; ++n)
-            alarmPages_[n - 1]->store(params.Alarms[static_cast<std::size_t>(n - 1)]);
+            alarmPages_[n - 1]->store(params.Alarms[static_cast<std::size_t>(n - 1)], params.DeviceType);
     } catch (const FieldRangeError& error) {
         focusField(error.field());
         throw;
     }
     // 12: every field fits.
-    {
-        std::lock_guard lock(torvik_->imageMutex());
-        torvik_->Params = params;
-    }
+    torvik_->editImage([&](TParamImage& image, TLinTable&) { image = params; });
     servicePage_->stopLiveAdc();
     torvik_->WriteAll();
     setBusy(true);

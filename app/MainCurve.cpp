@@ -50,11 +50,10 @@ bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
     TLinTable table{};
     for (int i = 0; i < qv7::LinTablePoints; ++i)
         table[static_cast<std::size_t>(i)] = qv7::linTablePoint(Draw1.Points[i].X, Draw1.Points[i].Y);
-    {
-        std::lock_guard lock(torvik_->imageMutex());
-        torvik_->LinTable = table;
-        torvik_->Params.LinLastPoint = lastPoint;
-    }
+    torvik_->editImage([&](TParamImage& params, TLinTable& lin) {
+        lin = table;
+        params.LinLastPoint = lastPoint;
+    });
     servicePage_->stopLiveAdc();
     torvik_->WriteLin();
     setStatusText(QStringLiteral("Ecriture de la courbe"));
@@ -75,11 +74,7 @@ void TMainForm::TorvikReadLin(int position) {
 
 void TMainForm::TorvikReadLinCompleted(const TLinTable& ReadLinTable) {
     if (!DessinForm) return;
-    int lastPoint = 0;
-    {
-        std::lock_guard lock(torvik_->imageMutex());
-        lastPoint = torvik_->Params.LinLastPoint;
-    }
+    const int lastPoint = torvik_->paramsSnapshot().LinLastPoint;
     const auto curve = qv7::linCurveFromTable(ReadLinTable, lastPoint);
     if (!curve) {
         setStatusText(QString::fromUtf8(qv7::LinTableError));

@@ -6,6 +6,8 @@ namespace qv7 {
 
 ERangeError::ERangeError() : RunTimeError("Erreur de vérification d'étendue") {}
 
+ERangeError::ERangeError(const std::string& message) : RunTimeError(message) {}
+
 EIntOverflow::EIntOverflow() : RunTimeError("Débordement d'entier") {}
 
 EInOutError::EInOutError(const std::string& message, int code) : RunTimeError(message), code_(code) {}

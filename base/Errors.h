@@ -19,6 +19,8 @@ public:
 class ERangeError : public RunTimeError {
 public:
     ERangeError();
+    // The same error with a message that says more (which field, what it accepts).
+    explicit ERangeError(const std::string& message);
 };
 
 // An integer computation overflowed.

@@ -162,11 +162,7 @@ private:
     }
 
     bool parameterCycle() {
-        TParamImage image;
-        {
-            std::lock_guard lock(torvik_.imageMutex());
-            image = torvik_.Params;
-        }
+        TParamImage image = torvik_.paramsSnapshot();
         nextImage(image);
         const qv7::ConfigRegisters registers = qv7::registersFromParams(image);
         Bank next = written_;
@@ -175,10 +171,7 @@ private:
                 next[static_cast<std::size_t>(r)] = registers[static_cast<std::size_t>(r)];
         beginWrite(next);
         imageBefore_ = imageAfter_ = registers;
-        {
-            std::lock_guard lock(torvik_.imageMutex());
-            torvik_.Params = image;
-        }
+        torvik_.editImage([&](TParamImage& params, TLinTable&) { params = image; });
         if (!transfer([this] { torvik_.WriteAll(); }, "write-all")) return false;
         checkIndicator("after write-all");
         // A decoy record: what the read brings back must come from the indicator, register by register.
@@ -186,10 +179,7 @@ private:
         nextImage(decoy);
         imageBefore_ = qv7::registersFromParams(decoy);
         indicatorBefore_ = written_;
-        {
-            std::lock_guard lock(torvik_.imageMutex());
-            torvik_.Params = decoy;
-        }
+        torvik_.editImage([&](TParamImage& params, TLinTable&) { params = decoy; });
         if (!transfer([this] { torvik_.ReadAll(); }, "read-all")) return false;
         imageBefore_ = imageAfter_;
         checkImage("after read-all");
@@ -207,26 +197,19 @@ private:
         Bank next = written_;
         const qv7::TableRegisters words = qv7::registersFromLinTable(table);
         std::copy(words.begin(), words.end(), next.begin() + qv7::TableStart);
-        {
-            std::lock_guard lock(torvik_.imageMutex());
-            torvik_.LinTable = table;
-            next[qv7::LinControlRegister] = qv7::linControlWord(torvik_.Params);
-        }
+        torvik_.editImage([&](TParamImage& params, TLinTable& lin) {
+            lin = table;
+            next[qv7::LinControlRegister] = qv7::linControlWord(params);
+        });
         beginWrite(next);
         if (!transfer([this] { torvik_.WriteLin(); }, "table write")) return false;
         checkIndicator("after table write");
-        {
-            std::lock_guard lock(torvik_.imageMutex());
-            torvik_.LinTable = TLinTable{};
-        }
+        torvik_.editImage([](TParamImage&, TLinTable& lin) { lin = TLinTable{}; });
         indicatorBefore_ = written_;
         if (!transfer([this] { torvik_.ReadLin(); }, "table read")) return false;
-        {
-            std::lock_guard lock(torvik_.imageMutex());
-            ++checks_;
-            if (qv7::registersFromLinTable(torvik_.LinTable) != words)
-                failure("after table read", "LinTable", 0);
-        }
+        ++checks_;
+        if (qv7::registersFromLinTable(torvik_.linTableSnapshot()) != words)
+            failure("after table read", "LinTable", 0);
         ++tableCycles_;
         return failures_ == 0;
     }
@@ -252,11 +235,7 @@ private:
 
     // Every register of the component's record is one the soak put there or had written.
     void checkImage(const char* when) {
-        qv7::ConfigRegisters image;
-        {
-            std::lock_guard lock(torvik_.imageMutex());
-            image = qv7::registersFromParams(torvik_.Params);
-        }
+        const qv7::ConfigRegisters image = qv7::registersFromParams(torvik_.paramsSnapshot());
         for (std::size_t r = 0; r < image.size(); ++r) {
             if (outsideBlocks(static_cast<int>(r))) continue;
             ++checks_;

@@ -7,12 +7,16 @@
 #include "cli/Session.h"
 #include "indicator/FileAccess.h"
 #include "indicator/ParamFile.h"
+#include "indicator/ParamTable.h"
 
 #include <QFile>
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstring>
+
+#include <cmath>
+#include <optional>
 
 namespace qv7::cli {
 
@@ -33,13 +37,20 @@ void assign(TParamImage& image, const QString& assignment) {
     if (equals <= 0) throw CliError{ExitUsage, QStringLiteral("\"%1\" is not KEY=VALUE").arg(assignment)};
     const QString key = assignment.left(equals);
     QString error;
-    const auto raw = parseValue(image, key, assignment.mid(equals + 1), error);
-    if (!raw) throw CliError{ExitUsage, error};
+    const auto value = parseValue(key, assignment.mid(equals + 1), error);
+    if (!value) throw CliError{ExitUsage, error};
     // The type word comes from the file: the pages shown depend on it.
-    if (QString why = checkPageValue(image.DeviceType, key, *raw); !why.isEmpty())
+    if (QString why = storePageValue(image, key, *value); !why.isEmpty())
         throw CliError{ExitUsage, QStringLiteral("%1: %2").arg(assignment, why)};
-    if (QString why = storeField(image, key, *raw); !why.isEmpty())
-        throw CliError{ExitUsage, QStringLiteral("%1: %2").arg(assignment, why)};
+}
+
+// A JSON number with no fraction, within what a record's field can hold at most.
+std::optional<qint64> wholeNumber(const QJsonValue& value) {
+    if (!value.isDouble()) return std::nullopt;
+    const double number = value.toDouble();
+    if (!(number >= -4294967296.0 && number <= 4294967296.0) || std::trunc(number) != number)
+        return std::nullopt;
+    return static_cast<qint64>(number);
 }
 
 QJsonObject readJson(const QString& path) {
@@ -85,10 +96,17 @@ int commandImport(const Options& options) {
     const QJsonObject parameters = root.value("parameters").toObject();
     if (parameters.isEmpty())
         throw CliError{ExitFileError, QStringLiteral("%1: no \"parameters\"").arg(path)};
-    for (auto it = parameters.begin(); it != parameters.end(); ++it) {
-        const QJsonValue raw = it.value().toObject().value("raw");
-        const QString why = raw.isDouble() ? storeField(image, it.key(), raw.toInteger())
-                                           : QStringLiteral("%1 has no \"raw\" number").arg(it.key());
+    for (auto it = parameters.begin(); it != parameters.end(); ++it)
+        if (findParam(it.key().toStdString()) == nullptr)
+            throw CliError{ExitFileError, QStringLiteral("%1: no field \"%2\"").arg(path, it.key())};
+    // Every parameter, each a whole number that fits: nothing is guessed or left to zero.
+    for (const ParamRow& row : paramTable()) {
+        const QString key = QString::fromStdString(row.key);
+        if (!parameters.contains(key))
+            throw CliError{ExitFileError, QStringLiteral("%1: %2 is missing").arg(path, key)};
+        const auto raw = wholeNumber(parameters.value(key).toObject().value("raw"));
+        const QString why =
+            raw ? storeField(image, key, *raw) : QStringLiteral("%1 has no whole \"raw\" number").arg(key);
         if (!why.isEmpty()) throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, why)};
     }
     save(options.output, image);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "indicator/ParamImage.h"
+#include "indicator/ParamTable.h"
 
 #include <QJsonObject>
 #include <QList>
@@ -25,6 +26,9 @@ struct Field {
     // only when it is not zero, so a record with stray bits is still told apart.
     bool spareBits = false;
 };
+
+// What show prints for a row's raw value ("1.50 s", "4-20 mA", "code 9 (no such choice)").
+QString fieldText(const ParamRow& row, qint64 raw);
 
 // Every field of the record's configuration and alarm part, in record order (type word excluded).
 QList<Field> decodeParams(const TParamImage& params);

@@ -324,10 +324,7 @@ void Session::readAll() {
 }
 
 void Session::writeAll(const TParamImage& image) {
-    {
-        std::lock_guard lock(torvik_->imageMutex());
-        torvik_->Params = image;
-    }
+    torvik_->editImage([&](TParamImage& params, TLinTable&) { params = image; });
     run([this] { torvik_->WriteAll(); });
 }
 
@@ -337,11 +334,10 @@ TLinTable Session::readLin() {
 }
 
 void Session::writeLin(const TLinTable& table, std::uint8_t lastPoint) {
-    {
-        std::lock_guard lock(torvik_->imageMutex());
-        torvik_->LinTable = table;
-        torvik_->Params.LinLastPoint = lastPoint;
-    }
+    torvik_->editImage([&](TParamImage& params, TLinTable& lin) {
+        lin = table;
+        params.LinLastPoint = lastPoint;
+    });
     run([this] { torvik_->WriteLin(); });
 }
 
@@ -384,8 +380,7 @@ std::pair<float, float> Session::readAdc() {
 }
 
 TParamImage Session::params() const {
-    std::lock_guard lock(torvik_->imageMutex());
-    return torvik_->Params;
+    return torvik_->paramsSnapshot();
 }
 
 } // namespace qv7::cli

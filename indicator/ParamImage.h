@@ -105,6 +105,7 @@ using ConfigRegisters = std::array<std::uint16_t, 28>;
 // Holding registers 32-159, index 0 = register 32.
 using TableRegisters = std::array<std::uint16_t, TableRegisterCount>;
 
+// The register map below comes from the parameter table's register slots (ParamTable.cpp).
 // Record -> registers 0-11 and 16-27, as write-all sends them (12-15 zero).
 ConfigRegisters registersFromParams(const TParamImage& params);
 // Register 2's value: LinEnable + 256 * LinLastPoint.

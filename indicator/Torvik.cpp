@@ -191,6 +191,21 @@ int TCustomTorvik::ResetUsb() {
     return master_->ResetBridge();
 }
 
+TParamImage TCustomTorvik::paramsSnapshot() const {
+    std::lock_guard lock(imageMutex_);
+    return Params;
+}
+
+TLinTable TCustomTorvik::linTableSnapshot() const {
+    std::lock_guard lock(imageMutex_);
+    return LinTable;
+}
+
+void TCustomTorvik::editImage(const std::function<void(TParamImage&, TLinTable&)>& edit) {
+    std::lock_guard lock(imageMutex_);
+    edit(Params, LinTable);
+}
+
 bool TCustomTorvik::FourDigits() const {
     std::lock_guard lock(imageMutex_);
     return fourDigits_;

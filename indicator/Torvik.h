@@ -126,13 +126,19 @@ public:
     QString DeviceText;
     // The parameter image and the table. The reader thread writes them only while a read transfer
     // runs (before the event that reports it); the window reads them after that event and edits them
-    // only while no read runs, then starts the write. The component's own accesses take imageMutex().
+    // only while no read runs, then starts the write. Others go through paramsSnapshot(),
+    // linTableSnapshot() and editImage(), which take the image's lock for them.
     TParamImage Params;
     TLinTable LinTable{};
+    // The record and the table as they stand, copied under the image's lock; any thread.
+    TParamImage paramsSnapshot() const;
+    TLinTable linTableSnapshot() const;
+    // Runs `edit` on the record and the table under the image's lock, as one step; any thread. It
+    // must not call back into the component.
+    void editImage(const std::function<void(TParamImage&, TLinTable&)>& edit);
     // Type-word bit 2 and the model designation (empty until the type word arrived); any thread.
     bool FourDigits() const;
     QString ModelName() const;
-    std::mutex& imageMutex() const { return imageMutex_; }
 
     TMiniModbusMaster& Master() { return *master_; }
 

@@ -104,8 +104,19 @@ TAlarmPage::TAlarmPage(int number, FourDigitsQuery fourDigits, QWidget* parent)
 
     for (TMaskEdit* edit : {EdAlr, EdHys, EdDel})
         edit->setFont(courierFont());
+    bindParam(EdAlr, key("threshold"));
+    bindParam(EdHys, key("hysteresis"));
+    bindParam(EdDel, key("delay"));
+    for (QWidget* button : {static_cast<QWidget*>(RdRelNo), static_cast<QWidget*>(RdRelNf)})
+        bindParam(button, key("contact"));
+    for (QWidget* button : {static_cast<QWidget*>(RdLedNe), static_cast<QWidget*>(RdLedNa)})
+        bindParam(button, key("led"));
     for (TMaskEdit* edit : {EdAlr, EdHys})
         watchDisplayRange(edit, fourDigits);
+}
+
+std::string TAlarmPage::key(const char* member) const {
+    return "alarm" + std::to_string(number_) + "." + member;
 }
 
 void TAlarmPage::fill(const TAlarmRecord& alarm, QChar separator) {
@@ -123,14 +134,14 @@ void TAlarmPage::fill(const TAlarmRecord& alarm, QChar separator) {
     RdLedNa->setChecked(ledOnClosed);
 }
 
-void TAlarmPage::store(TAlarmRecord& alarm) const {
-    const auto threshold = fieldValue<std::int16_t>(EdAlr, pageNumber(EdAlr->text()));
-    const auto hysteresis = fieldValue<std::int16_t>(EdHys, pageNumber(EdHys->text()));
-    const auto delay =
-        fieldValue<std::uint8_t>(EdDel, pageNumber(EdDel->maskedText(), EdDel->literals()) * 10.0);
-    alarm.Threshold = threshold;
-    alarm.Hysteresis = hysteresis;
-    alarm.Delay = delay;
+void TAlarmPage::store(TAlarmRecord& alarm, std::uint32_t typeWord) const {
+    const auto threshold = fieldRaw(EdAlr, EdAlr->text(), key("threshold"), typeWord);
+    const auto hysteresis = fieldRaw(EdHys, EdHys->text(), key("hysteresis"), typeWord);
+    const auto delay = fieldRaw(EdDel, EdDel->maskedText(), key("delay"), typeWord, EdDel->literals());
+    // The table's ranges lie within the members.
+    alarm.Threshold = static_cast<std::int16_t>(threshold);
+    alarm.Hysteresis = static_cast<std::int16_t>(hysteresis);
+    alarm.Delay = static_cast<std::uint8_t>(delay);
     std::uint8_t flags = alarm.AlarmFlags & ~0x11;
     if (RdRelNf->isChecked()) flags |= 0x01;
     if (RdLedNa->isChecked()) flags |= 0x10;

@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <string>
+
 class TGroupBoxLangue;
 class TLabelLangue;
 class TRadioButtonLangue;
@@ -25,8 +27,11 @@ public:
     // Fill step 16 for this alarm.
     void fill(const TAlarmRecord& alarm, QChar separator);
     // Write step 11 for this alarm: AlarmFlags bits 0 and 4 from the buttons, its other bits as
-    // read. A delay beyond 25.5 s is a range error on EdDel.
-    void store(TAlarmRecord& alarm) const;
+    // read. A field that is empty, no number or beyond its range (the display's for the set point
+    // and hysteresis, 25.5 s for the delay) is a range error on that field.
+    void store(TAlarmRecord& alarm, std::uint32_t typeWord) const;
+    // The parameter table's key of one of this alarm's members: key("delay") is "alarm2.delay".
+    std::string key(const char* member) const;
 
     TGroupBoxLangue* GrTrigger;  // "Déclenchement"
     TLabelLangue* LabelSetPoint; // "Seuil d'alarme"

@@ -7,15 +7,13 @@ namespace qv7::pages {
 TCfgPage::TCfgPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabCfg"));
     const QString caption = QStringLiteral("Configuration de l'entrée");
-    RdGrCFG1 = named(new TRadioGroup(caption,
-                                     {QStringLiteral("Courant"), QStringLiteral("Tension"),
-                                      QStringLiteral("Sonde Platine"), QStringLiteral("Thermocouple"),
-                                      QStringLiteral("Potentiomètre")},
-                                     this),
-                     "RdGrCFG1");
+    const QStringList inputs = choiceTexts("input.type");
+    RdGrCFG1 = named(new TRadioGroup(caption, inputs, this), "RdGrCFG1");
     RdGrCFG1->setGeometry(8, 8, 233, 157);
-    RdGrCFG2 = named(new TRadioGroup(caption, {QStringLiteral("Courant"), QStringLiteral("Tension")}, this),
-                     "RdGrCFG2");
+    // The two-choice input: current and voltage.
+    RdGrCFG2 = named(new TRadioGroup(caption, inputs.mid(0, 2), this), "RdGrCFG2");
+    bindParam(RdGrCFG1, "input.type");
+    bindParam(RdGrCFG2, "input.type");
     RdGrCFG2->setGeometry(8, 8, 233, 73);
     RdGrCFG2->hide();
     connect(RdGrCFG1, &TRadioGroup::clicked, this, &TCfgPage::RdGrCFGClicked);
@@ -23,8 +21,12 @@ TCfgPage::TCfgPage(QWidget* parent) : QWidget(parent) {
 }
 
 void TCfgPage::showGroups(std::uint32_t typeWord) {
-    RdGrCFG1->setVisible((typeWord & 0x4000) != 0);
-    RdGrCFG2->setVisible((typeWord & 0x8000) != 0);
+    // The five-choice group where the input has five choices, the two-choice group where it has
+    // two; a fixed input has neither.
+    const bool configurable = hasParam("input.type", typeWord);
+    const auto items = pageLimits(paramRow("input.type"), typeWord).highest + 1;
+    RdGrCFG1->setVisible(configurable && items == RdGrCFG1->count());
+    RdGrCFG2->setVisible(configurable && (typeWord & 0x8000) != 0);
 }
 
 TRadioGroup* TCfgPage::activeGroup(bool tabShown) const {
@@ -35,12 +37,11 @@ TRadioGroup* TCfgPage::activeGroup(bool tabShown) const {
 }
 
 void TCfgPage::fillInputConfig(TRadioGroup* group, const TParamImage& params) {
-    group->setItemIndex(params.InputConfig);
+    group->setItemIndex(itemOf("input.type", params));
 }
 
 void TCfgPage::storeInputConfig(const TRadioGroup* group, TParamImage& params) {
-    const int item = group->ItemIndex();
-    if (item >= 0) params.InputConfig = static_cast<std::uint8_t>(item);
+    storeItem("input.type", params, group->ItemIndex());
 }
 
 } // namespace qv7::pages

@@ -37,6 +37,9 @@ TDisplayPage::TDisplayPage(FourDigitsQuery fourDigits, QWidget* parent)
 
     for (TMaskEdit* edit : {EdPEAF, EdZAF})
         watchDisplayRange(edit, fourDigits_);
+    bindParam(EdPEAF, "display.full_scale");
+    bindParam(EdZAF, "display.zero");
+    bindParam(SEGAFF, "display.decimal_point");
     connect(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
 }
 
@@ -52,17 +55,18 @@ void TDisplayPage::fillRange(const TParamImage& params) {
 }
 
 void TDisplayPage::fillPoint(const TParamImage& params) {
-    SEGAFF->setPointDecimal(params.DisplayFlags & 7);
+    SEGAFF->setPointDecimal(itemOf("display.decimal_point", params));
 }
 
 void TDisplayPage::storeRange(TParamImage& params) const {
-    params.DisplayHigh = fieldValue<std::int16_t>(EdPEAF, pageNumber(EdPEAF->text()));
-    params.DisplayLow = fieldValue<std::int16_t>(EdZAF, pageNumber(EdZAF->text()));
+    const auto high = fieldRaw(EdPEAF, EdPEAF->text(), "display.full_scale", params.DeviceType);
+    const auto low = fieldRaw(EdZAF, EdZAF->text(), "display.zero", params.DeviceType);
+    storeItem("display.full_scale", params, high);
+    storeItem("display.zero", params, low);
 }
 
 void TDisplayPage::storePoint(TParamImage& params) const {
-    params.DisplayFlags =
-        static_cast<std::uint16_t>((params.DisplayFlags & ~7) | (SEGAFF->PointDecimal() & 7));
+    storeItem("display.decimal_point", params, SEGAFF->PointDecimal() & 7);
 }
 
 void TDisplayPage::SpeedButton4Click() {

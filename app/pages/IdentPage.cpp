@@ -21,11 +21,9 @@ TIdentPage::TIdentPage(QWidget* parent) : QWidget(parent) {
     EdName->setReadOnly(true);
     EdName->setGeometry(128, 24, 89, 21);
 
-    GrProt = named(new TRadioGroup(QStringLiteral("Niveau de protection"),
-                                   {QStringLiteral("Aucune"), QStringLiteral("Le Menu"),
-                                    QStringLiteral("Le Menu et les touches de fonctions")},
-                                   this),
+    GrProt = named(new TRadioGroup(QStringLiteral("Niveau de protection"), choiceTexts("protection"), this),
                    "GrProt");
+    bindParam(GrProt, "protection");
     GrProt->setGeometry(8, 176, 233, 105);
 }
 
@@ -35,13 +33,12 @@ void TIdentPage::fillName(const QString& modelName) {
 
 void TIdentPage::fillProtection(TParamImage& params) {
     if (params.Protection > 2) params.Protection = 2;
-    GrProt->setItemIndex(params.Protection);
+    GrProt->setItemIndex(itemOf("protection", params));
 }
 
 void TIdentPage::storeProtection(TParamImage& params) const {
-    const int item = GrProt->ItemIndex();
-    if (item < 0) return;
-    params.Protection = item == 2 ? 3 : item;
+    // The third item is kept as 3, the indicator's code for it.
+    storeItem("protection", params, GrProt->ItemIndex());
 }
 
 } // namespace qv7::pages

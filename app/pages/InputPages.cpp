@@ -10,29 +10,23 @@
 
 namespace qv7::pages {
 
-namespace {
-std::uint32_t withBits(std::uint32_t word, std::uint32_t mask, std::uint32_t bits) {
-    return (word & ~mask) | (bits & mask);
-}
-} // namespace
-
 // ---------------------------------------------------------------------------------------------
 
 TEntCourantPage::TEntCourantPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabEntCourant"));
     RdGrCourant = named(new TRadioGroup(QStringLiteral("Gamme de l'entrée courant"),
-                                        {QStringLiteral("0-20 mA"), QStringLiteral("4-20 mA")}, this),
+                                        choiceTexts("input.current_range"), this),
                         "RdGrCourant");
+    bindParam(RdGrCourant, "input.current_range");
     RdGrCourant->setGeometry(8, 8, 233, 81);
 }
 
 void TEntCourantPage::fill(const TParamImage& params) {
-    RdGrCourant->setItemIndex(static_cast<int>(params.InputOptions & 1));
+    RdGrCourant->setItemIndex(itemOf("input.current_range", params));
 }
 
 void TEntCourantPage::store(TParamImage& params) const {
-    const int item = RdGrCourant->ItemIndex();
-    if (item >= 0) params.InputOptions = withBits(params.InputOptions, 0x1, static_cast<std::uint32_t>(item));
+    storeItem("input.current_range", params, RdGrCourant->ItemIndex());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -40,30 +34,29 @@ void TEntCourantPage::store(TParamImage& params) const {
 TEntTensionPage::TEntTensionPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabEntTension"));
     const QString caption = QStringLiteral("Gamme de l'entrée tension");
-    RdGrTension1 = named(
-        new TRadioGroup(
-            caption, {QStringLiteral("0-10 V"), QStringLiteral("0-1 V"), QStringLiteral("0-100 mV")}, this),
-        "RdGrTension1");
+    const QStringList ranges = choiceTexts("input.voltage_range");
+    RdGrTension1 = named(new TRadioGroup(caption, ranges, this), "RdGrTension1");
     RdGrTension1->setGeometry(8, 8, 233, 105);
-    RdGrTension2 = named(new TRadioGroup(caption, {QStringLiteral("0-10 V"), QStringLiteral("0-1 V")}, this),
-                         "RdGrTension2");
+    // The two-choice input's ranges: the first two.
+    RdGrTension2 = named(new TRadioGroup(caption, ranges.mid(0, 2), this), "RdGrTension2");
+    bindParam(RdGrTension1, "input.voltage_range");
+    bindParam(RdGrTension2, "input.voltage_range");
     RdGrTension2->setGeometry(8, 8, 233, 81);
     RdGrTension2->hide();
 }
 
 void TEntTensionPage::showGroups(std::uint32_t typeWord) {
-    RdGrTension2->setVisible((typeWord & 0x8000) != 0);
+    // The two-range group where the indicator's voltage input has two ranges.
+    RdGrTension2->setVisible(pageLimits(paramRow("input.voltage_range"), typeWord).highest == 1);
     RdGrTension1->setVisible(RdGrTension2->isHidden());
 }
 
 void TEntTensionPage::fillRange(TRadioGroup* group, const TParamImage& params) {
-    group->setItemIndex(static_cast<int>((params.InputOptions >> 1) & 3));
+    group->setItemIndex(itemOf("input.voltage_range", params));
 }
 
 void TEntTensionPage::storeRange(const TRadioGroup* group, TParamImage& params) {
-    const int item = group->ItemIndex();
-    if (item >= 0)
-        params.InputOptions = withBits(params.InputOptions, 0x6, 2 * static_cast<std::uint32_t>(item));
+    storeItem("input.voltage_range", params, group->ItemIndex());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -78,11 +71,13 @@ TEntRtdPage::TEntRtdPage(QWidget* parent) : QWidget(parent) {
     CbRtd = named(new QComboBox(GroupBox), "CbRtd");
     CbRtd->addItem(QStringLiteral("Pt100"));
     CbRtd->setGeometry(120, 32, 81, 21);
-    Rd2Wires = named(new QRadioButton(QStringLiteral("2 fils"), GroupBox), "Rd2Wires");
-    Rd3Wires = named(new QRadioButton(QStringLiteral("3 fils"), GroupBox), "Rd3Wires");
-    RdDiff = named(new QRadioButton(QStringLiteral("Différentiel de sonde"), GroupBox), "RdDiff");
+    const QStringList wirings = choiceTexts("input.probe_wiring");
+    Rd2Wires = named(new QRadioButton(wirings.at(0), GroupBox), "Rd2Wires");
+    Rd3Wires = named(new QRadioButton(wirings.at(1), GroupBox), "Rd3Wires");
+    RdDiff = named(new QRadioButton(wirings.at(2), GroupBox), "RdDiff");
     int y = 64;
     for (QRadioButton* button : {Rd2Wires, Rd3Wires, RdDiff}) {
+        bindParam(button, "input.probe_wiring");
         button->move(24, y);
         button->adjustSize();
         y += 24;
@@ -91,7 +86,7 @@ TEntRtdPage::TEntRtdPage(QWidget* parent) : QWidget(parent) {
 
 void TEntRtdPage::fill(const TParamImage& params) {
     CbRtd->setCurrentIndex(0);
-    const std::uint32_t wiring = (params.InputOptions >> 8) & 3;
+    const int wiring = itemOf("input.probe_wiring", params);
     uncheckAll({Rd2Wires, Rd3Wires, RdDiff});
     if (wiring == 0) Rd2Wires->setChecked(true);
     if (wiring == 1) Rd3Wires->setChecked(true);
@@ -99,14 +94,9 @@ void TEntRtdPage::fill(const TParamImage& params) {
 }
 
 void TEntRtdPage::store(TParamImage& params) const {
-    std::uint32_t wiring = 0;
-    if (Rd3Wires->isChecked())
-        wiring = 0x100;
-    else if (RdDiff->isChecked())
-        wiring = 0x200;
-    else if (!Rd2Wires->isChecked())
-        return; // the code read had no button and none has been chosen since
-    params.InputOptions = withBits(params.InputOptions, 0x300, wiring);
+    // No button checked: the code read had none and none has been chosen since.
+    const int wiring = Rd2Wires->isChecked() ? 0 : Rd3Wires->isChecked() ? 1 : RdDiff->isChecked() ? 2 : -1;
+    storeItem("input.probe_wiring", params, wiring);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -119,26 +109,24 @@ TEntTCPage::TEntTCPage(QWidget* parent) : QWidget(parent) {
     LabelTC->move(16, 36);
     LabelTC->adjustSize();
     CbTC = named(new QComboBox(GroupBox), "CbTC");
-    CbTC->addItems({QStringLiteral("J"), QStringLiteral("K"), QStringLiteral("T"), QStringLiteral("E"),
-                    QStringLiteral("R"), QStringLiteral("S"), QStringLiteral("B"), QStringLiteral("N"),
-                    QStringLiteral("W5")});
+    CbTC->addItems(choiceTexts("input.thermocouple"));
+    bindParam(CbTC, "input.thermocouple");
     CbTC->setGeometry(144, 32, 57, 21);
-    CKSF = named(new QCheckBox(QStringLiteral("Compensation de la soudure froide"), GroupBox), "CKSF");
+    CKSF = named(new QCheckBox(QString::fromStdString(paramRow("input.cold_junction").french), GroupBox),
+                 "CKSF");
+    bindParam(CKSF, "input.cold_junction");
     CKSF->move(24, 72);
     fitText(CKSF, GroupBox->width() - 4);
 }
 
 void TEntTCPage::fill(const TParamImage& params) {
-    const int type = static_cast<int>((params.InputOptions >> 4) & 0xF);
-    CbTC->setCurrentIndex(type < CbTC->count() ? type : -1);
-    CKSF->setChecked((params.InputOptions & 0x400) != 0);
+    CbTC->setCurrentIndex(itemOf("input.thermocouple", params));
+    CKSF->setChecked(itemOf("input.cold_junction", params) == 1);
 }
 
 void TEntTCPage::store(TParamImage& params) const {
-    const int type = CbTC->currentIndex();
-    if (type >= 0)
-        params.InputOptions = withBits(params.InputOptions, 0xF0, static_cast<std::uint32_t>(type) << 4);
-    params.InputOptions = withBits(params.InputOptions, 0x400, CKSF->isChecked() ? 0x400 : 0);
+    storeItem("input.thermocouple", params, CbTC->currentIndex());
+    storeItem("input.cold_junction", params, CKSF->isChecked() ? 1 : 0);
 }
 
 } // namespace qv7::pages

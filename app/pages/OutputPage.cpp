@@ -27,23 +27,25 @@ TOutputPage::TOutputPage(FourDigitsQuery fourDigits, QWidget* parent) : QWidget(
     CKdecSA->adjustSize();
     for (TMaskEdit* edit : {EdPESA, EdZSA})
         watchDisplayRange(edit, fourDigits);
+    bindParam(EdPESA, "output.full_scale");
+    bindParam(EdZSA, "output.zero");
+    bindParam(CKdecSA, "output.offset");
 }
 
 void TOutputPage::fill(const TParamImage& params) {
     EdPESA->setText(integerText(params.OutputHigh));
     EdZSA->setText(integerText(params.OutputLow));
-    CKdecSA->setChecked(params.OutputOption != 0);
+    CKdecSA->setChecked(itemOf("output.offset", params) == 1);
 }
 
 void TOutputPage::store(TParamImage& params) const {
-    const auto high = fieldValue<std::int16_t>(EdPESA, pageNumber(EdPESA->text()));
-    const auto low = fieldValue<std::int16_t>(EdZSA, pageNumber(EdZSA->text()));
-    params.OutputHigh = high;
-    params.OutputLow = low;
-    if (!CKdecSA->isChecked())
-        params.OutputOption = 0;
-    else if (params.OutputOption == 0)
-        params.OutputOption = 1;
+    const auto high = fieldRaw(EdPESA, EdPESA->text(), "output.full_scale", params.DeviceType);
+    const auto low = fieldRaw(EdZSA, EdZSA->text(), "output.zero", params.DeviceType);
+    storeItem("output.full_scale", params, high);
+    storeItem("output.zero", params, low);
+    // A non-zero offset read stays as it is while the box stays checked.
+    if (itemOf("output.offset", params) != (CKdecSA->isChecked() ? 1 : 0))
+        storeItem("output.offset", params, CKdecSA->isChecked() ? 1 : 0);
 }
 
 } // namespace qv7::pages

@@ -7,6 +7,9 @@
 #include <QRadioButton>
 #include <QValidator>
 
+#include <cmath>
+#include <stdexcept>
+
 namespace qv7::pages {
 
 QFont courierFont() {
@@ -35,6 +38,91 @@ double pageNumber(const QString& text, const QString& morePoints) {
     for (const QChar point : morePoints)
         canonical.replace(point, u'.');
     return numberOrZero(canonical.toStdString(), '.');
+}
+
+// ---------------------------------------------------------------------------------------------
+// The parameter table on the pages
+
+const ParamRow& paramRow(const std::string& key) {
+    const ParamRow* row = findParam(key);
+    if (row == nullptr) throw std::logic_error("no parameter " + key);
+    return *row;
+}
+
+void bindParam(QWidget* control, const std::string& key) {
+    paramRow(key);
+    control->setProperty("param", QString::fromStdString(key));
+}
+
+QStringList choiceTexts(const std::string& key) {
+    QStringList texts;
+    for (const ParamChoice& choice : paramRow(key).choices)
+        texts << QString::fromStdString(choice.french);
+    return texts;
+}
+
+bool hasParam(const std::string& key, std::uint32_t typeWord) {
+    return paramPresent(paramRow(key), typeWord);
+}
+
+int itemOf(const std::string& key, const TParamImage& params) {
+    const ParamRow& row = paramRow(key);
+    const std::int64_t raw = rawValue(row, params);
+    const auto item = itemOfRaw(row, raw);
+    return static_cast<int>(std::clamp<std::int64_t>(item ? *item : raw, -1, 1 << 30));
+}
+
+void storeItem(const std::string& key, TParamImage& params, std::int64_t item) {
+    const ParamRow& row = paramRow(key);
+    if (item < 0 && row.kind != ParamKind::Number) return;
+    // The controls hold no item beyond the row's, so a refusal here is a fault of the page.
+    if (!storeRaw(row, params, rawOfItem(row, item))) throw ERangeError();
+}
+
+namespace {
+
+// A limit as the page shows it: its decimals with the window's separator, a true minus sign.
+QString limitText(std::int64_t raw, int decimals) {
+    double value = static_cast<double>(raw);
+    for (int i = 0; i < decimals; ++i)
+        value /= 10.0;
+    QString text = QString::number(std::abs(value), 'f', decimals);
+    text.replace(u'.', decimalSeparator());
+    return raw < 0 ? QStringLiteral("\u2212") + text : text;
+}
+
+} // namespace
+
+QString acceptsText(const ParamRow& row, std::uint32_t typeWord) {
+    const ParamLimits limits = pageLimits(row, typeWord);
+    return QStringLiteral("%1 : %2 de %3 à %4")
+        .arg(QString::fromStdString(row.french),
+             row.decimals == 0 ? QStringLiteral("nombre entier") : QStringLiteral("nombre"),
+             limitText(limits.lowest, row.decimals), limitText(limits.highest, row.decimals));
+}
+
+std::int64_t fieldRaw(QWidget* field, const QString& text, const std::string& key, std::uint32_t typeWord,
+                      const QString& morePoints) {
+    const ParamRow& row = paramRow(key);
+    QString canonical = text;
+    canonical.replace(u',', u'.');
+    canonical.replace(decimalSeparator(), u'.');
+    for (const QChar point : morePoints)
+        canonical.replace(point, u'.');
+    std::optional<double> value = parseNumber(canonical.toStdString(), '.');
+    const ParamLimits limits = pageLimits(row, typeWord);
+    std::optional<std::int64_t> raw;
+    if (value && std::isfinite(*value)) {
+        // The masks hold no more decimals than the row has, so the scaled value is whole but for
+        // the binary fraction's error, which rounding removes.
+        double scaled = *value;
+        for (int i = 0; i < row.decimals; ++i)
+            scaled *= 10.0;
+        if (std::abs(scaled) < 1e15) raw = roundHalfEven(scaled);
+    }
+    if (!raw || *raw < limits.lowest || *raw > limits.highest)
+        throw FieldRangeError(field, acceptsText(row, typeWord));
+    return *raw;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -323,13 +411,12 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
 
 void MaskEditChange(QLineEdit* edit, bool fourDigits) {
     const double value = pageNumber(edit->text());
-    const int highest = fourDigits ? 9999 : 19999;
-    const int lowest = fourDigits ? -1999 : -19999;
+    const ParamLimits range = displayRangeOfDigits(fourDigits);
     // The new text runs the check again, which then passes.
-    if (value > highest)
-        edit->setText(QString::number(highest));
-    else if (value < lowest)
-        edit->setText(QString::number(lowest));
+    if (value > static_cast<double>(range.highest))
+        edit->setText(QString::number(range.highest));
+    else if (value < static_cast<double>(range.lowest))
+        edit->setText(QString::number(range.lowest));
 }
 
 void watchDisplayRange(QLineEdit* edit, FourDigitsQuery fourDigits) {

@@ -5,6 +5,7 @@
 
 #include "base/Errors.h"
 #include "base/Numbers.h"
+#include "indicator/ParamTable.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -46,6 +47,9 @@ double pageNumber(const QString& text, const QString& morePoints = QString());
 class FieldRangeError : public ERangeError {
 public:
     explicit FieldRangeError(QWidget* field) : field_(field) {}
+    // With the message that names the field and what it accepts.
+    FieldRangeError(QWidget* field, const QString& message)
+        : ERangeError(message.toStdString()), field_(field) {}
     QWidget* field() const { return field_; }
 
 private:
@@ -59,6 +63,41 @@ template <typename To> To fieldValue(QWidget* field, double value) {
     } catch (const ERangeError&) {
         throw FieldRangeError(field);
     }
+}
+
+// --- The parameter table's rows on the pages ----------------------------------------------------
+
+// Ties a control to the parameter table's row `key` (its "param" property); the row must exist.
+// Returns the control.
+template <typename W> W* bound(W* control, const std::string& key);
+void bindParam(QWidget* control, const std::string& key);
+const ParamRow& paramRow(const std::string& key);
+// The row's choices as the page shows them (French), all of them.
+QStringList choiceTexts(const std::string& key);
+// Whether an indicator of this type word has the row's parameter (and so its page or group).
+bool hasParam(const std::string& key, std::uint32_t typeWord);
+
+// The page item the record's value of row `key` stands for (a number: the raw value itself); when
+// no item does, the raw value (a group asked for an item beyond its list selects its last one, a
+// combo box none), -1 for a negative one.
+int itemOf(const std::string& key, const TParamImage& params);
+// Stores page item `item` of row `key` into the record (a choice's raw code, a number as it is); a
+// choice's item below 0 (nothing selected) leaves the record as it is.
+void storeItem(const std::string& key, TParamImage& params, std::int64_t item);
+
+// The raw value of a numeric field for the row `key` on an indicator of this type word: the text as
+// a number (either point; `morePoints` as for pageNumber), times ten per decimal of the row,
+// rounded. An empty text, one that is not a number or a value beyond the row's page range raises a
+// FieldRangeError naming the field by its label and saying what it accepts
+// ("Seuil d'alarme 1 : nombre entier de −19999 à 19999").
+std::int64_t fieldRaw(QWidget* field, const QString& text, const std::string& key, std::uint32_t typeWord,
+                      const QString& morePoints = QString());
+// That message, for the row on an indicator of this type word.
+QString acceptsText(const ParamRow& row, std::uint32_t typeWord);
+
+template <typename W> W* bound(W* control, const std::string& key) {
+    bindParam(control, key);
+    return control;
 }
 
 // --- Radio group -------------------------------------------------------------------------------

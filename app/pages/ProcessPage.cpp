@@ -63,6 +63,13 @@ TProcessPage::TProcessPage(QWidget* parent) : QWidget(parent) {
          {static_cast<QWidget*>(RDDegC), static_cast<QWidget*>(RDDegF), static_cast<QWidget*>(CkDixieme)})
         control->adjustSize();
     GRTemperature->hide();
+
+    bindParam(EdFilter, "filter");
+    bindParam(SEGMod, "display.modulo");
+    bindParam(CkLin, "linearisation.enabled");
+    bindParam(RDDegC, "display.temperature_unit");
+    bindParam(RDDegF, "display.temperature_unit");
+    bindParam(CkDixieme, "display.tenths");
 }
 
 void TProcessPage::showLinearisation(bool linearisation) {
@@ -71,12 +78,12 @@ void TProcessPage::showLinearisation(bool linearisation) {
 }
 
 void TProcessPage::fillLin(const TParamImage& params) {
-    CkLin->setChecked((params.LinEnable & 1) != 0);
+    CkLin->setChecked(itemOf("linearisation.enabled", params) == 1);
 }
 
 void TProcessPage::fillTemperature(const TParamImage& params) {
-    CkDixieme->setChecked((params.DisplayFlags & 0x08) != 0);
-    RDDegF->setChecked((params.DisplayFlags & 0x100) != 0);
+    CkDixieme->setChecked(itemOf("display.tenths", params) == 1);
+    RDDegF->setChecked(itemOf("display.temperature_unit", params) == 1);
     RDDegC->setChecked(!RDDegF->isChecked());
 }
 
@@ -95,11 +102,13 @@ void TProcessPage::fillFilter(const TParamImage& params, QChar separator) {
 }
 
 void TProcessPage::fillModulo(const TParamImage& params) {
-    SEGMod->setNb(moduloDigit((params.DisplayFlags >> 4) & 3));
+    SEGMod->setNb(moduloDigit(itemOf("display.modulo", params)));
 }
 
 void TProcessPage::storeLin(TParamImage& params) const {
-    params.LinEnable = CkLin->isChecked() ? 1 : 0;
+    // The whole byte: its other bits are not kept.
+    params.LinEnable = 0;
+    storeItem("linearisation.enabled", params, CkLin->isChecked() ? 1 : 0);
 }
 
 void TProcessPage::storeFilter(TParamImage& params) const {
@@ -108,18 +117,14 @@ void TProcessPage::storeFilter(TParamImage& params) const {
         params.Filter = *unshownFilter_;
         return;
     }
-    // The value as a single-precision number, then times 100, rounded.
-    const float value = static_cast<float>(pageNumber(text, EdFilter->literals()));
-    params.Filter = fieldValue<std::int32_t>(EdFilter, static_cast<double>(value) * 100.0);
+    params.Filter = static_cast<std::int32_t>(
+        fieldRaw(EdFilter, text, "filter", params.DeviceType, EdFilter->literals()));
 }
 
 void TProcessPage::storeDisplayFlags(TParamImage& params) const {
-    std::uint16_t flags = params.DisplayFlags;
-    if (const auto code = moduloCode(SEGMod->Nb()))
-        flags = static_cast<std::uint16_t>((flags & ~0x30) | (*code << 4));
-    flags = static_cast<std::uint16_t>((flags & ~0x08) | (CkDixieme->isChecked() ? 0x08 : 0));
-    flags = static_cast<std::uint16_t>((flags & ~0x100) | (RDDegF->isChecked() ? 0x100 : 0));
-    params.DisplayFlags = flags;
+    if (const auto code = moduloCode(SEGMod->Nb())) storeItem("display.modulo", params, *code);
+    storeItem("display.tenths", params, CkDixieme->isChecked() ? 1 : 0);
+    storeItem("display.temperature_unit", params, RDDegF->isChecked() ? 1 : 0);
 }
 
 void TProcessPage::SpeedButton5Click() {
@@ -141,24 +146,15 @@ void TProcessPage::SpeedButton5Click() {
     }
 }
 
+// The modulo's choices are the digits SEGMod shows, in code order.
 int TProcessPage::moduloDigit(int code) {
-    static constexpr int Digits[4] = {1, 2, 5, 0};
-    return Digits[code & 3];
+    return choiceTexts("display.modulo").value(code & 3).toInt();
 }
 
 std::optional<int> TProcessPage::moduloCode(int digit) {
-    switch (digit) {
-    case 0:
-        return 3;
-    case 1:
-        return 0;
-    case 2:
-        return 1;
-    case 5:
-        return 2;
-    default:
-        return std::nullopt;
-    }
+    const int code = static_cast<int>(choiceTexts("display.modulo").indexOf(QString::number(digit)));
+    if (code < 0) return std::nullopt;
+    return code;
 }
 
 } // namespace qv7::pages

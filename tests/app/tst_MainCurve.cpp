@@ -130,10 +130,8 @@ private slots:
         for (int i = 0; i < 32; ++i)
             table[std::size_t(i)] = {0.1f * float(i), 0.25f * float(i)};
         table[std::size_t(index)] = {ordinate, abscissa};
-        {
-            std::lock_guard lock(MainForm->Torvik().imageMutex());
-            MainForm->Torvik().Params.LinLastPoint = std::uint8_t(lastPoint);
-        }
+        MainForm->Torvik().editImage(
+            [&](TParamImage& params, TLinTable&) { params.LinLastPoint = std::uint8_t(lastPoint); });
         MainForm->TorvikReadLinCompleted(table);
         QCOMPARE(rig.messages, messages);
         const Curve got = DessinForm->curve();

@@ -468,7 +468,9 @@ private slots:
         form().identPage()->GrProt->button(0)->click();
         type(form().alarmPage(3)->EdDel, QStringLiteral("30,0"));
         QTest::mouseClick(form().findChild<QPushButton*>(QStringLiteral("BtnWriteAll")), Qt::LeftButton);
-        QCOMPARE(messages, QStringList{QStringLiteral("Erreur de vérification d'étendue")});
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().startsWith(QStringLiteral("Delai de l'alarme 3 : nombre de 0")),
+                 qPrintable(messages.first()));
         QVERIFY(rig.torvik().Params == before);
         QCOMPARE(rig.torvik().Step.load(), -1); // no write-all
         QVERIFY(!form().isBusy());
@@ -488,12 +490,72 @@ private slots:
         qv7::setMessageHook([&](const QString& text) { messages << text; });
         type(form().rs485Page()->EdAddr, QStringLiteral("300"));
         QVERIFY(!rig.writeAll());
-        QCOMPARE(messages, QStringList{QStringLiteral("Erreur de vérification d'étendue")});
+        QCOMPARE(messages, QStringList{QStringLiteral("Adresse de l'appareil : nombre entier de 0 à 255")});
         QCOMPARE((rig.torvik().Params.SerialConfig >> 8) & 255, 1);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form().rs485Page()->EdAddr));
         type(form().rs485Page()->EdAddr, QStringLiteral("255"));
         QVERIFY(rig.writeAll());
         QCOMPARE(rig.indicator->holding(10) >> 8, 255);
+    }
+
+    void write_check_names_the_field_and_what_it_takes_data() {
+        QTest::addColumn<int>("typeWord");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty alarm set point")
+            << 0x4053 << "EdAlr1"
+            << "" << int(TMainForm::TabALR1)
+            << QStringLiteral("Seuil d'alarme 1 : nombre entier de \u221219999 à 19999");
+        QTest::newRow("letters as hysteresis")
+            << 0x4053 << "EdHys2"
+            << "abc" << int(TMainForm::TabALR2)
+            << QStringLiteral("Hystérésis de l'alarme 2 : nombre entier de \u221219999 à 19999");
+        QTest::newRow("4 digits: empty full scale")
+            << 0x4057 << "EdPEAF"
+            << "" << int(TMainForm::TabDisplay)
+            << QStringLiteral("Pleine échelle d'affichage : nombre entier de \u22121999 à 9999");
+        QTest::newRow("letters as output zero")
+            << 0x4053 << "EdZSA"
+            << "x" << int(TMainForm::TabSA)
+            << QStringLiteral("Zéro de la sortie : nombre entier de \u221219999 à 19999");
+        QTest::newRow("empty filter") << 0x4053 << "EdFilter"
+                                      << "" << int(TMainForm::TabProcess)
+                                      << QStringLiteral("Filtre (en secondes) : nombre de 0,00 à 99,99");
+        QTest::newRow("delay beyond 25,5 s") << 0x4053 << "EdDel4"
+                                             << "30,0" << int(TMainForm::TabALR4)
+                                             << QStringLiteral("Delai de l'alarme 4 : nombre de 0,0 à 25,5");
+        QTest::newRow("empty address") << 0x4053 << "EdAddr"
+                                       << "" << int(TMainForm::TabRS485)
+                                       << QStringLiteral("Adresse de l'appareil : nombre entier de 0 à 255");
+    }
+    void write_check_names_the_field_and_what_it_takes() {
+        QFETCH(int, typeWord);
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(int, page);
+        QFETCH(QString, message);
+        const QChar separator = qv7::decimalSeparator();
+        qv7::setDecimalSeparator(u',');
+        Rig rig(static_cast<std::uint16_t>(typeWord));
+        QVERIFY(rig.ready());
+        QStringList messages;
+        qv7::setMessageHook([&](const QString& shown) { messages << shown; });
+        const TParamImage before = rig.torvik().Params;
+        auto* edit = form().findChild<QLineEdit*>(field);
+        QVERIFY(edit);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        type(edit, text);
+        rig.indicator->clearRequests();
+        QTest::mouseClick(form().findChild<QPushButton*>(QStringLiteral("BtnWriteAll")), Qt::LeftButton);
+        qv7::setDecimalSeparator(separator);
+        QCOMPARE(messages, QStringList{message});
+        QVERIFY(rig.torvik().Params == before); // nothing stored
+        QCOMPARE(rig.torvik().Step.load(), -1); // nothing sent
+        QCOMPARE(form().pageControl()->currentIndex(), page);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit));
     }
 
     void another_window_changing_the_separator_loses_nothing() {

@@ -32,6 +32,8 @@ private slots:
     void show_json_imports_to_the_same_bytes_data();
     void show_json_imports_to_the_same_bytes();
     void import_refuses_what_is_no_record();
+    void import_refuses_a_value_it_would_have_to_guess_data();
+    void import_refuses_a_value_it_would_have_to_guess();
 
 private:
     Run qv7ctl(const QStringList& args);
@@ -165,10 +167,54 @@ void tst_Qv7ctlEdit::import_refuses_what_is_no_record() {
                        R"({"typeWord": 16467, "parameters": {"filter": {"raw": 4294967296}}})"));
     const Run run = qv7ctl({"import", "bad.json", "-o", "q.QV"});
     QCOMPARE(run.exitCode, 4);
-    QVERIFY2(run.err.contains("4294967296 does not fit filter"), qPrintable(run.err));
+    // One parameter alone is not a record: the others would be guessed.
+    QVERIFY2(run.err.contains("input.type is missing"), qPrintable(run.err));
     QVERIFY(!QFile::exists(dir_->filePath("q.QV")));
     QCOMPARE(qv7ctl({"import", "absent.json", "-o", "q.QV"}).exitCode, 4);
     QCOMPARE(qv7ctl({"import", "bad.json"}).exitCode, 1);
+}
+
+void tst_Qv7ctlEdit::import_refuses_a_value_it_would_have_to_guess_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QJsonValue>("raw"); // undefined: the parameter left out
+    QTest::addColumn<QString>("message");
+    QTest::newRow("not a whole number")
+        << "alarm1.threshold" << QJsonValue(1200.5) << "alarm1.threshold has no whole \"raw\" number";
+    QTest::newRow("a string") << "filter" << QJsonValue("150") << "filter has no whole \"raw\" number";
+    QTest::newRow("beyond its byte") << "alarm1.delay" << QJsonValue(256) << "256 does not fit alarm1.delay";
+    QTest::newRow("negative bits") << "input.thermocouple" << QJsonValue(-1)
+                                   << "-1 does not fit input.thermocouple";
+    QTest::newRow("beyond 16 bits") << "alarm2.hysteresis" << QJsonValue(32768)
+                                    << "32768 does not fit alarm2.hysteresis";
+    QTest::newRow("left out") << "rs485.baud" << QJsonValue(QJsonValue::Undefined) << "rs485.baud is missing";
+    QTest::newRow("no raw") << "protection" << QJsonValue(QJsonValue::Null) << "protection has no whole";
+}
+
+void tst_Qv7ctlEdit::import_refuses_a_value_it_would_have_to_guess() {
+    QFETCH(QString, key);
+    QFETCH(QJsonValue, raw);
+    QFETCH(QString, message);
+    QCOMPARE(fileOf(FiveChoice).size(), 200);
+    const Run shown = qv7ctl({"show", "p.QV", "--json"});
+    QJsonObject root = QJsonDocument::fromJson(shown.out.toUtf8()).object();
+    QJsonObject parameters = root.value("parameters").toObject();
+    QVERIFY(parameters.contains(key));
+    if (raw.isUndefined()) {
+        parameters.remove(key);
+    } else {
+        QJsonObject field = parameters.value(key).toObject();
+        if (raw.isNull())
+            field.remove("raw");
+        else
+            field.insert("raw", raw);
+        parameters.insert(key, field);
+    }
+    root.insert("parameters", parameters);
+    QVERIFY(writeBytes(dir_->filePath("p.json"), QJsonDocument(root).toJson()));
+    const Run run = qv7ctl({"import", "p.json", "-o", "q.QV"});
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY(!QFile::exists(dir_->filePath("q.QV")));
 }
 
 QTEST_GUILESS_MAIN(tst_Qv7ctlEdit)
