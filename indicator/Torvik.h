@@ -1,9 +1,10 @@
 // The indicator component: stands for the one attached indicator. Owns the Modbus master (which is
 // also the HID-serial bridge) and runs every transfer as a step machine that sends the next request as
-// soon as the reply to the last one is booked (paced by indicator/Pacing.h); its step timer only
-// repeats an unanswered request. Operations run on the component's (window) thread; replies are booked
-// on the reader thread and every event is then delivered on the component's thread, queued, in the
-// order it was raised.
+// soon as the reply to the last one is booked (paced by indicator/Pacing.h); when a request went
+// unanswered for the step interval, its timer sends the probe, then the request again, so that no
+// late answer is booked for another request. The steps are indicator/TransferPlan.h's. Operations run on the
+// component's (window) thread; replies are booked on the reader thread and every event is then delivered on
+// the component's thread, queued, in the order it was raised.
 #pragma once
 
 #include "indicator/Pacing.h"
