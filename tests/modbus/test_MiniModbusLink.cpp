@@ -366,8 +366,10 @@ TEST_P(Dropped, raise_only_the_trace_and_leave_the_request_awaited) {
                                               TCustomMiniModbus::DebugText("RX : ", twelveRegisters())}));
     // A refusal answers the request: nothing else is booked for it.
     const bool refused = std::string(c.name) == "exception_reply";
-    if (refused) EXPECT_TRUE(r.arrivals.empty());
-    if (refused) return;
+    if (refused) {
+        EXPECT_TRUE(r.arrivals.empty());
+        return;
+    }
     ASSERT_EQ(r.arrivals.size(), 12u);
     EXPECT_EQ(r.arrivals[11], (Arrival{TDataType::dtHoldingRegister, 11, 0x1BE5}));
 }
