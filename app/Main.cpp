@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/Dialogs.h"
 #include "app/Forms.h"
+#include "app/LineStatus.h"
 #include "app/PageControl.h"
 #include "app/Select.h"
 #include "app/pages/AlarmPage.h"
@@ -279,6 +280,25 @@ void TMainForm::wireTorvik() {
     torvik_->OnWriteLinCompleted = [this](TComponent*) {
         qv7::runGuarded([this] { TorvikWriteLinCompleted(); });
     };
+    torvik_->OnFrameRejected = [this](TComponent*, TRejectReason reason, int code) {
+        lastRefusal_ = qv7::refusalText(reason, code);
+    };
+    torvik_->OnAnswerState = [this](TComponent*, bool answering) {
+        qv7::runGuarded([this, answering] { TorvikAnswerState(answering); });
+    };
+}
+
+// A few requests in a row went without a valid answer: the lamp turns red and the status line names
+// the request and the last refusal, until the next valid answer.
+void TMainForm::TorvikAnswerState(bool answering) {
+    LedConnect->setKind(answering ? TLedKind::Green : TLedKind::Red);
+    if (!answering) {
+        noAnswerText_ = qv7::noAnswerText(torvik_->Step.load(), lastRefusal_);
+        setStatusText(noAnswerText_);
+    } else if (StatusText() == noAnswerText_) {
+        setStatusText(QString());
+    }
+    lastRefusal_.clear();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -388,6 +408,7 @@ void TMainForm::openDevice(int number) {
 }
 
 void TMainForm::TorvikConnect() {
+    LedConnect->setKind(TLedKind::Green);
     LedConnect->setLedStatus(true);
     setStatusText(QStringLiteral("Connexion"));
     BtnReadAllClick();

@@ -81,6 +81,8 @@ public:
     void TorvikReadAllCompleted(); // the fill step: every page from Params, page 1, status emptied
     void TorvikWriteAllCompleted();
     void TorvikReadADCValues(float fval1, float fval2);
+    // answering false: "L'appareil ne répond pas" with the request, red lamp; true: both cleared.
+    void TorvikAnswerState(bool answering);
     void BtnReadAllClick();
     // The write step: every page into a copy of Params; only when every field fits does the copy
     // become Params and the write-all start. A field that does not fit raises ERangeError with
@@ -172,6 +174,8 @@ private:
     bool shown_ = false;
     bool serviceMode_ = false;
     std::function<void(const std::string&)> trace_;
+    QString lastRefusal_; // why the last frame was refused, in French; empty: none since the last answer
+    QString noAnswerText_;
 
     Tled* LedConnect = nullptr;
     TLabelLangue* LabelLangue4 = nullptr;

@@ -1,5 +1,7 @@
 #include "app/Options.h"
 
+#include "sim/Faults.h"
+
 namespace qv7 {
 
 namespace {
@@ -58,6 +60,13 @@ int parseOne(const QStringList& args, int i, Options& options) {
         options.error = QStringLiteral("--simulate-state needs a file name");
         return 0;
     }
+    if (arg.startsWith(QLatin1String("--simulate-fault="))) {
+        options.simulate = true;
+        options.simulateFault = arg.mid(17);
+        if (isSimulatedFault(options.simulateFault.toStdString())) return 1;
+        options.error = QStringLiteral("unknown fault: %1").arg(options.simulateFault);
+        return 0;
+    }
     if (arg == QLatin1String("--simulate-count") || arg.startsWith(QLatin1String("--simulate-count="))) {
         const bool joined = arg.contains(u'=');
         if (!joined && i + 1 >= args.size()) {
@@ -96,6 +105,8 @@ QString usageText() {
         "  --simulate-count N     simulate N indicators (1 to 16), to choose one of them\n"
         "  --simulate-state=FILE  start the simulated indicator from the registers in FILE (as\n"
         "                         qv7ctl keeps them) and keep what it holds there at the end\n"
+        "  --simulate-fault=FAULT the simulated indicators misbehave: silent, drop:N,\n"
+        "                         delay:MS[:N], writefail:N, crc:N or exception:CODE[:N]\n"
         "  --trace                print every Modbus frame (TX : / RX : ) to stderr\n"
         "  --service              show the service page (USB bridge firmware, input adjustments)\n"
         "                         for technicians; firmware commands ask before they are sent\n"

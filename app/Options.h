@@ -14,6 +14,7 @@ struct Options {
     std::uint16_t typeWord = 0x4053; // the simulated indicator's type word
     int simulateCount = 1;           // simulated bridges, each with its own indicator
     QString simulateState;           // the first simulated indicator's registers, kept between runs
+    QString simulateFault;           // a fault of every simulated indicator, as qv7ctl takes it
     bool trace = false;              // every Modbus frame to stderr
     bool service = false;            // the technicians' service page is shown
     bool help = false;
@@ -24,7 +25,8 @@ struct Options {
 inline constexpr int MaxSimulatedDevices = 16;
 
 // Reads the arguments after the program name: --simulate[=TYPEWORD] (hex 0x.. or decimal, 0-65535),
-// --simulate-count N (1-16, implies --simulate), --simulate-state=FILE (implies --simulate), --trace,
+// --simulate-count N (1-16, implies --simulate), --simulate-state=FILE (implies --simulate),
+// --simulate-fault=FAULT (qv7ctl's faults, implies --simulate), --trace,
 // --service, --help / -h. Sets `error` for anything else.
 Options parseOptions(const QStringList& arguments);
 

@@ -6,6 +6,7 @@
 #include "app/SingleInstance.h"
 #include "indicator/FileAccess.h"
 #include "link/HidapiAccess.h"
+#include "sim/Faults.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
 #include "sim/SimulatorState.h"
@@ -53,7 +54,8 @@ struct Devices {
             indicators.push_back(i == 0 && state
                                      ? qv7::simulatedIndicatorFrom(*state)
                                      : std::make_unique<qv7::SimulatedIndicator>(options.typeWord));
-            bridge->addBridge(std::to_string(i + 1), indicators.back().get());
+            const int index = bridge->addBridge(std::to_string(i + 1), indicators.back().get());
+            qv7::applySimulatedFault(options.simulateFault.toStdString(), *bridge, index, *indicators.back());
         }
     }
 

@@ -5,8 +5,10 @@
 // was written and the component's image equals the indicator; at every event in between, neither the
 // component's image nor the indicator holds a value the soak did not write.
 //
-//   qv7_soak [--cycles N] [--table-cycles M] [--seconds S] [--seed X] [--trace]
+//   qv7_soak [--cycles N] [--table-cycles M] [--late L] [--seconds S] [--seed X] [--trace]
 // Defaults: 1000 and 100 cycles, no time limit. With --seconds it stops after S seconds (CI's short run).
+// --late L: L of the cycles (every fifth, from the fifth on) have their late answers come 1.1 s to 10 s
+// late instead of 80 ms, whatever the repeat interval (40 ms): slow bridges and a busy PC.
 // Exit code 0 when every check held, 1 otherwise.
 #include "indicator/ParamImage.h"
 #include "indicator/Torvik.h"
@@ -33,6 +35,7 @@ using Bank = std::array<std::uint16_t, Registers>;
 struct Settings {
     int cycles = 1000;
     int tableCycles = 100;
+    int late = 0;       // cycles whose late answers come 1.1-10 s late
     double seconds = 0; // 0: no limit
     std::uint32_t seed = 7;
     bool trace = false;
@@ -48,6 +51,7 @@ Settings parse(int argc, char** argv) {
         if (name == "--cycles") s.cycles = std::atoi(value);
         if (name == "--table-cycles") s.tableCycles = std::atoi(value);
         if (name == "--seconds") s.seconds = std::atof(value);
+        if (name == "--late") s.late = std::atoi(value);
         if (name == "--seed") s.seed = static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10));
     }
     return s;
@@ -58,12 +62,11 @@ public:
     explicit Soak(const Settings& settings)
         : settings_(settings), random_(settings.seed), bridge_(std::chrono::milliseconds(1)),
           index_(bridge_.addBridge("0001", &indicator_)), torvik_(bridge_) {
-        // An unanswered request is repeated after about 40 ms (at least the line time plus 20 ms); the
-        // delayed answers come 80 ms late, past the repeat; none comes later than 150 ms.
+        // An unanswered request goes again after about 40 ms (at least the line time plus 20 ms); the
+        // delayed answers come 80 ms late, past the repeat (1.1 s to 10 s in the late cycles).
         torvik_.setStepInterval(40);
-        torvik_.setReplyHorizon(150);
         torvik_.pacing().setResponseAllowance(std::chrono::milliseconds(20));
-        indicator_.setReplyDelay(std::chrono::milliseconds(80));
+        indicator_.setReplyDelay(ShortDelay);
         for (int r = 0; r < Registers; ++r)
             written_[static_cast<std::size_t>(r)] = indicator_.holding(r);
         indicatorBefore_ = written_;
@@ -94,11 +97,7 @@ public:
         bridge_.setSerialTiming(true);
         torvik_.Master().SetPortFormat(TPortFormat::_38400_8E1);
         clock_.start();
-        const auto faults = std::vector<std::pair<Fault, double>>{{Fault::DropReply, 0.10},
-                                                                  {Fault::CorruptCrc, 0.05},
-                                                                  {Fault::Exception, 0.02},
-                                                                  {Fault::Delay, 0.05}};
-        indicator_.injectFaultsRandomly(faults, settings_.seed);
+        indicator_.injectFaultsRandomly(Faults, settings_.seed);
         bridge_.failWritesRandomly(index_, 0.02, settings_.seed + 1);
         // The type word first, so the image is the indicator's before any cycle compares it.
         if (!transfer([this] { torvik_.ReadAll(); }, "first read-all")) return false;
@@ -107,6 +106,7 @@ public:
             // One table cycle after every ten parameter cycles, until either kind has its count.
             const bool table = tableCycles_ < settings_.tableCycles &&
                                (cycles_ >= settings_.cycles || cycles_ >= 10 * (tableCycles_ + 1));
+            lateCycle();
             if (!(table ? tableCycle() : parameterCycle())) return false;
             if ((cycles_ + tableCycles_) % 37 == 36 && !replug()) return false;
         }
@@ -122,11 +122,44 @@ public:
                     "%d refused output reports, %d unplugs\n",
                     count(Fault::DropReply), count(Fault::CorruptCrc), count(Fault::Exception),
                     count(Fault::Delay), bridge_.writesFailed(), unplugs_);
-        std::printf("requests: %d sent, %d of them repeats; checks: %ld, failures: %d\n",
-                    torvik_.requestsSent(), torvik_.repeatsSent(), checks_, failures_);
+        if (lateCycles_ > 0)
+            std::printf("late cycles: %d, one answer each 1.1-10 s late (%.1f s to %.1f s)\n", lateCycles_,
+                        static_cast<double>(lateMin_) / 1000.0, static_cast<double>(lateMax_) / 1000.0);
+        const auto& rejected = torvik_.Master().Rejections;
+        std::printf(
+            "rejected frames: %d bad CRC, %d exception, %d wrong function, %d wrong length, %d stale\n",
+            rejected[static_cast<int>(TRejectReason::BadCrc)].load(),
+            rejected[static_cast<int>(TRejectReason::Exception)].load(),
+            rejected[static_cast<int>(TRejectReason::WrongFunction)].load(),
+            rejected[static_cast<int>(TRejectReason::WrongLength)].load(),
+            rejected[static_cast<int>(TRejectReason::Stale)].load());
+        std::printf("requests: %d sent, %d of them repeats, %d probes; checks: %ld, failures: %d\n",
+                    torvik_.requestsSent(), torvik_.repeatsSent(), torvik_.probesSent(), checks_, failures_);
     }
 
 private:
+    static constexpr std::chrono::milliseconds ShortDelay{80};
+    inline static const std::vector<std::pair<Fault, double>> Faults{
+        {Fault::DropReply, 0.10}, {Fault::CorruptCrc, 0.05}, {Fault::Exception, 0.02}, {Fault::Delay, 0.05}};
+
+    // Every fifth cycle is a late one until --late of them ran: one of its first requests is answered
+    // 1.1 s to 10 s late (drawn per cycle), and its other faults come without delay, so that one late
+    // answer at a time holds the line up, as a stalled bridge does.
+    void lateCycle() {
+        const int cycle = cycles_ + tableCycles_ + 1;
+        const bool late = lateCycles_ < settings_.late && cycle % 5 == 0;
+        auto faults = Faults;
+        if (late) faults.pop_back(); // Delay, last
+        indicator_.injectFaultsRandomly(faults, settings_.seed + static_cast<std::uint32_t>(cycle));
+        if (!late) return indicator_.setReplyDelay(ShortDelay);
+        ++lateCycles_;
+        const int ms = std::uniform_int_distribution<int>(1100, 10000)(random_);
+        lateMin_ = std::min(lateMin_, ms);
+        lateMax_ = std::max(lateMax_, ms);
+        indicator_.setReplyDelay(std::chrono::milliseconds(ms));
+        indicator_.injectFault(Fault::Delay, 1, std::uniform_int_distribution<int>(0, 4)(random_));
+    }
+
     bool timeUp() const { return settings_.seconds > 0 && clock_.elapsed() > settings_.seconds * 1000; }
 
     // Runs the event loop until condition() holds, looking at it after every event and every 10 ms.
@@ -276,6 +309,7 @@ private:
     qv7::ConfigRegisters imageBefore_{}, imageAfter_{};
     bool connected_ = false, done_ = false;
     int cycles_ = 0, tableCycles_ = 0, unplugs_ = 0, failures_ = 0;
+    int lateCycles_ = 0, lateMin_ = 10000, lateMax_ = 0;
     long checks_ = 0;
     QElapsedTimer clock_;
 };

@@ -1,6 +1,7 @@
 #include "cli/Options.h"
 
 #include "indicator/Measures.h"
+#include "sim/Faults.h"
 #include "sim/SimulatedIndicator.h"
 
 #include <QSet>
@@ -36,21 +37,12 @@ std::optional<QString> valueOf(const QStringList& args, qsizetype& i, const QStr
     return std::nullopt;
 }
 
-// "silent", "drop:N", "delay:MS[:N]" or "writefail:N", each number a whole number from 0, with an
-// optional "@SERIAL" naming the one simulated indicator it applies to.
+// One of the simulated indicator's faults (sim/Faults.h) or "internal", with an optional "@SERIAL"
+// naming the one simulated indicator it applies to.
 bool parseFault(const QString& fault) {
     const QString text = fault.section('@', 0, 0);
     if (fault.count('@') > 1 || (fault.contains('@') && fault.section('@', 1).isEmpty())) return false;
-    const QStringList parts = text.split(':');
-    const auto number = [&](int at) {
-        bool ok = false;
-        return parts.size() > at && parts[at].toInt(&ok) >= 0 && ok;
-    };
-    if (parts[0] == "silent" || parts[0] == "internal") return parts.size() == 1;
-    if (parts[0] == "drop" || parts[0] == "writefail") return parts.size() == 2 && number(1);
-    if (parts[0] == "delay")
-        return (parts.size() == 2 || parts.size() == 3) && number(1) && (parts.size() == 2 || number(2));
-    return false;
+    return text == "internal" || qv7::isSimulatedFault(text.toStdString());
 }
 
 // lin-fit's --points (2-32) and --samples (2-100000).
@@ -369,6 +361,9 @@ QString helpText() {
         "  --simulate-fault=delay:MS[:N]  the replies to the next N requests (or to every request)\n"
         "                            come MS milliseconds late\n"
         "  --simulate-fault=writefail:N   the next N output reports to the bridge fail\n"
+        "  --simulate-fault=crc:N    the replies to the next N requests arrive with a bad CRC\n"
+        "  --simulate-fault=exception:CODE[:N]  the next N requests (or every request) are refused\n"
+        "                            with exception CODE (hex, e.g. 02)\n"
         "  --simulate-fault=internal  qv7ctl fails inside as it opens the indicator (exit 6)\n"
         "  --simulate-state=FILE     keep the simulated registers in FILE between runs (indicator\n"
         "                            0001's)\n"

@@ -56,7 +56,7 @@ void printJson(const QJsonObject& object) {
 }
 
 void printStats(const Session& session) {
-    const TransferStats& s = session.stats();
+    const TransferStats s = session.stats();
     const int bytes = s.bytesSent + s.bytesReceived;
     const double elapsedMs = static_cast<double>(s.elapsedNs) / 1e6;
     // Each reply costs the report that carries it and the empty report that closes the frame.
@@ -67,6 +67,13 @@ void printStats(const Session& session) {
                  "ratio %.3f\n",
                  elapsedMs, s.requests, s.replies, bytes, s.bytesSent, s.bytesReceived, boundMs,
                  boundMs > 0 ? elapsedMs / boundMs : 0.0);
+    const auto rejected = [&s](TRejectReason reason) { return s.rejected[static_cast<std::size_t>(reason)]; };
+    std::fprintf(stderr,
+                 "line: %d repeats, %d probes; frames dropped: %d bad CRC, %d exception, %d other address, "
+                 "%d wrong function, %d wrong length, %d stale\n",
+                 s.repeats, s.probes, rejected(TRejectReason::BadCrc), rejected(TRejectReason::Exception),
+                 rejected(TRejectReason::WrongAddress), rejected(TRejectReason::WrongFunction),
+                 rejected(TRejectReason::WrongLength), rejected(TRejectReason::Stale));
 }
 
 QString linTableText(const TLinTable& table, int lastPoint) {

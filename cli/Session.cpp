@@ -2,6 +2,7 @@
 
 #include "indicator/FileAccess.h"
 #include "link/HidapiAccess.h"
+#include "sim/Faults.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
 #include "sim/SimulatorState.h"
@@ -22,29 +23,42 @@ namespace {
 const char* const PermissionHint =
     " (on Linux the logged-in user needs access to the indicator's hidraw node: see \"qv7ctl udev-rule\")";
 
-QString registerRange(int first, int count) {
-    return count == 1 ? QStringLiteral("holding register %1").arg(first)
-                      : QStringLiteral("holding registers %1–%2").arg(first).arg(first + count - 1);
+QString registerRange(const char* kind, int first, int count) {
+    return count == 1 ? QStringLiteral("%1 register %2").arg(kind).arg(first)
+                      : QStringLiteral("%1 registers %2–%3").arg(kind).arg(first).arg(first + count - 1);
 }
 
 // What the request of a step asks, for the time-out message.
 QString requestOf(int step) {
-    if (step == 1) return QStringLiteral("the read of the type word (input register 0)");
-    if (step == 2) return QStringLiteral("the read of ") + registerRange(0, 12);
-    if (step == 3) return QStringLiteral("the read of ") + registerRange(16, 12);
-    if (step >= 10 && step <= 17)
-        return QStringLiteral("the read of ") + registerRange(32 + 16 * (step - 10), 16);
-    if (step == 101) return QStringLiteral("the write of ") + registerRange(0, 12);
-    if (step == 102) return QStringLiteral("the write of ") + registerRange(16, 12);
-    if (step >= 110 && step <= 117)
-        return QStringLiteral("the write of ") + registerRange(32 + 16 * (step - 110), 16);
-    if (step == 118) return QStringLiteral("the write of ") + registerRange(2, 1);
-    return QStringLiteral("the request of step %1").arg(step);
+    const auto request = requestOfStep(step);
+    if (!request) return QStringLiteral("the request of step %1").arg(step);
+    switch (request->kind) {
+    case StepKind::ReadInput:
+        return step == StepReadTypeWord
+                   ? QStringLiteral("the read of the type word (input register %1)").arg(request->start)
+                   : "the read of " + registerRange("input", request->start, request->count);
+    case StepKind::ReadHolding:
+        return "the read of " + registerRange("holding", request->start, request->count);
+    case StepKind::WriteHolding:
+        return "the write of " + registerRange("holding", request->start, request->count);
+    }
+    return {};
 }
 
-// "TX : FF 04 ... " holds three characters per byte after its five-character prefix.
-int tracedBytes(const std::string& text) {
-    return text.size() > 5 ? static_cast<int>((text.size() - 5 + 1) / 3) : 0;
+// The request of a step as Modbus names it ("read holding registers 0–11"), for the message of a
+// request that got no valid answer.
+QString modbusRequestOf(int step) {
+    const auto request = requestOfStep(step);
+    if (!request) return QStringLiteral("the request of step %1").arg(step);
+    switch (request->kind) {
+    case StepKind::ReadInput:
+        return "read " + registerRange("input", request->start, request->count);
+    case StepKind::ReadHolding:
+        return "read " + registerRange("holding", request->start, request->count);
+    case StepKind::WriteHolding:
+        return "write " + registerRange("holding", request->start, request->count);
+    }
+    return {};
 }
 
 std::atomic<bool> stateUnsaved{false};
@@ -113,23 +127,8 @@ void Session::buildSimulator() {
         const QString serial = QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0'));
         const int index = bridge_->addBridge(serial.toStdString(), indicators_.back().get());
         if (faultSerial.isEmpty() || faultSerial == serial)
-            applyFault(*bridge_, index, *indicators_.back(), fault);
+            applySimulatedFault(fault.toStdString(), *bridge_, index, *indicators_.back());
     }
-}
-
-void Session::applyFault(SimulatedBridge& bridge, int index, SimulatedIndicator& indicator,
-                         const QString& fault) {
-    const QStringList parts = fault.split(':');
-    const auto count = [&](int at) {
-        return parts.size() > at ? parts[at].toInt() : std::numeric_limits<int>::max();
-    };
-    if (parts[0] == "silent") indicator.setSilent(true);
-    if (parts[0] == "drop") indicator.injectFault(SimulatedIndicator::Fault::DropReply, count(1));
-    if (parts[0] == "delay") {
-        indicator.setReplyDelay(std::chrono::milliseconds(parts.value(1).toInt()));
-        indicator.injectFault(SimulatedIndicator::Fault::Delay, count(2));
-    }
-    if (parts[0] == "writefail") bridge.failWrites(index, count(1));
 }
 
 void Session::saveSimulatorState() const {
@@ -176,21 +175,22 @@ void Session::wireEvents() {
         adc_ = std::pair(fval1, fval2);
         progress();
     };
-    t.TxDebugStream = [this, progress](TComponent*, const std::string& text) {
-        lastTx_ = text.substr(std::min<std::size_t>(5, text.size()));
+    t.OnFrameRejected = [this, progress](TComponent*, TRejectReason reason, int code) {
+        lastRejection_ = QString::fromStdString(RejectText(reason, code));
         progress();
-        ++stats_.requests;
-        stats_.bytesSent += tracedBytes(text);
+    };
+    t.OnCommandAnswered = [this, progress](TComponent*, int value) {
+        commandEcho_ = value;
+        progress();
+    };
+    const auto trace = [this](TComponent*, const std::string& text) {
         if (options_.trace) std::fprintf(stderr, "%s\n", text.c_str());
         if (traceSink_) traceSink_(text);
     };
-    t.RxDebugStream = [this, progress](TComponent*, const std::string& text) {
-        ++stats_.replies;
+    t.TxDebugStream = trace;
+    t.RxDebugStream = [this, trace, progress](TComponent* sender, const std::string& text) {
+        trace(sender, text);
         if (options_.outcome) ++options_.outcome->replies;
-        stats_.bytesReceived += tracedBytes(text);
-        if (options_.trace) std::fprintf(stderr, "%s\n", text.c_str());
-        if (traceSink_) traceSink_(text);
-        lastRx_ = text.substr(std::min<std::size_t>(5, text.size()));
         progress();
     };
 }
@@ -294,13 +294,21 @@ void Session::run(const std::function<void()>& start) {
         const int step = torvik_->Step.load();
         if (step != watchedStep) {
             watchedStep = step;
+            lastRejection_.clear();
             deadline.start();
         }
     };
     QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
-        failure = CliError{ExitTimeout, QStringLiteral("the indicator did not answer %1 within %2 s")
-                                            .arg(requestOf(watchedStep))
-                                            .arg(options_.timeoutSeconds)};
+        // Frames came, none of them a valid answer: say why the last one was not.
+        if (!lastRejection_.isEmpty())
+            failure = CliError{ExitTimeout, QStringLiteral("no valid answer to %1 after %2 tries; last: %3")
+                                                .arg(modbusRequestOf(watchedStep))
+                                                .arg(torvik_->stepTries())
+                                                .arg(lastRejection_)};
+        else
+            failure = CliError{ExitTimeout, QStringLiteral("the indicator did not answer %1 within %2 s")
+                                                .arg(requestOf(watchedStep))
+                                                .arg(options_.timeoutSeconds)};
         loop.quit();
     });
 
@@ -358,18 +366,25 @@ void Session::waitFor(const std::function<bool()>& finished, const QString& requ
 }
 
 void Session::adjust(int code) {
-    lastTx_.clear();
-    lastRx_.clear();
+    commandEcho_.reset();
+    lastRejection_.clear();
     if (code == 1) torvik_->AdjustZero1();
     if (code == 2) torvik_->AdjustFullScale1();
     if (code == 3) torvik_->AdjustZero2();
     if (code == 4) torvik_->AdjustFullScale2();
-    const QString request = QStringLiteral("the write of %1 into holding register 1000").arg(code);
-    waitFor([this] { return !lastRx_.empty(); }, request);
-    // A register write is answered by its own frame; anything else (an exception) did not take.
-    if (lastRx_ != lastTx_)
-        throw CliError{ExitDifference, QStringLiteral("the indicator answered %1 with \"%2\", not its echo")
-                                           .arg(request, QString::fromStdString(lastRx_))};
+    const QString request =
+        QStringLiteral("the write of %1 into holding register %2").arg(code).arg(CommandRegister);
+    waitFor([this] { return commandEcho_.has_value() || !lastRejection_.isEmpty(); }, request);
+    // A register write is answered by its own echo; anything else (an exception) did not take.
+    if (!commandEcho_)
+        throw CliError{
+            ExitDifference,
+            QStringLiteral("the indicator answered %1 with %2, not its echo").arg(request, lastRejection_)};
+    if (*commandEcho_ != code)
+        throw CliError{ExitDifference,
+                       QStringLiteral("the indicator answered %1 with the value %2, not its echo")
+                           .arg(request)
+                           .arg(*commandEcho_)};
 }
 
 std::pair<float, float> Session::readAdc() {
@@ -377,6 +392,20 @@ std::pair<float, float> Session::readAdc() {
     torvik_->ReadADCValues();
     waitFor([this] { return adc_.has_value(); }, QStringLiteral("the read of input registers 5–8"));
     return *adc_;
+}
+
+TransferStats Session::stats() const {
+    TransferStats s = stats_;
+    const TMiniModbusMaster& m = torvik_->Master();
+    s.requests = m.FramesSent.load();
+    s.replies = m.FramesReceived.load();
+    s.bytesSent = m.BytesSent.load();
+    s.bytesReceived = m.BytesReceived.load();
+    s.repeats = torvik_->repeatsSent();
+    s.probes = torvik_->probesSent();
+    for (int r = 0; r < RejectReasonCount; ++r)
+        s.rejected[static_cast<std::size_t>(r)] = torvik_->rejections(static_cast<TRejectReason>(r));
+    return s;
 }
 
 TParamImage Session::params() const {

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -32,13 +34,15 @@ struct CliError {
     QString message;
 };
 
-// Line figures of the transfers run so far (from the frame traces).
+// Line figures of the transfers run so far (the component's counts).
 struct TransferStats {
     qint64 elapsedNs = 0; // from each transfer's start to its completion event, summed
-    int requests = 0;     // frames sent, repeats included
+    int requests = 0;     // frames sent, repeats and probes included
     int replies = 0;      // frames received
     int bytesSent = 0;
     int bytesReceived = 0;
+    int repeats = 0, probes = 0;
+    std::array<int, RejectReasonCount> rejected{}; // received frames dropped, by TRejectReason
 };
 
 // One attached indicator as USB enumerates it.
@@ -84,7 +88,7 @@ public:
 
     TParamImage params() const;
     QString modelName() const { return torvik_->ModelName(); }
-    const TransferStats& stats() const { return stats_; }
+    TransferStats stats() const;
     void saveSimulatorState() const;
     // Also hands every traced frame ("TX : ..." / "RX : ...") to `sink`; nullptr stops it.
     void setTraceSink(std::function<void(const std::string&)> sink) { traceSink_ = std::move(sink); }
@@ -94,8 +98,6 @@ private:
     int selectedIndex();
     // Runs the event loop until `finished` holds; throws ExitTimeout naming `request` past the time-out.
     void waitFor(const std::function<bool()>& finished, const QString& request);
-    static void applyFault(SimulatedBridge& bridge, int index, SimulatedIndicator& indicator,
-                           const QString& fault);
     void wireEvents();
     QString inUse() const;
     // Starts a transfer with `start` and runs the event loop until its completion event.
@@ -115,7 +117,8 @@ private:
     bool done_ = false;
     TLinTable table_{};
     std::function<void(const std::string&)> traceSink_;
-    std::string lastTx_, lastRx_; // the last frames, without their "TX : " / "RX : " prefix
+    QString lastRejection_; // why the last frame of the running request was dropped; empty: none was
+    std::optional<int> commandEcho_;
     std::optional<std::pair<float, float>> adc_;
 };
 

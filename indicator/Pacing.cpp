@@ -45,42 +45,12 @@ RequestPacing::Duration RequestPacing::repeatInterval(const RequestShape& reques
     return std::max(repeatInterval_, responseTimeout(request));
 }
 
-RequestPacing::Duration RequestPacing::replyHorizon(const RequestShape& request) const {
-    return std::max(replyHorizon_, responseTimeout(request));
+bool lineIsClear(const std::vector<RequestShape>& awaited) {
+    return std::all_of(awaited.begin(), awaited.end(), [](const RequestShape& r) { return r == ProbeShape; });
 }
 
-void RequestPacing::settle(const Outstanding& request) {
-    unsettled_.push_back({request.shape, request.lastSent + replyHorizon(request.shape)});
-}
-
-void RequestPacing::sent(const RequestShape& request, TimePoint at, bool repeat) {
-    if (repeat && outstanding_ && outstanding_->shape == request) {
-        ++outstanding_->copies;
-        outstanding_->lastSent = at;
-        return;
-    }
-    // Abandoned without an answer: that answer may still be on its way.
-    if (outstanding_) settle(*outstanding_);
-    outstanding_ = Outstanding{request, 1, at};
-}
-
-void RequestPacing::answered() {
-    if (!outstanding_) return;
-    // One copy and its answer: nothing more can come. Several: the other copies may be answered yet.
-    if (outstanding_->copies > 1) settle(*outstanding_);
-    outstanding_.reset();
-}
-
-RequestPacing::TimePoint RequestPacing::earliest(const RequestShape& next, TimePoint lastFrame,
-                                                 TimePoint now) {
-    std::erase_if(unsettled_, [now](const Unsettled& u) { return u.until <= now; });
-    TimePoint at = lastFrame == TimePoint{} ? now : std::max(now, lastFrame + silentInterval());
-    for (const Unsettled& u : unsettled_)
-        if (mayBeTakenFor(u.shape, next)) at = std::max(at, u.until);
-    // An outstanding request that `next` would abandon counts as unsettled already.
-    if (outstanding_ && mayBeTakenFor(outstanding_->shape, next))
-        at = std::max(at, outstanding_->lastSent + replyHorizon(outstanding_->shape));
-    return at;
+RequestPacing::TimePoint RequestPacing::earliest(TimePoint lastFrame, TimePoint now) const {
+    return lastFrame == TimePoint{} ? now : std::max(now, lastFrame + silentInterval());
 }
 
 } // namespace qv7

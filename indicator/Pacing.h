@@ -4,18 +4,23 @@
 //
 // The rule:
 // - One request is outstanding at a time. When no reply has moved the transfer on within the repeat
-//   interval, the same request goes again. The repeat interval is never shorter than the response
-//   time-out: the request's and the reply's time on the line at its speed (11 bits a character),
-//   plus what the indicator and the bridge add (ResponseAllowance, 150 ms). At 1200 baud a 16-register read
-//   takes 412 ms on the line alone; the window repeats after 1000 ms.
-// - An answer may still come up to the reply horizon after the copy it answers went out. A request
-//   sent more than once, or abandoned before its answer came, stays unsettled until the horizon has
-//   passed since its last copy, and no request whose answer it could be taken for (same function,
-//   same reply length: registers 0-11 and 16-27, any two table blocks) goes while it is unsettled.
-//   Otherwise the late answer to a repeated read of registers 0-11 would be booked as 16-27.
+//   interval, it went unanswered. The repeat interval is never shorter than the response time-out:
+//   the request's and the reply's time on the line at its speed (11 bits a character), plus what the
+//   indicator and the bridge add (ResponseAllowance, 150 ms). At 1200 baud a 16-register read takes
+//   412 ms on the line alone; the window waits 1000 ms.
+// - An answer is booked only with proof that it answers the request it is booked for, however late
+//   it comes. The bridge and the indicator answer strictly in order, and the master books a frame
+//   for the oldest request still awaited whose answer it fits (function, length, sent before the
+//   frame began). That is proof as long as no two awaited requests have answers that look alike
+//   (registers 0-11 and 16-27, any two table blocks): so after any request that went unanswered
+//   (its repeat interval passed, or a new transfer abandoned it) the next request is the probe, a
+//   read of input registers 1-2 whose answer no other request's can be mistaken for. No other
+//   request goes until an answer to the probe came (the probe is repeated like any request); by
+//   then every request sent before it was answered or never will be. A late answer to the
+//   unanswered request that comes before the probe's answer is still its own, and booked.
+//   Then the transfer goes on, with its unanswered request sent again.
 // - The next request waits at least the Modbus silent interval (3.5 characters) after the last frame
 //   from the indicator.
-// - A frame that began before a request went out is never taken as its answer (the master drops it).
 #pragma once
 
 #include <chrono>
@@ -41,6 +46,16 @@ struct RequestShape {
 // True when an answer to `earlier` would pass the master's checks as the answer to `next`.
 bool mayBeTakenFor(const RequestShape& earlier, const RequestShape& next);
 
+// The probe: input registers 1-2, read by nothing else.
+inline constexpr int ProbeFunction = 4;
+inline constexpr int ProbeStart = 1;
+inline constexpr int ProbeCount = 2;
+inline constexpr RequestShape ProbeShape{ProbeFunction, ProbeCount};
+
+// True when a request other than the probe may go while the master still awaits the answers of
+// `awaited` (oldest first): when none but the probe's is awaited.
+bool lineIsClear(const std::vector<RequestShape>& awaited);
+
 class RequestPacing {
 public:
     using Duration = std::chrono::nanoseconds;
@@ -55,46 +70,21 @@ public:
     int baud() const { return baud_; }
     // The least wait before a repeat (the component's step interval).
     void setRepeatInterval(Duration interval) { repeatInterval_ = interval; }
-    // How late an answer can still come after its request; never less than the response time-out.
-    void setReplyHorizon(Duration horizon) { replyHorizon_ = horizon; }
     // ResponseAllowance unless told otherwise (a simulated indicator answers at once).
     void setResponseAllowance(Duration allowance) { allowance_ = allowance; }
 
     Duration silentInterval() const;
     Duration responseTimeout(const RequestShape& request) const;
     Duration repeatInterval(const RequestShape& request) const;
-    Duration replyHorizon(const RequestShape& request) const;
 
-    // A request went out at `at`; repeat: a copy of the outstanding one. A new request abandons an
-    // outstanding one that had no answer.
-    void sent(const RequestShape& request, TimePoint at, bool repeat);
-    // The outstanding request's answer has been booked.
-    void answered();
-    // The earliest time `next` may go, given when the last frame from the indicator ended
-    // (a default TimePoint when none came yet). Forgets what has settled by `now`.
-    TimePoint earliest(const RequestShape& next, TimePoint lastFrame, TimePoint now);
-
-    // Requests whose answers may still come, for tests and the soak's figures.
-    std::size_t unsettledCount() const { return unsettled_.size(); }
+    // The earliest time the next request may go, given when the last frame from the indicator ended
+    // (a default TimePoint when none came yet).
+    TimePoint earliest(TimePoint lastFrame, TimePoint now) const;
 
 private:
-    struct Outstanding {
-        RequestShape shape;
-        int copies = 0;
-        TimePoint lastSent;
-    };
-    struct Unsettled {
-        RequestShape shape;
-        TimePoint until;
-    };
-    void settle(const Outstanding& request);
-
     int baud_ = 9600;
     Duration repeatInterval_ = std::chrono::milliseconds(1000);
-    Duration replyHorizon_ = std::chrono::milliseconds(1000);
     Duration allowance_ = ResponseAllowance;
-    std::optional<Outstanding> outstanding_;
-    std::vector<Unsettled> unsettled_;
 };
 
 } // namespace qv7

@@ -49,6 +49,9 @@ TCustomTorvik::TCustomTorvik(qv7::HidAccess& access, QObject* parent)
         HandleDataArrival(type, address, data);
     };
     master_->OnWordBlockWriting = [this](TComponent*) { HandleWriteReply(); };
+    master_->OnFrameRejected = [this](TComponent*, TRejectReason reason, int code) {
+        post([this, reason, code] { raise(OnFrameRejected, this, reason, code); });
+    };
     master_->TxDebugStream = [this](TComponent*, const std::string& text) {
         post([this, text] { raise(TxDebugStream, this, text); });
     };
@@ -128,7 +131,7 @@ void TCustomTorvik::startTransfer(std::int32_t step) {
 void TCustomTorvik::ReadAll() {
     {
         std::lock_guard lock(imageMutex_);
-        startTransfer(1);
+        startTransfer(qv7::StepReadTypeWord);
     }
     schedulePace();
 }
@@ -136,7 +139,7 @@ void TCustomTorvik::ReadAll() {
 void TCustomTorvik::ReadLin() {
     {
         std::lock_guard lock(imageMutex_);
-        startTransfer(10);
+        startTransfer(qv7::StepReadTable);
     }
     schedulePace();
 }
@@ -148,7 +151,7 @@ void TCustomTorvik::WriteAll() {
         for (int block : {qv7::ConfigBlockStart, qv7::AlarmBlockStart})
             for (int r = block; r < block + qv7::BlockLength; ++r)
                 writeBuffer_[static_cast<std::size_t>(r)] = registers[static_cast<std::size_t>(r)];
-        startTransfer(101);
+        startTransfer(qv7::StepWriteConfig);
     }
     schedulePace();
 }
@@ -159,13 +162,13 @@ void TCustomTorvik::WriteLin() {
         const qv7::TableRegisters table = qv7::registersFromLinTable(LinTable);
         std::copy(table.begin(), table.end(), writeBuffer_.begin() + qv7::TableStart);
         writeBuffer_[qv7::LinControlRegister] = qv7::linControlWord(Params);
-        startTransfer(110);
+        startTransfer(qv7::StepWriteTable);
     }
     schedulePace();
 }
 
 void TCustomTorvik::ReadADCValues() {
-    master_->ReadInputRegisters(qv7::FirstAdcRegister, 4);
+    master_->ReadInputRegisters(qv7::FirstAdcRegister, qv7::AdcRegisterCount);
 }
 
 void TCustomTorvik::AdjustZero1() {
@@ -221,9 +224,6 @@ void TCustomTorvik::setStepInterval(int ms) {
     pacing_.setRepeatInterval(std::chrono::milliseconds(ms));
 }
 
-void TCustomTorvik::setReplyHorizon(int ms) {
-    pacing_.setReplyHorizon(std::chrono::milliseconds(ms));
-}
 int TCustomTorvik::stepInterval() const {
     return timer_.interval();
 }
@@ -261,7 +261,9 @@ bool TCustomTorvik::LoadFromFile() {
         result = qv7::loadParamFile(*name, Params.DeviceType, Params);
         // A read-all still running would overwrite what the user just loaded.
         const std::int32_t step = Step.load();
-        if (result == qv7::ParamLoadResult::Loaded && step >= 1 && step <= 3) startTransfer(-1);
+        if (result == qv7::ParamLoadResult::Loaded && step >= qv7::StepReadTypeWord &&
+            step <= qv7::StepReadAlarms)
+            startTransfer(qv7::StepIdle);
     }
     if (result != qv7::ParamLoadResult::Loaded) dialogs_->showMessage(qv7::paramLoadMessage(result));
     return true;
@@ -274,19 +276,13 @@ bool TCustomTorvik::LoadFromFile() {
 namespace {
 
 bool isRequestStep(std::int32_t step) {
-    return (step >= 1 && step <= 3) || inRange(step, 10, 17) || step == 60 || step == 101 || step == 102 ||
-           inRange(step, 110, 118);
+    return qv7::requestOfStep(step).has_value();
 }
 
 // The request a step sends, as the pacing rule tells requests apart.
 qv7::RequestShape shapeOf(std::int32_t step) {
-    if (step == 1) return {4, 1};
-    if (step == 2 || step == 3) return {3, qv7::BlockLength};
-    if (inRange(step, 10, 17)) return {3, qv7::TableBlockLength};
-    if (step == 60) return {4, 3};
-    if (step == 101 || step == 102) return {16, qv7::BlockLength};
-    if (inRange(step, 110, 117)) return {16, qv7::TableBlockLength};
-    return {16, 1}; // 118
+    const auto request = qv7::requestOfStep(step);
+    return request ? qv7::RequestShape{request->function(), request->count} : qv7::RequestShape{};
 }
 
 int baudOf(TPortFormat format) {
@@ -313,56 +309,77 @@ void TCustomTorvik::schedulePace() {
 }
 
 void TCustomTorvik::StepTimer() {
-    std::int32_t step;
-    std::uint64_t generation;
-    {
-        std::lock_guard lock(imageMutex_);
-        step = Step.load();
-        generation = generation_;
-    }
-    // The outstanding request went unanswered: it goes again at once.
-    if (step == sentStep_ && generation == sentGeneration_ && isRequestStep(step))
-        return issue(step, generation);
-    pace();
+    pace(true);
 }
 
-void TCustomTorvik::pace() {
+void TCustomTorvik::pace(bool timedOut) {
     std::int32_t step;
     std::uint64_t generation;
-    bool answered;
+    bool probeAnswered;
     {
         std::lock_guard lock(imageMutex_);
         step = Step.load();
         generation = generation_;
-        answered = answered_;
-        answered_ = false;
+        probeAnswered = probeAnswered_;
+        probeAnswered_ = false;
     }
-    if (answered) pacing_.answered();
-    // Its answer is still due: the repeat timer runs.
-    if (step == sentStep_ && generation == sentGeneration_ && isRequestStep(step)) return;
-    if (isRequestStep(step)) {
-        const auto now = qv7::PacingClock::now();
-        const auto at = pacing_.earliest(shapeOf(step), fromNs(master_->LastFrameAt.load()), now);
-        if (at > now) {
-            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(at - now);
-            paceTimer_.start(static_cast<int>(wait.count()));
-            return;
-        }
+    if (timedOut && (probing_ || awaiting_) && ++unanswered_ == NoAnswerTries)
+        post([this] { raise(OnAnswerState, this, false); });
+    // Nothing but the probe goes until its answer came.
+    if (probing_ && !probeAnswered) {
+        if (timedOut) sendProbe();
+        return;
+    }
+    probing_ = false;
+    const bool same = step == sentStep_ && generation == sentGeneration_;
+    if (awaiting_ && same && isRequestStep(step) && !timedOut) return; // the repeat timer runs
+    awaiting_ = false;
+    if (!isRequestStep(step)) return settle(step);
+    // A request went unanswered: its answer may still come, and look like the next one's.
+    if (!qv7::lineIsClear(awaitedShapes())) return sendProbe();
+    const auto now = qv7::PacingClock::now();
+    const auto at = pacing_.earliest(fromNs(master_->LastFrameAt.load()), now);
+    if (at > now) {
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(at - now);
+        paceTimer_.start(static_cast<int>(wait.count()));
+        return;
     }
     issue(step, generation);
 }
 
-void TCustomTorvik::issue(std::int32_t step, std::uint64_t generation) {
-    if (!isRequestStep(step)) {
-        timer_.stop();
-        sentStep_ = -1;
-        if (step == 50) return tickReadAllCompleted();
-        if (step == 0 || step == -1) return;
+std::vector<qv7::RequestShape> TCustomTorvik::awaitedShapes() const {
+    std::vector<qv7::RequestShape> shapes;
+    for (const auto& answer : master_->ExpectedAnswers())
+        shapes.push_back({answer.function, static_cast<int>(answer.count)});
+    return shapes;
+}
+
+void TCustomTorvik::sendProbe() {
+    {
         std::lock_guard lock(imageMutex_);
-        std::int32_t expected = step;
-        Step.compare_exchange_strong(expected, -1);
-        return;
+        probeAnswered_ = false;
     }
+    probing_ = true;
+    ++requestsSent_;
+    ++probesSent_;
+    pacing_.setBaud(baudOf(master_->PortFormat()));
+    timer_.start(static_cast<int>(
+        std::chrono::ceil<std::chrono::milliseconds>(pacing_.repeatInterval(qv7::ProbeShape)).count()));
+    master_->ReadInputRegisters(qv7::ProbeStart, qv7::ProbeCount);
+}
+
+// A step that sends nothing: idle, or the read-all's completion to report.
+void TCustomTorvik::settle(std::int32_t step) {
+    timer_.stop();
+    sentStep_ = -1;
+    if (step == qv7::StepReadAllDone) return tickReadAllCompleted();
+    if (step == qv7::StepWritten || step == qv7::StepIdle) return;
+    std::lock_guard lock(imageMutex_);
+    std::int32_t expected = step;
+    Step.compare_exchange_strong(expected, qv7::StepIdle);
+}
+
+void TCustomTorvik::issue(std::int32_t step, std::uint64_t generation) {
     const bool repeat = step == sentStep_ && generation == sentGeneration_;
     const qv7::RequestShape shape = shapeOf(step);
     pacing_.setBaud(baudOf(master_->PortFormat()));
@@ -371,30 +388,29 @@ void TCustomTorvik::issue(std::int32_t step, std::uint64_t generation) {
         // The step may have moved since it was read: a later pace() sends for the step it is now.
         if (Step.load() != step || generation_ != generation) return schedulePace();
         inFlight_ = generation;
-        answered_ = false;
     }
     sentStep_ = step;
     sentGeneration_ = generation;
+    awaiting_ = true;
     ++requestsSent_;
     if (repeat) ++repeatsSent_;
-    pacing_.sent(shape, qv7::PacingClock::now(), repeat);
+    stepTries_ = repeat ? stepTries_ + 1 : 1;
     timer_.start(static_cast<int>(
         std::chrono::ceil<std::chrono::milliseconds>(pacing_.repeatInterval(shape)).count()));
     sendRequest(step);
 }
 
 void TCustomTorvik::sendRequest(std::int32_t step) {
-    if (step == 1) return master_->ReadInputRegisters(qv7::TypeWordRegister, 1);
-    if (step == 2) return tickReadBlock(qv7::ConfigBlockStart, qv7::BlockLength);
-    if (step == 3) return tickReadBlock(qv7::AlarmBlockStart, qv7::BlockLength);
-    if (inRange(step, 10, 17))
-        return tickReadBlock(qv7::TableStart + qv7::TableBlockLength * (step - 10), qv7::TableBlockLength);
-    if (step == 60) return master_->ReadInputRegisters(1, 3);
-    if (step == 101) return tickWriteBlock(qv7::ConfigBlockStart, qv7::BlockLength);
-    if (step == 102) return tickWriteBlock(qv7::AlarmBlockStart, qv7::BlockLength);
-    if (inRange(step, 110, 117))
-        return tickWriteBlock(qv7::TableStart + qv7::TableBlockLength * (step - 110), qv7::TableBlockLength);
-    if (step == 118) return tickWriteBlock(qv7::LinControlRegister, 1);
+    const auto request = qv7::requestOfStep(step);
+    if (!request) return;
+    switch (request->kind) {
+    case qv7::StepKind::ReadInput:
+        return master_->ReadInputRegisters(request->start, request->count);
+    case qv7::StepKind::ReadHolding:
+        return tickReadBlock(request->start, request->count);
+    case qv7::StepKind::WriteHolding:
+        return tickWriteBlock(request->start, request->count);
+    }
 }
 
 void TCustomTorvik::tickReadBlock(int start, int count) {
@@ -404,8 +420,8 @@ void TCustomTorvik::tickReadBlock(int start, int count) {
 void TCustomTorvik::tickReadAllCompleted() {
     {
         std::lock_guard lock(imageMutex_);
-        std::int32_t expected = 50;
-        if (!Step.compare_exchange_strong(expected, -1)) return;
+        std::int32_t expected = qv7::StepReadAllDone;
+        if (!Step.compare_exchange_strong(expected, qv7::StepIdle)) return;
     }
     post([this] { raise(OnReadAllCompleted, this); });
 }
@@ -422,17 +438,21 @@ void TCustomTorvik::tickWriteBlock(int start, int count) {
 void TCustomTorvik::HandleDataArrival(TDataType DataType, std::int32_t Address, std::int32_t Data) {
     const auto value = static_cast<std::uint16_t>(Data & 0xFFFF);
     if (DataType == TDataType::dtHoldingRegister) {
-        if (inRange(Address, 0, 27))
+        if (inRange(Address, qv7::ConfigBlockStart, qv7::AlarmBlockStart + qv7::BlockLength - 1))
             handleConfigRegister(Address);
         else if (inRange(Address, qv7::TableStart, qv7::TableStart + qv7::TableRegisterCount - 1))
             handleTableRegister(Address);
-        // Anything else, such as the echo of the command register, is not ours to book.
+        else if (Address == qv7::CommandRegister)
+            post([this, value] { raise(OnCommandAnswered, this, static_cast<int>(value)); });
+        // Anything else is not ours to book.
     } else if (DataType == TDataType::dtInputRegister) {
         if (Address == qv7::TypeWordRegister)
             handleTypeWord(value);
-        else if (Address == 3)
+        else if (Address == qv7::ProbeStart + qv7::ProbeCount - 1)
+            handleProbeAnswer();
+        else if (Address == qv7::MeasureStart + qv7::MeasureCount - 1)
             handleMeasure(value);
-        else if (Address == qv7::FirstAdcRegister + 3)
+        else if (Address == qv7::FirstAdcRegister + qv7::AdcRegisterCount - 1)
             handleAdcValues();
     }
 }
@@ -443,9 +463,33 @@ bool TCustomTorvik::replyIsCurrent() const {
 
 // The transfer moved on: the next request may go (queued behind the events just posted).
 void TCustomTorvik::markAnswered() {
-    answered_ = true;
     QMetaObject::invokeMethod(
-        this, [this] { pace(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            answerCame();
+            pace();
+        },
+        Qt::QueuedConnection);
+}
+
+void TCustomTorvik::answerCame() {
+    if (unanswered_ >= NoAnswerTries) raise(OnAnswerState, this, true);
+    unanswered_ = 0;
+}
+
+// Every request before the probe is answered or never will be: the transfer may go on.
+void TCustomTorvik::handleProbeAnswer() {
+    {
+        std::lock_guard lock(imageMutex_);
+        probeAnswered_ = true;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            answerCame();
+            pace();
+        },
+        Qt::QueuedConnection);
 }
 
 qv7::ConfigRegisters TCustomTorvik::configSnapshot() const {
@@ -471,22 +515,23 @@ void TCustomTorvik::storeTypeWord(std::uint16_t typeWord) {
 
 void TCustomTorvik::handleTypeWord(std::uint16_t typeWord) {
     std::lock_guard lock(imageMutex_);
-    std::int32_t expected = 1;
-    if (!replyIsCurrent() || !Step.compare_exchange_strong(expected, 2)) return;
+    std::int32_t expected = qv7::StepReadTypeWord;
+    if (!replyIsCurrent() || !Step.compare_exchange_strong(expected, qv7::StepReadConfig)) return;
     storeTypeWord(typeWord);
     markAnswered();
 }
 
 void TCustomTorvik::handleConfigRegister(int address) {
-    const std::int32_t readingStep = address < qv7::AlarmBlockStart ? 2 : 3;
+    const std::int32_t readingStep =
+        address < qv7::AlarmBlockStart ? qv7::StepReadConfig : qv7::StepReadAlarms;
     std::lock_guard lock(imageMutex_);
     if (!replyIsCurrent() || Step.load() != readingStep) return;
     qv7::storeHoldingRegister(Params, address, configSnapshot());
     if (address == qv7::ConfigBlockStart + qv7::BlockLength - 1) {
-        Step = 3;
+        Step = qv7::StepReadAlarms;
         markAnswered();
     } else if (address == qv7::AlarmBlockStart + qv7::BlockLength - 1) {
-        Step = 50;
+        Step = qv7::StepReadAllDone;
         markAnswered();
     }
 }
@@ -495,17 +540,17 @@ void TCustomTorvik::handleTableRegister(int address) {
     const int position = address - qv7::TableStart;
     const int block = position / qv7::TableBlockLength;
     std::unique_lock lock(imageMutex_);
-    if (!replyIsCurrent() || Step.load() != 10 + block) return;
+    if (!replyIsCurrent() || Step.load() != qv7::StepReadTable + block) return;
     auto report = [this, position] { post([this, position] { raise(OnReadLin, this, position); }); };
     if (position % qv7::TableBlockLength != qv7::TableBlockLength - 1) return report();
     // Step moves before the block's last event goes out, so a handler that looks at it sees the
     // next block already asked for.
-    if (block < 7) {
-        Step = 10 + block + 1;
+    if (block < qv7::TableBlocks - 1) {
+        Step = qv7::StepReadTable + block + 1;
         markAnswered();
         return report();
     }
-    Step = -1;
+    Step = qv7::StepIdle;
     LinTable = qv7::linTableFromRegisters(tableSnapshot());
     const TLinTable table = LinTable;
     markAnswered();
@@ -517,16 +562,17 @@ void TCustomTorvik::handleTableRegister(int address) {
 
 void TCustomTorvik::handleAdcValues() {
     const auto& in = master_->InputRegisters;
-    const float fval1 = qv7::floatFromWords(in[5].load(), in[6].load());
-    const float fval2 = qv7::floatFromWords(in[7].load(), in[8].load());
+    constexpr std::size_t first = qv7::FirstAdcRegister;
+    const float fval1 = qv7::floatFromWords(in[first].load(), in[first + 1].load());
+    const float fval2 = qv7::floatFromWords(in[first + 2].load(), in[first + 3].load());
     post([this, fval1, fval2] { raise(OnReadADCValues, this, fval1, fval2); });
 }
 
 void TCustomTorvik::handleMeasure(std::uint16_t typeWord) {
     {
         std::lock_guard lock(imageMutex_);
-        std::int32_t expected = 60;
-        if (!replyIsCurrent() || !Step.compare_exchange_strong(expected, -1)) return;
+        std::int32_t expected = qv7::StepMeasure;
+        if (!replyIsCurrent() || !Step.compare_exchange_strong(expected, qv7::StepIdle)) return;
         storeTypeWord(typeWord);
         markAnswered();
     }
@@ -536,20 +582,20 @@ void TCustomTorvik::handleMeasure(std::uint16_t typeWord) {
 void TCustomTorvik::HandleWriteReply() {
     std::unique_lock lock(imageMutex_);
     const std::int32_t step = replyIsCurrent() ? Step.load() : -1;
-    if (step == 101) {
-        Step = 102;
+    if (step == qv7::StepWriteConfig) {
+        Step = qv7::StepWriteAlarms;
         markAnswered();
-    } else if (step == 102) {
-        Step = 0;
+    } else if (step == qv7::StepWriteAlarms) {
+        Step = qv7::StepWritten;
         markAnswered();
         post([this] { raise(OnWriteAllCompleted, this); });
-    } else if (inRange(step, 110, 117)) {
-        const int position = qv7::TableBlockLength * (step - 110) + qv7::TableBlockLength - 1;
+    } else if (inRange(step, qv7::StepWriteTable, qv7::StepWriteTable + qv7::TableBlocks - 1)) {
+        const int position = qv7::TableBlockLength * (step - qv7::StepWriteTable) + qv7::TableBlockLength - 1;
         Step = step + 1;
         markAnswered();
         post([this, position] { raise(OnWriteLin, this, position); });
-    } else if (step == 118) {
-        Step = 0;
+    } else if (step == qv7::StepWriteLinControl) {
+        Step = qv7::StepWritten;
         markAnswered();
         post([this] { raise(OnWriteLinCompleted, this); });
     }

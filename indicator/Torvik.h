@@ -1,14 +1,16 @@
 // The indicator component: stands for the one attached indicator. Owns the Modbus master (which is
 // also the HID-serial bridge) and runs every transfer as a step machine that sends the next request as
-// soon as the reply to the last one is booked (paced by indicator/Pacing.h); its step timer only
-// repeats an unanswered request. Operations run on the component's (window) thread; replies are booked
-// on the reader thread and every event is then delivered on the component's thread, queued, in the
-// order it was raised.
+// soon as the reply to the last one is booked (paced by indicator/Pacing.h); when a request went
+// unanswered for the step interval, its timer sends the probe, then the request again, so that no
+// late answer is booked for another request. The steps are indicator/TransferPlan.h's. Operations run on the
+// component's (window) thread; replies are booked on the reader thread and every event is then delivered on
+// the component's thread, queued, in the order it was raised.
 #pragma once
 
 #include "indicator/Pacing.h"
 #include "indicator/ParamFile.h"
 #include "indicator/ParamImage.h"
+#include "indicator/TransferPlan.h"
 #include "modbus/MiniModbus.h"
 
 #include <QObject>
@@ -22,6 +24,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 // File dialogs and message boxes of SaveToFile / LoadFromFile. The window layer implements it with
 // Qt Widgets; tests answer in advance. Called on the component's thread.
@@ -42,6 +45,11 @@ public:
 using TLinEvent = std::function<void(TComponent* Sender, int position)>;
 using TReadLinCompletedEvent = std::function<void(TComponent* Sender, const TLinTable& ReadLinTable)>;
 using TReadADCValuesEvent = std::function<void(TComponent* Sender, float fval1, float fval2)>;
+// answering: false once NoAnswerTries requests in a row went without a valid answer, true at the
+// next valid answer after that.
+using TAnswerStateEvent = std::function<void(TComponent* Sender, bool answering)>;
+// The indicator's echo of a write into the command register: the value it took.
+using TCommandEchoEvent = std::function<void(TComponent* Sender, int value)>;
 
 namespace qv7 {
 // Model-designation codes: input codes of type-word bits 8-15, the four-alarm code, the option
@@ -75,10 +83,10 @@ public:
     void CloseDevice(); // ends the reader thread and lets the indicator go
     // Each transfer starts a new one: a request of the one it replaces that is still unanswered is
     // abandoned, and its answer, should it come, is booked nowhere.
-    void ReadAll();          // Step := 1
-    void ReadLin();          // Step := 10
-    void WriteAll();         // Params -> the write buffer (registers 0-11, 16-27); Step := 101
-    void WriteLin();         // LinTable -> the write buffer (registers 32-159, register 2); Step := 110
+    void ReadAll();  // Step := StepReadTypeWord (1)
+    void ReadLin();  // Step := StepReadTable (10)
+    void WriteAll(); // Params -> the write buffer (registers 0-11, 16-27); Step := StepWriteConfig (101)
+    void WriteLin(); // LinTable -> the write buffer (registers 32-159, register 2); Step := StepWriteTable
     void ReadADCValues();    // sends the read of input registers 5-8 now
     void AdjustZero1();      // write 1 to register 1000 now
     void AdjustFullScale1(); // 2
@@ -102,14 +110,21 @@ public:
     // The least time before an unanswered request is repeated (1000 ms).
     void setStepInterval(int ms);
     int stepInterval() const;
-    // How late an answer may still come after its request (1000 ms; never less than the time the
-    // request and its answer need on the line, plus the indicator's allowance).
-    void setReplyHorizon(int ms);
     // The pacing rule's figures; tests and the soak shorten them for the simulated indicator.
     qv7::RequestPacing& pacing() { return pacing_; }
     // Requests sent so far, repeats included, and how many of them were repeats.
     int requestsSent() const { return requestsSent_; }
     int repeatsSent() const { return repeatsSent_; }
+    // Probes sent so far (counted in requestsSent too): one after each request that went unanswered.
+    int probesSent() const { return probesSent_; }
+    // Component's thread: copies of the current step's request sent so far (1 for the first).
+    int stepTries() const { return stepTries_; }
+    // Unanswered requests in a row after which OnAnswerState says the indicator does not answer.
+    static constexpr int NoAnswerTries = 3;
+    // Frames dropped so far, by reason (the master's counts; any thread).
+    int rejections(TRejectReason reason) const {
+        return master_->Rejections[static_cast<std::size_t>(reason)].load();
+    }
 
     // The process id of the program that held the indicator when the last OpenDevice failed for that
     // reason, -1 when that program cannot be told; 0 otherwise.
@@ -119,9 +134,9 @@ public:
     TorvikDialogs* dialogs() const { return dialogs_; }
 
     // --- State ---
-    // -1 idle, 0 idle after a write, 1-3 read-all, 10-17 table read, 50 read-all done,
-    // 60 live measure, 101-102 write-all, 110-118 table write.
-    std::atomic<std::int32_t> Step{-1};
+    // The transfer's step, one of indicator/TransferPlan.h's: -1 idle, 0 idle after a write, 1-3
+    // read-all, 10-17 table read, 50 read-all done, 60 live measure, 101-102 write-all, 110-118 table write.
+    std::atomic<std::int32_t> Step{qv7::StepIdle};
     // Window thread: the description of the opened device, at most 255 characters.
     QString DeviceText;
     // The parameter image and the table. The reader thread writes them only while a read transfer
@@ -141,6 +156,7 @@ public:
     QString ModelName() const;
 
     TMiniModbusMaster& Master() { return *master_; }
+    const TMiniModbusMaster& Master() const { return *master_; }
 
 protected:
     TNotifyEvent OnConnect;
@@ -154,6 +170,10 @@ protected:
     TNotifyEvent OnWriteLinCompleted;
     TNotifyEvent OnWordBlockWriting; // after every write-multiple reply, after the step's own event
     TReadADCValuesEvent OnReadADCValues;
+    // A received frame was dropped, and why ("exception 02 illegal data address": RejectText).
+    TRejectEvent OnFrameRejected;
+    TCommandEchoEvent OnCommandAnswered;
+    TAnswerStateEvent OnAnswerState;
     TDebugStreamEvent TxDebugStream;
     TDebugStreamEvent RxDebugStream;
 
@@ -167,12 +187,17 @@ private:
     void storeTypeWord(std::uint16_t typeWord);
     void handleAdcValues();
     void handleMeasure(std::uint16_t typeWord);
+    void handleProbeAnswer();
     qv7::ConfigRegisters configSnapshot() const;
     qv7::TableRegisters tableSnapshot() const;
 
     // Component's thread: the pacing of the step machine.
     void schedulePace();
-    void pace();
+    // timedOut: the request on the wire went unanswered for the repeat interval.
+    void pace(bool timedOut = false);
+    void settle(std::int32_t step);
+    void sendProbe();
+    std::vector<qv7::RequestShape> awaitedShapes() const;
     void issue(std::int32_t step, std::uint64_t generation);
     void sendRequest(std::int32_t step);
     void startTransfer(std::int32_t step);
@@ -202,11 +227,17 @@ private:
     // step under imageMutex_: no reply lands in Params after a load or a write began.
     std::uint64_t generation_ = 0;     // guarded by imageMutex_
     std::uint64_t inFlight_ = 0;       // generation of the request on the wire; guarded by imageMutex_
-    bool answered_ = false;            // its reply was booked; guarded by imageMutex_
+    bool probeAnswered_ = false;       // an answer to the probe came; guarded by imageMutex_
     std::int32_t sentStep_ = -1;       // component's thread: the step whose request is on the wire
     std::uint64_t sentGeneration_ = 0; // component's thread
+    bool awaiting_ = false;            // component's thread: sentStep_'s answer is still due
+    bool probing_ = false;             // component's thread: the probe is out, its answer not seen
     int requestsSent_ = 0;
     int repeatsSent_ = 0;
+    int probesSent_ = 0;
+    int stepTries_ = 0;
+    int unanswered_ = 0; // component's thread: requests in a row that went without a valid answer
+    void answerCame();
 
     // What write-all and table write send, filled when they start; only the component's thread
     // touches it, so no read reply can change what is written.
@@ -221,8 +252,11 @@ private:
 class TTorvik : public TCustomTorvik {
     Q_OBJECT
 public:
+    using TCustomTorvik::OnAnswerState;
+    using TCustomTorvik::OnCommandAnswered;
     using TCustomTorvik::OnConnect;
     using TCustomTorvik::OnDisconnect;
+    using TCustomTorvik::OnFrameRejected;
     using TCustomTorvik::OnReadADCValues;
     using TCustomTorvik::OnReadAllCompleted;
     using TCustomTorvik::OnReadLin;

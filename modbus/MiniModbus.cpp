@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
+#include <cstdio>
 
 namespace {
 
@@ -36,6 +37,52 @@ bool insideImage(std::int64_t start, std::int64_t count, std::size_t size) {
 }
 
 } // namespace
+
+std::string ExceptionName(int code) {
+    switch (code) {
+    case 1:
+        return "illegal function";
+    case 2:
+        return "illegal data address";
+    case 3:
+        return "illegal data value";
+    case 4:
+        return "slave device failure";
+    case 5:
+        return "acknowledge";
+    case 6:
+        return "slave device busy";
+    case 8:
+        return "memory parity error";
+    case 10:
+        return "gateway path unavailable";
+    case 11:
+        return "gateway target device failed to respond";
+    default:
+        return "unknown exception";
+    }
+}
+
+std::string RejectText(TRejectReason reason, int exceptionCode) {
+    switch (reason) {
+    case TRejectReason::BadCrc:
+        return "bad CRC";
+    case TRejectReason::WrongAddress:
+        return "answer from another slave address";
+    case TRejectReason::Exception: {
+        char code[3];
+        std::snprintf(code, sizeof code, "%02X", exceptionCode & 0xFF);
+        return std::string("exception ") + code + " " + ExceptionName(exceptionCode);
+    }
+    case TRejectReason::WrongFunction:
+        return "wrong function";
+    case TRejectReason::WrongLength:
+        return "wrong length";
+    case TRejectReason::Stale:
+        return "stale answer";
+    }
+    return "rejected";
+}
 
 // ---------------------------------------------------------------------------------------------
 // TCustomMiniModbus
@@ -75,6 +122,8 @@ std::string TCustomMiniModbus::DebugText(const char* prefix, std::span<const std
 bool TCustomMiniModbus::TransmitFrame(const std::uint8_t* Frame, int Count) {
     if (Frame == nullptr || Count < 0) Count = 0;
     const std::span<const std::uint8_t> bytes(Frame, static_cast<std::size_t>(Count));
+    ++FramesSent;
+    BytesSent += Count;
     if (TxDebugStream) TxDebugStream(this, DebugText("TX : ", bytes));
     // The bridge expects a port-format report in front of every frame.
     SetModeBit6(true);
@@ -86,6 +135,10 @@ std::vector<std::uint8_t> TCustomMiniModbus::FetchFrame() {
     std::copy_n(ReceivedFrame(), count, LastFrame);
     LastLength = static_cast<int>(count);
     std::vector<std::uint8_t> frame(LastFrame, LastFrame + count);
+    if (count >= 1) {
+        ++FramesReceived;
+        BytesReceived += static_cast<int>(count);
+    }
     if (count >= 1 && RxDebugStream) RxDebugStream(this, DebugText("RX : ", frame));
     return frame;
 }
@@ -111,21 +164,15 @@ TMiniModbusMaster::~TMiniModbusMaster() {
 }
 
 void TMiniModbusMaster::ReadHoldingRegisters(std::int32_t Start, std::int32_t Count) {
-    PendingStart = Start;
-    PendingCount = Count;
-    SendRequest(3, Start, Count);
+    SendRequest(3, Start, Count, Count);
 }
 
 void TMiniModbusMaster::ReadInputRegisters(std::int32_t Start, std::int32_t Count) {
-    PendingStart = Start;
-    PendingCount = Count;
-    SendRequest(4, Start, Count);
+    SendRequest(4, Start, Count, Count);
 }
 
 void TMiniModbusMaster::WriteSingleRegister(std::int32_t Address, std::int32_t Value) {
-    PendingStart = Address;
-    PendingCount = 1;
-    SendRequest(6, Address, Value);
+    SendRequest(6, Address, Value, 1);
 }
 
 void TMiniModbusMaster::WriteMultipleRegisters(std::int32_t Start, std::int32_t Count,
@@ -148,9 +195,7 @@ void TMiniModbusMaster::WriteMultipleRegisters(std::int32_t Start, std::int32_t 
         frame.push_back(hi(value));
     }
     appendCRC(frame);
-    EchoLength = static_cast<std::int32_t>(frame.size());
-    RequestSentAt = Now();
-    PendingFunction = 16;
+    recordRequest(16, Start, Count, frame.size());
     TransmitFrame(frame.data(), static_cast<int>(frame.size()));
 }
 
@@ -160,14 +205,43 @@ std::int64_t TMiniModbusMaster::Now() {
         .count();
 }
 
-void TMiniModbusMaster::SendRequest(std::int32_t Function, std::int32_t Address, std::int32_t Value) {
+void TMiniModbusMaster::SendRequest(std::int32_t Function, std::int32_t Address, std::int32_t Value,
+                                    std::int32_t Count) {
     std::vector<std::uint8_t> frame{Node, lo(Function), hi(Address), lo(Address), hi(Value), lo(Value)};
     appendCRC(frame);
-    EchoLength = static_cast<std::int32_t>(frame.size());
+    recordRequest(Function, Address, Count, frame.size());
+    TransmitFrame(frame.data(), static_cast<int>(frame.size()));
+}
+
+void TMiniModbusMaster::recordRequest(std::int32_t function, std::int32_t start, std::int32_t count,
+                                      std::size_t bytes) {
+    std::lock_guard lock(expectMutex_);
+    const Request outstanding{PendingFunction.load(), PendingStart.load(), PendingCount.load(),
+                              RequestSentAt.load(), std::max(pendingCopies_, 1)};
+    EchoLength = static_cast<std::int32_t>(bytes);
+    // Copies in a row share one place, as old as the first; each answer takes one copy.
+    if (outstanding.function == function && outstanding.start == start && outstanding.count == count) {
+        ++pendingCopies_;
+        return;
+    }
+    if (outstanding.function != -1) earlier_.push_back(outstanding);
+    if (earlier_.size() > MaxEarlier) earlier_.pop_front();
+    pendingCopies_ = 1;
+    PendingStart = start;
+    PendingCount = count;
     RequestSentAt = Now();
     // Written last: the reader thread takes the request by its function.
-    PendingFunction = Function;
-    TransmitFrame(frame.data(), static_cast<int>(frame.size()));
+    PendingFunction = function;
+}
+
+std::vector<TMiniModbusMaster::ExpectedAnswer> TMiniModbusMaster::ExpectedAnswers() const {
+    std::lock_guard lock(expectMutex_);
+    std::vector<ExpectedAnswer> expected;
+    for (const Request& r : earlier_)
+        expected.push_back({r.function, r.start, r.count});
+    if (PendingFunction.load() != -1)
+        expected.push_back({PendingFunction.load(), PendingStart.load(), PendingCount.load()});
+    return expected;
 }
 
 bool TMiniModbusMaster::AwaitingInput() const {
@@ -188,34 +262,113 @@ void TMiniModbusMaster::FrameReceived() {
     if (frameHandled_) frameHandled_(this);
 }
 
+namespace {
+
+// True when `body` (address, function and data, without CRC) can be the answer `request` gets, or
+// the slave's refusal of it. A read's answer has the length the register count gives; a write's
+// echoes its address (and count) when `echoed` is asked for.
+bool fitsAnswer(std::span<const std::uint8_t> body, std::int32_t function, std::int64_t start,
+                std::int64_t count, bool echoed) {
+    if ((body[1] & 0x7F) != function) return false;
+    if (body[1] & 0x80) return body.size() == 3;
+    const auto sized = [&body](std::int64_t bytes) {
+        return body.size() >= 3 && body[2] == bytes && body.size() == 3 + static_cast<std::size_t>(bytes);
+    };
+    switch (function) {
+    case 1:
+    case 2:
+        return sized((count - 1) / 8 + 1);
+    case 3:
+    case 4:
+        return sized(2 * count);
+    case 5:
+    case 6:
+        return !echoed || (body.size() == 6 && word(body, 2) == (start & 0xFFFF));
+    case 16:
+        return !echoed || (body.size() == 6 && word(body, 2) == (start & 0xFFFF) && word(body, 4) == count);
+    default:
+        return true; // accepted, decoded by nobody
+    }
+}
+
+} // namespace
+
+void TMiniModbusMaster::reject(TRejectReason reason, int exceptionCode) {
+    ++Rejections[static_cast<std::size_t>(reason)];
+    if (OnFrameRejected) OnFrameRejected(this, reason, exceptionCode);
+}
+
+std::optional<TMiniModbusMaster::Request>
+TMiniModbusMaster::answersEarlier(std::span<const std::uint8_t> body, std::int64_t startedAt) {
+    for (auto it = earlier_.begin(); it != earlier_.end(); ++it) {
+        if (startedAt != 0 && startedAt < it->sentAt) return std::nullopt; // the later ones went out later
+        if (!fitsAnswer(body, it->function, it->start, it->count, true)) continue;
+        const Request request = *it;
+        // In order: the ones before it will not be answered any more; of its copies, the first is.
+        earlier_.erase(earlier_.begin(), it);
+        if (--earlier_.front().copies == 0) earlier_.pop_front();
+        return request;
+    }
+    return std::nullopt;
+}
+
 void TMiniModbusMaster::CheckReply(std::span<const std::uint8_t> frame, std::int64_t startedAt) {
-    // Bytes that were on their way before the request went out answer an earlier one.
-    if (startedAt != 0 && startedAt < RequestSentAt.load()) return;
     if (!EchoCancel) EchoLength = 0;
     const std::size_t echo = static_cast<std::size_t>(std::max(0, EchoLength.load()));
     // Only the echo so far: the reply is still to come.
     if (echo >= frame.size()) return;
+    const std::span<const std::uint8_t> reply = frame.subspan(echo);
+    const bool whole = reply.size() >= MinReply;
+    const std::span<const std::uint8_t> body = reply.first(whole ? reply.size() - 2 : 0);
+    const bool intact = whole && body[0] == Node &&
+                        (reply[reply.size() - 1] << 8 | reply[reply.size() - 2]) == ModbusCRC(body);
 
+    std::unique_lock lock(expectMutex_);
+    // A late answer to a request awaited before the outstanding one.
+    if (const auto earlier = intact ? answersEarlier(body, startedAt) : std::nullopt) {
+        lock.unlock();
+        if (body[1] & 0x80) return reject(TRejectReason::Exception, body.size() > 2 ? body[2] : 0);
+        decodeReply(*earlier, body);
+        return;
+    }
+    // Bytes that were on their way before the request went out answer an earlier one.
+    if (startedAt != 0 && startedAt < RequestSentAt.load() && PendingFunction.load() != -1) {
+        lock.unlock();
+        return reject(TRejectReason::Stale);
+    }
     // The request is taken (and the master left idle) before decoding, so a request issued from an
     // event handler, or meanwhile on the window thread, is not forgotten with this reply.
-    const Request request{PendingFunction.exchange(-1), PendingStart.load(), PendingCount.load()};
-    EchoLength = 0;
+    const Request request{PendingFunction.load(), PendingStart.load(), PendingCount.load(),
+                          RequestSentAt.load(), std::max(pendingCopies_, 1)};
+    const bool answered = intact && request.function != -1 &&
+                          fitsAnswer(body, request.function, request.start, request.count, false);
+    // An answer settles every request before it; a frame that answers nothing leaves the request
+    // awaited, since its own answer may still come. Other copies of it stay outstanding.
+    if (answered) earlier_.clear();
+    if (answered && request.copies > 1) {
+        --pendingCopies_;
+    } else {
+        PendingFunction = -1;
+        EchoLength = 0;
+        pendingCopies_ = 0;
+        if (!answered && request.function != -1) earlier_.push_back(request);
+        if (earlier_.size() > MaxEarlier) earlier_.pop_front();
+    }
+    lock.unlock();
 
-    const std::span<const std::uint8_t> reply = frame.subspan(echo);
-    if (reply.size() < MinReply) return;
-    const std::span<const std::uint8_t> body = reply.first(reply.size() - 2);
-    const std::uint16_t received =
-        static_cast<std::uint16_t>(reply[reply.size() - 1] << 8 | reply[reply.size() - 2]);
-    const std::uint8_t function = body[1];
-    const bool accepted = body[0] == Node && received == ModbusCRC(body) && (function & 0x80) == 0 &&
-                          function == request.function;
-    if (accepted) decodeReply(request, body);
+    if (!whole) return reject(TRejectReason::WrongLength);
+    if (body[0] != Node) return reject(TRejectReason::WrongAddress);
+    if (!intact) return reject(TRejectReason::BadCrc);
+    if (body[1] & 0x80) return reject(TRejectReason::Exception, body.size() > 2 ? body[2] : 0);
+    if (request.function == -1) return reject(TRejectReason::Stale);
+    if ((body[1] & 0x7F) != request.function) return reject(TRejectReason::WrongFunction);
+    if (!answered || !decodeReply(request, body)) reject(TRejectReason::WrongLength);
 }
 
 // ---------------------------------------------------------------------------------------------
 // TMiniModbusMaster: decoder, one handler per function
 
-void TMiniModbusMaster::decodeReply(const Request& request, std::span<const std::uint8_t> body) {
+bool TMiniModbusMaster::decodeReply(const Request& request, std::span<const std::uint8_t> body) {
     switch (request.function) {
     case 1:
         return decodeBits(body, request, TDataType::dtCoil, Coils);
@@ -226,42 +379,47 @@ void TMiniModbusMaster::decodeReply(const Request& request, std::span<const std:
     case 4:
         return decodeRegisters(body, request, TDataType::dtInputRegister, InputRegisters);
     case 5:
-        return decodeSingleCoil(body);
+        decodeSingleCoil(body);
+        return true;
     case 6:
-        return decodeSingleRegister(body);
+        decodeSingleRegister(body);
+        return true;
     case 16:
-        return decodeBlockWrite();
+        decodeBlockWrite();
+        return true;
     default:
-        return; // accepted but not one we decode
+        return true; // accepted but not one we decode
     }
 }
 
-void TMiniModbusMaster::decodeBits(std::span<const std::uint8_t> body, const Request& request, TDataType type,
+bool TMiniModbusMaster::decodeBits(std::span<const std::uint8_t> body, const Request& request, TDataType type,
                                    ProcessImage<bool, 65>& image) {
-    if (body.size() < 3) return;
+    if (body.size() < 3) return false;
     const std::int64_t byteCount = body[2];
-    if (byteCount != (request.count - 1) / 8 + 1) return;
-    if (3 + static_cast<std::size_t>(byteCount) > body.size()) return;
-    if (!insideImage(request.start, request.count, image.size())) return;
+    if (byteCount != (request.count - 1) / 8 + 1) return false;
+    if (3 + static_cast<std::size_t>(byteCount) > body.size()) return false;
+    if (!insideImage(request.start, request.count, image.size())) return true;
     for (std::int64_t i = 0; i < request.count; ++i) {
         const bool bit = (body[3 + static_cast<std::size_t>(i / 8)] >> (i % 8) & 1) != 0;
         image[static_cast<std::size_t>(request.start + i)] = bit;
         arrive(type, request.start + i, bit ? 1 : 0);
     }
+    return true;
 }
 
-void TMiniModbusMaster::decodeRegisters(std::span<const std::uint8_t> body, const Request& request,
+bool TMiniModbusMaster::decodeRegisters(std::span<const std::uint8_t> body, const Request& request,
                                         TDataType type, ProcessImage<std::uint16_t, 1025>& image) {
-    if (body.size() < 3) return;
+    if (body.size() < 3) return false;
     const std::int64_t byteCount = body[2];
-    if (byteCount != 2 * request.count) return;
-    if (3 + static_cast<std::size_t>(byteCount) > body.size()) return;
-    if (!insideImage(request.start, request.count, image.size())) return;
+    if (byteCount != 2 * request.count) return false;
+    if (3 + static_cast<std::size_t>(byteCount) > body.size()) return false;
+    if (!insideImage(request.start, request.count, image.size())) return true;
     for (std::int64_t i = 0; i < request.count; ++i) {
         const std::uint16_t value = word(body, 3 + 2 * static_cast<std::size_t>(i));
         image[static_cast<std::size_t>(request.start + i)] = value;
         arrive(type, request.start + i, value);
     }
+    return true;
 }
 
 void TMiniModbusMaster::decodeSingleCoil(std::span<const std::uint8_t> body) {

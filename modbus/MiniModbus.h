@@ -2,6 +2,12 @@
 // builds requests for functions 3, 4, 6 and 16 and decodes replies into its process image.
 // Requests are sent on the caller's (window) thread and never wait for the reply; replies are
 // decoded and their events raised on the reader thread, in ascending address order.
+//
+// The slave answers strictly in order. The master keeps the requests whose answers may still come,
+// oldest first (the outstanding one last), and books a frame for the first of them it fits: same
+// function, the length that request's answer has, and sent before the frame began. The requests
+// before the one it answers went unanswered for good and are forgotten. Telling alike requests
+// apart (two reads of 12 registers) is the owner's business: it never awaits two of them at once.
 #pragma once
 
 #include "link/HIDSerial.h"
@@ -10,7 +16,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,6 +29,23 @@ enum class TDataType { dtDiscreteInput = 0, dtCoil = 1, dtInputRegister = 2, dtH
 using TDataArrivalEvent =
     std::function<void(TComponent* Sender, TDataType DataType, std::int32_t Address, std::int32_t Data)>;
 using TDebugStreamEvent = std::function<void(TComponent* Sender, const std::string& StrDebug)>;
+
+// Why a received frame was not booked as an answer.
+enum class TRejectReason {
+    BadCrc,        // the CRC does not match the bytes
+    WrongAddress,  // another slave address than Node
+    Exception,     // the slave refused the request (function with bit 7 set)
+    WrongFunction, // the answer of no request awaited
+    WrongLength,   // too short, or not the length the request's answer has
+    Stale          // began before the request it would answer went out
+};
+inline constexpr int RejectReasonCount = 6;
+// "bad CRC", "exception 02 illegal data address", ...: the reason as a user reads it.
+std::string RejectText(TRejectReason reason, int exceptionCode);
+// The Modbus name of an exception code ("illegal data address"); "unknown exception" otherwise.
+std::string ExceptionName(int code);
+// exceptionCode: the slave's code for Exception, 0 otherwise.
+using TRejectEvent = std::function<void(TComponent* Sender, TRejectReason Reason, int exceptionCode)>;
 
 // A process-image array shared by the reader thread (decoder) and the window thread (owner):
 // each element is one atomic word.
@@ -44,6 +70,12 @@ public:
     TDebugStreamEvent RxDebugStream;
     TNotifyEvent OnSendComplete; // never raised
     TNotifyEvent OnWordBlockWriting;
+    // Reader thread: a received frame was dropped, and why. Set before OpenDevice.
+    TRejectEvent OnFrameRejected;
+    // Frames dropped so far, by TRejectReason (any thread).
+    std::array<std::atomic<int>, RejectReasonCount> Rejections{};
+    // Frames handed to the bridge and received, and their bytes, since construction (any thread).
+    std::atomic<int> FramesSent{0}, BytesSent{0}, FramesReceived{0}, BytesReceived{0};
 
     ProcessImage<bool, 65> DiscreteInputs{};
     ProcessImage<bool, 65> Coils{};
@@ -111,6 +143,20 @@ public:
     // Reader thread: a request outstanding keeps the reader taking each report as it comes.
     bool AwaitingInput() const override;
 
+    // A request whose answer may still come.
+    struct ExpectedAnswer {
+        std::int32_t function;
+        std::int64_t start;
+        std::int64_t count;
+        bool operator==(const ExpectedAnswer&) const = default;
+    };
+    // Any thread: the requests whose answers may still come, oldest first, the outstanding one last.
+    std::vector<ExpectedAnswer> ExpectedAnswers() const;
+    // Requests remembered before the outstanding one (copies in a row count once); older ones are
+    // forgotten. The owner sends only probes while an answer is awaited, so this is never reached
+    // unless other requests are made by hand during a long silence.
+    static constexpr std::size_t MaxEarlier = 32;
+
 protected:
     void FrameReceived() override;
 
@@ -125,20 +171,33 @@ private:
         std::int32_t function;
         std::int64_t start;
         std::int64_t count;
+        std::int64_t sentAt = 0;
+        int copies = 1; // sent so many times in a row, still unanswered
     };
 
-    void SendRequest(std::int32_t Function, std::int32_t Address, std::int32_t Value);
+    void SendRequest(std::int32_t Function, std::int32_t Address, std::int32_t Value, std::int32_t Count);
+    // Caller's thread, before the frame goes: the outstanding request becomes an earlier one (a copy
+    // of it keeps its place), and this one the outstanding one.
+    void recordRequest(std::int32_t function, std::int32_t start, std::int32_t count, std::size_t bytes);
+    // Under expectMutex_: books the frame for an earlier request it fits; false when it fits none.
+    std::optional<Request> answersEarlier(std::span<const std::uint8_t> body, std::int64_t startedAt);
+    void reject(TRejectReason reason, int exceptionCode = 0);
     // startedAt: when the frame's first byte arrived; a frame begun before the request it would
     // answer went out is stale and dropped, and the request stays outstanding. 0: not known.
     void CheckReply(std::span<const std::uint8_t> frame, std::int64_t startedAt = 0);
     // body: address, function and data of an accepted reply, without echo and CRC.
-    void decodeReply(const Request& request, std::span<const std::uint8_t> body);
-    void decodeBits(std::span<const std::uint8_t> body, const Request& request, TDataType type,
+    // False when the body is not the length the request's answer has (nothing decoded).
+    bool decodeReply(const Request& request, std::span<const std::uint8_t> body);
+    bool decodeBits(std::span<const std::uint8_t> body, const Request& request, TDataType type,
                     ProcessImage<bool, 65>& image);
-    void decodeRegisters(std::span<const std::uint8_t> body, const Request& request, TDataType type,
+    bool decodeRegisters(std::span<const std::uint8_t> body, const Request& request, TDataType type,
                          ProcessImage<std::uint16_t, 1025>& image);
     void decodeSingleCoil(std::span<const std::uint8_t> body);
     void decodeSingleRegister(std::span<const std::uint8_t> body);
     void decodeBlockWrite();
     void arrive(TDataType type, std::int64_t address, std::int32_t data);
+
+    mutable std::mutex expectMutex_; // the earlier requests, and taking the outstanding one
+    std::deque<Request> earlier_;    // guarded by expectMutex_
+    int pendingCopies_ = 0;          // copies of the outstanding request; guarded by expectMutex_
 };

@@ -16,6 +16,18 @@ struct MiniModbusTestHook {
                            std::int64_t startedAt = 0) {
         master.CheckReply(frame, startedAt);
     }
+    // Records a request as sent, without sending it.
+    static void Record(TMiniModbusMaster& master, std::int32_t function, std::int32_t start,
+                       std::int32_t count) {
+        master.recordRequest(function, start, count, 8);
+    }
+    // Forgets every request awaited, the outstanding one included.
+    static void ForgetRequests(TMiniModbusMaster& master) {
+        std::lock_guard lock(master.expectMutex_);
+        master.earlier_.clear();
+        master.pendingCopies_ = 0;
+        master.PendingFunction = -1;
+    }
     // Raised on the reader thread after each received frame was checked and decoded (or dropped).
     // Set before the device is opened.
     static void OnFrameHandled(TMiniModbusMaster& master, TNotifyEvent event) {

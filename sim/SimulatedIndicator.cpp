@@ -116,6 +116,7 @@ struct SimulatedIndicator::Impl {
     std::mt19937 random;
     std::map<Fault, int> injected;
     std::chrono::milliseconds replyDelay{100};
+    std::uint8_t exceptionCode = SlaveDeviceFailure;
     bool silent = false;
 
     std::vector<Bytes> takeFrames();
@@ -170,7 +171,7 @@ SerialAnswer SimulatedIndicator::Impl::answer(const Bytes& request) {
     const std::optional<Fault> fault = silent ? std::optional(Fault::Silent) : nextFault();
     if (fault == Fault::Silent) return {};
     if (fault == Fault::Exception) {
-        Bytes reply{request[0], static_cast<std::uint8_t>(request[1] | 0x80), SlaveDeviceFailure};
+        Bytes reply{request[0], static_cast<std::uint8_t>(request[1] | 0x80), exceptionCode};
         appendCrc(reply);
         return {reply};
     }
@@ -276,6 +277,11 @@ void SimulatedIndicator::clearFaults() {
     impl_->countedSkip = 0;
     impl_->countedLeft = 0;
     impl_->randomFaults.clear();
+}
+
+void SimulatedIndicator::setExceptionCode(std::uint8_t code) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->exceptionCode = code;
 }
 
 void SimulatedIndicator::setReplyDelay(std::chrono::milliseconds delay) {

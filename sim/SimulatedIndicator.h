@@ -69,6 +69,8 @@ public:
     void clearFaults();
     // The wait that Fault::Delay adds before the reply; 100 ms by default. The bridge's clock applies it.
     void setReplyDelay(std::chrono::milliseconds delay);
+    // The code Fault::Exception answers with; 04 (slave device failure) by default.
+    void setExceptionCode(std::uint8_t code);
     // Answers nothing (and carries nothing out) until cleared.
     void setSilent(bool silent);
 

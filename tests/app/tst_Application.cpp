@@ -209,6 +209,14 @@ private slots:
             << QStringList{"--simulate-count"} << false << def << 1 << false << false << true;
         QTest::newRow("unknown option")
             << QStringList{"--fast"} << false << def << 1 << false << false << true;
+        QTest::newRow("refusals, as qv7ctl takes them")
+            << QStringList{"--simulate-fault=exception:02:3"} << true << def << 1 << false << false << false;
+        QTest::newRow("bad CRCs") << QStringList{"--simulate-fault=crc:2"} << true << def << 1 << false
+                                  << false << false;
+        QTest::newRow("exception code out of range")
+            << QStringList{"--simulate-fault=exception:100"} << true << def << 1 << false << false << true;
+        QTest::newRow("unknown fault")
+            << QStringList{"--simulate-fault=noise"} << true << def << 1 << false << false << true;
     }
     void command_line() {
         QFETCH(QStringList, args);

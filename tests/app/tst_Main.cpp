@@ -402,6 +402,37 @@ private slots:
         QVERIFY(rig.indicators[0]->requests().size() >= 3);
     }
 
+    void an_indicator_that_stops_answering_is_said_until_it_answers_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("silent") << int(SimulatedIndicator::Fault::Silent)
+                                << "L'appareil ne répond pas (lecture des registres 0–11)";
+        QTest::newRow("refusing")
+            << int(SimulatedIndicator::Fault::Exception)
+            << "L'appareil ne répond pas (lecture des registres 0–11) ; dernière réponse : "
+               "exception 04 défaillance de l'appareil";
+    }
+    void an_indicator_that_stops_answering_is_said_until_it_answers() {
+        QFETCH(int, fault);
+        QFETCH(QString, text);
+        Rig rig(1);
+        QVERIFY(reachReady());
+        // The read of registers 0-11 and everything after it go unanswered.
+        rig.indicators[0]->injectFault(static_cast<SimulatedIndicator::Fault>(fault), 1000000, 1);
+        QTest::mouseClick(child<QPushButton>("BtnReadAll"), Qt::LeftButton);
+        for (int tick = 0; tick < 4 * TTorvik::NoAnswerTries && MainForm->StatusText() != text; ++tick) {
+            QTest::qWait(30);
+            MainForm->Torvik().StepTimer();
+        }
+        QTRY_COMPARE(MainForm->StatusText(), text);
+        QCOMPARE(led()->Kind(), TLedKind::Red);
+        QVERIFY(led()->LedStatus());
+        rig.indicators[0]->clearFaults();
+        MainForm->Torvik().StepTimer();
+        QVERIFY(tickUntil(isReady));
+        QCOMPARE(led()->Kind(), TLedKind::Green);
+    }
+
     void scan_while_ready_drops_and_reads_again() {
         Rig rig(1);
         QVERIFY(reachReady());

@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -71,6 +72,9 @@ private slots:
     void lost_replies_are_asked_again();
     void faulty_lines_still_read_what_the_indicator_holds_data();
     void faulty_lines_still_read_what_the_indicator_holds();
+    void a_request_that_fails_names_its_last_reason_data();
+    void a_request_that_fails_names_its_last_reason();
+    void stats_count_the_dropped_frames();
     void an_indicator_in_use_is_refused_naming_the_holder();
     void list_names_the_simulated_bridge();
     void udev_rule_prints_the_shipped_file();
@@ -371,8 +375,11 @@ void tst_Qv7ctl::silent_indicator_ends_in_the_time_out_naming_the_request() {
 void tst_Qv7ctl::lost_replies_are_asked_again() {
     const Run run = qv7ctl({"read", "--simulate", "--simulate-fault=drop:2", "--trace"});
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.err.count("TX : FF 04 00 00 00 01 24 14"), 3);
-    QCOMPARE(run.err.count("RX : "), 3);
+    // The type word's answer is lost, then the probe's (input registers 1-2); the probe goes again,
+    // and once it is answered the type word is asked again.
+    QCOMPARE(run.err.count("TX : FF 04 00 00 00 01 24 14"), 2);
+    QCOMPARE(run.err.count("TX : FF 04 00 01 00 02 35 D5"), 2);
+    QCOMPARE(run.err.count("RX : "), 4);
 }
 
 void tst_Qv7ctl::faulty_lines_still_read_what_the_indicator_holds_data() {
@@ -384,6 +391,13 @@ void tst_Qv7ctl::faulty_lines_still_read_what_the_indicator_holds_data() {
                                              << "read";
     QTest::newRow("every answer late, diff") << "delay:400"
                                              << "diff";
+    // Answers far later than the repeat (300 ms): each is booked for its own request or dropped.
+    QTest::newRow("every answer 1.1 s late, read") << "delay:1100"
+                                                   << "read";
+    QTest::newRow("first answer 3 s late, read") << "delay:3000:1"
+                                                 << "read";
+    QTest::newRow("first answer 1.5 s late, diff") << "delay:1500:1@0001"
+                                                   << "diff";
     // Output reports refused for longer than the hand-off limit, while input goes on.
     QTest::newRow("refused writes, read") << "writefail:150"
                                           << "read";
@@ -400,6 +414,33 @@ void tst_Qv7ctl::faulty_lines_still_read_what_the_indicator_holds() {
     const Run run = qv7ctl(args + QStringList{"--simulate", "--simulate-fault=" + fault});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     if (command == "read") QCOMPARE(readFile("out.QV"), saved_);
+}
+
+void tst_Qv7ctl::a_request_that_fails_names_its_last_reason_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("refused, illegal data address") << "exception:02"
+                                                   << "no valid answer to read input register 0 after \\d+ "
+                                                      "tries; last: exception 02 illegal data address";
+    QTest::newRow("refused, slave device failure") << "exception:04"
+                                                   << "last: exception 04 slave device failure";
+    QTest::newRow("bad CRC every time")
+        << "crc:1000"
+        << "no valid answer to read input register 0 after \\d+ tries; last: bad CRC";
+}
+
+void tst_Qv7ctl::a_request_that_fails_names_its_last_reason() {
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
+    const Run run = qv7ctl({"read", "--simulate", "--simulate-fault=" + fault, "--timeout", "1"});
+    QCOMPARE(run.exitCode, 3);
+    QVERIFY2(QRegularExpression(message).match(run.err).hasMatch(), qPrintable(run.err));
+}
+
+void tst_Qv7ctl::stats_count_the_dropped_frames() {
+    const Run run = qv7ctl({"read", "--simulate", "--simulate-fault=crc:2", "--stats"});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QVERIFY2(run.err.contains("frames dropped: 2 bad CRC, 0 exception"), qPrintable(run.err));
 }
 
 void tst_Qv7ctl::an_indicator_in_use_is_refused_naming_the_holder() {

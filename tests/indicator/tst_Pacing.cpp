@@ -1,5 +1,5 @@
 // The pacing rule: line times from the characters and the baud rate, which answers can be taken for
-// which requests, and when the next request may go after each kind of exchange.
+// which requests, the probe's answer for none, and when the next request may go.
 #include "indicator/Pacing.h"
 
 #include <QTest>
@@ -10,6 +10,7 @@ using qv7::RequestShape;
 using Us = std::chrono::microseconds;
 
 Q_DECLARE_METATYPE(RequestShape)
+Q_DECLARE_METATYPE(QList<RequestShape>)
 
 namespace {
 const RequestShape TypeWord{4, 1}, Config{3, 12}, Alarms{3, 12}, TableBlock{3, 16}, ConfigWrite{16, 12},
@@ -67,45 +68,48 @@ private slots:
         QCOMPARE(qv7::mayBeTakenFor(next, earlier), confusable);
     }
 
-    void next_request_waits_data() {
-        QTest::addColumn<QString>("history");
-        QTest::addColumn<RequestShape>("next");
-        QTest::addColumn<qint64>("waitMs"); // from T0 + 500 ms, when the last frame ended
-        // Repeat interval 300 ms, horizon 1000 ms, 9600 baud (silent interval 4.011 ms).
-        // History: S = sent at the given ms, R = repeated at the given ms, A = answered, a letter for
-        // the shape (c config, a alarms, t type word, b table block).
-        QTest::newRow("answered once: the silent interval") << "Sc0 A" << Alarms << 4LL;
-        QTest::newRow("repeated: the other copy may still be answered") << "Sc0 R300 A" << Alarms << 800LL;
-        QTest::newRow("repeated, next not confusable") << "Sc0 R300 A" << TableBlock << 4LL;
-        QTest::newRow("abandoned unanswered") << "Sc400" << Alarms << 900LL;
-        QTest::newRow("abandoned, next not confusable") << "Sc400" << TypeWord << 4LL;
-        QTest::newRow("abandoned long ago: settled") << "Sc-600" << Alarms << 4LL;
-        QTest::newRow("an unsettled one outlives later exchanges") << "Sb100 St200 A" << TableBlock << 600LL;
+    void probe_answer_is_taken_for_no_transfer_data() {
+        QTest::addColumn<RequestShape>("request");
+        QTest::newRow("type word") << TypeWord;
+        QTest::newRow("registers 0-11") << Config;
+        QTest::newRow("table block") << TableBlock;
+        QTest::newRow("block write") << ConfigWrite;
+        QTest::newRow("table write") << TableWrite;
+        QTest::newRow("command write") << Command;
+        QTest::newRow("converter values") << RequestShape{4, 4};
+        QTest::newRow("live measure") << RequestShape{4, 3};
     }
-    void next_request_waits() {
-        QFETCH(QString, history);
-        QFETCH(RequestShape, next);
-        QFETCH(qint64, waitMs);
-        RequestPacing pacing;
-        pacing.setRepeatInterval(300ms);
-        pacing.setReplyHorizon(1000ms);
-        const auto shape = [](QChar c) {
-            return c == 'c' ? Config : c == 'a' ? Alarms : c == 't' ? TypeWord : TableBlock;
-        };
-        RequestShape last;
-        for (const QString& event : history.split(' ')) {
-            if (event[0] == 'S') {
-                last = shape(event[1]);
-                pacing.sent(last, T0 + std::chrono::milliseconds(event.mid(2).toInt()), false);
-            } else if (event[0] == 'R') {
-                pacing.sent(last, T0 + std::chrono::milliseconds(event.mid(1).toInt()), true);
-            } else {
-                pacing.answered();
-            }
-        }
+    void probe_answer_is_taken_for_no_transfer() {
+        QFETCH(RequestShape, request);
+        // Input registers 1-2: function 4, an answer of 2 + 1 + 4 + 2 bytes.
+        QCOMPARE(qv7::ProbeShape, (RequestShape{4, 2}));
+        QCOMPARE(qv7::ProbeShape.replyBytes(), 9);
+        QVERIFY(!qv7::mayBeTakenFor(qv7::ProbeShape, request));
+        QVERIFY(!qv7::mayBeTakenFor(request, qv7::ProbeShape));
+    }
+
+    void line_is_clear_data() {
+        QTest::addColumn<QList<RequestShape>>("awaited");
+        QTest::addColumn<bool>("clear");
+        QTest::newRow("nothing awaited") << QList<RequestShape>{} << true;
+        QTest::newRow("only the probe") << QList<RequestShape>{qv7::ProbeShape} << true;
+        QTest::newRow("an unanswered read") << QList<RequestShape>{Config} << false;
+        QTest::newRow("an unanswered read, then the probe")
+            << QList<RequestShape>{Config, qv7::ProbeShape} << false;
+        QTest::newRow("an unanswered command") << QList<RequestShape>{Command} << false;
+    }
+    void line_is_clear() {
+        QFETCH(QList<RequestShape>, awaited);
+        QFETCH(bool, clear);
+        QCOMPARE(qv7::lineIsClear(std::vector<RequestShape>(awaited.begin(), awaited.end())), clear);
+    }
+
+    void next_request_waits_the_silent_interval() {
+        RequestPacing pacing; // 9600 baud: 3.5 characters are 4.011 ms
         const auto lastFrame = T0 + 500ms;
-        const auto at = pacing.earliest(next, lastFrame, lastFrame);
-        QCOMPARE(std::chrono::duration_cast<std::chrono::milliseconds>(at - lastFrame).count(), waitMs);
+        QCOMPARE(pacing.earliest(lastFrame, lastFrame) - lastFrame, std::chrono::nanoseconds(4011000));
+        QCOMPARE(pacing.earliest(lastFrame, lastFrame + 10ms), lastFrame + 10ms);
+        QCOMPARE(pacing.earliest(RequestPacing::TimePoint{}, T0), T0);
     }
 };
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <ostream>
 
 #include <cstdio>
@@ -132,7 +133,7 @@ protected:
         blockWrites = 0;
         master->EchoCancel = false;
         master->EchoLength = 0;
-        master->PendingFunction = -1;
+        MiniModbusTestHook::ForgetRequests(*master);
         for (auto& r : master->HoldingRegisters)
             r = 0xBEEF;
         for (auto& c : master->Coils)
@@ -340,6 +341,123 @@ TEST_F(DirectReplies, highest_indices_of_the_image_are_reachable) {
                                               {TDataType::dtCoil, 64, 0xFF00}}));
     EXPECT_EQ(master->HoldingRegisters[1024], 7);
     EXPECT_TRUE(master->Coils[64]);
+}
+
+// ---------------------------------------------------------------------------------------------
+// In-order answers: a frame is booked for the oldest request awaited that it fits, or rejected with
+// its reason. Requests: "R fn start count"; frames: "A name".
+
+struct InOrderCase {
+    const char* name;
+    std::vector<std::string> script;
+    std::vector<std::int32_t> booked; // holding or input register addresses, in order
+    std::string rejected; // the reasons, one letter each: C crc, X exception, F function, L length, S stale
+    std::size_t stillAwaited;
+};
+void PrintTo(const InOrderCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// Answers built by hand: 12 registers from 0 (0x0100 + i), 16 from 32, the probe's 2 input registers.
+const std::map<std::string, Bytes>& frames() {
+    static const std::map<std::string, Bytes> f = [] {
+        std::map<std::string, Bytes> m;
+        Bytes twelve{0xFF, 0x03, 24}, sixteen{0xFF, 0x03, 32};
+        for (int i = 0; i < 12; ++i)
+            twelve.insert(twelve.end(), {0x01, static_cast<std::uint8_t>(i)});
+        for (int i = 0; i < 16; ++i)
+            sixteen.insert(sixteen.end(), {0x02, static_cast<std::uint8_t>(i)});
+        m["twelve"] = withCRC(twelve);
+        m["sixteen"] = withCRC(sixteen);
+        m["probe"] = withCRC({0xFF, 0x04, 4, 0, 1, 0, 2});
+        m["exception02"] = withCRC({0xFF, 0x83, 0x02});
+        Bytes bad = withCRC(twelve);
+        bad.back() ^= 0x55;
+        m["badcrc"] = bad;
+        m["echo6"] = withCRC({0xFF, 0x06, 0x03, 0xE8, 0x00, 0x01});
+        return m;
+    }();
+    return f;
+}
+
+class InOrder : public DirectReplies, public testing::WithParamInterface<InOrderCase> {};
+
+TEST_P(InOrder, books_each_answer_for_the_request_it_answers) {
+    std::string rejected;
+    master->OnFrameRejected = [&rejected](TComponent*, TRejectReason reason, int) {
+        rejected += "CAXFLS"[static_cast<int>(reason)];
+    };
+    for (const std::string& step : GetParam().script) {
+        if (step[0] == 'R') {
+            int function = 0, start = 0, count = 0;
+            std::sscanf(step.c_str(), "R %d %d %d", &function, &start, &count);
+            MiniModbusTestHook::Record(*master, function, start, count);
+        } else {
+            feed(frames().at(step.substr(2)));
+        }
+    }
+    master->OnFrameRejected = nullptr;
+    std::vector<std::int32_t> booked;
+    for (const Arrival& a : arrivals)
+        booked.push_back(a.address);
+    EXPECT_EQ(booked, GetParam().booked);
+    EXPECT_EQ(rejected, GetParam().rejected);
+    EXPECT_EQ(master->ExpectedAnswers().size(), GetParam().stillAwaited);
+}
+
+std::vector<std::int32_t> range(int first, int count) {
+    std::vector<std::int32_t> r;
+    for (int i = 0; i < count; ++i)
+        r.push_back(first + i);
+    return r;
+}
+std::vector<std::int32_t> operator+(std::vector<std::int32_t> a, const std::vector<std::int32_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, InOrder,
+    testing::Values(
+        InOrderCase{"late_answer_before_the_probes_is_its_own",
+                    {"R 3 0 12", "R 4 1 2", "A twelve", "A probe"},
+                    range(0, 12) + range(1, 2),
+                    "",
+                    0},
+        InOrderCase{"the_probes_answer_settles_every_request_before_it",
+                    {"R 3 0 12", "R 4 1 2", "A probe", "A twelve"},
+                    range(1, 2),
+                    "S",
+                    0},
+        InOrderCase{"an_abandoned_table_block_is_not_taken_for_the_next_read",
+                    {"R 3 32 16", "R 3 0 12", "A sixteen", "A twelve"},
+                    range(32, 16) + range(0, 12),
+                    "",
+                    0},
+        InOrderCase{"the_outstanding_read_stays_awaited_past_another_requests_answer",
+                    {"R 3 0 12", "A echo6", "R 4 1 2", "A twelve", "A probe"},
+                    range(0, 12) + range(1, 2),
+                    "F",
+                    0},
+        InOrderCase{"a_probe_answer_is_taken_by_the_oldest_probe_not_past_a_read",
+                    {"R 4 1 2", "R 3 0 12", "R 4 1 2", "A probe"},
+                    range(1, 2),
+                    "",
+                    2},
+        InOrderCase{
+            "copies_in_a_row_are_answered_one_each", {"R 4 1 2", "R 4 1 2", "A probe"}, range(1, 2), "", 1},
+        InOrderCase{
+            "exception_answers_the_request_with_its_reason", {"R 3 0 12", "A exception02"}, {}, "X", 0},
+        InOrderCase{"bad_crc_leaves_the_request_awaited", {"R 3 0 12", "A badcrc"}, {}, "C", 1},
+        InOrderCase{"another_length_is_no_answer", {"R 3 32 16", "A twelve"}, {}, "L", 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RejectText, names_the_reason_as_a_user_reads_it) {
+    EXPECT_EQ(RejectText(TRejectReason::Exception, 2), "exception 02 illegal data address");
+    EXPECT_EQ(RejectText(TRejectReason::Exception, 4), "exception 04 slave device failure");
+    EXPECT_EQ(RejectText(TRejectReason::Exception, 0x0B),
+              "exception 0B gateway target device failed to respond");
+    EXPECT_EQ(RejectText(TRejectReason::BadCrc, 0), "bad CRC");
 }
 
 } // namespace

@@ -28,6 +28,7 @@ protected:
     }
     void SetUp() override {
         ASSERT_TRUE(link->opened);
+        MiniModbusTestHook::ForgetRequests(m());
         peer->reset();
         link->recorder.reset();
         link->sim.clearOutputReports(0);
@@ -348,20 +349,29 @@ Bytes withAddress(const Bytes& frame, std::uint8_t address) {
 
 class Dropped : public MasterOnLink, public testing::WithParamInterface<DropCase> {};
 
-TEST_P(Dropped, raise_only_the_trace_and_forget_the_request) {
+TEST_P(Dropped, raise_only_the_trace_and_leave_the_request_awaited) {
     const DropCase& c = GetParam();
     peer->answer(c.reply);
     m().ReadHoldingRegisters(0, 12);
-    // The reply the indicator should have sent, arriving afterwards, finds nothing outstanding.
+    const Record dropped = afterFrames(1);
+    EXPECT_TRUE(dropped.arrivals.empty());
+    EXPECT_EQ(dropped.blockWrites, 0);
+    EXPECT_TRUE(std::all_of(m().HoldingRegisters.begin(), m().HoldingRegisters.end(),
+                            [](const auto& v) { return v == 0xBEEF; }));
+    // That frame was not the request's answer: the answer that comes afterwards is still its own.
     peer->answer(twelveRegisters());
     transmit({0x00});
     const Record r = afterFrames(2);
-    EXPECT_TRUE(r.arrivals.empty());
-    EXPECT_EQ(r.blockWrites, 0);
     EXPECT_EQ(r.rx, (std::vector<std::string>{TCustomMiniModbus::DebugText("RX : ", c.reply),
                                               TCustomMiniModbus::DebugText("RX : ", twelveRegisters())}));
-    EXPECT_TRUE(std::all_of(m().HoldingRegisters.begin(), m().HoldingRegisters.end(),
-                            [](const auto& v) { return v == 0xBEEF; }));
+    // A refusal answers the request: nothing else is booked for it.
+    const bool refused = std::string(c.name) == "exception_reply";
+    if (refused) {
+        EXPECT_TRUE(r.arrivals.empty());
+        return;
+    }
+    ASSERT_EQ(r.arrivals.size(), 12u);
+    EXPECT_EQ(r.arrivals[11], (Arrival{TDataType::dtHoldingRegister, 11, 0x1BE5}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -393,13 +403,17 @@ TEST_F(MasterOnLink, back_to_back_requests_leave_only_the_second_outstanding) {
     EXPECT_EQ(m().PendingFunction, 4);
     EXPECT_EQ(m().PendingStart, 5);
     EXPECT_EQ(m().PendingCount, 2);
-    // The first request's reply now fails the function check and clears the second one too.
+    // The slave answers in order: the first reply is the first request's, the second the second's.
     peer->answer(twelveRegisters());
     transmit({0x00});
     peer->answer(withCRC({0xFF, 0x04, 0x04, 0x00, 0x01, 0x00, 0x02}));
     transmit({0x00});
     const Record r = afterFrames(2);
-    EXPECT_TRUE(r.arrivals.empty());
+    ASSERT_EQ(r.arrivals.size(), 14u);
+    EXPECT_EQ(r.arrivals[0], (Arrival{TDataType::dtHoldingRegister, 0, r.arrivals[0].data}));
+    EXPECT_EQ(r.arrivals[12], (Arrival{TDataType::dtInputRegister, 5, 1}));
+    EXPECT_EQ(r.arrivals[13], (Arrival{TDataType::dtInputRegister, 6, 2}));
+    EXPECT_EQ(m().PendingFunction, -1);
     EXPECT_EQ(r.rx.size(), 2u);
 }
 
