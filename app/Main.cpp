@@ -261,18 +261,14 @@ void TMainForm::wireTorvik() {
         qv7::runGuarded([&] { TorvikReadLin(position); });
     };
     torvik_->OnWriteLin = torvik_->OnReadLin;
-    // The frames go to the trace, when one is asked for, and to the service page, which checks an
-    // adjustment's answer.
-    const auto body = [](const std::string& text) {
-        return text.substr(std::min<std::size_t>(5, text.size()));
-    };
-    torvik_->TxDebugStream = [this, body](TComponent*, const std::string& text) {
+    // The frames go to the trace, when one is asked for.
+    const auto trace = [this](TComponent*, const std::string& text) {
         if (trace_) trace_(text);
-        servicePage_->frameSent(body(text));
     };
-    torvik_->RxDebugStream = [this, body](TComponent*, const std::string& text) {
-        if (trace_) trace_(text);
-        servicePage_->frameReceived(body(text));
+    torvik_->TxDebugStream = trace;
+    torvik_->RxDebugStream = trace;
+    torvik_->OnCommandAnswered = [this](TComponent*, int value) {
+        qv7::runGuarded([this, value] { servicePage_->TorvikCommandAnswered(value); });
     };
     torvik_->OnReadLinCompleted = [this](TComponent*, const TLinTable& table) {
         qv7::runGuarded([&] { TorvikReadLinCompleted(table); });
@@ -282,6 +278,7 @@ void TMainForm::wireTorvik() {
     };
     torvik_->OnFrameRejected = [this](TComponent*, TRejectReason reason, int code) {
         lastRefusal_ = qv7::refusalText(reason, code);
+        qv7::runGuarded([this, reason] { servicePage_->TorvikFrameRejected(reason); });
     };
     torvik_->OnAnswerState = [this](TComponent*, bool answering) {
         qv7::runGuarded([this, answering] { TorvikAnswerState(answering); });

@@ -198,7 +198,6 @@ void TServicePage::setAdjustTimeout(int ms) {
 
 void TServicePage::adjust(int code) {
     adjusting_ = code;
-    adjustTx_.clear();
     status_(adjustName(code));
     adjustTimer_->start();
     if (code == 1) torvik_.AdjustZero1();
@@ -207,21 +206,21 @@ void TServicePage::adjust(int code) {
     if (code == 4) torvik_.AdjustFullScale2();
 }
 
-void TServicePage::frameSent(const std::string& frame) {
-    // Function 6 into register 1000 (03E8): the adjustment's command.
-    if (adjusting_ != 0 && adjustTx_.empty() && frame.size() > 11 && frame.compare(3, 8, "06 03 E8") == 0)
-        adjustTx_ = frame;
+void TServicePage::TorvikCommandAnswered(int value) {
+    if (adjusting_ == 0) return;
+    adjustEnded(value == adjusting_ ? QStringLiteral("fait") : QStringLiteral("refusé par l'indicateur"));
 }
 
-void TServicePage::frameReceived(const std::string& frame) {
-    if (adjusting_ == 0 || adjustTx_.empty()) return;
-    adjustEnded(frame == adjustTx_ ? QStringLiteral("fait") : QStringLiteral("refusé par l'indicateur"));
+void TServicePage::TorvikFrameRejected(TRejectReason reason) {
+    // Only an exception is the indicator's refusal; a damaged or stale frame may still be followed
+    // by the echo, and the time-out says when none came.
+    if (adjusting_ != 0 && reason == TRejectReason::Exception)
+        adjustEnded(QStringLiteral("refusé par l'indicateur"));
 }
 
 void TServicePage::adjustEnded(const QString& outcome) {
     const int code = adjusting_;
     adjusting_ = 0;
-    adjustTx_.clear();
     adjustTimer_->stop();
     status_(QStringLiteral("%1 : %2").arg(adjustName(code), outcome));
 }

@@ -5,6 +5,8 @@
 // keeps reading and charts the last minute of both values. Window thread.
 #pragma once
 
+#include "modbus/MiniModbus.h"
+
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
@@ -54,11 +56,10 @@ public:
     void Button1Click();
     void TorvikReadADCValues(float fval1, float fval2);
 
-    // The frames the window's link carries (the component's debug streams, without their "TX : " /
-    // "RX : "). An adjustment took when the indicator answers its command write with the same
-    // frame, as a register write is answered; another answer is a refusal.
-    void frameSent(const std::string& frame);
-    void frameReceived(const std::string& frame);
+    // The component's answer to a command write: an adjustment took when the indicator echoes its
+    // value, as a register write is answered; another value or an exception reply is a refusal.
+    void TorvikCommandAnswered(int value);
+    void TorvikFrameRejected(TRejectReason reason);
     // How long an adjustment waits for its answer before the status line says none came.
     void setAdjustTimeout(int ms);
     // Ends the live ADC reading (the window calls it before every transfer it starts and on
@@ -95,8 +96,7 @@ private:
     void adjust(int code);
     void adjustEnded(const QString& outcome);
 
-    int adjusting_ = 0;    // the adjustment whose answer is awaited; 0 none
-    std::string adjustTx_; // its command frame once sent
+    int adjusting_ = 0; // the adjustment whose answer is awaited; 0 none
     QTimer* adjustTimer_ = nullptr;
     void startLiveAdc();
     void liveTick();
