@@ -101,7 +101,7 @@ public:
         bridge_.failWritesRandomly(index_, 0.02, settings_.seed + 1);
         // The type word first, so the image is the indicator's before any cycle compares it.
         if (!transfer([this] { torvik_.ReadAll(); }, "first read-all")) return false;
-        imageBefore_ = imageAfter_ = qv7::registersFromParams(torvik_.Params);
+        imageBefore_ = imageAfter_ = qv7::registersFromParams(torvik_.paramsSnapshot());
         while (!timeUp() && (cycles_ < settings_.cycles || tableCycles_ < settings_.tableCycles)) {
             // One table cycle after every ten parameter cycles, until either kind has its count.
             const bool table = tableCycles_ < settings_.tableCycles &&

@@ -139,12 +139,8 @@ public:
     std::atomic<std::int32_t> Step{qv7::StepIdle};
     // Window thread: the description of the opened device, at most 255 characters.
     QString DeviceText;
-    // The parameter image and the table. The reader thread writes them only while a read transfer
-    // runs (before the event that reports it); the window reads them after that event and edits them
-    // only while no read runs, then starts the write. Others go through paramsSnapshot(),
-    // linTableSnapshot() and editImage(), which take the image's lock for them.
-    TParamImage Params;
-    TLinTable LinTable{};
+    // The parameter image and the table are read and edited only through these, which take the
+    // image's lock: the reader thread books replies into them while a read transfer runs.
     // The record and the table as they stand, copied under the image's lock; any thread.
     TParamImage paramsSnapshot() const;
     TLinTable linTableSnapshot() const;
@@ -178,6 +174,9 @@ protected:
     TDebugStreamEvent RxDebugStream;
 
 private:
+    TParamImage Params;   // guarded by imageMutex_
+    TLinTable LinTable{}; // guarded by imageMutex_
+
     // Reader thread.
     void HandleDataArrival(TDataType DataType, std::int32_t Address, std::int32_t Data);
     void HandleWriteReply();

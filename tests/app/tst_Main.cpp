@@ -339,7 +339,8 @@ private slots:
         expectReady();
         QCOMPARE(child<QLineEdit>("EdName")->text(),
                  qv7::BuildModelName(SimulatedIndicator::DefaultTypeWord));
-        QCOMPARE(MainForm->Torvik().Params.DeviceType, std::uint32_t(SimulatedIndicator::DefaultTypeWord));
+        QCOMPARE(MainForm->Torvik().paramsSnapshot().DeviceType,
+                 std::uint32_t(SimulatedIndicator::DefaultTypeWord));
         QVERIFY(!MainForm->tabShown(TMainForm::TabZEQ));
     }
 
@@ -475,7 +476,7 @@ private slots:
     void failing_writes_neither_disconnect_nor_abandon_the_write() {
         Rig rig(1);
         QVERIFY(reachReady());
-        const auto sent = qv7::registersFromParams(MainForm->Torvik().Params);
+        const auto sent = qv7::registersFromParams(MainForm->Torvik().paramsSnapshot());
         for (int r = 0; r < 28; ++r)
             rig.indicators[0]->setHolding(r, 0);
         int disconnects = 0;
@@ -527,14 +528,14 @@ private slots:
         QVERIFY(reachReady());
         QTemporaryDir dir;
         ScriptedUser user;
-        TParamImage other = MainForm->Torvik().Params;
+        TParamImage other = MainForm->Torvik().paramsSnapshot();
         qv7::setParamMagic(other);
         other.DeviceType ^= 0x0100;
         const QString path = dir.filePath(QStringLiteral("autre.QV"));
         if (kind == 1) QVERIFY(writeFile(path, paramBytes(other)));
         if (kind == 2) QVERIFY(writeFile(path, paramBytes(other).left(199)));
         if (kind != 0) user.file = path;
-        const QByteArray before = paramBytes(MainForm->Torvik().Params);
+        const QByteArray before = paramBytes(MainForm->Torvik().paramsSnapshot());
         child<QLineEdit>("EdName")->setText(QStringLiteral("changed"));
         pages()->setCurrentIndex(TMainForm::TabProcess);
         MainForm->setStatusText(QStringLiteral("something"));
@@ -548,7 +549,7 @@ private slots:
             QCOMPARE(user.messages.size(), 1);
             QVERIFY2(user.messages.first().startsWith(message), qPrintable(user.messages.first()));
         }
-        QCOMPARE(paramBytes(MainForm->Torvik().Params), before);
+        QCOMPARE(paramBytes(MainForm->Torvik().paramsSnapshot()), before);
         expectReady(status);
     }
 
@@ -557,7 +558,7 @@ private slots:
         QVERIFY(reachReady());
         QTemporaryDir dir;
         ScriptedUser user;
-        TParamImage saved = MainForm->Torvik().Params;
+        TParamImage saved = MainForm->Torvik().paramsSnapshot();
         qv7::setParamMagic(saved);
         saved.DisplayHigh = 1234;
         const QString path = dir.filePath(QStringLiteral("meme.QV"));
@@ -570,11 +571,11 @@ private slots:
         QVERIFY(
             user.messages.value(0).startsWith(QStringLiteral("Une écriture vers l'indicateur est en cours")));
         QVERIFY(tickUntil([] { return MainForm->StatusText() == QStringLiteral("Paramètres écrits"); }));
-        QVERIFY(MainForm->Torvik().Params.DisplayHigh != saved.DisplayHigh);
+        QVERIFY(MainForm->Torvik().paramsSnapshot().DisplayHigh != saved.DisplayHigh);
         user.messages.clear();
         QTest::mouseClick(child<QPushButton>("BtnLoad"), Qt::LeftButton);
         QVERIFY(user.messages.isEmpty());
-        QCOMPARE(MainForm->Torvik().Params.DisplayHigh, saved.DisplayHigh);
+        QCOMPARE(MainForm->Torvik().paramsSnapshot().DisplayHigh, saved.DisplayHigh);
         expectReady(QStringLiteral("Fichier chargé : meme.QV"));
     }
 
@@ -587,7 +588,7 @@ private slots:
         QTest::mouseClick(child<QPushButton>("BtnSave"), Qt::LeftButton);
         QFile file(dir.filePath(QStringLiteral("copie.QV")));
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), paramBytes(MainForm->Torvik().Params));
+        QCOMPARE(file.readAll(), paramBytes(MainForm->Torvik().paramsSnapshot()));
         QVERIFY(user.messages.isEmpty());
         QCOMPARE(MainForm->StatusText(), QStringLiteral("Fichier enregistré : copie.QV"));
     }

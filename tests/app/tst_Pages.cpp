@@ -304,7 +304,7 @@ private slots:
         Rig rig(0x4053, bankOf(0x4053, {{11, 3}}));
         QVERIFY(rig.ready());
         QCOMPARE(form().identPage()->GrProt->ItemIndex(), 2);
-        QCOMPARE(rig.torvik().Params.Protection, 2);
+        QCOMPARE(rig.torvik().paramsSnapshot().Protection, 2);
         QVERIFY(rig.writeAll());
         QCOMPARE(rig.indicator->holding(11), 3);
     }
@@ -462,7 +462,7 @@ private slots:
         QVERIFY(rig.ready());
         QStringList messages;
         qv7::setMessageHook([&](const QString& text) { messages << text; });
-        const TParamImage before = rig.torvik().Params;
+        const TParamImage before = rig.torvik().paramsSnapshot();
         // Earlier fields changed, then a delay beyond 25,5 s on alarm 3.
         type(form().displayPage()->EdPEAF, QStringLiteral("1234"));
         form().identPage()->GrProt->button(0)->click();
@@ -471,7 +471,7 @@ private slots:
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages.first().startsWith(QStringLiteral("Delai de l'alarme 3 : nombre de 0")),
                  qPrintable(messages.first()));
-        QVERIFY(rig.torvik().Params == before);
+        QVERIFY(rig.torvik().paramsSnapshot() == before);
         QCOMPARE(rig.torvik().Step.load(), -1); // no write-all
         QVERIFY(!form().isBusy());
         QCOMPARE(form().pageControl()->currentIndex(), int(TMainForm::TabALR3));
@@ -491,7 +491,7 @@ private slots:
         type(form().rs485Page()->EdAddr, QStringLiteral("300"));
         QVERIFY(!rig.writeAll());
         QCOMPARE(messages, QStringList{QStringLiteral("Adresse de l'appareil : nombre entier de 0 à 255")});
-        QCOMPARE((rig.torvik().Params.SerialConfig >> 8) & 255, 1);
+        QCOMPARE((rig.torvik().paramsSnapshot().SerialConfig >> 8) & 255, 1);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form().rs485Page()->EdAddr));
         type(form().rs485Page()->EdAddr, QStringLiteral("255"));
         QVERIFY(rig.writeAll());
@@ -542,7 +542,7 @@ private slots:
         QVERIFY(rig.ready());
         QStringList messages;
         qv7::setMessageHook([&](const QString& shown) { messages << shown; });
-        const TParamImage before = rig.torvik().Params;
+        const TParamImage before = rig.torvik().paramsSnapshot();
         auto* edit = form().findChild<QLineEdit*>(field);
         QVERIFY(edit);
         edit->selectAll();
@@ -552,8 +552,8 @@ private slots:
         QTest::mouseClick(form().findChild<QPushButton*>(QStringLiteral("BtnWriteAll")), Qt::LeftButton);
         qv7::setDecimalSeparator(separator);
         QCOMPARE(messages, QStringList{message});
-        QVERIFY(rig.torvik().Params == before); // nothing stored
-        QCOMPARE(rig.torvik().Step.load(), -1); // nothing sent
+        QVERIFY(rig.torvik().paramsSnapshot() == before); // nothing stored
+        QCOMPARE(rig.torvik().Step.load(), -1);           // nothing sent
         QCOMPARE(form().pageControl()->currentIndex(), page);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit));
     }

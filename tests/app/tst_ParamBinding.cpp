@@ -159,7 +159,7 @@ private slots:
             for (const auto& [key, item] : given)
                 give(controls, QString::fromStdString(key), item);
             QVERIFY2(rig.writeAll(), qPrintable(QStringLiteral("type word 0x%1").arg(typeWord, 0, 16)));
-            QCOMPARE(hex(rig.torvik().Params), hex(expected));
+            QCOMPARE(hex(rig.torvik().paramsSnapshot()), hex(expected));
             // And the indicator holds what set's record sends.
             const qv7::ConfigRegisters sent = qv7::registersFromParams(expected);
             for (const auto& [r, value] : rig.configRegisters())

@@ -90,6 +90,9 @@ private slots:
 
 private:
     bool reach(int step);
+    void setParams(const TParamImage& params) {
+        torvik_->editImage([&](TParamImage& image, TLinTable&) { image = params; });
+    }
     int rxCount() const { return rx_; }
 
     std::unique_ptr<qv7::SimulatedIndicator> indicator_;
@@ -187,9 +190,9 @@ void tst_Torvik::read_all_fills_params_from_the_indicator() {
         registers[static_cast<std::size_t>(r)] = indicator_->holding(r);
     TParamImage expected;
     qv7::paramsFromRegisters(expected, registers);
-    QCOMPARE(qv7::registersFromParams(torvik_->Params), qv7::registersFromParams(expected));
-    QCOMPARE(torvik_->Params.Protection, registers[11] & 3);
-    QCOMPARE(torvik_->Params.DeviceType, std::uint32_t{indicator_->input(0)});
+    QCOMPARE(qv7::registersFromParams(torvik_->paramsSnapshot()), qv7::registersFromParams(expected));
+    QCOMPARE(torvik_->paramsSnapshot().Protection, registers[11] & 3);
+    QCOMPARE(torvik_->paramsSnapshot().DeviceType, std::uint32_t{indicator_->input(0)});
     QCOMPARE(torvik_->ModelName(), qv7::BuildModelName(indicator_->input(0)));
     QCOMPARE(torvik_->FourDigits(), (indicator_->input(0) & 4) != 0);
 
@@ -202,13 +205,14 @@ void tst_Torvik::read_all_fills_params_from_the_indicator() {
 }
 
 void tst_Torvik::write_all_leaves_the_record_in_the_indicator() {
-    TParamImage& p = torvik_->Params;
+    TParamImage p = torvik_->paramsSnapshot();
     p.DisplayHigh = -1234;
     p.Filter = 0x12345;
     p.Protection = 3;
     p.Alarms[1].Threshold = 4321;
     p.Alarms[3].Delay = 0x96;
     p.Alarms[3].AlarmFlags = 0x11;
+    setParams(p);
     torvik_->WriteAll();
     QCOMPARE(torvik_->Step.load(), 101);
     QTRY_COMPARE(log_, (QStringList{"wbw", "writeall", "wbw"}));
@@ -221,8 +225,8 @@ void tst_Torvik::write_all_leaves_the_record_in_the_indicator() {
 }
 
 void tst_Torvik::never_filled_record_writes_zero_registers() {
-    const TParamImage kept = torvik_->Params;
-    torvik_->Params = TParamImage{};
+    const TParamImage kept = torvik_->paramsSnapshot();
+    setParams(TParamImage{});
     torvik_->WriteAll();
     QVERIFY(reach(0));
     const auto requests = indicator_->requests();
@@ -234,7 +238,7 @@ void tst_Torvik::never_filled_record_writes_zero_registers() {
     }
     for (int r = 0; r < 12; ++r)
         QCOMPARE(indicator_->holding(r), std::uint16_t{0});
-    torvik_->Params = kept;
+    setParams(kept);
 }
 
 void tst_Torvik::table_read_reports_every_register_and_converts_the_table() {
@@ -249,14 +253,16 @@ void tst_Torvik::table_read_reports_every_register_and_converts_the_table() {
     for (int i = 0; i < 128; ++i)
         QCOMPARE(readLin_[static_cast<std::size_t>(i)], i);
     QCOMPARE(log_.last(), QStringLiteral("readlincompleted"));
-    QVERIFY(torvik_->LinTable == table);
+    QVERIFY(torvik_->linTableSnapshot() == table);
     QVERIFY(completedTable_ == table);
 }
 
 void tst_Torvik::table_write_reports_each_block_then_register_2() {
-    torvik_->LinTable = sampleTable(1.0f);
-    torvik_->Params.LinEnable = 1;
-    torvik_->Params.LinLastPoint = 7;
+    torvik_->editImage([](TParamImage& params, TLinTable& lin) {
+        lin = sampleTable(1.0f);
+        params.LinEnable = 1;
+        params.LinLastPoint = 7;
+    });
     torvik_->WriteLin();
     QCOMPARE(torvik_->Step.load(), 110);
     QStringList expected;
@@ -266,7 +272,7 @@ void tst_Torvik::table_write_reports_each_block_then_register_2() {
              << "wbw";
     QTRY_COMPARE(log_, expected);
 
-    const auto registers = qv7::registersFromLinTable(torvik_->LinTable);
+    const auto registers = qv7::registersFromLinTable(torvik_->linTableSnapshot());
     for (int i = 0; i < 128; ++i)
         QCOMPARE(indicator_->holding(32 + i), registers[static_cast<std::size_t>(i)]);
     QCOMPARE(indicator_->holding(2), std::uint16_t{0x0701});
@@ -291,7 +297,7 @@ void tst_Torvik::read_all_abandons_a_running_table_read() {
 }
 
 void tst_Torvik::late_table_reply_after_read_all_is_not_booked() {
-    const TLinTable before = torvik_->LinTable;
+    const TLinTable before = torvik_->linTableSnapshot();
     const auto registers = qv7::registersFromLinTable(sampleTable(0.5f));
     for (int i = 0; i < 128; ++i)
         indicator_->setHolding(32 + i, registers[static_cast<std::size_t>(i)]);
@@ -305,7 +311,7 @@ void tst_Torvik::late_table_reply_after_read_all_is_not_booked() {
     QTest::qWait(20);
     QVERIFY(readLin_.empty());
     QVERIFY(!log_.contains("readlincompleted"));
-    QVERIFY(torvik_->LinTable == before);
+    QVERIFY(torvik_->linTableSnapshot() == before);
     // The late answer took the type word's place: the type word's own answer found no request.
     torvik_->StepTimer();
     QTRY_VERIFY(log_.contains("readall"));
@@ -313,7 +319,7 @@ void tst_Torvik::late_table_reply_after_read_all_is_not_booked() {
 }
 
 void tst_Torvik::command_register_echo_changes_nothing() {
-    const TParamImage before = torvik_->Params;
+    const TParamImage before = torvik_->paramsSnapshot();
     const int rxBefore = rxCount();
     const std::int32_t step = torvik_->Step.load();
     torvik_->AdjustZero1();
@@ -321,7 +327,7 @@ void tst_Torvik::command_register_echo_changes_nothing() {
     QTest::qWait(20);
     QCOMPARE(indicator_->holding(1000), std::uint16_t{1});
     QCOMPARE(torvik_->Master().HoldingRegisters[1000].load(), std::uint16_t{1});
-    QVERIFY(torvik_->Params == before);
+    QVERIFY(torvik_->paramsSnapshot() == before);
     QCOMPARE(torvik_->Step.load(), step);
     QVERIFY(log_.isEmpty());
 }
@@ -385,7 +391,7 @@ void tst_Torvik::save_and_load_go_through_the_dialogs() {
     ScriptedDialogs dialogs;
     torvik_->setDialogs(&dialogs);
     dialogs.answer = dir.filePath("indicateur.QV");
-    const TParamImage before = torvik_->Params;
+    const TParamImage before = torvik_->paramsSnapshot();
     QVERIFY(torvik_->SaveToFile());
     QCOMPARE(dialogs.asked.size(), std::size_t{1});
     const auto save = dialogs.asked[0]; // a copy: the next dialog grows the vector
@@ -396,9 +402,11 @@ void tst_Torvik::save_and_load_go_through_the_dialogs() {
     QCOMPARE(save.proposedName, torvik_->ModelName());
     QCOMPARE(save.defaultExtension, QStringLiteral("QV"));
     QVERIFY(save.confirmOverwrite);
-    QCOMPARE(torvik_->Params.Magic[0], std::uint8_t{20});
+    QCOMPARE(torvik_->paramsSnapshot().Magic[0], std::uint8_t{20});
 
-    torvik_->Params.DisplayHigh = static_cast<std::int16_t>(before.DisplayHigh + 1);
+    torvik_->editImage([&](TParamImage& params, TLinTable&) {
+        params.DisplayHigh = static_cast<std::int16_t>(before.DisplayHigh + 1);
+    });
     QVERIFY(torvik_->LoadFromFile());
     const auto load = dialogs.asked[1];
     QVERIFY(!dialogs.askedSave[1]);
@@ -407,7 +415,7 @@ void tst_Torvik::save_and_load_go_through_the_dialogs() {
     QVERIFY(load.proposedName.isEmpty());
     QVERIFY(load.defaultExtension.isEmpty());
     QVERIFY(dialogs.messages.isEmpty());
-    QCOMPARE(torvik_->Params.DisplayHigh, before.DisplayHigh);
+    QCOMPARE(torvik_->paramsSnapshot().DisplayHigh, before.DisplayHigh);
     torvik_->setDialogs(nullptr);
 }
 
@@ -415,30 +423,30 @@ void tst_Torvik::load_rejections_show_their_message_and_keep_params() {
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     torvik_->setDialogs(&dialogs);
-    TParamImage other = torvik_->Params;
+    TParamImage other = torvik_->paramsSnapshot();
     other.DeviceType ^= 0x0100;
     qv7::saveParamFile(dir.filePath("other.QV"), other);
-    const TParamImage before = torvik_->Params;
+    const TParamImage before = torvik_->paramsSnapshot();
     dialogs.answer = dir.filePath("other.QV");
     QVERIFY(torvik_->LoadFromFile());
     QCOMPARE(dialogs.messages, QStringList{"Le fichier ne correspond pas à ce type d'appareil"});
-    QVERIFY(torvik_->Params == before);
+    QVERIFY(torvik_->paramsSnapshot() == before);
 
     dialogs.answer = dir.filePath("missing.QV");
     QVERIFY_THROWS_EXCEPTION(qv7::EInOutError, torvik_->LoadFromFile());
-    QVERIFY(torvik_->Params == before);
+    QVERIFY(torvik_->paramsSnapshot() == before);
     torvik_->setDialogs(nullptr);
 }
 
 void tst_Torvik::cancelled_dialogs_do_nothing() {
     ScriptedDialogs dialogs;
     torvik_->setDialogs(&dialogs);
-    const TParamImage before = torvik_->Params;
+    const TParamImage before = torvik_->paramsSnapshot();
     QVERIFY(torvik_->SaveToFile());
     QVERIFY(torvik_->LoadFromFile());
     QCOMPARE(dialogs.asked.size(), std::size_t{2});
     QVERIFY(dialogs.messages.isEmpty());
-    QVERIFY(torvik_->Params == before);
+    QVERIFY(torvik_->paramsSnapshot() == before);
     torvik_->setDialogs(nullptr);
 }
 
@@ -469,7 +477,7 @@ void tst_Torvik::late_answer_to_a_repeated_read_is_not_booked_as_the_next_block(
     for (int delayed : {0, 3, 7}) {
         indicator_->clearRequests();
         log_.clear();
-        torvik_->LinTable = TLinTable{};
+        torvik_->editImage([](TParamImage&, TLinTable& lin) { lin = TLinTable{}; });
         // The answer to the first copy comes after the repeat went out; both copies are answered.
         indicator_->setReplyDelay(std::chrono::milliseconds(60));
         indicator_->injectFault(SimulatedIndicator::Fault::Delay, 1, delayed);
@@ -477,7 +485,8 @@ void tst_Torvik::late_answer_to_a_repeated_read_is_not_booked_as_the_next_block(
         QTRY_COMPARE(indicator_->requests().size(), std::size_t(delayed + 1));
         torvik_->StepTimer();
         QTRY_VERIFY_WITH_TIMEOUT(log_.contains("readlincompleted"), 3000);
-        QVERIFY2(torvik_->LinTable == table, qPrintable(QStringLiteral("block %1 delayed").arg(delayed)));
+        QVERIFY2(torvik_->linTableSnapshot() == table,
+                 qPrintable(QStringLiteral("block %1 delayed").arg(delayed)));
         QVERIFY(completedTable_ == table);
         QCOMPARE(indicator_->requests().size(), std::size_t{9});
     }
@@ -529,30 +538,30 @@ void tst_Torvik::answers_of_any_lateness_are_booked_only_where_they_belong() {
     for (int r = table ? 32 : 0; r < (table ? 160 : 28); ++r)
         if (r < 12 || r >= 16)
             QCOMPARE(torvik_->Master().HoldingRegisters[static_cast<std::size_t>(r)].load(), 0x300 + r);
-    if (!table) QCOMPARE(torvik_->Params.DisplayHigh, std::int16_t{0x304}); // register 4
+    if (!table) QCOMPARE(torvik_->paramsSnapshot().DisplayHigh, std::int16_t{0x304}); // register 4
     // The late answer cost one probe at least; the read had to ask for it again.
     QVERIFY(torvik_->probesSent() > probes);
 }
 
 void tst_Torvik::write_all_sends_the_record_as_it_was_when_the_write_began() {
-    TParamImage& p = torvik_->Params;
+    TParamImage p = torvik_->paramsSnapshot();
     p.DisplayHigh = 4321;
     p.Alarms[2].Threshold = -77;
+    setParams(p);
     const auto sent = qv7::registersFromParams(p);
     torvik_->WriteAll();
     // What read replies do to the master's image before the write goes out, and the window changing
     // the record after it started the write, both change nothing on the indicator.
     for (auto& r : torvik_->Master().HoldingRegisters)
         r = 0xDEAD;
-    p.DisplayHigh = 1;
+    torvik_->editImage([](TParamImage& params, TLinTable&) { params.DisplayHigh = 1; });
     QTRY_VERIFY(log_.contains("writeall"));
     for (int r = 0; r < 28; ++r)
         if (r < 12 || r >= 16) QCOMPARE(indicator_->holding(r), sent[static_cast<std::size_t>(r)]);
-    p.DisplayHigh = 4321;
 }
 
 void tst_Torvik::failing_writes_are_retried_without_a_disconnection() {
-    const auto sent = qv7::registersFromParams(torvik_->Params);
+    const auto sent = qv7::registersFromParams(torvik_->paramsSnapshot());
     for (int r = 0; r < 28; ++r)
         indicator_->setHolding(r, 0);
     // Failures for longer than the hand-off limit: the first block's report stays unsent.
@@ -573,7 +582,7 @@ void tst_Torvik::file_loaded_during_a_read_all_is_not_overwritten_by_its_replies
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     torvik_->setDialogs(&dialogs);
-    TParamImage file = torvik_->Params;
+    TParamImage file = torvik_->paramsSnapshot();
     file.DisplayHigh = static_cast<std::int16_t>(indicator_->holding(3) ^ 0x1111);
     qv7::saveParamFile(dir.filePath("file.QV"), file);
     dialogs.answer = dir.filePath("file.QV");
@@ -588,7 +597,8 @@ void tst_Torvik::file_loaded_during_a_read_all_is_not_overwritten_by_its_replies
         QVERIFY(torvik_->LoadFromFile());
         QTRY_VERIFY_WITH_TIMEOUT(rxCount() > rxBefore + delayed, 3000);
         QTest::qWait(30);
-        QVERIFY2(torvik_->Params == file, qPrintable(QStringLiteral("answer %1 late").arg(delayed)));
+        QVERIFY2(torvik_->paramsSnapshot() == file,
+                 qPrintable(QStringLiteral("answer %1 late").arg(delayed)));
         QCOMPARE(torvik_->Step.load(), -1);
         QVERIFY(!log_.contains("readall"));
     }
@@ -660,7 +670,7 @@ void tst_Torvik::read_all_takes_every_type_word_bit() {
     indicator_->setInput(0, before);
     QCOMPARE(torvik_->FourDigits(), fourDigits);
     QCOMPARE(torvik_->ModelName(), model);
-    QCOMPARE(torvik_->Params.DeviceType, std::uint32_t{typeWord});
+    QCOMPARE(torvik_->paramsSnapshot().DeviceType, std::uint32_t{typeWord});
 }
 
 QTEST_GUILESS_MAIN(tst_Torvik)
