@@ -1,10 +1,14 @@
 #include "cli/LineLog.h"
 
+#include "base/Files.h"
+#include "indicator/FileAccess.h"
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
+
+#include <cstring>
 
 namespace qv7::cli {
 
@@ -74,16 +78,10 @@ QString appendToLog(const QString& path, const QList<LogRecord>& records) {
     for (const LogRecord& r : records)
         added += logLine(r).toUtf8() + Eol;
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) return QStringLiteral("%1: %2").arg(path, out.errorString());
-    const bool written = out.write(old) == old.size() && out.write(added) == added.size();
-    // Qt's commit does not report a full disk on its own: flush and look first.
-    if (!written || !out.flush() || out.error() != QFileDevice::NoError) {
-        const QString why = out.errorString();
-        out.cancelWriting();
-        return QStringLiteral("%1: %2").arg(path, why);
-    }
-    if (!out.commit()) return QStringLiteral("%1: %2").arg(path, out.errorString());
+    const QByteArray whole = old + added;
+    const int error = saveWholeFile(
+        fileNameBytes(path), std::string_view(whole.constData(), static_cast<std::size_t>(whole.size())));
+    if (error != 0) return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)));
     return {};
 }
 
