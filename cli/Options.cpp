@@ -61,6 +61,19 @@ bool parseCount(const QStringList& args, qsizetype& i, Options& o, QString& erro
     return error.isEmpty();
 }
 
+bool isOption(const QString& arg, const char* name) {
+    return arg == QLatin1String(name) || arg.startsWith(QLatin1String(name) + QLatin1Char('='));
+}
+
+// An option at args[i] that takes a text which may not be empty ("--lin F", "--lin=F").
+bool textOption(const QStringList& args, qsizetype& i, QString& target, const QString& what, QString& error) {
+    const QString name = args[i].section('=', 0, 0);
+    const auto v = valueOf(args, i, name, error);
+    if (v) target = *v;
+    if (v && target.isEmpty()) error = QStringLiteral("%1 needs %2").arg(name, what);
+    return error.isEmpty();
+}
+
 // One option at args[i]; false with `error` set when it is not understood.
 bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& error) {
     const QString& arg = args[i];
@@ -97,12 +110,7 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
     if (arg == "--off-data") return o.offData = true;
     if (arg == "--free-ends") return o.freeEnds = true;
     if (arg == "--watch") return o.watch = true;
-    if (arg == "--log" || arg.startsWith("--log=")) {
-        const auto v = valueOf(args, i, QStringLiteral("--log"), error);
-        if (v) o.log = *v;
-        if (v && o.log.isEmpty()) error = QStringLiteral("--log needs a file name");
-        return error.isEmpty();
-    }
+    if (isOption(arg, "--log")) return textOption(args, i, o.log, QStringLiteral("a file name"), error);
     if (arg == "--interval" || arg.startsWith("--interval=")) {
         const auto v = valueOf(args, i, QStringLiteral("--interval"), error);
         bool ok = false;
@@ -111,18 +119,9 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
             error = QStringLiteral("--interval takes milliseconds, from 1 to 3600000");
         return error.isEmpty();
     }
-    if (arg == "--lin" || arg.startsWith("--lin=")) {
-        const auto v = valueOf(args, i, QStringLiteral("--lin"), error);
-        if (v) o.lin = *v;
-        if (v && o.lin.isEmpty()) error = QStringLiteral("--lin needs a file name");
-        return error.isEmpty();
-    }
-    if (arg == "--serial" || arg.startsWith("--serial=")) {
-        const auto v = valueOf(args, i, QStringLiteral("--serial"), error);
-        if (v) o.serial = *v;
-        if (v && o.serial.isEmpty()) error = QStringLiteral("--serial needs a serial number");
-        return error.isEmpty();
-    }
+    if (isOption(arg, "--lin")) return textOption(args, i, o.lin, QStringLiteral("a file name"), error);
+    if (isOption(arg, "--serial"))
+        return textOption(args, i, o.serial, QStringLiteral("a serial number"), error);
     if (arg == "--simulate-count" || arg.startsWith("--simulate-count=")) {
         const auto v = valueOf(args, i, QStringLiteral("--simulate-count"), error);
         bool ok = false;
