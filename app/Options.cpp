@@ -43,6 +43,14 @@ int parseOne(const QStringList& args, int i, Options& options) {
         options.service = true;
         return 1;
     }
+    if (arg == QLatin1String("--lang") || arg.startsWith(QLatin1String("--lang="))) {
+        const bool separate = arg == QLatin1String("--lang");
+        const QString name = separate ? args.value(i + 1) : arg.mid(7);
+        options.language = languageNamed(name);
+        if (options.language) return separate ? 2 : 1;
+        options.error = QStringLiteral("--lang takes fr or en, not '%1'").arg(name);
+        return 0;
+    }
     if (arg == QLatin1String("--simulate")) {
         options.simulate = true;
         return 1;
@@ -110,6 +118,8 @@ QString usageText() {
         "  --trace                print every Modbus frame (TX : / RX : ) to stderr\n"
         "  --service              show the service page (USB bridge firmware, input adjustments)\n"
         "                         for technicians; firmware commands ask before they are sent\n"
+        "  --lang fr|en           the window's language (default: the desktop's; French for\n"
+        "                         a French desktop and the C locale, English for any other)\n"
         "  -h, --help             show this text\n"
         "  --version              show the program's version\n\n"
         "A second copy started while one runs brings the running window to the front and ends.\n");

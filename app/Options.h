@@ -2,10 +2,13 @@
 // the frame trace and the help text. Parsed once in main(), before any window exists.
 #pragma once
 
+#include "app/Language.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 namespace qv7 {
 
@@ -17,6 +20,7 @@ struct Options {
     QString simulateFault;           // a fault of every simulated indicator, as qv7ctl takes it
     bool trace = false;              // every Modbus frame to stderr
     bool service = false;            // the technicians' service page is shown
+    std::optional<Language> language; // --lang: the window's language instead of the desktop's
     bool help = false;
     bool version = false;
     QString error; // empty when the command line was understood
@@ -27,7 +31,7 @@ inline constexpr int MaxSimulatedDevices = 16;
 // Reads the arguments after the program name: --simulate[=TYPEWORD] (hex 0x.. or decimal, 0-65535),
 // --simulate-count N (1-16, implies --simulate), --simulate-state=FILE (implies --simulate),
 // --simulate-fault=FAULT (qv7ctl's faults, implies --simulate), --trace,
-// --service, --help / -h. Sets `error` for anything else.
+// --service, --lang fr|en, --help / -h. Sets `error` for anything else.
 Options parseOptions(const QStringList& arguments);
 
 // The text --help prints.

@@ -2,6 +2,7 @@
 #include "app/Main.h"
 #include "app/Application.h"
 #include "app/Forms.h"
+#include "app/Language.h"
 #include "app/Options.h"
 #include "app/SingleInstance.h"
 #include "indicator/FileAccess.h"
@@ -124,6 +125,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // Before the first window: each sets its texts in the language installed when it is built.
+    qv7::setLanguage(options.language.value_or(qv7::desktopLanguage()));
     Forms forms(devices->access());
     if (options.trace) traceTo(*MainForm);
     MainForm->setServiceMode(options.service);

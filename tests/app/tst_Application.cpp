@@ -235,6 +235,34 @@ private slots:
         QCOMPARE(options.help, help);
     }
 
+    // The desktop's first language picks the window's; --lang overrides it.
+    void language_data() {
+        QTest::addColumn<QStringList>("uiLanguages");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("expected"); // 0 French, 1 English, -1 a command-line error
+        const QStringList none;
+        QTest::newRow("French desktop") << QStringList{"fr-FR", "fr"} << none << 0;
+        QTest::newRow("Canadian French") << QStringList{"fr-CA"} << none << 0;
+        QTest::newRow("C locale") << QStringList{"C"} << none << 0;
+        QTest::newRow("nothing known") << QStringList{} << none << 0;
+        QTest::newRow("English desktop") << QStringList{"en-US", "en"} << none << 1;
+        QTest::newRow("German desktop, French second") << QStringList{"de-DE", "fr-FR"} << none << 1;
+        QTest::newRow("--lang en on a French desktop") << QStringList{"fr-FR"} << QStringList{"--lang", "en"} << 1;
+        QTest::newRow("--lang=FR on an English desktop") << QStringList{"en-GB"} << QStringList{"--lang=FR"} << 0;
+        QTest::newRow("--lang de") << QStringList{"fr-FR"} << QStringList{"--lang", "de"} << -1;
+        QTest::newRow("--lang without a name") << QStringList{"fr-FR"} << QStringList{"--lang"} << -1;
+    }
+    void language() {
+        QFETCH(QStringList, uiLanguages);
+        QFETCH(QStringList, args);
+        QFETCH(int, expected);
+        const qv7::Options options = qv7::parseOptions(args);
+        QCOMPARE(!options.error.isEmpty(), expected < 0);
+        if (expected < 0) return;
+        const qv7::Language language = options.language.value_or(qv7::languageOfDesktop(uiLanguages));
+        QCOMPARE(language, expected == 0 ? qv7::Language::French : qv7::Language::English);
+    }
+
     void lock_is_held_by_one_owner_at_a_time() {
         QTemporaryDir dir;
         qv7::SingleInstance first(dir.path());
