@@ -14,12 +14,12 @@ namespace qv7 {
 
 struct Options {
     bool simulate = false;
-    std::uint16_t typeWord = 0x4053; // the simulated indicator's type word
-    int simulateCount = 1;           // simulated bridges, each with its own indicator
-    QString simulateState;           // the first simulated indicator's registers, kept between runs
-    QString simulateFault;           // a fault of every simulated indicator, as qv7ctl takes it
-    bool trace = false;              // every Modbus frame to stderr
-    bool service = false;            // the technicians' service page is shown
+    std::uint16_t typeWord = 0x4053;  // the simulated indicator's type word
+    int simulateCount = 1;            // simulated bridges, each with its own indicator
+    QString simulateState;            // the first simulated indicator's registers, kept between runs
+    QString simulateFault;            // a fault of every simulated indicator, as qv7ctl takes it
+    bool trace = false;               // every Modbus frame to stderr
+    bool service = false;             // the technicians' service page is shown
     std::optional<Language> language; // --lang: the window's language instead of the desktop's
     bool help = false;
     bool version = false;

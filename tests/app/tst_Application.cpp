@@ -247,8 +247,10 @@ private slots:
         QTest::newRow("nothing known") << QStringList{} << none << 0;
         QTest::newRow("English desktop") << QStringList{"en-US", "en"} << none << 1;
         QTest::newRow("German desktop, French second") << QStringList{"de-DE", "fr-FR"} << none << 1;
-        QTest::newRow("--lang en on a French desktop") << QStringList{"fr-FR"} << QStringList{"--lang", "en"} << 1;
-        QTest::newRow("--lang=FR on an English desktop") << QStringList{"en-GB"} << QStringList{"--lang=FR"} << 0;
+        QTest::newRow("--lang en on a French desktop")
+            << QStringList{"fr-FR"} << QStringList{"--lang", "en"} << 1;
+        QTest::newRow("--lang=FR on an English desktop")
+            << QStringList{"en-GB"} << QStringList{"--lang=FR"} << 0;
         QTest::newRow("--lang de") << QStringList{"fr-FR"} << QStringList{"--lang", "de"} << -1;
         QTest::newRow("--lang without a name") << QStringList{"fr-FR"} << QStringList{"--lang"} << -1;
     }
