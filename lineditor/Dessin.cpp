@@ -14,6 +14,7 @@
 #include "widgets/Xfert.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <QFrame>
 #include <QHeaderView>
@@ -47,21 +48,19 @@ TDessinForm::TDessinForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DessinForm"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("Linéarisation"));
     setFont(qv7::windowFont());
     setFixedSize(ClientWidth, ClientHeight);
 
     buildPlotAndGrid();
     buildButtons();
-    // The window is built: the bilingual controls show their French texts, each kept whole.
+    retranslate();
+    // The window is built: the bilingual controls show their texts, each kept whole.
     for (QWidget* widget : findChildren<QWidget*>())
         if (auto* control = dynamic_cast<TLangueControl*>(widget)) control->Loaded();
-    for (QPushButton* button : findChildren<QPushButton*>()) {
-        qv7::fitText(*button);
-        // No button is the window's default: Enter belongs to the grid, or to the button that has
-        // the focus.
+    fitButtons();
+    // No button is the window's default: Enter belongs to the grid, or to the button that has the focus.
+    for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(false);
-    }
     setTabOrder(StringGrid1, Btn_RD);
     setTabOrder(Btn_RD, Btn_WR);
     setTabOrder(Btn_WR, ZoomBar);
@@ -75,6 +74,50 @@ TDessinForm::TDessinForm(QWidget* parent) : QDialog(parent) {
 }
 
 TDessinForm::~TDessinForm() = default;
+
+void TDessinForm::retranslate() {
+    showCaption(caption_);
+    Btn_RD->setText(tr("Lecture"));
+    Btn_WR->setText(tr("Ecriture"));
+    // The grid's header is written by its first setup; until then it stays empty.
+    if (!StringGrid1->Cells(0, 0).isEmpty()) StringGrid1->setCells(0, 0, tr("Points:"));
+}
+
+void TDessinForm::showCaption(Caption caption) {
+    caption_ = caption;
+    switch (caption) {
+    case Caption::Window:
+        return setWindowTitle(tr("Linéarisation"));
+    case Caption::Editor:
+        return setWindowTitle(tr("Editeur de linéarisation"));
+    case Caption::File:
+        return setWindowTitle(QDir::toNativeSeparators(openFileName_));
+    }
+}
+
+void TDessinForm::fitButtons() {
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        // Back to the window's face first: a text that fits again needs no condensed face.
+        if (button->font().stretch() != font().stretch()) {
+            QFont face = button->font();
+            face.setStretch(font().stretch());
+            button->setFont(face);
+        }
+        qv7::fitText(*button);
+    }
+}
+
+void TDessinForm::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) retranslate();
+}
+
+bool TDessinForm::event(QEvent* event) {
+    const bool handled = QDialog::event(event);
+    // The children have their new texts once the window's own handling is through.
+    if (event->type() == QEvent::LanguageChange) fitButtons();
+    return handled;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Construction
@@ -132,9 +175,9 @@ void TDessinForm::buildButtons() {
         bilingualButton("Btn_Load", QStringLiteral("Charge"), QStringLiteral("Load"), {288, 440, 51, 25});
     Btn_Save =
         bilingualButton("Btn_Save", QStringLiteral("Sauve"), QStringLiteral("Save"), {336, 440, 51, 25});
-    Btn_RD = named(new QPushButton(QStringLiteral("Lecture"), this), "Btn_RD");
+    Btn_RD = named(new QPushButton(this), "Btn_RD");
     Btn_RD->setGeometry(400, 440, 49, 25);
-    Btn_WR = named(new QPushButton(QStringLiteral("Ecriture"), this), "Btn_WR");
+    Btn_WR = named(new QPushButton(this), "Btn_WR");
     Btn_WR->setGeometry(448, 440, 49, 25);
     Btn_Quit =
         bilingualButton("Btn_Quit", QStringLiteral("Fermer"), QStringLiteral("Close"), {560, 440, 49, 25});
@@ -230,14 +273,14 @@ void TDessinForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TDessinForm::FormShow() {
-    setWindowTitle(QStringLiteral("Editeur de linéarisation"));
+    showCaption(Caption::Editor);
     Draw1->UpdateCurve();
     SetupGrid();
 }
 
 void TDessinForm::SetupGrid() {
     StringGrid1->setRowCount(Draw1->NbMaxSegment() + 1);
-    StringGrid1->setCells(0, 0, QStringLiteral("Points:"));
+    StringGrid1->setCells(0, 0, tr("Points:"));
     StringGrid1->setCells(1, 0, QStringLiteral("X"));
     StringGrid1->setCells(2, 0, QStringLiteral("Y"));
     StringGrid1->setRowHeight(0, 20);
@@ -364,7 +407,7 @@ void TDessinForm::Btn_New0Click() {
     Draw1->NbSegment = 1;
     clearStaleSelection();
     Draw1->UpdateCurve();
-    setWindowTitle(QStringLiteral("Editeur de linéarisation")); // a new curve comes from nowhere
+    showCaption(Caption::Editor); // a new curve comes from nowhere
 }
 
 void TDessinForm::Btn_RDClick() {

@@ -84,11 +84,22 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
     // Escape belongs to the grid (undo); in the rest of the window it closes nothing. Enter presses
     // the button that has the focus, and nothing else.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // What the caption shows: the window's name until the first showing, then the editor's, or the
+    // name of the file last loaded.
+    enum class Caption { Window, Editor, File };
+
+    // Every text of the window but the bilingual buttons', in the current language.
+    void retranslate();
+    void showCaption(Caption caption);
+    // The buttons take the condensed face where their text would not fit, in the language shown.
+    void fitButtons();
     void buildPlotAndGrid();
     void buildButtons();
     TBitBtnLangue* bilingualButton(const char* name, const QString& french, const QString& english,
@@ -104,5 +115,6 @@ private:
     TLinDevice* device_ = nullptr;
     TXfertForm* xfert_ = nullptr;
     QString openFileName_;
+    Caption caption_ = Caption::Window;
     int beepCount_ = 0;
 };

@@ -7,18 +7,18 @@
 #include "widgets/FileDialog.h"
 #include "widgets/Messages.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace {
-const QString LinFilter =
-    QStringLiteral("Fichiers de linéarisation (*.LIN)|*.LIN|Tous les fichiers (*.*)|*.*");
+QString linFilter() {
+    return TDessinForm::tr("Fichiers de linéarisation (*.LIN)|*.LIN|Tous les fichiers (*.*)|*.*");
 }
+} // namespace
 
 void TDessinForm::Btn_Load0Click() {
     qv7::FileDialogRequest request;
-    request.title = QStringLiteral("Chargement d'un fichier");
-    request.filter = LinFilter;
+    request.title = tr("Chargement d'un fichier");
+    request.filter = linFilter();
     request.directory = openFileName_.isEmpty() ? QString() : QFileInfo(openFileName_).absolutePath();
     request.proposedName = QFileInfo(openFileName_).fileName();
     const std::optional<QString> chosen = qv7::askFileName(request, false);
@@ -34,14 +34,13 @@ void TDessinForm::Btn_Load0Click() {
     setCurve(loaded.points);
     // Said now rather than at "Ecriture", which refuses the first and asks about the second.
     if (loaded.points.size() > static_cast<std::size_t>(qv7::LinTablePoints))
-        qv7::showMessage(QStringLiteral("La courbe a %1 points : l'appareil n'en prend que %2, elle ne "
-                                        "pourra pas lui être écrite telle quelle.")
+        qv7::showMessage(tr("La courbe a %1 points : l'appareil n'en prend que %2, elle ne "
+                            "pourra pas lui être écrite telle quelle.")
                              .arg(loaded.points.size())
                              .arg(qv7::LinTablePoints));
     if (const int point = qv7::firstNonIncreasingPoint(loaded.points); point >= 0)
-        qv7::showMessage(
-            QStringLiteral("Les valeurs X de la courbe ne croissent pas au point %1.").arg(point));
-    setWindowTitle(QDir::toNativeSeparators(openFileName_));
+        qv7::showMessage(tr("Les valeurs X de la courbe ne croissent pas au point %1.").arg(point));
+    showCaption(Caption::File);
     SetupGrid();
 }
 
@@ -49,8 +48,8 @@ void TDessinForm::Btn_Save0Click() {
     // Saving sets '.' for every window, whether or not the dialog is then cancelled.
     qv7::setDecimalSeparator(u'.');
     qv7::FileDialogRequest request;
-    request.title = QStringLiteral("Sauvegarde d'un fichier");
-    request.filter = LinFilter;
+    request.title = tr("Sauvegarde d'un fichier");
+    request.filter = linFilter();
     request.directory = openFileName_.isEmpty() ? QString() : QFileInfo(openFileName_).absolutePath();
     request.proposedName = QFileInfo(openFileName_).fileName();
     request.defaultExtension = QStringLiteral("Lin");

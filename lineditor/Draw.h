@@ -180,6 +180,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -214,6 +215,8 @@ private:
     // Edges c - span * factor .. c + span * factor around the cross's world position c.
     void setEdgesAroundCross(long double spanFactor);
     void buildMenu();
+    // The context menu's captions in the current language.
+    void retranslateMenu();
     void beep();
     void checkCurveLength() const;
 

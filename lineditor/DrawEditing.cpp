@@ -58,22 +58,36 @@ QPoint positionOf(const QMouseEvent* event) {
 void TDraw::buildMenu() {
     FMenu = new QMenu(this);
     FMenu->setObjectName(QStringLiteral("PopupMenu"));
-    FZoomMenu = FMenu->addMenu(QStringLiteral("Zoom"));
+    FZoomMenu = FMenu->addMenu(QString());
     FZoomMenu->setObjectName(QStringLiteral("Z1"));
-    const auto item = [this](QMenu* menu, const QString& caption, const char* name, void (TDraw::*action)()) {
-        QAction* added = menu->addAction(caption);
+    const auto item = [this](QMenu* menu, const char* name, void (TDraw::*action)()) {
+        QAction* added = menu->addAction(QString());
         added->setObjectName(QLatin1String(name));
         connect(added, &QAction::triggered, this, [this, action] { (this->*action)(); });
         return added;
     };
-    FResetZoomItem = item(FZoomMenu, QStringLiteral("1:1"), "ResetZoom", &TDraw::ResetZoomClick);
-    FCentreItem = item(FZoomMenu, QStringLiteral("Centre"), "Centre", &TDraw::CentreClick);
-    FZoomInItem = item(FZoomMenu, QStringLiteral("Plus"), "ZoomIn", &TDraw::ZoomInClick);
-    FZoomOutItem = item(FZoomMenu, QStringLiteral("Moins"), "ZoomOut", &TDraw::ZoomOutClick);
-    FDeleteSegmentItem =
-        item(FMenu, QStringLiteral("Efface le segment"), "DeleteSegment", &TDraw::DeleteSegmentClick);
-    FInsertSegmentItem =
-        item(FMenu, QStringLiteral("Insère un segment"), "InsertSegment", &TDraw::InsertSegmentClick);
+    FResetZoomItem = item(FZoomMenu, "ResetZoom", &TDraw::ResetZoomClick);
+    FCentreItem = item(FZoomMenu, "Centre", &TDraw::CentreClick);
+    FZoomInItem = item(FZoomMenu, "ZoomIn", &TDraw::ZoomInClick);
+    FZoomOutItem = item(FZoomMenu, "ZoomOut", &TDraw::ZoomOutClick);
+    FDeleteSegmentItem = item(FMenu, "DeleteSegment", &TDraw::DeleteSegmentClick);
+    FInsertSegmentItem = item(FMenu, "InsertSegment", &TDraw::InsertSegmentClick);
+    retranslateMenu();
+}
+
+void TDraw::retranslateMenu() {
+    FZoomMenu->setTitle(tr("Zoom"));
+    FResetZoomItem->setText(QStringLiteral("1:1"));
+    FCentreItem->setText(tr("Centre"));
+    FZoomInItem->setText(tr("Plus"));
+    FZoomOutItem->setText(tr("Moins"));
+    FDeleteSegmentItem->setText(tr("Efface le segment"));
+    FInsertSegmentItem->setText(tr("Insère un segment"));
+}
+
+void TDraw::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) retranslateMenu();
 }
 
 void TDraw::beep() {

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -31,23 +32,32 @@ QString number(double value, const char* pattern) {
 QString refusal(const qv7::MeasureError& error) {
     using Kind = qv7::MeasureError::Kind;
     const QString text = QString::fromStdString(error.text);
-    const QString where = error.line > 0 ? QStringLiteral("Ligne %1 : ").arg(error.line) : QString();
+    QString said;
     switch (error.kind) {
     case Kind::NotANumber:
-        return where + QStringLiteral("'%1' n'est pas un nombre").arg(text);
+        said = QCoreApplication::translate("TMesuresForm", "'%1' n'est pas un nombre").arg(text);
+        break;
     case Kind::Columns:
-        return where + QStringLiteral("il faut deux colonnes (entrée, sortie)");
+        said = QCoreApplication::translate("TMesuresForm", "il faut deux colonnes (entrée, sortie)");
+        break;
     case Kind::OutOfRange:
-        return where + QStringLiteral("%1 est hors de -25 ... 125 %").arg(text);
+        said = QCoreApplication::translate("TMesuresForm", "%1 est hors de -25 ... 125 %").arg(text);
+        break;
     case Kind::Contradiction:
-        return where +
-               QStringLiteral("même entrée que la ligne %1 avec une autre sortie").arg(error.otherLine);
+        said =
+            QCoreApplication::translate("TMesuresForm", "même entrée que la ligne %1 avec une autre sortie")
+                .arg(error.otherLine);
+        break;
     case Kind::TooFewPairs:
-        return QStringLiteral("Il faut au moins deux mesures d'entrées différentes");
+        return QCoreApplication::translate("TMesuresForm",
+                                           "Il faut au moins deux mesures d'entrées différentes");
     case Kind::TooManyPairs:
-        return where + QStringLiteral("plus de %1 mesures").arg(qv7::MeasureMaxPairs);
+        said = QCoreApplication::translate("TMesuresForm", "plus de %1 mesures").arg(qv7::MeasureMaxPairs);
+        break;
     }
-    return where;
+    return error.line > 0
+               ? QCoreApplication::translate("TMesuresForm", "Ligne %1 : %2").arg(error.line).arg(said)
+               : said;
 }
 
 constexpr qv7::LinShape Shapes[] = {qv7::LinShape::SquareRoot, qv7::LinShape::HorizontalCylinder,
@@ -58,33 +68,26 @@ constexpr int ShapeSamples = 1001;
 
 TMesuresForm::TMesuresForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("MesuresForm"));
-    setWindowTitle(QStringLiteral("Courbe d'après des mesures"));
     setFont(qv7::windowFont());
     setFixedSize(520, 472);
     FitPlot = named(new TFitPlot(TFitPlot::Kind::Curve, this), "FitPlot", {8, 8, 504, 300});
     ErrorPlot = named(new TFitPlot(TFitPlot::Kind::Error, this), "ErrorPlot", {8, 312, 504, 72});
-    BtnCharge = named(new QPushButton(QStringLiteral("Charger..."), this), "BtnCharge", {8, 392, 81, 25});
+    BtnCharge = named(new QPushButton(this), "BtnCharge", {8, 392, 81, 25});
     CbForme = named(new QComboBox(this), "CbForme", {96, 393, 185, 23});
-    CbForme->addItems({QStringLiteral("Mesures d'un fichier"), QStringLiteral("Racine carrée"),
-                       QStringLiteral("Cuve cylindrique horizontale"), QStringLiteral("Cuve sphérique")});
-    named(new QLabel(QStringLiteral("Points :"), this), "LblPoints", {296, 396, 44, 16});
+    CbForme->addItems(QStringList(1 + static_cast<int>(std::size(Shapes)))); // texts by retranslate()
+    LblPoints = named(new QLabel(this), "LblPoints", {296, 396, 44, 16});
     SpinPoints = named(new QSpinBox(this), "SpinPoints", {344, 393, 49, 23});
     SpinPoints->setRange(qv7::LinFitMinPoints, qv7::LinFitMaxPoints);
     SpinPoints->setValue(qv7::LinFitMaxPoints);
-    ChkHorsMesures =
-        named(new QCheckBox(QStringLiteral("Hors mesures"), this), "ChkHorsMesures", {404, 395, 108, 20});
-    ChkHorsMesures->setToolTip(
-        QStringLiteral("Les sorties des points peuvent quitter les mesures pour partager "
-                       "l'écart ; le premier et le dernier point restent sur les mesures."));
+    ChkHorsMesures = named(new QCheckBox(this), "ChkHorsMesures", {404, 395, 108, 20});
     LblEcart = named(new QLabel(this), "LblEcart", {8, 422, 336, 44});
     LblEcart->setWordWrap(true);
     BtnOK = named(new QPushButton(QStringLiteral("OK"), this), "BtnOK", {352, 440, 75, 25});
-    BtnAnnuler = named(new QPushButton(QStringLiteral("Annuler"), this), "BtnAnnuler", {436, 440, 75, 25});
+    BtnAnnuler = named(new QPushButton(this), "BtnAnnuler", {436, 440, 75, 25});
     BtnOK->setEnabled(false);
     for (QPushButton* button : {BtnCharge, BtnOK, BtnAnnuler})
         button->setAutoDefault(false);
-    LblEcart->setText(
-        QStringLiteral("Chargez un tableau de mesures (entrée %, sortie %) ou choisissez une forme."));
+    retranslate();
 
     connect(BtnCharge, &QPushButton::clicked, this,
             [this] { qv7::runGuarded([this] { BtnChargeClick(); }); });
@@ -95,11 +98,44 @@ TMesuresForm::TMesuresForm(QWidget* parent) : QDialog(parent) {
     connect(BtnAnnuler, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void TMesuresForm::retranslate() {
+    setWindowTitle(tr("Courbe d'après des mesures"));
+    BtnCharge->setText(tr("Charger..."));
+    const QString shapes[] = {tr("Mesures d'un fichier"), tr("Racine carrée"),
+                              tr("Cuve cylindrique horizontale"), tr("Cuve sphérique")};
+    for (int i = 0; i < CbForme->count(); ++i)
+        CbForme->setItemText(i, shapes[i]);
+    LblPoints->setText(tr("Points :"));
+    ChkHorsMesures->setText(tr("Hors mesures"));
+    ChkHorsMesures->setToolTip(tr("Les sorties des points peuvent quitter les mesures pour partager "
+                                  "l'écart ; le premier et le dernier point restent sur les mesures."));
+    BtnAnnuler->setText(tr("Annuler"));
+    showDeviation();
+}
+
+void TMesuresForm::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) retranslate();
+}
+
+void TMesuresForm::showDeviation() {
+    if (fit_.points.empty()) {
+        LblEcart->setText(tr("Chargez un tableau de mesures (entrée %, sortie %) ou choisissez une forme."));
+        return;
+    }
+    LblEcart->setText(tr("%1 mesures, %2 points : écart maximal %3 % (à %4 %)\n"
+                         "%5 points répartis régulièrement : %6 %")
+                          .arg(data_.size())
+                          .arg(fit_.points.size())
+                          .arg(number(fit_.deviation.error, "##0.000"), number(fit_.deviation.at, "##0.00"))
+                          .arg(SpinPoints->value())
+                          .arg(number(fit_.evenDeviation.error, "##0.000")));
+}
+
 void TMesuresForm::BtnChargeClick() {
     qv7::FileDialogRequest request;
-    request.title = QStringLiteral("Chargement de mesures");
-    request.filter =
-        QStringLiteral("Tableaux de mesures (*.csv;*.txt)|*.csv;*.txt|Tous les fichiers (*.*)|*.*");
+    request.title = tr("Chargement de mesures");
+    request.filter = tr("Tableaux de mesures (*.csv;*.txt)|*.csv;*.txt|Tous les fichiers (*.*)|*.*");
     if (const std::optional<QString> chosen = qv7::askFileName(request, false)) loadTable(*chosen);
 }
 
@@ -130,13 +166,7 @@ void TMesuresForm::refit() {
     fit_.deviation = qv7::curveDeviation(fit_.points, data_);
     FitPlot->setContent(data_, fit_.points);
     ErrorPlot->setContent(data_, fit_.points);
-    LblEcart->setText(QStringLiteral("%1 mesures, %2 points : écart maximal %3 % (à %4 %)\n"
-                                     "%5 points répartis régulièrement : %6 %")
-                          .arg(data_.size())
-                          .arg(fit_.points.size())
-                          .arg(number(fit_.deviation.error, "##0.000"), number(fit_.deviation.at, "##0.00"))
-                          .arg(SpinPoints->value())
-                          .arg(number(fit_.evenDeviation.error, "##0.000")));
+    showDeviation();
     BtnOK->setEnabled(true);
 }
 

@@ -36,6 +36,7 @@ public:
 
     QPushButton* BtnCharge = nullptr;
     QComboBox* CbForme = nullptr;
+    QLabel* LblPoints = nullptr;
     QSpinBox* SpinPoints = nullptr;
     QCheckBox* ChkHorsMesures = nullptr; // the outputs may leave the data, the ends kept
     QLabel* LblEcart = nullptr;
@@ -44,7 +45,13 @@ public:
     QPushButton* BtnOK = nullptr;
     QPushButton* BtnAnnuler = nullptr;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // Every text of the dialog in the current language; the deviation's from the fit shown.
+    void retranslate();
+    void showDeviation();
     void BtnChargeClick();
     void refit();
 
