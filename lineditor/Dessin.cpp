@@ -181,7 +181,7 @@ void TDessinForm::buildButtons() {
     Btn_WR->setGeometry(448, 440, 49, 25);
     Btn_Quit =
         bilingualButton("Btn_Quit", QStringLiteral("Fermer"), QStringLiteral("Close"), {560, 440, 49, 25});
-    Btn_Mes = bilingualButton("Btn_Mes", QStringLiteral("Mesures…"), QStringLiteral("Measurements…"),
+    Btn_Mes = bilingualButton("Btn_Mes", QStringLiteral("Mesures…"), QStringLiteral("Measures…"),
                               {501, 440, 55, 25});
 }
 

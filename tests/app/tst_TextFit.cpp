@@ -73,6 +73,7 @@ private slots:
     void every_text_fits_its_control_data() {
         QTest::addColumn<Window>("window");
         QTest::addColumn<qv7::Language>("language");
+        QTest::addColumn<bool>("switched"); // the language chosen once the windows exist
         const std::pair<const char*, Window> windows[] = {
             {"main, five-choice 0x40D3", Window::MainFiveChoice},
             {"main, thermocouple 0x0800", Window::MainThermocouple},
@@ -82,18 +83,22 @@ private slots:
             {"editor", Window::Editor},
             {"measurements", Window::Measures}};
         for (const auto& [name, window] : windows) {
-            QTest::addRow("%s, French", name) << window << qv7::Language::French;
-            QTest::addRow("%s, English", name) << window << qv7::Language::English;
+            QTest::addRow("%s, French", name) << window << qv7::Language::French << false;
+            QTest::addRow("%s, English", name) << window << qv7::Language::English << false;
+            QTest::addRow("%s, switched to English", name) << window << qv7::Language::English << true;
         }
     }
     void every_text_fits_its_control() {
         QFETCH(Window, window);
         QFETCH(qv7::Language, language);
+        QFETCH(bool, switched);
+        if (!switched) qv7::setLanguage(language);
         // The thermocouple indicator with a type on its input shows the temperature group.
         Windows rig(window == Window::MainThermocouple ? 0x0800 : 0x40D3,
                     window == Window::MainThermocouple ? Bank{{1, 0x0410}} : Bank{});
-        qv7::setLanguage(language);
         QVERIFY(rig.open());
+        if (switched) qv7::setLanguage(language);
+        QCoreApplication::processEvents();
         QStringList misfits;
         switch (window) {
         case Window::MainFiveChoice:
