@@ -93,7 +93,7 @@ private slots:
         QFETCH(qv7::Language, language);
         QFETCH(bool, switched);
         if (!switched) qv7::setLanguage(language);
-        // The thermocouple indicator with a type on its input shows the temperature group.
+        // A fixed thermocouple indicator (its type set) shows a set of pages of its own.
         Windows rig(window == Window::MainThermocouple ? 0x0800 : 0x40D3,
                     window == Window::MainThermocouple ? Bank{{1, 0x0410}} : Bank{});
         QVERIFY(rig.open());
@@ -208,6 +208,20 @@ private slots:
         pictures[QStringLiteral("editor.png")] = DessinForm->grab().toImage();
         pictures[QStringLiteral("editor-measures.png")] = rig.measures->grab().toImage();
         QCOMPARE(five.size(), 15);
+        rig.measures.reset();
+        rig.forms.reset();
+        Windows thermocouple(0x0800, {{1, 0x0410}});
+        QVERIFY(thermocouple.open());
+        QList<QImage> tiles;
+        for (int index = TMainForm::TabIdent; index < TMainForm::TabZEQ; ++index) {
+            if (!MainForm->tabShown(static_cast<TMainForm::Page>(index))) continue;
+            pages = MainForm->pageControl();
+            pages->setCurrentIndex(index);
+            QCoreApplication::processEvents();
+            tiles << pages->grab().toImage();
+        }
+        QCOMPARE(tiles.size(), 4); // identification, input, processing, display
+        pictures[QStringLiteral("pages-thermocouple.png")] = sheet(tiles, 4);
         for (const QImage& picture : pictures)
             QVERIFY(!picture.isNull());
         if (out.isEmpty()) return;
