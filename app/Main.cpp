@@ -389,7 +389,7 @@ void TMainForm::openDevice(int number) {
     RetryOpen->stop();
     if (torvik_->OpenDevice(number)) {
         // Among several indicators the window says which one it drives.
-        const std::string serial = deviceCount_ > 1 ? torvik_->Master().SerialNumberString(number) : "";
+        const std::string serial = deviceCount_ > 1 ? torvik_->Bridge().SerialNumberString(number) : "";
         setWindowTitle(serial.empty()
                            ? QString::fromLatin1(Caption)
                            : QStringLiteral("%1 - N° %2")
