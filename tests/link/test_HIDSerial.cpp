@@ -149,43 +149,6 @@ TEST_F(BridgeTest, a_modbus_request_goes_out_as_port_format_then_data_report) {
     EXPECT_EQ(written[1], report65({0x00, 0x00, 0x00, 0x88, 0x00}, request));
 }
 
-TEST_F(BridgeTest, as_a_frame_link_it_sends_the_port_format_in_front_of_every_frame) {
-    hid.addDevice("0001");
-    openAndConnect();
-    const Bytes request = {0xFF, 0x04, 0x00, 0x00, 0x00, 0x01, 0x24, 0x14};
-    qv7::FrameLink& link = bridge;
-    EXPECT_TRUE(link.sendFrame(request));
-    EXPECT_TRUE(link.sendFrame(request));
-    ASSERT_TRUE(hid.waitForWritten(0, 4));
-    const Bytes portFormat = report65({0x00, 0x01, 0x00, 0x40, 0x00});
-    const Bytes data = report65({0x00, 0x00, 0x00, 0x88, 0x00}, request);
-    EXPECT_EQ(hid.written(0), (std::vector<Bytes>{portFormat, data, portFormat, data}));
-}
-
-struct LineCase {
-    TPortFormat format;
-    int baud;
-    std::int64_t characterUs; // 11 bits, rounded up
-    std::int64_t silenceUs;   // 3.5 characters, rounded up
-};
-
-class BridgeLine : public BridgeTest, public ::testing::WithParamInterface<LineCase> {};
-
-TEST_P(BridgeLine, tells_the_line_format_it_set) {
-    const LineCase& c = GetParam();
-    bridge.SetPortFormat(c.format);
-    const qv7::LineFormat line = static_cast<const qv7::FrameLink&>(bridge).lineFormat();
-    EXPECT_EQ(line.baud, c.baud);
-    EXPECT_EQ(line.characterTime().count(), c.characterUs);
-    EXPECT_EQ(line.silentInterval().count(), c.silenceUs);
-}
-
-INSTANTIATE_TEST_SUITE_P(Link, BridgeLine,
-                         ::testing::Values(LineCase{TPortFormat::_9600_8N2, 9600, 1146, 4011},
-                                           LineCase{TPortFormat::_9600_8E1, 9600, 1146, 4011},
-                                           LineCase{TPortFormat::_19200_8E1, 19200, 573, 2006},
-                                           LineCase{TPortFormat::_38400_8E1, 38400, 287, 1003}));
-
 struct SplitCase {
     const char* name;
     int count;
@@ -255,10 +218,21 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(BridgeTest, each_port_format_goes_out_as_its_ordinal) {
     hid.addDevice("0001");
     openAndConnect();
-    // From the default, every other format and back: one report each, the ordinal in byte 2.
-    for (TPortFormat format :
-         {TPortFormat::_9600_8E1, TPortFormat::_19200_8E1, TPortFormat::_38400_8E1, TPortFormat::_9600_8N2})
-        bridge.SetPortFormat(format);
+    // From the default, every other format and back: one report each, the ordinal in byte 2, and the
+    // line timed at its speed (a character of 11 bits, in microseconds rounded up).
+    const struct {
+        TPortFormat format;
+        int baud, characterUs;
+    } formats[] = {{TPortFormat::_9600_8E1, 9600, 1146},
+                   {TPortFormat::_19200_8E1, 19200, 573},
+                   {TPortFormat::_38400_8E1, 38400, 287},
+                   {TPortFormat::_9600_8N2, 9600, 1146}};
+    for (const auto& f : formats) {
+        bridge.SetPortFormat(f.format);
+        const qv7::LineFormat line = static_cast<const qv7::FrameLink&>(bridge).lineFormat();
+        EXPECT_EQ(line, (qv7::LineFormat{f.baud, 11}));
+        EXPECT_EQ(line.characterTime().count(), f.characterUs);
+    }
     ASSERT_TRUE(hid.waitForWritten(0, 4));
     const auto written = hid.written(0);
     ASSERT_EQ(written.size(), 4u);
@@ -309,16 +283,7 @@ protected:
         bridge.OnRXFrame = [this](TComponent*) {
             frames.emplace_back(bridge.ReceivedFrame(), bridge.ReceivedFrame() + bridge.ReceivedCount());
         };
-        bridge.setReceiver(&receiver);
     }
-
-    // The frame link's receiver gets the same frames as OnRXFrame.
-    struct Receiver : qv7::FrameReceiver {
-        void frameArrived(const qv7::ReceivedFrame& frame) override {
-            frames.emplace_back(frame.bytes.begin(), frame.bytes.end());
-        }
-        std::vector<Bytes> frames;
-    } receiver;
 
     void feed(const Bytes& report) {
         TUSBThread& thread = bridge.Thread();
@@ -379,7 +344,6 @@ TEST_P(ReassemblyTable, frames_end_on_the_first_empty_report) {
     for (const Bytes& report : GetParam().reports)
         feed(report);
     EXPECT_EQ(frames, GetParam().frames);
-    EXPECT_EQ(receiver.frames, GetParam().frames);
     EXPECT_FALSE(bridge.FrameActive());
     EXPECT_EQ(bridge.ReceivedCount(), 0u);
 }

@@ -53,7 +53,6 @@ public:
         const auto now = std::chrono::steady_clock::now();
         if (receiver != nullptr) receiver->frameArrived({frame, now, now});
     }
-    bool answerAwaited() const { return receiver != nullptr && receiver->answerAwaited(); }
 
     std::vector<Bytes> sent;
     qv7::FrameReceiver* receiver = nullptr;
