@@ -162,9 +162,9 @@ void THIDSerial::setReceiver(qv7::FrameReceiver* receiver) {
     receiver_ = receiver;
 }
 
-qv7::LineFormat THIDSerial::LineFormatOf(TPortFormat format) {
+qv7::LineFormat THIDSerial::lineFormat() const {
     // 8N2 and 8E1 both take 11 bits a character.
-    switch (format) {
+    switch (portFormat_.load()) {
     case TPortFormat::_19200_8E1:
         return {19200, 11};
     case TPortFormat::_38400_8E1:
@@ -172,10 +172,6 @@ qv7::LineFormat THIDSerial::LineFormatOf(TPortFormat format) {
     default:
         return {9600, 11};
     }
-}
-
-qv7::LineFormat THIDSerial::lineFormat() const {
-    return LineFormatOf(portFormat_.load());
 }
 
 bool THIDSerial::AwaitingInput() const {

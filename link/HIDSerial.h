@@ -59,7 +59,6 @@ public:
     bool sendFrame(std::span<const std::uint8_t> frame) override;
     void setReceiver(qv7::FrameReceiver* receiver) override;
     qv7::LineFormat lineFormat() const override;
-    static qv7::LineFormat LineFormatOf(TPortFormat format);
 
     // The frame being (or just) reassembled; valid during the OnRXFrame call (reader thread).
     std::uint32_t ReceivedCount() const { return receivedCount_; }
