@@ -114,8 +114,8 @@ TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
     setTabOrder(BtnReadAll, BtnWriteAll);
     setTabOrder(BtnWriteAll, BtnQuit);
 
-    // The window is built: each bilingual control, the pages' included, shows its French texts;
-    // labels size themselves to their text, as the window's labels always have.
+    // The window is built: each bilingual control, the pages' included, shows its texts; then
+    // labels and buttons are sized to them.
     for (QWidget* widget : findChildren<QWidget*>()) {
         if (auto* control = dynamic_cast<TLangueControl*>(widget)) control->Loaded();
     }
