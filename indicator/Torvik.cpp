@@ -1,5 +1,9 @@
 #include "indicator/Torvik.h"
 
+#include "base/Errors.h"
+#include "base/TextMarks.h"
+
+#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QMetaObject>
 
@@ -9,7 +13,8 @@ Q_LOGGING_CATEGORY(lcIndicator, "qv7.indicator", QtWarningMsg)
 
 namespace {
 
-const char* const FileFilter = "Fichiers indicateur (*.QV)|*.QV|Tous les fichiers (*.*)|*.*";
+const char* const FileFilter =
+    QT_TRANSLATE_NOOP("TCustomTorvik", "Fichiers indicateur (*.QV)|*.QV|Tous les fichiers (*.*)|*.*");
 constexpr int MaxTextLength = 255;
 
 bool inRange(int value, int lo, int hi) {
@@ -112,9 +117,16 @@ bool TCustomTorvik::OpenDevice(int Index) {
         claim_ = std::move(claim);
         claimPath_ = path;
     }
-    DeviceText =
-        QString::fromStdString(bridge_->DeviceDescription(bridge_->DeviceNumber())).left(MaxTextLength);
+    description_ = bridge_->DescribeDevice(bridge_->DeviceNumber());
+    DeviceText = deviceTextNow();
     return true;
+}
+
+QString TCustomTorvik::deviceTextNow() const {
+    // In the window's language; French where no translation is installed (qv7ctl).
+    const QString form = QCoreApplication::translate("THIDSerial", description_.form);
+    return QString::fromStdString(qv7::fillTemplate(form.toStdString(), description_.arguments))
+        .left(MaxTextLength);
 }
 
 void TCustomTorvik::CloseDevice() {
@@ -235,8 +247,9 @@ int TCustomTorvik::stepInterval() const {
 bool TCustomTorvik::SaveToFile() {
     if (!dialogs_) return true;
     TorvikDialogs::FileDialog dialog;
-    dialog.title = QStringLiteral("sauve un fichier indicateur");
-    dialog.filter = QString::fromLatin1(FileFilter);
+    // The window's texts in the window's language (no translation is installed outside the window).
+    dialog.title = QCoreApplication::translate("TCustomTorvik", "sauve un fichier indicateur");
+    dialog.filter = QCoreApplication::translate("TCustomTorvik", FileFilter);
     dialog.directory = QStringLiteral(".");
     dialog.proposedName = ModelName();
     dialog.defaultExtension = QStringLiteral("QV");
@@ -251,8 +264,8 @@ bool TCustomTorvik::SaveToFile() {
 bool TCustomTorvik::LoadFromFile() {
     if (!dialogs_) return true;
     TorvikDialogs::FileDialog dialog;
-    dialog.title = QStringLiteral("Charge un fichier indicateur");
-    dialog.filter = QString::fromLatin1(FileFilter);
+    dialog.title = QCoreApplication::translate("TCustomTorvik", "Charge un fichier indicateur");
+    dialog.filter = QCoreApplication::translate("TCustomTorvik", FileFilter);
     dialog.directory = QStringLiteral(".");
     const auto name = dialogs_->askFileName(dialog, false);
     if (!name) return true;
@@ -266,7 +279,8 @@ bool TCustomTorvik::LoadFromFile() {
             step <= qv7::StepReadAlarms)
             startTransfer(qv7::StepIdle);
     }
-    if (result != qv7::ParamLoadResult::Loaded) dialogs_->showMessage(qv7::paramLoadMessage(result));
+    if (result != qv7::ParamLoadResult::Loaded)
+        dialogs_->showMessage(QCoreApplication::translate("ParamFile", qv7::paramLoadText(result)));
     return true;
 }
 

@@ -139,8 +139,10 @@ public:
     // The transfer's step, one of indicator/TransferPlan.h's: -1 idle, 0 idle after a write, 1-3
     // read-all, 10-17 table read, 50 read-all done, 60 live measure, 101-102 write-all, 110-118 table write.
     std::atomic<std::int32_t> Step{qv7::StepIdle};
-    // Window thread: the description of the opened device, at most 255 characters.
+    // Window thread: the description of the opened device, at most 255 characters, in the window's
+    // language when it was opened; deviceTextNow() says it in the window's language now.
     QString DeviceText;
+    QString deviceTextNow() const;
     // The parameter image and the table are read and edited only through these, which take the
     // image's lock: the reader thread books replies into them while a read transfer runs.
     // The record and the table as they stand, copied under the image's lock; any thread.
@@ -251,6 +253,7 @@ private:
 
     std::unique_ptr<qv7::DeviceClaim> claim_;
     std::string claimPath_;
+    THIDSerial::Description description_{"", {}}; // of the opened device
     qint64 lockHolder_ = 0;
 };
 

@@ -2,6 +2,9 @@
 // reports out, frame reassembly in.
 #include "link/HIDSerial.h"
 
+#include "base/Errors.h"
+#include "base/TextMarks.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -75,16 +78,20 @@ std::string THIDSerial::MatchingDevicePath(int Number) {
     return {};
 }
 
-std::string THIDSerial::DeviceDescription(int N) {
+THIDSerial::Description THIDSerial::DescribeDevice(int N) {
     isOpen_ = 0;
-    std::string text = "Impossible d'ouvrir le appareil USB n°" + std::to_string(N);
     const int c = Enumerate();
     if (N >= 1 && N <= c && AttachDevice(N - 1)) {
-        text = "USB n°" + std::to_string(N) + " : " + " " + ManufacturerString(N) + " " + " " +
-               ProductString(N) + " " + " {" + SerialNumberString(N) + "}";
         isOpen_ = 1;
+        return {QT_TRANSLATE_NOOP("THIDSerial", "USB n°%1 :  %2  %3  {%4}"),
+                {std::to_string(N), ManufacturerString(N), ProductString(N), SerialNumberString(N)}};
     }
-    return text;
+    return {QT_TRANSLATE_NOOP("THIDSerial", "Impossible d'ouvrir le appareil USB n°%1"), {std::to_string(N)}};
+}
+
+std::string THIDSerial::DeviceDescription(int N) {
+    const Description description = DescribeDevice(N);
+    return qv7::fillTemplate(description.form, description.arguments);
 }
 
 void THIDSerial::CloseDevice() {

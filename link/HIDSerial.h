@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 enum class TPortFormat : std::uint8_t { _9600_8N2 = 0, _9600_8E1 = 1, _19200_8E1 = 2, _38400_8E1 = 3 };
 
@@ -34,6 +35,13 @@ public:
     std::string MatchingDevicePath(int Number);
     int DeviceNumber() const { return deviceNumber_; }
     std::string DeviceDescription(int N); // attaches device N (from 1) and describes it
+    // The same description as a template marked for the window's translations (context
+    // "THIDSerial") and its arguments; DeviceDescription is the template filled in.
+    struct Description {
+        const char* form;
+        std::vector<std::string> arguments;
+    };
+    Description DescribeDevice(int N);
     void CloseDevice();
     int IsOpen() const { return isOpen_; }
 

@@ -299,4 +299,478 @@ Write the curve to the device anyway?</translation>
         <translation>OK</translation>
     </message>
 </context>
+<context>
+    <name>FileDialog</name>
+    <message>
+        <source>%1 existe déjà.
+Voulez-vous le remplacer ?</source>
+        <translation>%1 already exists.
+Do you want to replace it?</translation>
+    </message>
+</context>
+<context>
+    <name>LinCurve</name>
+    <message>
+        <source>Erreur dans la table</source>
+        <translation>Error in the table</translation>
+    </message>
+    <message>
+        <source>Trop de segments pour l&apos;appareil : 32 points au maximum</source>
+        <translation>Too many segments for the device: 32 points at most</translation>
+    </message>
+</context>
+<context>
+    <name>LinFile</name>
+    <message>
+        <source>&apos;%1&apos; n&apos;est pas une valeur à virgule flottante correcte</source>
+        <translation>&apos;%1&apos; is not a valid floating-point value</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; n&apos;est pas une valeur entière correcte</source>
+        <translation>&apos;%1&apos; is not a valid integer value</translation>
+    </message>
+    <message>
+        <source>Trop de segments</source>
+        <translation>Too many segments</translation>
+    </message>
+    <message>
+        <source>Attention : Nombre de segment incorrect</source>
+        <translation>Warning: wrong number of segments</translation>
+    </message>
+    <message>
+        <source>Trop peu de points : il en faut au moins deux</source>
+        <translation>Too few points: at least two are needed</translation>
+    </message>
+    <message>
+        <source>Valeur trop longue : plus de 80 caractères</source>
+        <translation>Value too long: more than 80 characters</translation>
+    </message>
+</context>
+<context>
+    <name>PageKit</name>
+    <message>
+        <source>%1 : nombre entier de %2 à %3</source>
+        <translation>%1: whole number from %2 to %3</translation>
+    </message>
+    <message>
+        <source>%1 : nombre de %2 à %3</source>
+        <translation>%1: number from %2 to %3</translation>
+    </message>
+</context>
+<context>
+    <name>ParamFile</name>
+    <message>
+        <source>  Fichier incorrect !  </source>
+        <translation>  Incorrect file!  </translation>
+    </message>
+    <message>
+        <source>Le fichier ne correspond pas à ce type d&apos;appareil</source>
+        <translation>The file does not match this type of device</translation>
+    </message>
+</context>
+<context>
+    <name>RunTimeError</name>
+    <message>
+        <source>Erreur de vérification d&apos;étendue</source>
+        <translation>Range check error</translation>
+    </message>
+    <message>
+        <source>Débordement d&apos;entier</source>
+        <translation>Integer overflow</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;ouvrir le fichier %1</source>
+        <translation>Cannot open the file %1</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le fichier %1</source>
+        <translation>Cannot create the file %1</translation>
+    </message>
+    <message>
+        <source>Le fichier %1 n&apos;est pas un fichier ordinaire</source>
+        <translation>The file %1 is not a regular file</translation>
+    </message>
+    <message>
+        <source>Le fichier %1 est trop grand</source>
+        <translation>The file %1 is too large</translation>
+    </message>
+    <message>
+        <source>Fichier introuvable</source>
+        <translation>File not found</translation>
+    </message>
+    <message>
+        <source>Accès au fichier refusé</source>
+        <translation>File access denied</translation>
+    </message>
+    <message>
+        <source>Disque plein</source>
+        <translation>Disk full</translation>
+    </message>
+    <message>
+        <source>Erreur E/S %1</source>
+        <translation>I/O error %1</translation>
+    </message>
+</context>
+<context>
+    <name>TCustomTorvik</name>
+    <message>
+        <source>Fichiers indicateur (*.QV)|*.QV|Tous les fichiers (*.*)|*.*</source>
+        <translation>Indicator files (*.QV)|*.QV|All files (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>sauve un fichier indicateur</source>
+        <translation>Save an indicator file</translation>
+    </message>
+    <message>
+        <source>Charge un fichier indicateur</source>
+        <translation>Load an indicator file</translation>
+    </message>
+</context>
+<context>
+    <name>THIDSerial</name>
+    <message>
+        <source>USB n°%1 :  %2  %3  {%4}</source>
+        <translation>USB #%1:  %2  %3  {%4}</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;ouvrir le appareil USB n°%1</source>
+        <translation>Cannot open USB device #%1</translation>
+    </message>
+</context>
+<context>
+    <name>TXfertForm</name>
+    <message>
+        <source>Transfert des informations de linéarisation</source>
+        <translation>Linearisation table transfer</translation>
+    </message>
+</context>
+<context>
+    <name>qv7</name>
+    <message>
+        <source>du registre %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>des registres %1–%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>fonction illégale</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>adresse de données illégale</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>valeur de donnée illégale</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>défaillance de l&apos;appareil</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>acquittement</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>appareil occupé</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>erreur de parité mémoire</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>passerelle indisponible</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>pas de réponse derrière la passerelle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>exception inconnue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>lecture </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>écriture </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CRC erroné</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>réponse d&apos;une autre adresse</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>exception %1 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>fonction inattendue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>longueur inattendue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>réponse périmée</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>L&apos;appareil ne répond pas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> ; dernière réponse : %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TAdcChart</name>
+    <message>
+        <source>ADC %1 : %2</source>
+        <translation>ADC %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TCfgPage</name>
+    <message>
+        <source>Configuration de l&apos;entrée</source>
+        <translation>Input configuration</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TDisplayPage</name>
+    <message>
+        <source>Paramètre d&apos;affichage</source>
+        <translation>Display settings</translation>
+    </message>
+    <message>
+        <source>Pleine échelle</source>
+        <translation>Full scale</translation>
+    </message>
+    <message>
+        <source>Zéro</source>
+        <translation>Zero</translation>
+    </message>
+    <message>
+        <source>Point décimal</source>
+        <translation>Decimal point</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TEntCourantPage</name>
+    <message>
+        <source>Gamme de l&apos;entrée courant</source>
+        <translation>Current input range</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TEntRtdPage</name>
+    <message>
+        <source>Type de sonde thermo-résistive</source>
+        <translation>RTD probe</translation>
+    </message>
+    <message>
+        <source>Type de sonde</source>
+        <translation>Probe type</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TEntTCPage</name>
+    <message>
+        <source>Type de sonde thermocouple</source>
+        <translation>Thermocouple probe</translation>
+    </message>
+    <message>
+        <source>Type de thermocouple</source>
+        <translation>Thermocouple type</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TEntTensionPage</name>
+    <message>
+        <source>Gamme de l&apos;entrée tension</source>
+        <translation>Voltage input range</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TIdentPage</name>
+    <message>
+        <source>Nom de l&apos;appareil</source>
+        <translation>Device name</translation>
+    </message>
+    <message>
+        <source>Niveau de protection</source>
+        <translation>Protection level</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TOutputPage</name>
+    <message>
+        <source>Sortie analogique</source>
+        <translation>Analogue output</translation>
+    </message>
+    <message>
+        <source>Pleine échelle</source>
+        <translation>Full scale</translation>
+    </message>
+    <message>
+        <source>Zéro</source>
+        <translation>Zero</translation>
+    </message>
+    <message>
+        <source>Décalage 20% (0-20 -&gt; 4-20)</source>
+        <translation>20% offset (0-20 -&gt; 4-20)</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TProcessPage</name>
+    <message>
+        <source>Modulo d&apos;affichage</source>
+        <translation>Display modulo</translation>
+    </message>
+    <message>
+        <source>Modulo</source>
+        <translation>Modulo</translation>
+    </message>
+    <message>
+        <source>Linéarisation</source>
+        <translation>Linearisation</translation>
+    </message>
+    <message>
+        <source>Activation</source>
+        <translation>Enabled</translation>
+    </message>
+    <message>
+        <source>Edition</source>
+        <translation>Edit</translation>
+    </message>
+    <message>
+        <source>Température</source>
+        <translation>Temperature</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TRs485Page</name>
+    <message>
+        <source>Paramètres MODBUS</source>
+        <translation>MODBUS settings</translation>
+    </message>
+    <message>
+        <source>Vitesse de transmission</source>
+        <translation>Baud rate</translation>
+    </message>
+    <message>
+        <source>Format de transmission</source>
+        <translation>Character format</translation>
+    </message>
+    <message>
+        <source>Adresse de l&apos;appareil</source>
+        <translation>Device address</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TServicePage</name>
+    <message>
+        <source>Ajustage du zéro, voie 1</source>
+        <translation>Zero adjustment, channel 1</translation>
+    </message>
+    <message>
+        <source>Ajustage de la pleine échelle, voie 1</source>
+        <translation>Full-scale adjustment, channel 1</translation>
+    </message>
+    <message>
+        <source>Ajustage du zéro, voie 2</source>
+        <translation>Zero adjustment, channel 2</translation>
+    </message>
+    <message>
+        <source>Ajustage de la pleine échelle, voie 2</source>
+        <translation>Full-scale adjustment, channel 2</translation>
+    </message>
+    <message>
+        <source>pas de réponse de l&apos;appareil</source>
+        <translation>no answer from the device</translation>
+    </message>
+    <message>
+        <source>Mode Norvex</source>
+        <translation>Norvex mode</translation>
+    </message>
+    <message>
+        <source>Ajustage des entrées</source>
+        <translation>Input adjustment</translation>
+    </message>
+    <message>
+        <source>Voie n°1</source>
+        <translation>Channel 1</translation>
+    </message>
+    <message>
+        <source>Voie n°2</source>
+        <translation>Channel 2</translation>
+    </message>
+    <message>
+        <source>PE</source>
+        <translation>FS</translation>
+    </message>
+    <message>
+        <source>Authentification de l&apos;utilisateur</source>
+        <translation>User authentication</translation>
+    </message>
+    <message>
+        <source>Lecture ADC</source>
+        <translation>Read ADC</translation>
+    </message>
+    <message>
+        <source>Effacer le firmware du pont USB ?
+L&apos;appareil ne communique plus jusqu&apos;à ce qu&apos;un nouveau firmware soit écrit.</source>
+        <translation>Erase the USB bridge&apos;s firmware?
+The device will not communicate until new firmware is written.</translation>
+    </message>
+    <message>
+        <source>Efface le firmware USB</source>
+        <translation>Erase the USB firmware</translation>
+    </message>
+    <message>
+        <source>Réécrire le firmware du pont USB ?</source>
+        <translation>Rewrite the USB bridge&apos;s firmware?</translation>
+    </message>
+    <message>
+        <source>Ecriture du firmware</source>
+        <translation>Firmware write</translation>
+    </message>
+    <message>
+        <source>Reset USB</source>
+        <translation>USB reset</translation>
+    </message>
+    <message>
+        <source>%1 : échec, le pont USB n&apos;a pas pris la commande</source>
+        <translation>%1: failed, the USB bridge did not take the command</translation>
+    </message>
+    <message>
+        <source>fait</source>
+        <translation>done</translation>
+    </message>
+    <message>
+        <source>refusé par l&apos;indicateur</source>
+        <translation>refused by the indicator</translation>
+    </message>
+    <message>
+        <source>%1 : %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>ADC %1 : %2</source>
+        <translation>ADC %1: %2</translation>
+    </message>
+</context>
 </TS>
