@@ -2,6 +2,53 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="fr_FR">
 <context>
+    <name>FileDialog</name>
+    <message>
+        <source>%1 existe déjà.
+Voulez-vous le remplacer ?</source>
+        <translation>%1 already exists.
+Do you want to replace it?</translation>
+    </message>
+</context>
+<context>
+    <name>LinCurve</name>
+    <message>
+        <source>Erreur dans la table</source>
+        <translation>Error in the table</translation>
+    </message>
+    <message>
+        <source>Trop de segments pour l&apos;appareil : 32 points au maximum</source>
+        <translation>Too many segments for the device: 32 points at most</translation>
+    </message>
+</context>
+<context>
+    <name>LinFile</name>
+    <message>
+        <source>&apos;%1&apos; n&apos;est pas une valeur à virgule flottante correcte</source>
+        <translation>&apos;%1&apos; is not a valid floating-point value</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; n&apos;est pas une valeur entière correcte</source>
+        <translation>&apos;%1&apos; is not a valid integer value</translation>
+    </message>
+    <message>
+        <source>Trop de segments</source>
+        <translation>Too many segments</translation>
+    </message>
+    <message>
+        <source>Attention : Nombre de segment incorrect</source>
+        <translation>Warning: wrong number of segments</translation>
+    </message>
+    <message>
+        <source>Trop peu de points : il en faut au moins deux</source>
+        <translation>Too few points: at least two are needed</translation>
+    </message>
+    <message>
+        <source>Valeur trop longue : plus de 80 caractères</source>
+        <translation>Value too long: more than 80 characters</translation>
+    </message>
+</context>
+<context>
     <name>LineStatus</name>
     <message>
         <source>du registre %1</source>
@@ -97,6 +144,71 @@
     </message>
 </context>
 <context>
+    <name>PageKit</name>
+    <message>
+        <source>%1 : nombre entier de %2 à %3</source>
+        <translation>%1: whole number from %2 to %3</translation>
+    </message>
+    <message>
+        <source>%1 : nombre de %2 à %3</source>
+        <translation>%1: number from %2 to %3</translation>
+    </message>
+</context>
+<context>
+    <name>ParamFile</name>
+    <message>
+        <source>  Fichier incorrect !  </source>
+        <translation>  Incorrect file!  </translation>
+    </message>
+    <message>
+        <source>Le fichier ne correspond pas à ce type d&apos;appareil</source>
+        <translation>The file does not match this type of device</translation>
+    </message>
+</context>
+<context>
+    <name>RunTimeError</name>
+    <message>
+        <source>Erreur de vérification d&apos;étendue</source>
+        <translation>Range check error</translation>
+    </message>
+    <message>
+        <source>Débordement d&apos;entier</source>
+        <translation>Integer overflow</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;ouvrir le fichier %1</source>
+        <translation>Cannot open the file %1</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le fichier %1</source>
+        <translation>Cannot create the file %1</translation>
+    </message>
+    <message>
+        <source>Le fichier %1 n&apos;est pas un fichier ordinaire</source>
+        <translation>The file %1 is not a regular file</translation>
+    </message>
+    <message>
+        <source>Le fichier %1 est trop grand</source>
+        <translation>The file %1 is too large</translation>
+    </message>
+    <message>
+        <source>Fichier introuvable</source>
+        <translation>File not found</translation>
+    </message>
+    <message>
+        <source>Accès au fichier refusé</source>
+        <translation>File access denied</translation>
+    </message>
+    <message>
+        <source>Disque plein</source>
+        <translation>Disk full</translation>
+    </message>
+    <message>
+        <source>Erreur E/S %1</source>
+        <translation>I/O error %1</translation>
+    </message>
+</context>
+<context>
     <name>TAboutBox</name>
     <message>
         <source>Système : %1</source>
@@ -137,6 +249,32 @@
     <message>
         <source>Équipe qv7cfg</source>
         <translation>qv7cfg team</translation>
+    </message>
+</context>
+<context>
+    <name>TCustomTorvik</name>
+    <message>
+        <source>Fichiers indicateur (*.QV)|*.QV|Tous les fichiers (*.*)|*.*</source>
+        <translation>Indicator files (*.QV)|*.QV|All files (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>sauve un fichier indicateur</source>
+        <translation>Save an indicator file</translation>
+    </message>
+    <message>
+        <source>Charge un fichier indicateur</source>
+        <translation>Load an indicator file</translation>
+    </message>
+</context>
+<context>
+    <name>THIDSerial</name>
+    <message>
+        <source>USB n°%1 :  %2  %3  {%4}</source>
+        <translation>USB #%1:  %2  %3  {%4}</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;ouvrir le appareil USB n°%1</source>
+        <translation>Cannot open USB device #%1</translation>
     </message>
 </context>
 <context>
@@ -300,239 +438,10 @@ Write the curve to the device anyway?</translation>
     </message>
 </context>
 <context>
-    <name>FileDialog</name>
-    <message>
-        <source>%1 existe déjà.
-Voulez-vous le remplacer ?</source>
-        <translation>%1 already exists.
-Do you want to replace it?</translation>
-    </message>
-</context>
-<context>
-    <name>LinCurve</name>
-    <message>
-        <source>Erreur dans la table</source>
-        <translation>Error in the table</translation>
-    </message>
-    <message>
-        <source>Trop de segments pour l&apos;appareil : 32 points au maximum</source>
-        <translation>Too many segments for the device: 32 points at most</translation>
-    </message>
-</context>
-<context>
-    <name>LinFile</name>
-    <message>
-        <source>&apos;%1&apos; n&apos;est pas une valeur à virgule flottante correcte</source>
-        <translation>&apos;%1&apos; is not a valid floating-point value</translation>
-    </message>
-    <message>
-        <source>&apos;%1&apos; n&apos;est pas une valeur entière correcte</source>
-        <translation>&apos;%1&apos; is not a valid integer value</translation>
-    </message>
-    <message>
-        <source>Trop de segments</source>
-        <translation>Too many segments</translation>
-    </message>
-    <message>
-        <source>Attention : Nombre de segment incorrect</source>
-        <translation>Warning: wrong number of segments</translation>
-    </message>
-    <message>
-        <source>Trop peu de points : il en faut au moins deux</source>
-        <translation>Too few points: at least two are needed</translation>
-    </message>
-    <message>
-        <source>Valeur trop longue : plus de 80 caractères</source>
-        <translation>Value too long: more than 80 characters</translation>
-    </message>
-</context>
-<context>
-    <name>PageKit</name>
-    <message>
-        <source>%1 : nombre entier de %2 à %3</source>
-        <translation>%1: whole number from %2 to %3</translation>
-    </message>
-    <message>
-        <source>%1 : nombre de %2 à %3</source>
-        <translation>%1: number from %2 to %3</translation>
-    </message>
-</context>
-<context>
-    <name>ParamFile</name>
-    <message>
-        <source>  Fichier incorrect !  </source>
-        <translation>  Incorrect file!  </translation>
-    </message>
-    <message>
-        <source>Le fichier ne correspond pas à ce type d&apos;appareil</source>
-        <translation>The file does not match this type of device</translation>
-    </message>
-</context>
-<context>
-    <name>RunTimeError</name>
-    <message>
-        <source>Erreur de vérification d&apos;étendue</source>
-        <translation>Range check error</translation>
-    </message>
-    <message>
-        <source>Débordement d&apos;entier</source>
-        <translation>Integer overflow</translation>
-    </message>
-    <message>
-        <source>Impossible d&apos;ouvrir le fichier %1</source>
-        <translation>Cannot open the file %1</translation>
-    </message>
-    <message>
-        <source>Impossible de créer le fichier %1</source>
-        <translation>Cannot create the file %1</translation>
-    </message>
-    <message>
-        <source>Le fichier %1 n&apos;est pas un fichier ordinaire</source>
-        <translation>The file %1 is not a regular file</translation>
-    </message>
-    <message>
-        <source>Le fichier %1 est trop grand</source>
-        <translation>The file %1 is too large</translation>
-    </message>
-    <message>
-        <source>Fichier introuvable</source>
-        <translation>File not found</translation>
-    </message>
-    <message>
-        <source>Accès au fichier refusé</source>
-        <translation>File access denied</translation>
-    </message>
-    <message>
-        <source>Disque plein</source>
-        <translation>Disk full</translation>
-    </message>
-    <message>
-        <source>Erreur E/S %1</source>
-        <translation>I/O error %1</translation>
-    </message>
-</context>
-<context>
-    <name>TCustomTorvik</name>
-    <message>
-        <source>Fichiers indicateur (*.QV)|*.QV|Tous les fichiers (*.*)|*.*</source>
-        <translation>Indicator files (*.QV)|*.QV|All files (*.*)|*.*</translation>
-    </message>
-    <message>
-        <source>sauve un fichier indicateur</source>
-        <translation>Save an indicator file</translation>
-    </message>
-    <message>
-        <source>Charge un fichier indicateur</source>
-        <translation>Load an indicator file</translation>
-    </message>
-</context>
-<context>
-    <name>THIDSerial</name>
-    <message>
-        <source>USB n°%1 :  %2  %3  {%4}</source>
-        <translation>USB #%1:  %2  %3  {%4}</translation>
-    </message>
-    <message>
-        <source>Impossible d&apos;ouvrir le appareil USB n°%1</source>
-        <translation>Cannot open USB device #%1</translation>
-    </message>
-</context>
-<context>
     <name>TXfertForm</name>
     <message>
         <source>Transfert des informations de linéarisation</source>
         <translation>Linearisation table transfer</translation>
-    </message>
-</context>
-<context>
-    <name>qv7</name>
-    <message>
-        <source>du registre %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>des registres %1–%2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>fonction illégale</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>adresse de données illégale</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>valeur de donnée illégale</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>défaillance de l&apos;appareil</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>acquittement</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>appareil occupé</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>erreur de parité mémoire</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>passerelle indisponible</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>pas de réponse derrière la passerelle</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>exception inconnue</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>lecture </source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>écriture </source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>CRC erroné</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>réponse d&apos;une autre adresse</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>exception %1 %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>fonction inattendue</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>longueur inattendue</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>réponse périmée</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>L&apos;appareil ne répond pas</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source> ; dernière réponse : %1</source>
-        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
