@@ -1,7 +1,10 @@
 #include "app/About.h"
 
+#include "app/Language.h"
 #include "widgets/WindowLook.h"
 
+#include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -16,7 +19,6 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setWindowTitle(QStringLiteral("A propos ..."));
     setFont(qv7::windowFont());
     QPalette black = palette();
     black.setColor(QPalette::WindowText, Qt::black);
@@ -25,12 +27,31 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
 
     buildMakerName();
     buildPanel();
+    buildLanguageChoice();
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton = new QPushButton(this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(96, 178, 65, 33);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    retranslate();
+}
+
+// The language of every window, chosen while they run: each names itself, whatever the current one.
+void TAboutBox::buildLanguageChoice() {
+    LanguageLabel = new QLabel(Panel1);
+    LanguageLabel->setObjectName(QStringLiteral("LanguageLabel"));
+    LanguageLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LanguageLabel->setGeometry(100, 30, 64, 17);
+
+    LanguageChoice = new QComboBox(Panel1);
+    LanguageChoice->setObjectName(QStringLiteral("LanguageChoice"));
+    LanguageChoice->addItem(QStringLiteral("Français"));
+    LanguageChoice->addItem(QStringLiteral("English"));
+    LanguageChoice->setGeometry(168, 28, 89, 21);
+    LanguageLabel->setBuddy(LanguageChoice);
+    connect(LanguageChoice, &QComboBox::activated, this,
+            [](int index) { qv7::setLanguage(index == 1 ? qv7::Language::English : qv7::Language::French); });
 }
 
 void TAboutBox::buildMakerName() {
@@ -81,18 +102,31 @@ QLabel* TAboutBox::addPanelLabel(const char* name, const QString& text, int x, i
 
 QString TAboutBox::systemText(const QString& productName) {
     if (productName.isEmpty()) return {};
-    return QStringLiteral("Système : ") + productName;
+    return tr("Système : %1").arg(productName);
 }
 
 QString TAboutBox::versionText(const QString& release, const QString& extra) {
-    return QStringLiteral("Version n° : ") + release + QLatin1Char(' ') + extra;
+    return tr("Version n° : %1 %2").arg(release, extra);
 }
 
 void TAboutBox::FormShow() {
-    setWindowTitle(QStringLiteral("A propos de ..."));
-    ProductName->setText(QStringLiteral("ZEZOR - Français"));
-    Version->setText(QStringLiteral("Version : 1.03"));
-    Programmeur->setText(QStringLiteral("Programmeur : ") + QString::fromUtf8(AuthorName));
+    shown_ = true;
+    retranslate();
+}
+
+// Before its first showing the box holds its stored texts; from then on, the texts it fills.
+void TAboutBox::retranslate() {
+    LanguageLabel->setText(tr("Langue :"));
+    LanguageChoice->setCurrentIndex(qv7::currentLanguage() == qv7::Language::English ? 1 : 0);
+    OKButton->setText(tr("OK"));
+    if (!shown_) {
+        setWindowTitle(tr("A propos ..."));
+        return;
+    }
+    setWindowTitle(tr("A propos de ..."));
+    ProductName->setText(tr("ZEZOR - Français"));
+    Version->setText(tr("Version : %1").arg(QStringLiteral("1.03")));
+    Programmeur->setText(tr("Programmeur : %1").arg(tr(AuthorName)));
     // Linux keeps no Windows version record: the distribution names the system, and the
     // kernel release with the machine stand for the version number and its extra text.
     const QString system = systemText(QSysInfo::prettyProductName());
@@ -100,6 +134,11 @@ void TAboutBox::FormShow() {
     VersionWin->setText(versionText(QSysInfo::kernelVersion(), QSysInfo::currentCpuArchitecture()));
     for (QLabel* label : {ProductName, Version, Systeme, VersionWin})
         label->adjustSize();
+}
+
+void TAboutBox::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
+    QDialog::changeEvent(event);
 }
 
 void TAboutBox::showEvent(QShowEvent* event) {

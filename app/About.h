@@ -1,9 +1,11 @@
 // TAboutBox: the about box shown modally from the main window's logo. It fills its texts each
-// time it is shown: product, version, author and the platform the tool runs on. Window thread.
+// time it is shown: product, version, author and the platform the tool runs on. It also carries
+// the choice of the windows' language. Window thread.
 #pragma once
 
 #include <QDialog>
 
+class QComboBox;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -23,14 +25,17 @@ public:
     // which may be empty and still leaves the blank.
     static QString versionText(const QString& release, const QString& extra);
 
-    static constexpr const char* AuthorName = "Équipe qv7cfg";
+    static constexpr const char* AuthorName = QT_TR_NOOP("Équipe qv7cfg");
 
 protected:
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void buildMakerName();
     void buildPanel();
+    void buildLanguageChoice();
+    void retranslate();
     QLabel* addPanelLabel(const char* name, const QString& text, int x, int y);
 
     QFrame* Panel1 = nullptr;
@@ -40,4 +45,7 @@ private:
     QLabel* Systeme = nullptr;
     QLabel* VersionWin = nullptr;
     QPushButton* OKButton = nullptr;
+    QLabel* LanguageLabel = nullptr;
+    QComboBox* LanguageChoice = nullptr;
+    bool shown_ = false;
 };

@@ -1,5 +1,7 @@
 #include "app/Language.h"
 
+#include "widgets/MultiLangue.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -55,6 +57,8 @@ void setLanguage(Language language) {
     translator = translatorFor(language);
     if (translator) QCoreApplication::installTranslator(translator.get());
     current = language;
+    // The bilingual controls show the text of the process-wide language.
+    TMultiLangue::setProcessLanguage(language == Language::English ? TLangue::Anglais : TLangue::Francais);
 }
 
 Language currentLanguage() {

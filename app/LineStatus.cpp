@@ -8,37 +8,35 @@ namespace qv7 {
 
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("LineStatus", text);
-}
-
 QString registers(int start, int count) {
-    return count == 1 ? tr("du registre %1").arg(start)
-                      : tr("des registres %1–%2").arg(start).arg(start + count - 1);
+    return count == 1 ? QCoreApplication::translate("LineStatus", "du registre %1").arg(start)
+                      : QCoreApplication::translate("LineStatus", "des registres %1–%2")
+                            .arg(start)
+                            .arg(start + count - 1);
 }
 
 QString exceptionName(int code) {
     switch (code) {
     case 1:
-        return tr("fonction illégale");
+        return QCoreApplication::translate("LineStatus", "fonction illégale");
     case 2:
-        return tr("adresse de données illégale");
+        return QCoreApplication::translate("LineStatus", "adresse de données illégale");
     case 3:
-        return tr("valeur de donnée illégale");
+        return QCoreApplication::translate("LineStatus", "valeur de donnée illégale");
     case 4:
-        return tr("défaillance de l'appareil");
+        return QCoreApplication::translate("LineStatus", "défaillance de l'appareil");
     case 5:
-        return tr("acquittement");
+        return QCoreApplication::translate("LineStatus", "acquittement");
     case 6:
-        return tr("appareil occupé");
+        return QCoreApplication::translate("LineStatus", "appareil occupé");
     case 8:
-        return tr("erreur de parité mémoire");
+        return QCoreApplication::translate("LineStatus", "erreur de parité mémoire");
     case 10:
-        return tr("passerelle indisponible");
+        return QCoreApplication::translate("LineStatus", "passerelle indisponible");
     case 11:
-        return tr("pas de réponse derrière la passerelle");
+        return QCoreApplication::translate("LineStatus", "pas de réponse derrière la passerelle");
     default:
-        return tr("exception inconnue");
+        return QCoreApplication::translate("LineStatus", "exception inconnue");
     }
 }
 
@@ -49,11 +47,12 @@ QString requestText(std::int32_t step) {
     if (!request) return {};
     switch (request->kind) {
     case StepKind::ReadInput:
-        return tr("lecture ") + registers(request->start, request->count);
     case StepKind::ReadHolding:
-        return tr("lecture ") + registers(request->start, request->count);
+        return QCoreApplication::translate("LineStatus", "lecture %1")
+            .arg(registers(request->start, request->count));
     case StepKind::WriteHolding:
-        return tr("écriture ") + registers(request->start, request->count);
+        return QCoreApplication::translate("LineStatus", "écriture %1")
+            .arg(registers(request->start, request->count));
     }
     return {};
 }
@@ -61,29 +60,31 @@ QString requestText(std::int32_t step) {
 QString refusalText(TRejectReason reason, int exceptionCode) {
     switch (reason) {
     case TRejectReason::BadCrc:
-        return tr("CRC erroné");
+        return QCoreApplication::translate("LineStatus", "CRC erroné");
     case TRejectReason::WrongAddress:
-        return tr("réponse d'une autre adresse");
+        return QCoreApplication::translate("LineStatus", "réponse d'une autre adresse");
     case TRejectReason::Exception:
-        return tr("exception %1 %2")
+        return QCoreApplication::translate("LineStatus", "exception %1 %2")
             .arg(QStringLiteral("%1").arg(exceptionCode & 0xFF, 2, 16, QLatin1Char('0')).toUpper(),
                  exceptionName(exceptionCode));
     case TRejectReason::WrongFunction:
-        return tr("fonction inattendue");
+        return QCoreApplication::translate("LineStatus", "fonction inattendue");
     case TRejectReason::WrongLength:
-        return tr("longueur inattendue");
+        return QCoreApplication::translate("LineStatus", "longueur inattendue");
     case TRejectReason::Stale:
-        return tr("réponse périmée");
+        return QCoreApplication::translate("LineStatus", "réponse périmée");
     }
     return {};
 }
 
 QString noAnswerText(std::int32_t step, const QString& lastRefusal) {
     const QString request = requestText(step);
-    QString text = tr("L'appareil ne répond pas");
-    if (!request.isEmpty()) text += QStringLiteral(" (%1)").arg(request);
-    if (!lastRefusal.isEmpty()) text += tr(" ; dernière réponse : %1").arg(lastRefusal);
-    return text;
+    const QString text =
+        request.isEmpty()
+            ? QCoreApplication::translate("LineStatus", "L'appareil ne répond pas")
+            : QCoreApplication::translate("LineStatus", "L'appareil ne répond pas (%1)").arg(request);
+    if (lastRefusal.isEmpty()) return text;
+    return QCoreApplication::translate("LineStatus", "%1 ; dernière réponse : %2").arg(text, lastRefusal);
 }
 
 } // namespace qv7

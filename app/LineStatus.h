@@ -1,5 +1,5 @@
-// What the status line says when the indicator does not give a valid answer: the request in French
-// and why its last answer was refused. Window thread.
+// What the status line says when the indicator does not give a valid answer: the request
+// and why its last answer was refused, in the current language. Window thread.
 #pragma once
 
 #include "modbus/MiniModbus.h"

@@ -49,22 +49,43 @@ namespace {
 constexpr int ClientWidth = 273;
 constexpr int ClientHeight = 504;
 constexpr int StatusHeight = 19;
-constexpr char Caption[] = "Configuration  des indicateurs Zeq";
+constexpr char Caption[] = QT_TRANSLATE_NOOP("TMainForm", "Configuration  des indicateurs Zeq");
 
 const char* const PageNames[TMainForm::PageCount] = {
     "TabConnect", "TabIdent",   "TabCfg",     "TabEntCourant", "TabEntTension", "TabEntRtd",
     "TabEntTC",   "TabProcess", "TabDisplay", "TabALR1",       "TabALR2",       "TabALR3",
     "TabALR4",    "TabSA",      "TabRS485",   "TabZEQ"};
 
+// The tabs' captions; "RS485" and "Norvex" are names and stay as they are.
 const char* const PageCaptions[TMainForm::PageCount] = {
-    "Connexion", "Identification", "Configuration", "Entrée",   "Entrée",   "Entrée", "Entrée", "Traitement",
-    "Affichage", "Alarme 1",       "Alarme 2",      "Alarme 3", "Alarme 4", "Sortie", "RS485",  "Norvex"};
+    QT_TRANSLATE_NOOP("TMainForm", "Connexion"),
+    QT_TRANSLATE_NOOP("TMainForm", "Identification"),
+    QT_TRANSLATE_NOOP("TMainForm", "Configuration"),
+    QT_TRANSLATE_NOOP("TMainForm", "Entrée"),
+    QT_TRANSLATE_NOOP("TMainForm", "Entrée"),
+    QT_TRANSLATE_NOOP("TMainForm", "Entrée"),
+    QT_TRANSLATE_NOOP("TMainForm", "Entrée"),
+    QT_TRANSLATE_NOOP("TMainForm", "Traitement"),
+    QT_TRANSLATE_NOOP("TMainForm", "Affichage"),
+    QT_TRANSLATE_NOOP("TMainForm", "Alarme 1"),
+    QT_TRANSLATE_NOOP("TMainForm", "Alarme 2"),
+    QT_TRANSLATE_NOOP("TMainForm", "Alarme 3"),
+    QT_TRANSLATE_NOOP("TMainForm", "Alarme 4"),
+    QT_TRANSLATE_NOOP("TMainForm", "Sortie"),
+    "RS485",
+    "Norvex",
+};
 
 // Keeps a button's text whole at its fixed width: where this platform's sans-serif face runs wider
-// than the face the window was drawn for, the button takes the condensed cut of the same face.
+// than the face the window was drawn for, the button takes the condensed cut of the same face. A
+// button condensed for a longer text of another language takes its full width again first.
 void fitText(QAbstractButton* button) {
-    if (button->sizeHint().width() <= button->width()) return;
     QFont font = button->font();
+    if (font.stretch() == QFont::Condensed) {
+        font.setStretch(QFont::AnyStretch);
+        button->setFont(font);
+    }
+    if (button->sizeHint().width() <= button->width()) return;
     font.setStretch(QFont::Condensed);
     button->setFont(font);
 }
@@ -78,7 +99,6 @@ TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
     // A fixed frame with a close box only. A parentless tool window would lose its taskbar entry
     // on Linux desktops, so the frame is an ordinary one without minimise and maximise boxes.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QString::fromLatin1(Caption));
     setWindowIcon(
         QIcon(QPixmap::fromImage(qv7::loadTransparentBitmap(QString::fromLatin1(qv7::LogoBitmap)))));
     setFont(qv7::windowFont());
@@ -88,23 +108,18 @@ TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
     buildHeader();
     buildPages();
     buildButtons();
+    retranslate();
     setTabOrder(BtnScan, PageControl);
     setTabOrder(PageControl, BtnReadAll);
     setTabOrder(BtnReadAll, BtnWriteAll);
     setTabOrder(BtnWriteAll, BtnQuit);
 
-    // The window is built: each bilingual control, the pages' included, shows its French texts;
-    // labels size themselves to their text, as the window's labels always have.
+    // The window is built: each bilingual control, the pages' included, shows its texts; then
+    // labels and buttons are sized to them.
     for (QWidget* widget : findChildren<QWidget*>()) {
         if (auto* control = dynamic_cast<TLangueControl*>(widget)) control->Loaded();
-        if (auto* label = qobject_cast<TLabelLangue*>(widget)) label->adjustSize();
     }
-    for (QAbstractButton* button :
-         {static_cast<QAbstractButton*>(BtnScan), static_cast<QAbstractButton*>(BtnLoad),
-          static_cast<QAbstractButton*>(BtnSave), static_cast<QAbstractButton*>(BtnReadAll),
-          static_cast<QAbstractButton*>(BtnWriteAll), static_cast<QAbstractButton*>(BtnQuit),
-          static_cast<QAbstractButton*>(BtnEditLin)})
-        fitText(button);
+    fitButtons();
 
     RetryOpen = named(new QTimer(this), "RetryOpen");
     RetryOpen->setSingleShot(true);
@@ -116,6 +131,52 @@ TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
     wireTorvik();
     // The page keys are the window's wherever the focus is: seen before any control can take them.
     qApp->installEventFilter(this);
+}
+
+// The texts this window sets itself; the bilingual controls and the pages set their own.
+void TMainForm::retranslate() {
+    showCaption();
+    for (int i = 0; i < PageCount; ++i)
+        PageControl->setTabText(i, tr(PageCaptions[i]));
+    Label1->setText(tr("Connecter la prise USB à l'arrière de l'appareil"));
+    // Wider faces than the window was drawn for would push the end of the hint off the page.
+    Label1->setGeometry(16, 32, 217, Label1->heightForWidth(217));
+    BtnReadAll->setText(tr("Lecture complète de l'indicateur"));
+    BtnWriteAll->setText(tr("Ecriture complète de l'indicateur"));
+    BtnQuit->setText(tr("Quitter le programme"));
+    if (status_) StatusLabel->setText(status_());
+}
+
+// Labels size themselves to their text, as the window's labels always have, and the buttons take
+// the face their text needs.
+void TMainForm::fitButtons() {
+    for (auto* label : findChildren<TLabelLangue*>())
+        label->adjustSize();
+    for (QAbstractButton* button :
+         {static_cast<QAbstractButton*>(BtnScan), static_cast<QAbstractButton*>(BtnLoad),
+          static_cast<QAbstractButton*>(BtnSave), static_cast<QAbstractButton*>(BtnReadAll),
+          static_cast<QAbstractButton*>(BtnWriteAll), static_cast<QAbstractButton*>(BtnQuit),
+          static_cast<QAbstractButton*>(BtnEditLin)})
+        fitText(button);
+}
+
+// The caption, naming the indicator driven when there are several.
+void TMainForm::showCaption() {
+    const QString caption = tr(Caption);
+    setWindowTitle(serial_.isEmpty() ? caption : tr("%1 - N° %2").arg(caption, serial_));
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
+    QWidget::changeEvent(event);
+}
+
+bool TMainForm::event(QEvent* event) {
+    // The window's children take the new language after the window itself: sizes follow once
+    // every text is in place.
+    const bool done = QWidget::event(event);
+    if (event->type() == QEvent::LanguageChange) fitButtons();
+    return done;
 }
 
 TMainForm::~TMainForm() {
@@ -176,7 +237,7 @@ void TMainForm::buildPages() {
     Pages[TabZEQ] = servicePage_ =
         new TServicePage(*torvik_, [this](const QString& text) { setStatusText(text); });
     for (int i = 0; i < PageCount; ++i)
-        PageControl->addTab(Pages[i], QString::fromUtf8(PageCaptions[i]));
+        PageControl->addTab(Pages[i], QString());
 
     connect(cfgPage_, &TCfgPage::RdGrCFGClicked, this,
             [this](TRadioGroup* sender) { qv7::runGuarded([this, sender] { RdGrCFGClick(sender); }); });
@@ -188,11 +249,8 @@ void TMainForm::buildPages() {
 }
 
 void TMainForm::buildConnectPage(QWidget* page) {
-    auto* hint =
-        named(new QLabel(QStringLiteral("Connecter la prise USB à l'arrière de l'appareil"), page), "Label1");
-    // Wider faces than the window was drawn for would push the end of the hint off the page.
-    hint->setWordWrap(true);
-    hint->setGeometry(16, 32, 217, hint->heightForWidth(217));
+    Label1 = named(new QLabel(page), "Label1");
+    Label1->setWordWrap(true);
 }
 
 void TMainForm::buildFilesGroup(QWidget* page) {
@@ -217,21 +275,19 @@ void TMainForm::buildFilesGroup(QWidget* page) {
 }
 
 void TMainForm::buildButtons() {
-    BtnReadAll =
-        named(new QPushButton(QStringLiteral("Lecture complète de l'indicateur"), this), "BtnReadAll");
+    BtnReadAll = named(new QPushButton(this), "BtnReadAll");
     BtnReadAll->setGeometry(8, 408, 257, 25);
     BtnReadAll->setEnabled(false);
     connect(BtnReadAll, &QPushButton::clicked, this,
             [this] { qv7::runGuarded([this] { BtnReadAllClick(); }); });
 
-    BtnWriteAll =
-        named(new QPushButton(QStringLiteral("Ecriture complète de l'indicateur"), this), "BtnWriteAll");
+    BtnWriteAll = named(new QPushButton(this), "BtnWriteAll");
     BtnWriteAll->setGeometry(8, 432, 257, 25);
     BtnWriteAll->setEnabled(false);
     connect(BtnWriteAll, &QPushButton::clicked, this,
             [this] { qv7::runGuarded([this] { BtnWriteAllClick(); }); });
 
-    BtnQuit = named(new QPushButton(QStringLiteral("Quitter le programme"), this), "BtnQuit");
+    BtnQuit = named(new QPushButton(this), "BtnQuit");
     BtnQuit->setGeometry(8, 456, 257, 25);
     connect(BtnQuit, &QPushButton::clicked, this, [this] { qv7::runGuarded([this] { BtnQuitClick(); }); });
 
@@ -277,7 +333,7 @@ void TMainForm::wireTorvik() {
         qv7::runGuarded([this] { TorvikWriteLinCompleted(); });
     };
     torvik_->OnFrameRejected = [this](TComponent*, TRejectReason reason, int code) {
-        lastRefusal_ = qv7::refusalText(reason, code);
+        lastRefusal_ = std::make_pair(reason, code);
         qv7::runGuarded([this, reason] { servicePage_->TorvikFrameRejected(reason); });
     };
     torvik_->OnAnswerState = [this](TComponent*, bool answering) {
@@ -290,12 +346,16 @@ void TMainForm::wireTorvik() {
 void TMainForm::TorvikAnswerState(bool answering) {
     LedConnect->setKind(answering ? TLedKind::Green : TLedKind::Red);
     if (!answering) {
-        noAnswerText_ = qv7::noAnswerText(torvik_->Step.load(), lastRefusal_);
-        setStatusText(noAnswerText_);
-    } else if (StatusText() == noAnswerText_) {
+        const std::int32_t step = torvik_->Step.load();
+        setStatus([step, refusal = lastRefusal_] {
+            return qv7::noAnswerText(step,
+                                     refusal ? qv7::refusalText(refusal->first, refusal->second) : QString());
+        });
+        noAnswerShown_ = true;
+    } else if (noAnswerShown_) {
         setStatusText(QString());
     }
-    lastRefusal_.clear();
+    lastRefusal_.reset();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -306,7 +366,13 @@ QString TMainForm::StatusText() const {
 }
 
 void TMainForm::setStatusText(const QString& text) {
-    StatusLabel->setText(text);
+    setStatus([text] { return text; });
+}
+
+void TMainForm::setStatus(std::function<QString()> text) {
+    status_ = std::move(text);
+    noAnswerShown_ = false;
+    StatusLabel->setText(status_());
 }
 
 bool TMainForm::isBusy() const {
@@ -375,7 +441,7 @@ void TMainForm::BtnScanClick() {
     if (count <= 1 || !SelectForm) return;
     SelectForm->clearItems();
     for (int k = 1; k <= count; ++k)
-        SelectForm->addItem(QStringLiteral("USB N°") + QString::number(k));
+        SelectForm->addItem(tr("USB N°%1").arg(k));
     SelectForm->setItemIndex(0);
     SelectForm->exec();
     // Closed by OK or by its close box alike; the first item stays selected unless the user chose.
@@ -389,17 +455,17 @@ void TMainForm::openDevice(int number) {
     RetryOpen->stop();
     if (torvik_->OpenDevice(number)) {
         // Among several indicators the window says which one it drives.
-        const std::string serial = deviceCount_ > 1 ? torvik_->Master().SerialNumberString(number) : "";
-        setWindowTitle(serial.empty()
-                           ? QString::fromLatin1(Caption)
-                           : QStringLiteral("%1 - N° %2")
-                                 .arg(QString::fromLatin1(Caption), QString::fromStdString(serial)));
+        serial_ = deviceCount_ > 1 ? QString::fromStdString(torvik_->Bridge().SerialNumberString(number))
+                                   : QString();
+        showCaption();
         return;
     }
     const qint64 holder = torvik_->LockHolder();
     if (holder == 0) return;
-    setStatusText(holder > 0 ? QStringLiteral("Utilisé par un autre programme (pid %1)").arg(holder)
-                             : QStringLiteral("Utilisé par un autre programme"));
+    setStatus([holder] {
+        return holder > 0 ? tr("Utilisé par un autre programme (pid %1)").arg(holder)
+                          : tr("Utilisé par un autre programme");
+    });
     retryNumber_ = number;
     RetryOpen->start();
 }
@@ -407,7 +473,7 @@ void TMainForm::openDevice(int number) {
 void TMainForm::TorvikConnect() {
     LedConnect->setKind(TLedKind::Green);
     LedConnect->setLedStatus(true);
-    setStatusText(QStringLiteral("Connexion"));
+    setStatus([] { return tr("Connexion"); });
     BtnReadAllClick();
 }
 
@@ -417,7 +483,7 @@ void TMainForm::TorvikDisconnect() {
     setPagesEnabled(false);
     PageControl->setCurrentIndex(TabConnect);
     setBusy(false);
-    setStatusText(QStringLiteral("Déconnexion"));
+    setStatus([] { return tr("Déconnexion"); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -522,7 +588,7 @@ void TMainForm::BtnWriteAllClick() {
     servicePage_->stopLiveAdc();
     torvik_->WriteAll();
     setBusy(true);
-    setStatusText(QStringLiteral("Ecriture des paramètres"));
+    setStatus([] { return tr("Ecriture des paramètres"); });
 }
 
 void TMainForm::focusField(QWidget* field) {
@@ -573,7 +639,7 @@ void TMainForm::RdGrCFGClick(TRadioGroup* sender) {
 void TMainForm::TorvikWriteAllCompleted() {
     setBusy(false);
     // Raised only once the indicator acknowledged the last block.
-    setStatusText(QStringLiteral("Paramètres écrits"));
+    setStatus([] { return tr("Paramètres écrits"); });
 }
 
 void TMainForm::TorvikReadADCValues(float fval1, float fval2) {
@@ -583,7 +649,7 @@ void TMainForm::TorvikReadADCValues(float fval1, float fval2) {
 void TMainForm::BtnReadAllClick() {
     servicePage_->stopLiveAdc();
     torvik_->ReadAll();
-    setStatusText(QStringLiteral("Lecture des paramètres"));
+    setStatus([] { return tr("Lecture des paramètres"); });
     setBusy(true);
 }
 
@@ -592,10 +658,10 @@ void TMainForm::BtnSaveClick() {
     try {
         torvik_->SaveToFile();
     } catch (...) {
-        sayFileResult(QStringLiteral("Fichier non enregistré : %1"), QString());
+        sayFileResult(QT_TR_NOOP("Fichier non enregistré : %1"), nullptr);
         throw;
     }
-    sayFileResult(QStringLiteral("Fichier non enregistré : %1"), QStringLiteral("Fichier enregistré : %1"));
+    sayFileResult(QT_TR_NOOP("Fichier non enregistré : %1"), QT_TR_NOOP("Fichier enregistré : %1"));
 }
 
 bool TMainForm::isWriting() const {
@@ -606,8 +672,8 @@ bool TMainForm::isWriting() const {
 void TMainForm::BtnLoadClick() {
     // The pages would show the file while the indicator is still being sent what they showed before.
     if (isWriting()) {
-        qv7::showMessage(QStringLiteral("Une écriture vers l'indicateur est en cours : attendez sa fin pour "
-                                        "charger un fichier."));
+        qv7::showMessage(tr("Une écriture vers l'indicateur est en cours : attendez sa fin pour "
+                            "charger un fichier."));
         return;
     }
     dialogs_->forget();
@@ -616,18 +682,18 @@ void TMainForm::BtnLoadClick() {
     } catch (...) {
         // The pages show the image as it now stands after every attempt, a failed one included.
         TorvikReadAllCompleted();
-        sayFileResult(QStringLiteral("Fichier non chargé : %1"), QString());
+        sayFileResult(QT_TR_NOOP("Fichier non chargé : %1"), nullptr);
         throw;
     }
     TorvikReadAllCompleted();
-    sayFileResult(QStringLiteral("Fichier non chargé : %1"), QStringLiteral("Fichier chargé : %1"));
+    sayFileResult(QT_TR_NOOP("Fichier non chargé : %1"), QT_TR_NOOP("Fichier chargé : %1"));
 }
 
-void TMainForm::sayFileResult(const QString& failed, const QString& done) {
+void TMainForm::sayFileResult(const char* failed, const char* done) {
     const std::optional<QString>& chosen = dialogs_->chosen();
     if (!chosen) return; // cancelled: nothing happened
-    const QString name = QFileInfo(*chosen).fileName();
-    setStatusText((done.isEmpty() || dialogs_->complained() ? failed : done).arg(name));
+    const char* said = done == nullptr || dialogs_->complained() ? failed : done;
+    setStatus([said, name = QFileInfo(*chosen).fileName()] { return tr(said).arg(name); });
 }
 
 void TMainForm::BtnEditLinClick() {

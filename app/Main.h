@@ -11,7 +11,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 class QLabel;
 class QPushButton;
@@ -135,9 +137,11 @@ public:
     // Whether a page's tab is in the strip.
     bool tabShown(Page page) const;
 
-    // The status line's one text, and whether the window shows the hourglass.
+    // The status line's one text, and whether the window shows the hourglass. A text set as such
+    // stays as given when the language changes; one set as a function of the state is computed again.
     QString StatusText() const;
     void setStatusText(const QString& text);
+    void setStatus(std::function<QString()> text);
     bool isBusy() const;
 
 signals:
@@ -145,6 +149,8 @@ signals:
     void closed();
 
 protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -157,6 +163,10 @@ private:
     void buildConnectPage(QWidget* page);
     void buildFilesGroup(QWidget* page);
     void buildButtons();
+    // The window's own texts in the current language, and the buttons' faces fitted to them.
+    void retranslate();
+    void fitButtons();
+    void showCaption();
     void wireTorvik();
     void setBusy(bool busy);
     void setPagesEnabled(bool enabled);
@@ -167,19 +177,23 @@ private:
     // A parameter or table write is being sent.
     bool isWriting() const;
     // The status line after a file action: `done` or `failed` with the chosen file's name.
-    void sayFileResult(const QString& failed, const QString& done);
+    void sayFileResult(const char* failed, const char* done);
 
     std::unique_ptr<TTorvik> torvik_;
     std::unique_ptr<TFileDialogs> dialogs_;
     bool shown_ = false;
     bool serviceMode_ = false;
     std::function<void(const std::string&)> trace_;
-    QString lastRefusal_; // why the last frame was refused, in French; empty: none since the last answer
-    QString noAnswerText_;
+    // Why the last frame was refused; none since the last answer.
+    std::optional<std::pair<TRejectReason, int>> lastRefusal_;
+    bool noAnswerShown_ = false; // the status line says the indicator does not answer
+    std::function<QString()> status_;
+    QString serial_; // of the indicator the caption names; empty: none named
 
     Tled* LedConnect = nullptr;
     TLabelLangue* LabelLangue4 = nullptr;
     QLabel* Image1 = nullptr;
+    QLabel* Label1 = nullptr;
     TBitBtnLangue* BtnScan = nullptr;
     TPageControl* PageControl = nullptr;
     QPushButton* BtnReadAll = nullptr;

@@ -11,6 +11,7 @@
 #include "widgets/Messages.h"
 #include "widgets/Xfert.h"
 
+#include <QCoreApplication>
 #include <QProgressBar>
 
 #include <algorithm>
@@ -25,7 +26,7 @@ constexpr int LastPosition = 127;
 void TMainForm::ReadLin() {
     servicePage_->stopLiveAdc();
     torvik_->ReadLin();
-    setStatusText(QStringLiteral("Lecture de la courbe"));
+    setStatus([] { return tr("Lecture de la courbe"); });
 }
 
 bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
@@ -33,7 +34,7 @@ bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
     // The table holds 32 points: a longer curve would be cut while LinLastPoint named a point
     // beyond them, so nothing is sent.
     if (last >= qv7::LinTablePoints) {
-        qv7::showMessage(QString::fromUtf8(qv7::LinCurveTooLong));
+        qv7::showMessage(QCoreApplication::translate("LinCurve", qv7::LinCurveTooLong));
         return false;
     }
     const auto lastPoint = qv7::checked<std::uint8_t>(last);
@@ -41,10 +42,10 @@ bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
     for (int i = 0; i <= last; ++i)
         curve.push_back({Draw1.Points[i].X, Draw1.Points[i].Y});
     if (const int point = qv7::firstNonIncreasingPoint(curve); point >= 0) {
-        const QString question = QStringLiteral("Les valeurs X de la courbe ne croissent pas au point %1.\n"
-                                                "Ecrire la courbe dans l'appareil quand même ?")
+        const QString question = tr("Les valeurs X de la courbe ne croissent pas au point %1.\n"
+                                    "Ecrire la courbe dans l'appareil quand même ?")
                                      .arg(point);
-        if (!qv7::askYesNo(QStringLiteral("Ecriture"), question)) return false;
+        if (!qv7::askYesNo(tr("Ecriture"), question)) return false;
     }
     // All 32 entries go, those past the curve's last point as they stand.
     TLinTable table{};
@@ -56,13 +57,13 @@ bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
     });
     servicePage_->stopLiveAdc();
     torvik_->WriteLin();
-    setStatusText(QStringLiteral("Ecriture de la courbe"));
+    setStatus([] { return tr("Ecriture de la courbe"); });
     return true;
 }
 
 void TMainForm::TorvikWriteLinCompleted() {
     // Raised only once the indicator acknowledged the last point count.
-    setStatusText(QStringLiteral("Courbe écrite"));
+    setStatus([] { return tr("Courbe écrite"); });
 }
 
 void TMainForm::TorvikReadLin(int position) {
@@ -77,13 +78,13 @@ void TMainForm::TorvikReadLinCompleted(const TLinTable& ReadLinTable) {
     const int lastPoint = torvik_->paramsSnapshot().LinLastPoint;
     const auto curve = qv7::linCurveFromTable(ReadLinTable, lastPoint);
     if (!curve) {
-        setStatusText(QString::fromUtf8(qv7::LinTableError));
-        qv7::showMessage(QString::fromUtf8(qv7::LinTableError));
+        setStatus([] { return QCoreApplication::translate("LinCurve", qv7::LinTableError); });
+        qv7::showMessage(StatusText());
         DessinForm->Btn_New0Click();
         return;
     }
     DessinForm->setCurve(*curve);
     // The editor's title names where its curve came from: no longer the last file.
-    DessinForm->setWindowTitle(QStringLiteral("Courbe lue dans l'indicateur"));
-    setStatusText(QStringLiteral("Courbe lue"));
+    DessinForm->setWindowTitle(tr("Courbe lue dans l'indicateur"));
+    setStatus([] { return tr("Courbe lue"); });
 }

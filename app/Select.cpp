@@ -18,12 +18,11 @@ constexpr int ItemsLeft = 8;
 } // namespace
 
 TSelectForm::TSelectForm(QWidget* parent)
-    : QDialog(parent), group_(new QGroupBox(QStringLiteral("Selection"), this)),
-      buttons_(new QButtonGroup(this)), okButton_(new QPushButton(QStringLiteral("OK"), this)) {
+    : QDialog(parent), group_(new QGroupBox(this)), buttons_(new QButtonGroup(this)),
+      okButton_(new QPushButton(this)) {
     setObjectName(QStringLiteral("SelectForm"));
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("Selection"));
     setFont(qv7::windowFont());
     setFixedSize(186, 258);
 
@@ -34,6 +33,18 @@ TSelectForm::TSelectForm(QWidget* parent)
     okButton_->setObjectName(QStringLiteral("BtnOK"));
     okButton_->setGeometry(96, 224, 75, 25);
     connect(okButton_, &QPushButton::clicked, this, &TSelectForm::BtnOKClick);
+    retranslate();
+}
+
+void TSelectForm::retranslate() {
+    setWindowTitle(tr("Selection"));
+    group_->setTitle(tr("Selection"));
+    okButton_->setText(tr("OK"));
+}
+
+void TSelectForm::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
+    QDialog::changeEvent(event);
 }
 
 void TSelectForm::clearItems() {

@@ -32,10 +32,12 @@ public:
     void BtnOKClick();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void retranslate();
     void layoutItems();
 
     QGroupBox* group_;

@@ -3,16 +3,37 @@
 #pragma once
 
 #include <limits>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace qv7 {
+
+// `text` with %1 ... %9 replaced by the arguments (a number beyond them stays as it is).
+std::string fillTemplate(std::string_view text, const std::vector<std::string>& arguments);
 
 class RunTimeError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    // A message the window shows in its own language: `text`, a French template marked for the
+    // translations under `context` (a string literal), filled with `arguments`. what() is the French
+    // filled in, as every reader of the message has always had it.
+    RunTimeError(const char* context, const char* text, std::vector<std::string> arguments = {});
+
+    // Null for a message without a template (what() as it is).
+    const char* context() const { return context_; }
+    const char* messageTemplate() const { return text_; }
+    const std::vector<std::string>& arguments() const;
+
+private:
+    const char* context_ = nullptr;
+    const char* text_ = nullptr;
+    // Shared: copying an exception must not throw.
+    std::shared_ptr<const std::vector<std::string>> arguments_;
 };
 
 // A value does not fit its field, or an index lies outside its array.
@@ -33,6 +54,8 @@ public:
 class EInOutError : public RunTimeError {
 public:
     EInOutError(const std::string& message, int code = 0);
+    // A message of the templates below (marked under "RunTimeError").
+    EInOutError(const char* text, std::vector<std::string> arguments, int code = 0);
     int code() const { return code_; }
 
     static EInOutError cannotOpen(const std::string& fileName); // "Impossible d'ouvrir le fichier %s"

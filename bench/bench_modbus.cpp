@@ -2,6 +2,7 @@
 // thread to the twelfth OnDataArrival on the reader thread, with the simulated bridge sending one
 // report per period and the simulated indicator answering at once (no serial-line delay).
 // Prints median, p99 and worst in report periods. Usage: bench_modbus [requests] [period_us]
+#include "link/HIDSerial.h"
 #include "modbus/MiniModbus.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
@@ -47,10 +48,11 @@ int main(int argc, char** argv) {
     sim.addBridge("0001", &indicator);
     Arrivals arrivals;
     {
-        TMiniModbusMaster master(sim);
+        THIDSerial bridge(sim);
+        TMiniModbusMaster master(bridge);
         master.Node = 255;
-        master.ProductIdent = "HID-QV7   ";
-        master.OnConnect = [&](TComponent*) {
+        bridge.ProductIdent = "HID-QV7   ";
+        bridge.OnConnect = [&](TComponent*) {
             std::lock_guard lock(arrivals.mutex);
             arrivals.connected = true;
             arrivals.changed.notify_all();
@@ -61,7 +63,7 @@ int main(int argc, char** argv) {
             arrivals.changed.notify_all();
         };
         const auto patience = std::chrono::seconds(2);
-        if (!master.OpenDevice(1)) {
+        if (!bridge.OpenDevice(1)) {
             std::fprintf(stderr, "bench_modbus: the simulated bridge did not open\n");
             return 1;
         }
@@ -90,7 +92,7 @@ int main(int argc, char** argv) {
             const std::chrono::duration<double, std::micro> elapsed = Clock::now() - start;
             periods.push_back(elapsed.count() / static_cast<double>(period.count()));
         }
-        master.CloseDevice();
+        bridge.CloseDevice();
 
         if (periods.empty()) {
             std::fprintf(stderr, "bench_modbus: no reply at all\n");

@@ -95,7 +95,7 @@ public:
         // The line is timed as a real one, at the fastest format, so that answers come apart as they
         // do on a real line and more cycles fit in a minute.
         bridge_.setSerialTiming(true);
-        torvik_.Master().SetPortFormat(TPortFormat::_38400_8E1);
+        torvik_.Bridge().SetPortFormat(TPortFormat::_38400_8E1);
         clock_.start();
         indicator_.injectFaultsRandomly(Faults, settings_.seed);
         bridge_.failWritesRandomly(index_, 0.02, settings_.seed + 1);

@@ -216,7 +216,7 @@ QList<DeviceInfo> Session::devices() {
     for (int n = 1; n <= count; ++n) {
         DeviceInfo info;
         info.index = n;
-        const std::string path = torvik_->Master().MatchingDevicePath(n);
+        const std::string path = torvik_->Bridge().MatchingDevicePath(n);
         info.path = QString::fromStdString(path);
         // A device that does not open for its strings keeps them empty; it is still listed.
         if (const auto handle = path.empty() ? nullptr : access.open(path)) {

@@ -19,9 +19,10 @@ inline constexpr float LinTableLow = -0.25f;
 inline constexpr float LinTableHigh = 1.25f;
 
 // A table read from the indicator holds a value outside LinTableLow ... LinTableHigh.
-inline constexpr char LinTableError[] = "Erreur dans la table";
+inline constexpr char LinTableError[] = QT_TRANSLATE_NOOP("LinCurve", "Erreur dans la table");
 // A curve longer than the table is not written.
-inline constexpr char LinCurveTooLong[] = "Trop de segments pour l'appareil : 32 points au maximum";
+inline constexpr char LinCurveTooLong[] =
+    QT_TRANSLATE_NOOP("LinCurve", "Trop de segments pour l'appareil : 32 points au maximum");
 
 // The table entry of a curve point: abscissa X / 100, ordinate Y / 100, as singles.
 TLinPoint linTablePoint(float x, float y);

@@ -4,6 +4,8 @@
 #include "base/Numbers.h"
 #include "indicator/FileAccess.h"
 
+#include <QCoreApplication>
+
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
@@ -14,8 +16,15 @@ namespace qv7 {
 
 namespace {
 
-const QString InvalidFloat = QStringLiteral("'%1' n'est pas une valeur à virgule flottante correcte");
-const QString InvalidInteger = QStringLiteral("'%1' n'est pas une valeur entière correcte");
+const char* const InvalidFloat =
+    QT_TRANSLATE_NOOP("LinFile", "'%1' n'est pas une valeur à virgule flottante correcte");
+const char* const InvalidInteger = QT_TRANSLATE_NOOP("LinFile", "'%1' n'est pas une valeur entière correcte");
+
+// A message of the reading in the window's language (French where no translation is installed,
+// as in qv7ctl).
+QString message(const char* text) {
+    return QCoreApplication::translate("LinFile", text);
+}
 
 // The text after a keyword: up to the first ';' (kept) or the end of the line.
 QByteArrayView keywordText(QByteArrayView line, qsizetype start) {
@@ -84,23 +93,23 @@ public:
     LinLoadResult finish() {
         if (points_ < 2 && result.ok()) {
             line_ = 0;
-            refuse(QString::fromUtf8(LinTooFewPoints));
+            refuse(message(LinTooFewPoints));
         }
         if (!result.ok()) return refused();
         result.points.resize(static_cast<std::size_t>(points_)); // an X without its Y is dropped
-        if (declared_ && *declared_ != points_) result.messages << QString::fromUtf8(LinCountMismatch);
+        if (declared_ && *declared_ != points_) result.messages << message(LinCountMismatch);
         return std::move(result);
     }
 
 private:
     bool takeValue(QByteArrayView text) {
         result.valueSeen = true;
-        if (text.size() > LinFileMaxText) return refuse(QString::fromUtf8(LinTextTooLong));
+        if (text.size() > LinFileMaxText) return refuse(message(LinTextTooLong));
         const std::optional<float> value = linValue(text);
-        if (!value) return refuse(InvalidFloat.arg(shown(blanked(text))));
+        if (!value) return refuse(message(InvalidFloat).arg(shown(blanked(text))));
         bool last = false;
         if (points_ > LinFileMaxPoints - 1) {
-            result.messages << QString::fromUtf8(LinTooManySegments);
+            result.messages << message(LinTooManySegments);
             points_ = LinFileMaxPoints - 1;
             last = true;
         }
@@ -118,9 +127,9 @@ private:
     }
 
     bool takeCount(QByteArrayView text) {
-        if (text.size() > LinFileMaxText) return refuse(QString::fromUtf8(LinTextTooLong));
+        if (text.size() > LinFileMaxText) return refuse(message(LinTextTooLong));
         declared_ = linCount(text);
-        if (!declared_) return refuse(InvalidInteger.arg(shown(blanked(text))));
+        if (!declared_) return refuse(message(InvalidInteger).arg(shown(blanked(text))));
         return true;
     }
 

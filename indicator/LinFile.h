@@ -3,6 +3,8 @@
 // (its main thread). A failed save leaves the old file intact.
 #pragma once
 
+#include "base/TextMarks.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -28,11 +30,14 @@ inline constexpr int LinFileMaxPoints = 361;
 inline constexpr int LinFileMaxText = 80;
 
 // The warnings of a load, shown in this order; the curve is loaded all the same.
-inline constexpr char LinTooManySegments[] = "Trop de segments";
-inline constexpr char LinCountMismatch[] = "Attention : Nombre de segment incorrect";
+inline constexpr char LinTooManySegments[] = QT_TRANSLATE_NOOP("LinFile", "Trop de segments");
+inline constexpr char LinCountMismatch[] =
+    QT_TRANSLATE_NOOP("LinFile", "Attention : Nombre de segment incorrect");
 // Why a file is refused (nothing of it is used).
-inline constexpr char LinTooFewPoints[] = "Trop peu de points : il en faut au moins deux";
-inline constexpr char LinTextTooLong[] = "Valeur trop longue : plus de 80 caractères";
+inline constexpr char LinTooFewPoints[] =
+    QT_TRANSLATE_NOOP("LinFile", "Trop peu de points : il en faut au moins deux");
+inline constexpr char LinTextTooLong[] =
+    QT_TRANSLATE_NOOP("LinFile", "Valeur trop longue : plus de 80 caractères");
 
 struct LinLoadResult {
     std::vector<LinFilePoint> points; // the curve in file order; empty when refused

@@ -26,19 +26,17 @@ bool mayBeTakenFor(const RequestShape& earlier, const RequestShape& next) {
 }
 
 void RequestPacing::setBaud(int baud) {
-    baud_ = std::max(baud, 1);
+    line_ = LineFormat{std::max(baud, 1), LineFormat{}.bitsPerCharacter};
 }
 
 RequestPacing::Duration RequestPacing::silentInterval() const {
-    // 3.5 characters, rounded up to the next microsecond.
-    const std::int64_t bitsTimesTen = 35 * BitsPerCharacter;
-    return std::chrono::microseconds((bitsTimesTen * 100000 + baud_ - 1) / baud_);
+    return line_.silentInterval();
 }
 
 RequestPacing::Duration RequestPacing::responseTimeout(const RequestShape& request) const {
     const std::int64_t bits =
-        std::int64_t{BitsPerCharacter} * (request.requestBytes() + request.replyBytes());
-    return std::chrono::microseconds(bits * 1000000 / baud_) + allowance_;
+        std::int64_t{line_.bitsPerCharacter} * (request.requestBytes() + request.replyBytes());
+    return std::chrono::microseconds(bits * 1000000 / std::max(line_.baud, 1)) + allowance_;
 }
 
 RequestPacing::Duration RequestPacing::repeatInterval(const RequestShape& request) const {

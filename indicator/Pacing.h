@@ -1,11 +1,11 @@
 // When the next request to the indicator may go: the timing rule of every exchange, kept in this one
 // place for the window and qv7ctl alike. The indicator component consults it on its own thread; it
-// knows nothing of Qt or of the link and is driven by the time points it is given.
+// knows nothing of Qt or of the link but the line's format, and is driven by the time points it is given.
 //
 // The rule:
 // - One request is outstanding at a time. When no reply has moved the transfer on within the repeat
 //   interval, it went unanswered. The repeat interval is never shorter than the response time-out:
-//   the request's and the reply's time on the line at its speed (11 bits a character), plus what the
+//   the request's and the reply's time on the line at its format (11 bits a character), plus what the
 //   indicator and the bridge add (ResponseAllowance, 150 ms). At 1200 baud a 16-register read takes
 //   412 ms on the line alone; the window waits 1000 ms.
 // - An answer is booked only with proof that it answers the request it is booked for, however late
@@ -22,6 +22,8 @@
 // - The next request waits at least the Modbus silent interval (3.5 characters) after the last frame
 //   from the indicator.
 #pragma once
+
+#include "base/FrameLink.h"
 
 #include <chrono>
 #include <cstdint>
@@ -61,13 +63,14 @@ public:
     using Duration = std::chrono::nanoseconds;
     using TimePoint = PacingClock::time_point;
 
-    static constexpr int BitsPerCharacter = 11;
     // What an indicator and the bridge add to the line time of an exchange.
     static constexpr std::chrono::milliseconds ResponseAllowance{150};
 
-    // The line's speed in baud (the bridge's port format); 9600 until told otherwise.
+    // The line's format (the link's); 9600 baud, 11 bits a character until told otherwise.
+    void setLine(const LineFormat& line) { line_ = line; }
+    // The same, 11 bits a character.
     void setBaud(int baud);
-    int baud() const { return baud_; }
+    int baud() const { return line_.baud; }
     // The least wait before a repeat (the component's step interval).
     void setRepeatInterval(Duration interval) { repeatInterval_ = interval; }
     // ResponseAllowance unless told otherwise (a simulated indicator answers at once).
@@ -82,7 +85,7 @@ public:
     TimePoint earliest(TimePoint lastFrame, TimePoint now) const;
 
 private:
-    int baud_ = 9600;
+    LineFormat line_;
     Duration repeatInterval_ = std::chrono::milliseconds(1000);
     Duration allowance_ = ResponseAllowance;
 };

@@ -14,16 +14,20 @@ static_assert(MagicLength == 20);
 constexpr std::size_t TypeWordOffset = offsetof(TParamImage, DeviceType);
 } // namespace
 
-QString paramLoadMessage(ParamLoadResult result) {
+const char* paramLoadText(ParamLoadResult result) {
     switch (result) {
     case ParamLoadResult::Incorrect:
-        return QString::fromUtf8(ParamFileIncorrect);
+        return ParamFileIncorrect;
     case ParamLoadResult::OtherDeviceType:
-        return QString::fromUtf8(ParamFileOtherType);
+        return ParamFileOtherType;
     case ParamLoadResult::Loaded:
         break;
     }
-    return {};
+    return "";
+}
+
+QString paramLoadMessage(ParamLoadResult result) {
+    return QString::fromUtf8(paramLoadText(result));
 }
 
 void setParamMagic(TParamImage& params) {

@@ -3,6 +3,7 @@
 // (window or main) thread. A failed save leaves the old file intact.
 #pragma once
 
+#include "base/TextMarks.h"
 #include "indicator/ParamImage.h"
 
 #include <QByteArrayView>
@@ -16,8 +17,9 @@ namespace qv7 {
 inline constexpr char ParamMagicText[] = "[QV7] File V1.0-RKWB"; // 20 characters, length byte first
 
 // Messages of a rejected load, shown as they are.
-inline constexpr char ParamFileIncorrect[] = "  Fichier incorrect !  ";
-inline constexpr char ParamFileOtherType[] = "Le fichier ne correspond pas à ce type d'appareil";
+inline constexpr char ParamFileIncorrect[] = QT_TRANSLATE_NOOP("ParamFile", "  Fichier incorrect !  ");
+inline constexpr char ParamFileOtherType[] =
+    QT_TRANSLATE_NOOP("ParamFile", "Le fichier ne correspond pas à ce type d'appareil");
 
 enum class ParamLoadResult {
     Loaded,          // the image now holds the file's 200 bytes
@@ -25,8 +27,10 @@ enum class ParamLoadResult {
     OtherDeviceType, // bytes 24-27 differ from the expected type word
 };
 
-// The text to show for a result (empty for Loaded).
+// The text to show for a result (empty for Loaded), and its French source for the window's
+// translations (context "ParamFile").
 QString paramLoadMessage(ParamLoadResult result);
+const char* paramLoadText(ParamLoadResult result);
 
 // Sets bytes 0-20 to the length byte 20 and the magic text.
 void setParamMagic(TParamImage& params);

@@ -1,5 +1,9 @@
 #include "indicator/Torvik.h"
 
+#include "base/Errors.h"
+#include "base/TextMarks.h"
+
+#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QMetaObject>
 
@@ -9,7 +13,8 @@ Q_LOGGING_CATEGORY(lcIndicator, "qv7.indicator", QtWarningMsg)
 
 namespace {
 
-const char* const FileFilter = "Fichiers indicateur (*.QV)|*.QV|Tous les fichiers (*.*)|*.*";
+const char* const FileFilter =
+    QT_TRANSLATE_NOOP("TCustomTorvik", "Fichiers indicateur (*.QV)|*.QV|Tous les fichiers (*.*)|*.*");
 constexpr int MaxTextLength = 255;
 
 bool inRange(int value, int lo, int hi) {
@@ -42,8 +47,9 @@ QString BuildModelName(std::uint32_t typeWord) {
 // Construction
 
 TCustomTorvik::TCustomTorvik(qv7::HidAccess& access, QObject* parent)
-    : QObject(parent), master_(std::make_unique<TMiniModbusMaster>(access)) {
-    master_->ProductIdent = "HID-QV7   ";
+    : QObject(parent), bridge_(std::make_unique<THIDSerial>(access)),
+      master_(std::make_unique<TMiniModbusMaster>(*bridge_)) {
+    bridge_->ProductIdent = "HID-QV7   ";
     master_->Node = 255;
     master_->OnDataArrival = [this](TComponent*, TDataType type, std::int32_t address, std::int32_t data) {
         HandleDataArrival(type, address, data);
@@ -58,8 +64,8 @@ TCustomTorvik::TCustomTorvik(qv7::HidAccess& access, QObject* parent)
     master_->RxDebugStream = [this](TComponent*, const std::string& text) {
         post([this, text] { raise(RxDebugStream, this, text); });
     };
-    master_->OnConnect = [this](TComponent*) { post([this] { raise(OnConnect, this); }); };
-    master_->OnDisconnect = [this](TComponent*) { post([this] { raise(OnDisconnect, this); }); };
+    bridge_->OnConnect = [this](TComponent*) { post([this] { raise(OnConnect, this); }); };
+    bridge_->OnDisconnect = [this](TComponent*) { post([this] { raise(OnDisconnect, this); }); };
 
     timer_.setSingleShot(true);
     timer_.setInterval(1000);
@@ -74,7 +80,7 @@ TCustomTorvik::~TCustomTorvik() {
     timer_.stop();
     paceTimer_.stop();
     // The reader thread calls back into this object: end it before any member goes.
-    master_->StopReader();
+    bridge_->StopReader();
 }
 
 template <typename Fn> void TCustomTorvik::post(Fn&& fn) {
@@ -87,37 +93,44 @@ template <typename Fn> void TCustomTorvik::post(Fn&& fn) {
 // Device operations (component's thread)
 
 int TCustomTorvik::ScanDevices() {
-    return master_->CountDevices();
+    return bridge_->CountDevices();
 }
 
 bool TCustomTorvik::OpenDevice(int Index) {
     lockHolder_ = 0;
-    const std::string path = master_->MatchingDevicePath(Index);
+    const std::string path = bridge_->MatchingDevicePath(Index);
     if (path.empty()) return false;
     // Another program driving the same indicator would swallow our replies and we its. The claim
     // this component holds already covers the indicator it opens again (a new scan).
     std::unique_ptr<qv7::DeviceClaim> claim;
     if (!claim_ || claimPath_ != path) {
         long holder = 0;
-        claim = master_->Access().claim(path, holder);
+        claim = bridge_->Access().claim(path, holder);
         if (!claim) {
             lockHolder_ = holder > 0 ? holder : -1;
             qCInfo(lcIndicator) << "indicator" << Index << "is in use by process" << holder;
             return false;
         }
     }
-    if (!master_->OpenDevice(Index)) return false; // a claim just taken goes with `claim`
+    if (!bridge_->OpenDevice(Index)) return false; // a claim just taken goes with `claim`
     if (claim) {
         claim_ = std::move(claim);
         claimPath_ = path;
     }
-    DeviceText =
-        QString::fromStdString(master_->DeviceDescription(master_->DeviceNumber())).left(MaxTextLength);
+    description_ = bridge_->DescribeDevice(bridge_->DeviceNumber());
+    DeviceText = deviceTextNow();
     return true;
 }
 
+QString TCustomTorvik::deviceTextNow() const {
+    // In the window's language; French where no translation is installed (qv7ctl).
+    const QString form = QCoreApplication::translate("THIDSerial", description_.form);
+    return QString::fromStdString(qv7::fillTemplate(form.toStdString(), description_.arguments))
+        .left(MaxTextLength);
+}
+
 void TCustomTorvik::CloseDevice() {
-    master_->CloseDevice();
+    bridge_->CloseDevice();
     claim_.reset();
 }
 
@@ -185,13 +198,13 @@ void TCustomTorvik::AdjustFullScale2() {
 }
 
 int TCustomTorvik::EraseFirmware() {
-    return master_->EraseBridgeFirmware();
+    return bridge_->EraseBridgeFirmware();
 }
 int TCustomTorvik::ProgramFirmware() {
-    return master_->WriteBridgeFirmware();
+    return bridge_->WriteBridgeFirmware();
 }
 int TCustomTorvik::ResetUsb() {
-    return master_->ResetBridge();
+    return bridge_->ResetBridge();
 }
 
 TParamImage TCustomTorvik::paramsSnapshot() const {
@@ -234,8 +247,9 @@ int TCustomTorvik::stepInterval() const {
 bool TCustomTorvik::SaveToFile() {
     if (!dialogs_) return true;
     TorvikDialogs::FileDialog dialog;
-    dialog.title = QStringLiteral("sauve un fichier indicateur");
-    dialog.filter = QString::fromLatin1(FileFilter);
+    // The window's texts in the window's language (no translation is installed outside the window).
+    dialog.title = QCoreApplication::translate("TCustomTorvik", "sauve un fichier indicateur");
+    dialog.filter = QCoreApplication::translate("TCustomTorvik", FileFilter);
     dialog.directory = QStringLiteral(".");
     dialog.proposedName = ModelName();
     dialog.defaultExtension = QStringLiteral("QV");
@@ -250,8 +264,8 @@ bool TCustomTorvik::SaveToFile() {
 bool TCustomTorvik::LoadFromFile() {
     if (!dialogs_) return true;
     TorvikDialogs::FileDialog dialog;
-    dialog.title = QStringLiteral("Charge un fichier indicateur");
-    dialog.filter = QString::fromLatin1(FileFilter);
+    dialog.title = QCoreApplication::translate("TCustomTorvik", "Charge un fichier indicateur");
+    dialog.filter = QCoreApplication::translate("TCustomTorvik", FileFilter);
     dialog.directory = QStringLiteral(".");
     const auto name = dialogs_->askFileName(dialog, false);
     if (!name) return true;
@@ -265,7 +279,8 @@ bool TCustomTorvik::LoadFromFile() {
             step <= qv7::StepReadAlarms)
             startTransfer(qv7::StepIdle);
     }
-    if (result != qv7::ParamLoadResult::Loaded) dialogs_->showMessage(qv7::paramLoadMessage(result));
+    if (result != qv7::ParamLoadResult::Loaded)
+        dialogs_->showMessage(QCoreApplication::translate("ParamFile", qv7::paramLoadText(result)));
     return true;
 }
 
@@ -283,17 +298,6 @@ bool isRequestStep(std::int32_t step) {
 qv7::RequestShape shapeOf(std::int32_t step) {
     const auto request = qv7::requestOfStep(step);
     return request ? qv7::RequestShape{request->function(), request->count} : qv7::RequestShape{};
-}
-
-int baudOf(TPortFormat format) {
-    switch (format) {
-    case TPortFormat::_19200_8E1:
-        return 19200;
-    case TPortFormat::_38400_8E1:
-        return 38400;
-    default:
-        return 9600;
-    }
 }
 
 qv7::PacingClock::time_point fromNs(std::int64_t ns) {
@@ -362,7 +366,7 @@ void TCustomTorvik::sendProbe() {
     probing_ = true;
     ++requestsSent_;
     ++probesSent_;
-    pacing_.setBaud(baudOf(master_->PortFormat()));
+    pacing_.setLine(master_->Link().lineFormat());
     timer_.start(static_cast<int>(
         std::chrono::ceil<std::chrono::milliseconds>(pacing_.repeatInterval(qv7::ProbeShape)).count()));
     master_->ReadInputRegisters(qv7::ProbeStart, qv7::ProbeCount);
@@ -382,7 +386,7 @@ void TCustomTorvik::settle(std::int32_t step) {
 void TCustomTorvik::issue(std::int32_t step, std::uint64_t generation) {
     const bool repeat = step == sentStep_ && generation == sentGeneration_;
     const qv7::RequestShape shape = shapeOf(step);
-    pacing_.setBaud(baudOf(master_->PortFormat()));
+    pacing_.setLine(master_->Link().lineFormat());
     {
         std::lock_guard lock(imageMutex_);
         // The step may have moved since it was read: a later pace() sends for the step it is now.

@@ -1,16 +1,18 @@
-// The indicator component: stands for the one attached indicator. Owns the Modbus master (which is
-// also the HID-serial bridge) and runs every transfer as a step machine that sends the next request as
-// soon as the reply to the last one is booked (paced by indicator/Pacing.h); when a request went
-// unanswered for the step interval, its timer sends the probe, then the request again, so that no
-// late answer is booked for another request. The steps are indicator/TransferPlan.h's. Operations run on the
-// component's (window) thread; replies are booked on the reader thread and every event is then delivered on
-// the component's thread, queued, in the order it was raised.
+// The indicator component: stands for the one attached indicator. Owns the HID-serial bridge (device
+// selection, connection, firmware commands) and the Modbus master that talks through it, and runs every
+// transfer as a step machine that sends the next request as soon as the reply to the last one is booked
+// (paced by indicator/Pacing.h); when a request went unanswered for the step interval, its timer sends the
+// probe, then the request again, so that no late answer is booked for another request. The steps are
+// indicator/TransferPlan.h's. Operations run on the component's (window) thread; replies are booked on the
+// reader thread and every event is then delivered on the component's thread, queued, in the order it was
+// raised.
 #pragma once
 
 #include "indicator/Pacing.h"
 #include "indicator/ParamFile.h"
 #include "indicator/ParamImage.h"
 #include "indicator/TransferPlan.h"
+#include "link/HIDSerial.h"
 #include "modbus/MiniModbus.h"
 
 #include <QObject>
@@ -69,8 +71,8 @@ QString BuildModelName(std::uint32_t typeWord);
 class TCustomTorvik : public QObject, public TComponent {
     Q_OBJECT
 public:
-    // Window thread. Builds the master on `access` (ProductIdent "HID-QV7   ", Node 255); the step
-    // timer's interval is 1000 ms.
+    // Window thread. Builds the bridge on `access` (ProductIdent "HID-QV7   ") and the master on the
+    // bridge (Node 255); the step timer's interval is 1000 ms.
     explicit TCustomTorvik(qv7::HidAccess& access, QObject* parent = nullptr);
     // Stops the reader thread before anything it reports to is freed; pending events are dropped.
     ~TCustomTorvik() override;
@@ -137,8 +139,10 @@ public:
     // The transfer's step, one of indicator/TransferPlan.h's: -1 idle, 0 idle after a write, 1-3
     // read-all, 10-17 table read, 50 read-all done, 60 live measure, 101-102 write-all, 110-118 table write.
     std::atomic<std::int32_t> Step{qv7::StepIdle};
-    // Window thread: the description of the opened device, at most 255 characters.
+    // Window thread: the description of the opened device, at most 255 characters, in the window's
+    // language when it was opened; deviceTextNow() says it in the window's language now.
     QString DeviceText;
+    QString deviceTextNow() const;
     // The parameter image and the table are read and edited only through these, which take the
     // image's lock: the reader thread books replies into them while a read transfer runs.
     // The record and the table as they stand, copied under the image's lock; any thread.
@@ -153,6 +157,9 @@ public:
 
     TMiniModbusMaster& Master() { return *master_; }
     const TMiniModbusMaster& Master() const { return *master_; }
+    // The link the master talks through: the bridge, with its device selection and port format.
+    THIDSerial& Bridge() { return *bridge_; }
+    const THIDSerial& Bridge() const { return *bridge_; }
 
 protected:
     TNotifyEvent OnConnect;
@@ -212,6 +219,8 @@ private:
     // Hands an event to the component's thread, behind every event posted before it.
     template <typename Fn> void post(Fn&& fn);
 
+    // The link, built before the master that refers to it and gone after it.
+    std::unique_ptr<THIDSerial> bridge_;
     std::unique_ptr<TMiniModbusMaster> master_;
     QTimer timer_;     // repeats an unanswered request
     QTimer paceTimer_; // sends the next request once the pacing rule lets it
@@ -244,6 +253,7 @@ private:
 
     std::unique_ptr<qv7::DeviceClaim> claim_;
     std::string claimPath_;
+    THIDSerial::Description description_{"", {}}; // of the opened device
     qint64 lockHolder_ = 0;
 };
 

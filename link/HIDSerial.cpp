@@ -2,6 +2,9 @@
 // reports out, frame reassembly in.
 #include "link/HIDSerial.h"
 
+#include "base/Errors.h"
+#include "base/TextMarks.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -75,16 +78,20 @@ std::string THIDSerial::MatchingDevicePath(int Number) {
     return {};
 }
 
-std::string THIDSerial::DeviceDescription(int N) {
+THIDSerial::Description THIDSerial::DescribeDevice(int N) {
     isOpen_ = 0;
-    std::string text = "Impossible d'ouvrir le appareil USB n°" + std::to_string(N);
     const int c = Enumerate();
     if (N >= 1 && N <= c && AttachDevice(N - 1)) {
-        text = "USB n°" + std::to_string(N) + " : " + " " + ManufacturerString(N) + " " + " " +
-               ProductString(N) + " " + " {" + SerialNumberString(N) + "}";
         isOpen_ = 1;
+        return {QT_TRANSLATE_NOOP("THIDSerial", "USB n°%1 :  %2  %3  {%4}"),
+                {std::to_string(N), ManufacturerString(N), ProductString(N), SerialNumberString(N)}};
     }
-    return text;
+    return {QT_TRANSLATE_NOOP("THIDSerial", "Impossible d'ouvrir le appareil USB n°%1"), {std::to_string(N)}};
+}
+
+std::string THIDSerial::DeviceDescription(int N) {
+    const Description description = DescribeDevice(N);
+    return qv7::fillTemplate(description.form, description.arguments);
 }
 
 void THIDSerial::CloseDevice() {
@@ -112,13 +119,13 @@ int THIDSerial::SendPortFormat() {
     std::uint8_t flags = 0;
     if (modeBit6_) flags |= FlagModeBit6;
     if (modeBit7_) flags |= FlagModeBit7;
-    const std::uint8_t payload[HeaderLength] = {CommandPortFormat, static_cast<std::uint8_t>(portFormat_),
-                                                flags, 0};
+    const std::uint8_t payload[HeaderLength] = {CommandPortFormat,
+                                                static_cast<std::uint8_t>(portFormat_.load()), flags, 0};
     return WriteReport(payload, HeaderLength);
 }
 
 void THIDSerial::SetPortFormat(TPortFormat value) {
-    if (value == portFormat_) return;
+    if (value == portFormat_.load()) return;
     portFormat_ = value;
     SendPortFormat();
 }
@@ -151,8 +158,36 @@ bool THIDSerial::SendFrame(const std::uint8_t* Data, int Count) {
     return ok;
 }
 
+bool THIDSerial::sendFrame(std::span<const std::uint8_t> frame) {
+    // The bridge expects a port-format report in front of every frame.
+    SetModeBit6(true);
+    return SendFrame(frame.data(), static_cast<int>(frame.size()));
+}
+
+void THIDSerial::setReceiver(qv7::FrameReceiver* receiver) {
+    std::lock_guard lock(receiverMutex_);
+    receiver_ = receiver;
+}
+
+qv7::LineFormat THIDSerial::lineFormat() const {
+    // 8N2 and 8E1 both take 11 bits a character.
+    switch (portFormat_.load()) {
+    case TPortFormat::_19200_8E1:
+        return {19200, 11};
+    case TPortFormat::_38400_8E1:
+        return {38400, 11};
+    default:
+        return {9600, 11};
+    }
+}
+
 bool THIDSerial::AwaitingInput() const {
-    return frameActive_ || THIDDevice::AwaitingInput();
+    if (frameActive_) return true;
+    {
+        std::lock_guard lock(receiverMutex_);
+        if (receiver_ != nullptr && receiver_->answerAwaited()) return true;
+    }
+    return THIDDevice::AwaitingInput();
 }
 
 // Reader thread. The bridge closes a frame with the first empty report, so the PC measures no
@@ -183,7 +218,13 @@ void THIDSerial::appendData(const std::uint8_t* data, std::uint32_t length) {
 }
 
 void THIDSerial::endFrame() {
-    if (frameActive_) raise(OnRXFrame, this);
+    if (frameActive_) {
+        raise(OnRXFrame, this);
+        std::lock_guard lock(receiverMutex_);
+        if (receiver_ != nullptr)
+            receiver_->frameArrived(
+                {std::span<const std::uint8_t>(frame_, receivedCount_), frameStartedAt_, frameLastDataAt_});
+    }
     frameActive_ = false;
     std::memset(frame_, 0, sizeof frame_);
     receivedCount_ = 0;

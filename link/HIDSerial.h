@@ -1,17 +1,22 @@
 // THIDSerial: the PC side of the indicator's HID-serial bridge. Picks the bridge by its device
 // strings, sends the port-format and control reports, cuts serial frames into data reports and
-// reassembles incoming reports into frames. Frame reassembly runs on the reader thread.
+// reassembles incoming reports into frames. Frame reassembly runs on the reader thread. As a frame
+// link it carries the Modbus master's frames, each behind the port-format report the bridge wants.
 #pragma once
 
+#include "base/FrameLink.h"
 #include "link/USB.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <vector>
 
 enum class TPortFormat : std::uint8_t { _9600_8N2 = 0, _9600_8E1 = 1, _19200_8E1 = 2, _38400_8E1 = 3 };
 
-class THIDSerial : public THIDDevice {
+class THIDSerial : public THIDDevice, public qv7::FrameLink {
 public:
     explicit THIDSerial(qv7::HidAccess& access);
     // Stops the reader thread before this layer's frame state goes away.
@@ -30,6 +35,13 @@ public:
     std::string MatchingDevicePath(int Number);
     int DeviceNumber() const { return deviceNumber_; }
     std::string DeviceDescription(int N); // attaches device N (from 1) and describes it
+    // The same description as a template marked for the window's translations (context
+    // "THIDSerial") and its arguments; DeviceDescription is the template filled in.
+    struct Description {
+        const char* form;
+        std::vector<std::string> arguments;
+    };
+    Description DescribeDevice(int N);
     void CloseDevice();
     int IsOpen() const { return isOpen_; }
 
@@ -39,7 +51,7 @@ public:
     int ResetBridge();
     int SendPortFormat();
 
-    TPortFormat PortFormat() const { return portFormat_; }
+    TPortFormat PortFormat() const { return portFormat_.load(); }
     void SetPortFormat(TPortFormat value); // sends the port-format report when it changes
     bool ModeBit6() const { return modeBit6_; }
     bool ModeBit7() const { return modeBit7_; }
@@ -48,6 +60,13 @@ public:
 
     // Sends Count serial bytes in data reports of at most 60 bytes; true when the last one was written.
     bool SendFrame(const std::uint8_t* Data, int Count);
+
+    // The frame link. sendFrame: ModeBit6 := true (a port-format report, which the bridge wants in
+    // front of every frame), then SendFrame. The receiver gets each frame after OnRXFrame, on the
+    // reader thread. The line format follows PortFormat.
+    bool sendFrame(std::span<const std::uint8_t> frame) override;
+    void setReceiver(qv7::FrameReceiver* receiver) override;
+    qv7::LineFormat lineFormat() const override;
 
     // The frame being (or just) reassembled; valid during the OnRXFrame call (reader thread).
     std::uint32_t ReceivedCount() const { return receivedCount_; }
@@ -60,8 +79,8 @@ public:
     // period or more before the empty report that closes it here.
     std::chrono::steady_clock::time_point FrameLastDataAt() const { return frameLastDataAt_; }
 
-    // Reader thread: a frame half received keeps the reader taking each report, so that the empty
-    // report closing it is not left waiting in the queue.
+    // Reader thread: a frame half received, or an answer the receiver awaits, keeps the reader taking
+    // each report, so that the empty report closing a frame is not left waiting in the queue.
     bool AwaitingInput() const override;
 
 protected:
@@ -74,7 +93,7 @@ private:
     int sendControl(std::uint8_t code);
 
     int deviceNumber_ = 0;
-    TPortFormat portFormat_ = TPortFormat::_9600_8N2;
+    std::atomic<TPortFormat> portFormat_{TPortFormat::_9600_8N2};
     bool modeBit7_ = false;
     bool modeBit6_ = false;
     int isOpen_ = 0;
@@ -84,4 +103,7 @@ private:
     std::uint32_t receivedCount_ = 0;
     std::chrono::steady_clock::time_point frameStartedAt_{};
     std::chrono::steady_clock::time_point frameLastDataAt_{};
+    // Held while the receiver is called, so that detaching waits for a call in progress.
+    mutable std::mutex receiverMutex_;
+    qv7::FrameReceiver* receiver_ = nullptr; // guarded by receiverMutex_
 };

@@ -87,10 +87,12 @@ std::string RejectText(TRejectReason reason, int exceptionCode) {
 // ---------------------------------------------------------------------------------------------
 // TCustomMiniModbus
 
-TCustomMiniModbus::TCustomMiniModbus(qv7::HidAccess& access) : THIDSerial(access) {
-    SetModeBit7(false);
-    SetModeBit6(false);
-    OnRXFrame = [this](TComponent* Sender) { HandleFrame(Sender); };
+TCustomMiniModbus::TCustomMiniModbus(qv7::FrameLink& link) : link_(link) {
+    link_.setReceiver(this);
+}
+
+TCustomMiniModbus::~TCustomMiniModbus() {
+    link_.setReceiver(nullptr);
 }
 
 std::uint16_t TCustomMiniModbus::ModbusCRC(std::span<const std::uint8_t> bytes) {
@@ -125,14 +127,13 @@ bool TCustomMiniModbus::TransmitFrame(const std::uint8_t* Frame, int Count) {
     ++FramesSent;
     BytesSent += Count;
     if (TxDebugStream) TxDebugStream(this, DebugText("TX : ", bytes));
-    // The bridge expects a port-format report in front of every frame.
-    SetModeBit6(true);
-    return SendFrame(Frame, Count);
+    return link_.sendFrame(bytes);
 }
 
 std::vector<std::uint8_t> TCustomMiniModbus::FetchFrame() {
-    const std::size_t count = std::min<std::size_t>(ReceivedCount(), MaxFrame);
-    std::copy_n(ReceivedFrame(), count, LastFrame);
+    if (current_ == nullptr) return {};
+    const std::size_t count = std::min<std::size_t>(current_->bytes.size(), MaxFrame);
+    std::copy_n(current_->bytes.begin(), count, LastFrame);
     LastLength = static_cast<int>(count);
     std::vector<std::uint8_t> frame(LastFrame, LastFrame + count);
     if (count >= 1) {
@@ -143,24 +144,22 @@ std::vector<std::uint8_t> TCustomMiniModbus::FetchFrame() {
     return frame;
 }
 
-TCustomMiniModbus::~TCustomMiniModbus() {
-    StopReader();
-}
-
-void TCustomMiniModbus::HandleFrame(TComponent*) {
+void TCustomMiniModbus::frameArrived(const qv7::ReceivedFrame& frame) {
+    current_ = &frame;
     // Every frame goes to the checks: in echo-cancel mode the echo is skipped by length instead
     // of gating whole frames, which would stop all replies after the first transmission.
     FrameReceived();
+    current_ = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
 // TMiniModbusMaster: requests
 
-TMiniModbusMaster::TMiniModbusMaster(qv7::HidAccess& access) : TCustomMiniModbus(access) {}
+TMiniModbusMaster::TMiniModbusMaster(qv7::FrameLink& link) : TCustomMiniModbus(link) {}
 
-// FrameReceived is overridden here, so the reader thread must be gone before this part is.
+// FrameReceived is overridden here, so the link must stop handing frames over before this part goes.
 TMiniModbusMaster::~TMiniModbusMaster() {
-    StopReader();
+    Link().setReceiver(nullptr);
 }
 
 void TMiniModbusMaster::ReadHoldingRegisters(std::int32_t Start, std::int32_t Count) {
@@ -257,8 +256,9 @@ void TMiniModbusMaster::FrameReceived() {
     const auto ns = [](std::chrono::steady_clock::time_point t) {
         return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
     };
-    CheckReply(FetchFrame(), ns(FrameStartedAt()));
-    LastFrameAt = ns(FrameLastDataAt());
+    const qv7::ReceivedFrame& frame = *CurrentFrame();
+    CheckReply(FetchFrame(), ns(frame.startedAt));
+    LastFrameAt = ns(frame.endedAt);
     if (frameHandled_) frameHandled_(this);
 }
 

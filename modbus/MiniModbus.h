@@ -1,7 +1,8 @@
-// Modbus RTU over the HID-serial bridge. TCustomMiniModbus frames, checks and traces; the master
-// builds requests for functions 3, 4, 6 and 16 and decodes replies into its process image.
+// Modbus RTU over a frame link (base/FrameLink.h). TCustomMiniModbus frames, checks and traces; the
+// master builds requests for functions 3, 4, 6 and 16 and decodes replies into its process image.
 // Requests are sent on the caller's (window) thread and never wait for the reply; replies are
-// decoded and their events raised on the reader thread, in ascending address order.
+// decoded and their events raised on the link's receiving (reader) thread, in ascending address order.
+// The link is the owner's: it is built before the master and outlives it.
 //
 // The slave answers strictly in order. The master keeps the requests whose answers may still come,
 // oldest first (the outstanding one last), and books a frame for the first of them it fits: same
@@ -10,7 +11,8 @@
 // apart (two reads of 12 registers) is the owner's business: it never awaits two of them at once.
 #pragma once
 
-#include "link/HIDSerial.h"
+#include "base/Component.h"
+#include "base/FrameLink.h"
 
 #include <array>
 #include <atomic>
@@ -51,30 +53,33 @@ using TRejectEvent = std::function<void(TComponent* Sender, TRejectReason Reason
 // each element is one atomic word.
 template <typename T, std::size_t N> using ProcessImage = std::array<std::atomic<T>, N>;
 
-class TCustomMiniModbus : public THIDSerial {
+class TCustomMiniModbus : public TComponent, protected qv7::FrameReceiver {
 public:
-    // Sends ModeBit7 then ModeBit6 false to the bridge (each ends after the hand-off limit when no
-    // device is attached yet).
-    explicit TCustomMiniModbus(qv7::HidAccess& access);
-    // The reader thread calls into this layer: it is stopped before the layer is torn down.
+    // Becomes `link`'s receiver.
+    explicit TCustomMiniModbus(qv7::FrameLink& link);
+    // Detaches from the link, waiting for a frame being handed over.
     ~TCustomMiniModbus() override;
+    TCustomMiniModbus(const TCustomMiniModbus&) = delete;
+    TCustomMiniModbus& operator=(const TCustomMiniModbus&) = delete;
 
-    // Set before OpenDevice (the reader thread compares every reply's address with it).
+    qv7::FrameLink& Link() const { return link_; }
+
+    // Set before the link is opened (the reader thread compares every reply's address with it).
     std::uint8_t Node = 2;
     // Echo handling: when true, a received frame is expected to begin with the echo of the last
     // request (EchoLength bytes), which is skipped before the checks; a frame no longer than the
-    // echo leaves the request outstanding. No part of the tool sets it. Set before OpenDevice.
+    // echo leaves the request outstanding. No part of the tool sets it. Set before the link is opened.
     bool EchoCancel = false;
     TDataArrivalEvent OnDataArrival;
     TDebugStreamEvent TxDebugStream;
     TDebugStreamEvent RxDebugStream;
     TNotifyEvent OnSendComplete; // never raised
     TNotifyEvent OnWordBlockWriting;
-    // Reader thread: a received frame was dropped, and why. Set before OpenDevice.
+    // Reader thread: a received frame was dropped, and why. Set before the link is opened.
     TRejectEvent OnFrameRejected;
     // Frames dropped so far, by TRejectReason (any thread).
     std::array<std::atomic<int>, RejectReasonCount> Rejections{};
-    // Frames handed to the bridge and received, and their bytes, since construction (any thread).
+    // Frames handed to the link and received, and their bytes, since construction (any thread).
     std::atomic<int> FramesSent{0}, BytesSent{0}, FramesReceived{0}, BytesReceived{0};
 
     ProcessImage<bool, 65> DiscreteInputs{};
@@ -82,34 +87,46 @@ public:
     ProcessImage<std::uint16_t, 1025> InputRegisters{};
     ProcessImage<std::uint16_t, 1025> HoldingRegisters{};
 
-    // Caller's thread: "TX : " trace, ModeBit6 := true (a port-format report), then SendFrame.
-    // Returns true when the last data report of the frame reached the device. Touches no pending state.
+    // Caller's thread: "TX : " trace, then the link's sendFrame (on the bridge: a port-format report
+    // with ModeBit6 set, then the data reports). Returns the link's result: true when the frame's last
+    // byte was handed over. Touches no pending state.
     bool TransmitFrame(const std::uint8_t* Frame, int Count);
-    // Reader thread, inside OnRXFrame: copies the bridge's frame to LastFrame and traces it.
+    // Reader thread, while a frame is being handed over: copies it to LastFrame and traces it.
+    // Empty outside that call.
     std::vector<std::uint8_t> FetchFrame();
     // CRC-16/MODBUS (start FFFF hex, polynomial A001 hex reflected, no final XOR); sent low byte first.
     static std::uint16_t ModbusCRC(std::span<const std::uint8_t> bytes);
     // "TX : " or "RX : " and two upper-case hex digits and a blank per byte, cut at 255 characters.
     static std::string DebugText(const char* prefix, std::span<const std::uint8_t> bytes);
 
+    // Reader thread: true while a request's answer is awaited, so that the link's reader takes each
+    // report as it comes. The base awaits nothing.
+    virtual bool AwaitingInput() const { return false; }
+
 protected:
     // Reader thread: every received frame, whatever it holds. The base ignores frames.
     virtual void FrameReceived() {}
+    // Reader thread, during FrameReceived: the frame being handed over (its bytes through FetchFrame).
+    const qv7::ReceivedFrame* CurrentFrame() const { return current_; }
 
     std::uint8_t LastFrame[255] = {}; // reader thread only
     int LastLength = 0;
 
 private:
-    void HandleFrame(TComponent* Sender);
+    void frameArrived(const qv7::ReceivedFrame& frame) override;
+    bool answerAwaited() const override { return AwaitingInput(); }
+
+    qv7::FrameLink& link_;
+    const qv7::ReceivedFrame* current_ = nullptr; // reader thread only
 };
 
 class TMiniModbusMaster : public TCustomMiniModbus {
 public:
-    explicit TMiniModbusMaster(qv7::HidAccess& access);
+    explicit TMiniModbusMaster(qv7::FrameLink& link);
     ~TMiniModbusMaster() override;
 
-    // Caller's thread. Each request replaces the outstanding one and returns once its reports were
-    // handed to the bridge (up to 100 ms each); the reply arrives later as events on the reader thread.
+    // Caller's thread. Each request replaces the outstanding one and returns once the link took its
+    // frame (the bridge: up to 100 ms a report); the reply arrives later as events on the reader thread.
     // Start, Count, Address and Value go on the wire as 16-bit fields (higher bits dropped).
     void ReadHoldingRegisters(std::int32_t Start, std::int32_t Count);
     void ReadInputRegisters(std::int32_t Start, std::int32_t Count);
@@ -121,7 +138,7 @@ public:
     void WriteMultipleRegisters(std::int32_t Start, std::int32_t Count,
                                 std::span<const std::uint16_t> Registers);
 
-    // The outstanding request, written before the frame is handed to the bridge.
+    // The outstanding request, written before the frame is handed to the link.
     std::atomic<std::int32_t> EchoLength{0};
     std::atomic<std::int32_t> PendingFunction{-1};
     std::atomic<std::int32_t> PendingStart{0};
@@ -129,7 +146,7 @@ public:
 
     // Timing of the exchange, for whoever paces the requests (steady-clock nanoseconds, any thread):
     // when the last request was about to be handed over, and when the last frame from the slave was
-    // over on the line (its last data report came).
+    // over on the line (as the link tells it).
     std::atomic<std::int64_t> RequestSentAt{0};
     std::atomic<std::int64_t> LastFrameAt{0};
     static std::int64_t Now();
@@ -161,8 +178,8 @@ protected:
     void FrameReceived() override;
 
 private:
-    friend struct MiniModbusTestHook; // feeds frames to the checks without a bridge (tests, fuzzing)
-    // Test seam, set only through the hook before the device is opened: raised on the reader thread
+    friend struct MiniModbusTestHook; // feeds frames to the checks without a link (tests, fuzzing)
+    // Test seam, set only through the hook before the link is opened: raised on the reader thread
     // once a received frame has been dealt with completely, so tests know when a dropped reply is done.
     TNotifyEvent frameHandled_;
 

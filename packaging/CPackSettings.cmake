@@ -15,7 +15,8 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core, fonts-dejavu-extra")
+# Qt's own dialogs and standard buttons speak French through qt6-translations-l10n.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-dejavu-core, fonts-dejavu-extra")
 # Debian wraps the long description at 80 columns.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "configure QV7 digital panel indicators over USB
 qv7cfg finds a QV7 panel indicator on the USB port, reads its whole

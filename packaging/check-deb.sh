@@ -25,7 +25,7 @@ echo "built $(basename "$deb")"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libhidapi-hidraw0 libmodbus5 \
-    qt6-qpa-plugins fonts-dejavu-extra; do
+    qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-extra; do
     tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//' | grep -qxF "$package" || fail "Depends lacks $package"
 done
 

@@ -2,6 +2,271 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="fr_FR">
 <context>
+    <name>FileDialog</name>
+    <message>
+        <source>%1 existe déjà.
+Voulez-vous le remplacer ?</source>
+        <translation>%1 already exists.
+Do you want to replace it?</translation>
+    </message>
+</context>
+<context>
+    <name>LinCurve</name>
+    <message>
+        <source>Erreur dans la table</source>
+        <translation>Error in the table</translation>
+    </message>
+    <message>
+        <source>Trop de segments pour l&apos;appareil : 32 points au maximum</source>
+        <translation>Too many segments for the device: 32 points at most</translation>
+    </message>
+</context>
+<context>
+    <name>LinFile</name>
+    <message>
+        <source>&apos;%1&apos; n&apos;est pas une valeur à virgule flottante correcte</source>
+        <translation>&apos;%1&apos; is not a valid floating-point value</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; n&apos;est pas une valeur entière correcte</source>
+        <translation>&apos;%1&apos; is not a valid integer value</translation>
+    </message>
+    <message>
+        <source>Trop de segments</source>
+        <translation>Too many segments</translation>
+    </message>
+    <message>
+        <source>Attention : Nombre de segment incorrect</source>
+        <translation>Warning: wrong number of segments</translation>
+    </message>
+    <message>
+        <source>Trop peu de points : il en faut au moins deux</source>
+        <translation>Too few points: at least two are needed</translation>
+    </message>
+    <message>
+        <source>Valeur trop longue : plus de 80 caractères</source>
+        <translation>Value too long: more than 80 characters</translation>
+    </message>
+</context>
+<context>
+    <name>LineStatus</name>
+    <message>
+        <source>du registre %1</source>
+        <translation>register %1</translation>
+    </message>
+    <message>
+        <source>des registres %1–%2</source>
+        <translation>registers %1–%2</translation>
+    </message>
+    <message>
+        <source>fonction illégale</source>
+        <translation>illegal function</translation>
+    </message>
+    <message>
+        <source>adresse de données illégale</source>
+        <translation>illegal data address</translation>
+    </message>
+    <message>
+        <source>valeur de donnée illégale</source>
+        <translation>illegal data value</translation>
+    </message>
+    <message>
+        <source>défaillance de l&apos;appareil</source>
+        <translation>device failure</translation>
+    </message>
+    <message>
+        <source>acquittement</source>
+        <translation>acknowledge</translation>
+    </message>
+    <message>
+        <source>appareil occupé</source>
+        <translation>device busy</translation>
+    </message>
+    <message>
+        <source>erreur de parité mémoire</source>
+        <translation>memory parity error</translation>
+    </message>
+    <message>
+        <source>passerelle indisponible</source>
+        <translation>gateway unavailable</translation>
+    </message>
+    <message>
+        <source>pas de réponse derrière la passerelle</source>
+        <translation>no answer behind the gateway</translation>
+    </message>
+    <message>
+        <source>exception inconnue</source>
+        <translation>unknown exception</translation>
+    </message>
+    <message>
+        <source>lecture %1</source>
+        <translation>reading %1</translation>
+    </message>
+    <message>
+        <source>écriture %1</source>
+        <translation>writing %1</translation>
+    </message>
+    <message>
+        <source>CRC erroné</source>
+        <translation>bad CRC</translation>
+    </message>
+    <message>
+        <source>réponse d&apos;une autre adresse</source>
+        <translation>answer from another address</translation>
+    </message>
+    <message>
+        <source>exception %1 %2</source>
+        <translation>exception %1 %2</translation>
+    </message>
+    <message>
+        <source>fonction inattendue</source>
+        <translation>unexpected function</translation>
+    </message>
+    <message>
+        <source>longueur inattendue</source>
+        <translation>unexpected length</translation>
+    </message>
+    <message>
+        <source>réponse périmée</source>
+        <translation>stale answer</translation>
+    </message>
+    <message>
+        <source>L&apos;appareil ne répond pas</source>
+        <translation>The device does not answer</translation>
+    </message>
+    <message>
+        <source>L&apos;appareil ne répond pas (%1)</source>
+        <translation>The device does not answer (%1)</translation>
+    </message>
+    <message>
+        <source>%1 ; dernière réponse : %2</source>
+        <translation>%1; last answer: %2</translation>
+    </message>
+</context>
+<context>
+    <name>PageKit</name>
+    <message>
+        <source>%1 : nombre entier de %2 à %3</source>
+        <translation>%1: whole number from %2 to %3</translation>
+    </message>
+    <message>
+        <source>%1 : nombre de %2 à %3</source>
+        <translation>%1: number from %2 to %3</translation>
+    </message>
+</context>
+<context>
+    <name>ParamFile</name>
+    <message>
+        <source>  Fichier incorrect !  </source>
+        <translation>  Incorrect file!  </translation>
+    </message>
+    <message>
+        <source>Le fichier ne correspond pas à ce type d&apos;appareil</source>
+        <translation>The file does not match this type of device</translation>
+    </message>
+</context>
+<context>
+    <name>RunTimeError</name>
+    <message>
+        <source>Erreur de vérification d&apos;étendue</source>
+        <translation>Range check error</translation>
+    </message>
+    <message>
+        <source>Débordement d&apos;entier</source>
+        <translation>Integer overflow</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;ouvrir le fichier %1</source>
+        <translation>Cannot open the file %1</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le fichier %1</source>
+        <translation>Cannot create the file %1</translation>
+    </message>
+    <message>
+        <source>Le fichier %1 n&apos;est pas un fichier ordinaire</source>
+        <translation>The file %1 is not a regular file</translation>
+    </message>
+    <message>
+        <source>Le fichier %1 est trop grand</source>
+        <translation>The file %1 is too large</translation>
+    </message>
+    <message>
+        <source>Fichier introuvable</source>
+        <translation>File not found</translation>
+    </message>
+    <message>
+        <source>Accès au fichier refusé</source>
+        <translation>File access denied</translation>
+    </message>
+    <message>
+        <source>Disque plein</source>
+        <translation>Disk full</translation>
+    </message>
+    <message>
+        <source>Erreur E/S %1</source>
+        <translation>I/O error %1</translation>
+    </message>
+</context>
+<context>
+    <name>TAboutBox</name>
+    <message>
+        <source>Système : %1</source>
+        <translation>System: %1</translation>
+    </message>
+    <message>
+        <source>Version n° : %1 %2</source>
+        <translation>OS version: %1 %2</translation>
+    </message>
+    <message>
+        <source>Langue :</source>
+        <translation>Language:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>A propos ...</source>
+        <translation>About ...</translation>
+    </message>
+    <message>
+        <source>A propos de ...</source>
+        <translation>About ...</translation>
+    </message>
+    <message>
+        <source>ZEZOR - Français</source>
+        <translation>ZEZOR - English</translation>
+    </message>
+    <message>
+        <source>Version : %1</source>
+        <translation>Version: %1</translation>
+    </message>
+    <message>
+        <source>Programmeur : %1</source>
+        <translation>Programmer: %1</translation>
+    </message>
+    <message>
+        <source>Équipe qv7cfg</source>
+        <translation>qv7cfg team</translation>
+    </message>
+</context>
+<context>
+    <name>TCustomTorvik</name>
+    <message>
+        <source>Fichiers indicateur (*.QV)|*.QV|Tous les fichiers (*.*)|*.*</source>
+        <translation>Indicator files (*.QV)|*.QV|All files (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>sauve un fichier indicateur</source>
+        <translation>Save an indicator file</translation>
+    </message>
+    <message>
+        <source>Charge un fichier indicateur</source>
+        <translation>Load an indicator file</translation>
+    </message>
+</context>
+<context>
     <name>TDessinForm</name>
     <message>
         <source>Lecture</source>
@@ -69,6 +334,166 @@
     <message>
         <source>Insère un segment</source>
         <translation>Insert segment</translation>
+    </message>
+</context>
+<context>
+    <name>THIDSerial</name>
+    <message>
+        <source>USB n°%1 :  %2  %3  {%4}</source>
+        <translation>USB #%1:  %2  %3  {%4}</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;ouvrir le appareil USB n°%1</source>
+        <translation>Cannot open USB device #%1</translation>
+    </message>
+</context>
+<context>
+    <name>TMainForm</name>
+    <message>
+        <source>Configuration  des indicateurs Zeq</source>
+        <translation>Zeq indicator configuration</translation>
+    </message>
+    <message>
+        <source>Connexion</source>
+        <translation>Connection</translation>
+    </message>
+    <message>
+        <source>Identification</source>
+        <translation>Identification</translation>
+    </message>
+    <message>
+        <source>Configuration</source>
+        <translation>Configuration</translation>
+    </message>
+    <message>
+        <source>Entrée</source>
+        <translation>Input</translation>
+    </message>
+    <message>
+        <source>Traitement</source>
+        <translation>Processing</translation>
+    </message>
+    <message>
+        <source>Affichage</source>
+        <translation>Display</translation>
+    </message>
+    <message>
+        <source>Alarme 1</source>
+        <translation>Alarm 1</translation>
+    </message>
+    <message>
+        <source>Alarme 2</source>
+        <translation>Alarm 2</translation>
+    </message>
+    <message>
+        <source>Alarme 3</source>
+        <translation>Alarm 3</translation>
+    </message>
+    <message>
+        <source>Alarme 4</source>
+        <translation>Alarm 4</translation>
+    </message>
+    <message>
+        <source>Sortie</source>
+        <translation>Output</translation>
+    </message>
+    <message>
+        <source>Connecter la prise USB à l&apos;arrière de l&apos;appareil</source>
+        <translation>Plug the USB cable into the back of the device</translation>
+    </message>
+    <message>
+        <source>Lecture complète de l&apos;indicateur</source>
+        <translation>Read all from the indicator</translation>
+    </message>
+    <message>
+        <source>Ecriture complète de l&apos;indicateur</source>
+        <translation>Write all to the indicator</translation>
+    </message>
+    <message>
+        <source>Quitter le programme</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>%1 - N° %2</source>
+        <translation>%1 - No. %2</translation>
+    </message>
+    <message>
+        <source>USB N°%1</source>
+        <translation>USB No. %1</translation>
+    </message>
+    <message>
+        <source>Utilisé par un autre programme (pid %1)</source>
+        <translation>In use by another program (pid %1)</translation>
+    </message>
+    <message>
+        <source>Utilisé par un autre programme</source>
+        <translation>In use by another program</translation>
+    </message>
+    <message>
+        <source>Déconnexion</source>
+        <translation>Disconnected</translation>
+    </message>
+    <message>
+        <source>Ecriture des paramètres</source>
+        <translation>Writing parameters</translation>
+    </message>
+    <message>
+        <source>Paramètres écrits</source>
+        <translation>Parameters written</translation>
+    </message>
+    <message>
+        <source>Lecture des paramètres</source>
+        <translation>Reading parameters</translation>
+    </message>
+    <message>
+        <source>Fichier non enregistré : %1</source>
+        <translation>File not saved: %1</translation>
+    </message>
+    <message>
+        <source>Fichier enregistré : %1</source>
+        <translation>File saved: %1</translation>
+    </message>
+    <message>
+        <source>Une écriture vers l&apos;indicateur est en cours : attendez sa fin pour charger un fichier.</source>
+        <translation>A write to the indicator is under way: wait for it to end before loading a file.</translation>
+    </message>
+    <message>
+        <source>Fichier non chargé : %1</source>
+        <translation>File not loaded: %1</translation>
+    </message>
+    <message>
+        <source>Fichier chargé : %1</source>
+        <translation>File loaded: %1</translation>
+    </message>
+    <message>
+        <source>Lecture de la courbe</source>
+        <translation>Reading the curve</translation>
+    </message>
+    <message>
+        <source>Les valeurs X de la courbe ne croissent pas au point %1.
+Ecrire la courbe dans l&apos;appareil quand même ?</source>
+        <translation>The curve&apos;s X values do not rise at point %1.
+Write the curve to the device anyway?</translation>
+    </message>
+    <message>
+        <source>Ecriture</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>Ecriture de la courbe</source>
+        <translation>Writing the curve</translation>
+    </message>
+    <message>
+        <source>Courbe écrite</source>
+        <translation>Curve written</translation>
+    </message>
+    <message>
+        <source>Courbe lue dans l&apos;indicateur</source>
+        <translation>Curve read from the indicator</translation>
+    </message>
+    <message>
+        <source>Courbe lue</source>
+        <translation>Curve read</translation>
     </message>
 </context>
 <context>
@@ -161,94 +586,259 @@
     </message>
 </context>
 <context>
-    <name>qv7</name>
+    <name>TSelectForm</name>
     <message>
-        <source>du registre %1</source>
-        <translation type="unfinished"></translation>
+        <source>Selection</source>
+        <translation>Selection</translation>
     </message>
     <message>
-        <source>des registres %1–%2</source>
-        <translation type="unfinished"></translation>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>TXfertForm</name>
+    <message>
+        <source>Transfert des informations de linéarisation</source>
+        <translation>Linearisation table transfer</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TAdcChart</name>
+    <message>
+        <source>ADC %1 : %2</source>
+        <translation>ADC %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TCfgPage</name>
+    <message>
+        <source>Configuration de l&apos;entrée</source>
+        <translation>Input configuration</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TDisplayPage</name>
+    <message>
+        <source>Paramètre d&apos;affichage</source>
+        <translation>Display settings</translation>
     </message>
     <message>
-        <source>fonction illégale</source>
-        <translation type="unfinished"></translation>
+        <source>Pleine échelle</source>
+        <translation>Full scale</translation>
     </message>
     <message>
-        <source>adresse de données illégale</source>
-        <translation type="unfinished"></translation>
+        <source>Zéro</source>
+        <translation>Zero</translation>
     </message>
     <message>
-        <source>valeur de donnée illégale</source>
-        <translation type="unfinished"></translation>
+        <source>Point décimal</source>
+        <translation>Decimal point</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TEntCourantPage</name>
+    <message>
+        <source>Gamme de l&apos;entrée courant</source>
+        <translation>Current input range</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TEntRtdPage</name>
+    <message>
+        <source>Type de sonde thermo-résistive</source>
+        <translation>RTD probe</translation>
     </message>
     <message>
-        <source>défaillance de l&apos;appareil</source>
-        <translation type="unfinished"></translation>
+        <source>Type de sonde</source>
+        <translation>Probe type</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TEntTCPage</name>
+    <message>
+        <source>Type de sonde thermocouple</source>
+        <translation>Thermocouple probe</translation>
     </message>
     <message>
-        <source>acquittement</source>
-        <translation type="unfinished"></translation>
+        <source>Type de thermocouple</source>
+        <translation>Thermocouple type</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TEntTensionPage</name>
+    <message>
+        <source>Gamme de l&apos;entrée tension</source>
+        <translation>Voltage input range</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TIdentPage</name>
+    <message>
+        <source>Nom de l&apos;appareil</source>
+        <translation>Device name</translation>
     </message>
     <message>
-        <source>appareil occupé</source>
-        <translation type="unfinished"></translation>
+        <source>Niveau de protection</source>
+        <translation>Protection level</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TOutputPage</name>
+    <message>
+        <source>Sortie analogique</source>
+        <translation>Analogue output</translation>
     </message>
     <message>
-        <source>erreur de parité mémoire</source>
-        <translation type="unfinished"></translation>
+        <source>Pleine échelle</source>
+        <translation>Full scale</translation>
     </message>
     <message>
-        <source>passerelle indisponible</source>
-        <translation type="unfinished"></translation>
+        <source>Zéro</source>
+        <translation>Zero</translation>
     </message>
     <message>
-        <source>pas de réponse derrière la passerelle</source>
-        <translation type="unfinished"></translation>
+        <source>Décalage 20% (0-20 -&gt; 4-20)</source>
+        <translation>20% offset (0-20 -&gt; 4-20)</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TProcessPage</name>
+    <message>
+        <source>Modulo d&apos;affichage</source>
+        <translation>Display modulo</translation>
     </message>
     <message>
-        <source>exception inconnue</source>
-        <translation type="unfinished"></translation>
+        <source>Modulo</source>
+        <translation>Modulo</translation>
     </message>
     <message>
-        <source>lecture </source>
-        <translation type="unfinished"></translation>
+        <source>Linéarisation</source>
+        <translation>Linearisation</translation>
     </message>
     <message>
-        <source>écriture </source>
-        <translation type="unfinished"></translation>
+        <source>Activation</source>
+        <translation>Enabled</translation>
     </message>
     <message>
-        <source>CRC erroné</source>
-        <translation type="unfinished"></translation>
+        <source>Edition</source>
+        <translation>Edit</translation>
     </message>
     <message>
-        <source>réponse d&apos;une autre adresse</source>
-        <translation type="unfinished"></translation>
+        <source>Température</source>
+        <translation>Temperature</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TRs485Page</name>
+    <message>
+        <source>Paramètres MODBUS</source>
+        <translation>MODBUS settings</translation>
     </message>
     <message>
-        <source>exception %1 %2</source>
-        <translation type="unfinished"></translation>
+        <source>Vitesse de transmission</source>
+        <translation>Baud rate</translation>
     </message>
     <message>
-        <source>fonction inattendue</source>
-        <translation type="unfinished"></translation>
+        <source>Format de transmission</source>
+        <translation>Character format</translation>
     </message>
     <message>
-        <source>longueur inattendue</source>
-        <translation type="unfinished"></translation>
+        <source>Adresse de l&apos;appareil</source>
+        <translation>Device address</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::pages::TServicePage</name>
+    <message>
+        <source>Ajustage du zéro, voie 1</source>
+        <translation>Zero adjustment, channel 1</translation>
     </message>
     <message>
-        <source>réponse périmée</source>
-        <translation type="unfinished"></translation>
+        <source>Ajustage de la pleine échelle, voie 1</source>
+        <translation>Full-scale adjustment, channel 1</translation>
     </message>
     <message>
-        <source>L&apos;appareil ne répond pas</source>
-        <translation type="unfinished"></translation>
+        <source>Ajustage du zéro, voie 2</source>
+        <translation>Zero adjustment, channel 2</translation>
     </message>
     <message>
-        <source> ; dernière réponse : %1</source>
-        <translation type="unfinished"></translation>
+        <source>Ajustage de la pleine échelle, voie 2</source>
+        <translation>Full-scale adjustment, channel 2</translation>
+    </message>
+    <message>
+        <source>pas de réponse de l&apos;appareil</source>
+        <translation>no answer from the device</translation>
+    </message>
+    <message>
+        <source>Mode Norvex</source>
+        <translation>Norvex mode</translation>
+    </message>
+    <message>
+        <source>Ajustage des entrées</source>
+        <translation>Input adjustment</translation>
+    </message>
+    <message>
+        <source>Voie n°1</source>
+        <translation>Channel 1</translation>
+    </message>
+    <message>
+        <source>Voie n°2</source>
+        <translation>Channel 2</translation>
+    </message>
+    <message>
+        <source>PE</source>
+        <translation>FS</translation>
+    </message>
+    <message>
+        <source>Authentification de l&apos;utilisateur</source>
+        <translation>User authentication</translation>
+    </message>
+    <message>
+        <source>Lecture ADC</source>
+        <translation>Read ADC</translation>
+    </message>
+    <message>
+        <source>Effacer le firmware du pont USB ?
+L&apos;appareil ne communique plus jusqu&apos;à ce qu&apos;un nouveau firmware soit écrit.</source>
+        <translation>Erase the USB bridge&apos;s firmware?
+The device will not communicate until new firmware is written.</translation>
+    </message>
+    <message>
+        <source>Efface le firmware USB</source>
+        <translation>Erase the USB firmware</translation>
+    </message>
+    <message>
+        <source>Réécrire le firmware du pont USB ?</source>
+        <translation>Rewrite the USB bridge&apos;s firmware?</translation>
+    </message>
+    <message>
+        <source>Ecriture du firmware</source>
+        <translation>Firmware write</translation>
+    </message>
+    <message>
+        <source>Reset USB</source>
+        <translation>USB reset</translation>
+    </message>
+    <message>
+        <source>%1 : échec, le pont USB n&apos;a pas pris la commande</source>
+        <translation>%1: failed, the USB bridge did not take the command</translation>
+    </message>
+    <message>
+        <source>fait</source>
+        <translation>done</translation>
+    </message>
+    <message>
+        <source>refusé par l&apos;indicateur</source>
+        <translation>refused by the indicator</translation>
+    </message>
+    <message>
+        <source>%1 : %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>ADC %1 : %2</source>
+        <translation>ADC %1: %2</translation>
     </message>
 </context>
 </TS>

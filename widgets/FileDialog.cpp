@@ -3,6 +3,7 @@
 #include "widgets/Messages.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -67,7 +68,8 @@ std::optional<QString> askFileName(const FileDialogRequest& request, bool save) 
         const QString name = save ? withDefaultExtension(*chosen, request.defaultExtension) : *chosen;
         if (!save || !request.confirmOverwrite || !QFileInfo::exists(name)) return name;
         const QString question =
-            QStringLiteral("%1 existe déjà.\nVoulez-vous le remplacer ?").arg(QDir::toNativeSeparators(name));
+            QCoreApplication::translate("FileDialog", "%1 existe déjà.\nVoulez-vous le remplacer ?")
+                .arg(QDir::toNativeSeparators(name));
         if (askYesNo(request.title, question)) return name;
         // No: back to the dialog, as the system's save dialog does.
         dialog.selectFile(QFileInfo(name).fileName());

@@ -20,6 +20,13 @@ void TLangueControl::setHint(const QString& hint) {
     self_->setToolTip(hint);
 }
 
+void TLangueControl::fitUnsized() {
+    if (self_->testAttribute(Qt::WA_Resized)) return;
+    self_->adjustSize();
+    // Still unsized: showing it sizes it to its text again.
+    self_->setAttribute(Qt::WA_Resized, false);
+}
+
 void TLangueControl::applyTexts() {
     showCaption(captionSet_->CurrentText());
     self_->setToolTip(hintSet_->CurrentText());

@@ -52,6 +52,9 @@ protected:
     explicit TLangueControl(QWidget* self);
     // Puts `text` on the base control as its displayed caption.
     virtual void showCaption(const QString& text) = 0;
+    // A control placed without a size of its own (a radio button) takes its new caption's size, as
+    // it took its first one's when first shown.
+    void fitUnsized();
 
 private:
     void applyTexts();
@@ -70,7 +73,11 @@ public:
     explicit TLabelLangue(QWidget* parent = nullptr);
 
 protected:
-    void showCaption(const QString& text) override { setText(text); }
+    // A label sizes itself to its text (the window's labels always have).
+    void showCaption(const QString& text) override {
+        setText(text);
+        adjustSize();
+    }
 };
 
 class TBitBtnLangue : public QPushButton, public TLangueControl {
@@ -91,7 +98,10 @@ public:
     explicit TRadioButtonLangue(QWidget* parent = nullptr);
 
 protected:
-    void showCaption(const QString& text) override { setText(text); }
+    void showCaption(const QString& text) override {
+        setText(text);
+        fitUnsized();
+    }
 };
 
 class TGroupBoxLangue : public QGroupBox, public TLangueControl {

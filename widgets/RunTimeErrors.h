@@ -6,9 +6,23 @@
 
 #include "base/Errors.h"
 
+#include <QString>
+
 namespace qv7 {
 
-// Shows a run-time error as the windows do: its French text in a plain message box.
+// An error of the window layers that says itself in the window's current language (a message
+// built from what the window shows, such as a field's label and limits).
+class WindowTextError {
+public:
+    virtual ~WindowTextError() = default;
+    virtual QString windowText() const = 0;
+};
+
+// The text the window shows for a run-time error, in the window's current language: its template
+// translated and filled, or its own window text; a message without either as it is.
+QString errorText(const RunTimeError& error);
+
+// Shows a run-time error as the windows do: its text in a plain message box.
 void reportRunTimeError(const RunTimeError& error);
 // How many run-time errors have been reported since the program started.
 int runTimeErrorCount();

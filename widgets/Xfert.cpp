@@ -5,16 +5,12 @@
 #include <QProgressBar>
 #include <QShowEvent>
 
-namespace {
-const QString Caption = QStringLiteral("Transfert des informations de linéarisation");
-}
-
 TXfertForm::TXfertForm(QWidget* parent) : QWidget(parent), progress_(new QProgressBar(this)) {
     setObjectName(QStringLiteral("XfertForm"));
     // It stays above the editor window while a transfer runs.
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(Caption);
+    FormShow();
     setFont(qv7::windowFont());
     setFixedSize(378, 30);
 
@@ -26,7 +22,12 @@ TXfertForm::TXfertForm(QWidget* parent) : QWidget(parent), progress_(new QProgre
 }
 
 void TXfertForm::FormShow() {
-    setWindowTitle(Caption);
+    setWindowTitle(tr("Transfert des informations de linéarisation"));
+}
+
+void TXfertForm::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) FormShow();
+    QWidget::changeEvent(event);
 }
 
 void TXfertForm::showEvent(QShowEvent* event) {

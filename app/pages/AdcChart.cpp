@@ -70,7 +70,7 @@ void TAdcChart::paintEvent(QPaintEvent*) {
 void TAdcChart::paintBand(QPainter& painter, const QRect& band, int channel) const {
     const QColor colour = ChannelColour[channel];
     painter.setPen(colour);
-    const QString name = QStringLiteral("ADC %1 : %2")
+    const QString name = tr("ADC %1 : %2")
                              .arg(channel + 1)
                              .arg(samples_.empty() ? QString() : valueText(samples_.back().value[channel]));
     painter.drawText(band.adjusted(3, 0, -3, 0), Qt::AlignLeft | Qt::AlignTop, name);

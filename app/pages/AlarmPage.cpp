@@ -73,7 +73,7 @@ TAlarmPage::TAlarmPage(int number, FourDigitsQuery fourDigits, QWidget* parent)
 
     GrDelay = group(this, n.delayGroup, QStringLiteral("Delai"), QStringLiteral("Delay"), {8, 72, 233, 49});
     LabelDelay = label(GrDelay, n.delay, QStringLiteral("Delai en secondes"),
-                       QStringLiteral("Delay en seconds"), 16, 22);
+                       QStringLiteral("Delay in seconds"), 16, 22);
     EdDel = numbered(new TMaskEdit(GrDelay), "EdDel", number);
     EdDel->setGeometry(156, 18, 45, 23);
     EdDel->setEditMask(QStringLiteral("!90,0;1;_"));

@@ -6,18 +6,29 @@ namespace qv7::pages {
 
 TCfgPage::TCfgPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabCfg"));
-    const QString caption = QStringLiteral("Configuration de l'entrée");
     const QStringList inputs = choiceTexts("input.type");
-    RdGrCFG1 = named(new TRadioGroup(caption, inputs, this), "RdGrCFG1");
+    RdGrCFG1 = named(new TRadioGroup(QString(), inputs, this), "RdGrCFG1");
     RdGrCFG1->setGeometry(8, 8, 233, 157);
     // The two-choice input: current and voltage.
-    RdGrCFG2 = named(new TRadioGroup(caption, inputs.mid(0, 2), this), "RdGrCFG2");
+    RdGrCFG2 = named(new TRadioGroup(QString(), inputs.mid(0, 2), this), "RdGrCFG2");
     bindParam(RdGrCFG1, "input.type");
     bindParam(RdGrCFG2, "input.type");
     RdGrCFG2->setGeometry(8, 8, 233, 73);
     RdGrCFG2->hide();
     connect(RdGrCFG1, &TRadioGroup::clicked, this, &TCfgPage::RdGrCFGClicked);
     connect(RdGrCFG2, &TRadioGroup::clicked, this, &TCfgPage::RdGrCFGClicked);
+    retranslate();
+}
+
+void TCfgPage::retranslate() {
+    const QString caption = tr("Configuration de l'entrée");
+    RdGrCFG1->setTexts(caption, choiceTexts("input.type"));
+    RdGrCFG2->setTexts(caption, choiceTexts("input.type"));
+}
+
+void TCfgPage::changeEvent(QEvent* event) {
+    retranslateOn(event, this);
+    QWidget::changeEvent(event);
 }
 
 void TCfgPage::showGroups(std::uint32_t typeWord) {

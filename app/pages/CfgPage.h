@@ -16,6 +16,8 @@ class TCfgPage : public QWidget {
     Q_OBJECT
 public:
     explicit TCfgPage(QWidget* parent = nullptr);
+    // Sets every text in the window's language: once built, and again at each change of it.
+    void retranslate();
 
     // Fill step 4: RdGrCFG1 shown iff type-word bit 14, RdGrCFG2 iff bit 15.
     void showGroups(std::uint32_t typeWord);
@@ -34,6 +36,9 @@ public:
 signals:
     // A click on either group: RdGrCFGClick with the group as sender.
     void RdGrCFGClicked(TRadioGroup* sender);
+
+protected:
+    void changeEvent(QEvent* event) override;
 };
 
 } // namespace qv7::pages

@@ -19,6 +19,8 @@ class TDisplayPage : public QWidget {
 public:
     // `fourDigits` answers whether the indicator shows 4 digits (the range check and the point).
     explicit TDisplayPage(FourDigitsQuery fourDigits, QWidget* parent = nullptr);
+    // Sets every text in the window's language: once built, and again at each change of it.
+    void retranslate();
 
     void fillDigits(bool fourDigits);           // fill step 6: SEGAFF's digits and place
     void fillRange(const TParamImage& params);  // fill step 11
@@ -36,6 +38,9 @@ public:
     TMaskEdit* EdZAF;
     QToolButton* SpeedButton4;
     TSEG* SEGAFF;
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     FourDigitsQuery fourDigits_;

@@ -14,17 +14,27 @@ TIdentPage::TIdentPage(QWidget* parent) : QWidget(parent) {
     Bevel1->setFrameShape(QFrame::Box);
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(8, 8, 233, 50);
-    Label2 = named(new QLabel(QStringLiteral("Nom de l'appareil"), this), "Label2");
+    Label2 = named(new QLabel(this), "Label2");
     Label2->move(24, 32);
-    Label2->adjustSize();
     EdName = named(new QLineEdit(QStringLiteral("VUVEDOD"), this), "EdName");
     EdName->setReadOnly(true);
     EdName->setGeometry(128, 24, 89, 21);
 
-    GrProt = named(new TRadioGroup(QStringLiteral("Niveau de protection"), choiceTexts("protection"), this),
-                   "GrProt");
+    GrProt = named(new TRadioGroup(QString(), choiceTexts("protection"), this), "GrProt");
     bindParam(GrProt, "protection");
     GrProt->setGeometry(8, 176, 233, 105);
+    retranslate();
+}
+
+void TIdentPage::retranslate() {
+    Label2->setText(tr("Nom de l'appareil"));
+    Label2->adjustSize();
+    GrProt->setTexts(tr("Niveau de protection"), choiceTexts("protection"));
+}
+
+void TIdentPage::changeEvent(QEvent* event) {
+    retranslateOn(event, this);
+    QWidget::changeEvent(event);
 }
 
 void TIdentPage::fillName(const QString& modelName) {

@@ -18,6 +18,8 @@ class TIdentPage : public QWidget {
     Q_OBJECT
 public:
     explicit TIdentPage(QWidget* parent = nullptr);
+    // Sets every text in the window's language: once built, and again at each change of it.
+    void retranslate();
 
     // Fill step 2: EdName := the model name.
     void fillName(const QString& modelName);
@@ -30,6 +32,9 @@ public:
     QLabel* Label2;
     QLineEdit* EdName;
     TRadioGroup* GrProt;
+
+protected:
+    void changeEvent(QEvent* event) override;
 };
 
 } // namespace qv7::pages

@@ -14,11 +14,19 @@ namespace qv7::pages {
 
 TEntCourantPage::TEntCourantPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabEntCourant"));
-    RdGrCourant = named(new TRadioGroup(QStringLiteral("Gamme de l'entrée courant"),
-                                        choiceTexts("input.current_range"), this),
-                        "RdGrCourant");
+    RdGrCourant = named(new TRadioGroup(QString(), choiceTexts("input.current_range"), this), "RdGrCourant");
     bindParam(RdGrCourant, "input.current_range");
     RdGrCourant->setGeometry(8, 8, 233, 81);
+    retranslate();
+}
+
+void TEntCourantPage::retranslate() {
+    RdGrCourant->setTexts(tr("Gamme de l'entrée courant"), choiceTexts("input.current_range"));
+}
+
+void TEntCourantPage::changeEvent(QEvent* event) {
+    retranslateOn(event, this);
+    QWidget::changeEvent(event);
 }
 
 void TEntCourantPage::fill(const TParamImage& params) {
@@ -33,16 +41,27 @@ void TEntCourantPage::store(TParamImage& params) const {
 
 TEntTensionPage::TEntTensionPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabEntTension"));
-    const QString caption = QStringLiteral("Gamme de l'entrée tension");
     const QStringList ranges = choiceTexts("input.voltage_range");
-    RdGrTension1 = named(new TRadioGroup(caption, ranges, this), "RdGrTension1");
+    RdGrTension1 = named(new TRadioGroup(QString(), ranges, this), "RdGrTension1");
     RdGrTension1->setGeometry(8, 8, 233, 105);
     // The two-choice input's ranges: the first two.
-    RdGrTension2 = named(new TRadioGroup(caption, ranges.mid(0, 2), this), "RdGrTension2");
+    RdGrTension2 = named(new TRadioGroup(QString(), ranges.mid(0, 2), this), "RdGrTension2");
     bindParam(RdGrTension1, "input.voltage_range");
     bindParam(RdGrTension2, "input.voltage_range");
     RdGrTension2->setGeometry(8, 8, 233, 81);
     RdGrTension2->hide();
+    retranslate();
+}
+
+void TEntTensionPage::retranslate() {
+    const QString caption = tr("Gamme de l'entrée tension");
+    RdGrTension1->setTexts(caption, choiceTexts("input.voltage_range"));
+    RdGrTension2->setTexts(caption, choiceTexts("input.voltage_range"));
+}
+
+void TEntTensionPage::changeEvent(QEvent* event) {
+    retranslateOn(event, this);
+    QWidget::changeEvent(event);
 }
 
 void TEntTensionPage::showGroups(std::uint32_t typeWord) {
@@ -63,25 +82,40 @@ void TEntTensionPage::storeRange(const TRadioGroup* group, TParamImage& params) 
 
 TEntRtdPage::TEntRtdPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabEntRtd"));
-    GroupBox = named(new QGroupBox(QStringLiteral("Type de sonde thermo-résistive"), this), "GroupBox1");
+    GroupBox = named(new QGroupBox(this), "GroupBox1");
     GroupBox->setGeometry(8, 8, 233, 149);
-    LabelRtd = named(new QLabel(QStringLiteral("Type de sonde"), GroupBox), "Label3");
+    LabelRtd = named(new QLabel(GroupBox), "Label3");
     LabelRtd->move(16, 36);
-    LabelRtd->adjustSize();
     CbRtd = named(new QComboBox(GroupBox), "CbRtd");
     CbRtd->addItem(QStringLiteral("Pt100"));
     CbRtd->setGeometry(120, 32, 81, 21);
-    const QStringList wirings = choiceTexts("input.probe_wiring");
-    Rd2Wires = named(new QRadioButton(wirings.at(0), GroupBox), "Rd2Wires");
-    Rd3Wires = named(new QRadioButton(wirings.at(1), GroupBox), "Rd3Wires");
-    RdDiff = named(new QRadioButton(wirings.at(2), GroupBox), "RdDiff");
+    Rd2Wires = named(new QRadioButton(GroupBox), "Rd2Wires");
+    Rd3Wires = named(new QRadioButton(GroupBox), "Rd3Wires");
+    RdDiff = named(new QRadioButton(GroupBox), "RdDiff");
     int y = 64;
     for (QRadioButton* button : {Rd2Wires, Rd3Wires, RdDiff}) {
         bindParam(button, "input.probe_wiring");
         button->move(24, y);
-        button->adjustSize();
         y += 24;
     }
+    retranslate();
+}
+
+void TEntRtdPage::retranslate() {
+    GroupBox->setTitle(tr("Type de sonde thermo-résistive"));
+    LabelRtd->setText(tr("Type de sonde"));
+    LabelRtd->adjustSize();
+    const QStringList wirings = choiceTexts("input.probe_wiring");
+    int i = 0;
+    for (QRadioButton* button : {Rd2Wires, Rd3Wires, RdDiff}) {
+        button->setText(wirings.at(i++));
+        button->adjustSize();
+    }
+}
+
+void TEntRtdPage::changeEvent(QEvent* event) {
+    retranslateOn(event, this);
+    QWidget::changeEvent(event);
 }
 
 void TEntRtdPage::fill(const TParamImage& params) {
@@ -103,20 +137,31 @@ void TEntRtdPage::store(TParamImage& params) const {
 
 TEntTCPage::TEntTCPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabEntTC"));
-    GroupBox = named(new QGroupBox(QStringLiteral("Type de sonde thermocouple"), this), "GroupBox2");
+    GroupBox = named(new QGroupBox(this), "GroupBox2");
     GroupBox->setGeometry(8, 8, 233, 105);
-    LabelTC = named(new QLabel(QStringLiteral("Type de thermocouple"), GroupBox), "Label4");
+    LabelTC = named(new QLabel(GroupBox), "Label4");
     LabelTC->move(16, 36);
-    LabelTC->adjustSize();
     CbTC = named(new QComboBox(GroupBox), "CbTC");
     CbTC->addItems(choiceTexts("input.thermocouple"));
     bindParam(CbTC, "input.thermocouple");
     CbTC->setGeometry(144, 32, 57, 21);
-    CKSF = named(new QCheckBox(QString::fromStdString(paramRow("input.cold_junction").french), GroupBox),
-                 "CKSF");
+    CKSF = named(new QCheckBox(GroupBox), "CKSF");
     bindParam(CKSF, "input.cold_junction");
     CKSF->move(24, 72);
+    retranslate();
+}
+
+void TEntTCPage::retranslate() {
+    GroupBox->setTitle(tr("Type de sonde thermocouple"));
+    LabelTC->setText(tr("Type de thermocouple"));
+    LabelTC->adjustSize();
+    CKSF->setText(paramLabel("input.cold_junction"));
     fitText(CKSF, GroupBox->width() - 4);
+}
+
+void TEntTCPage::changeEvent(QEvent* event) {
+    retranslateOn(event, this);
+    QWidget::changeEvent(event);
 }
 
 void TEntTCPage::fill(const TParamImage& params) {

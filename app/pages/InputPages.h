@@ -26,9 +26,14 @@ class TEntCourantPage : public QWidget {
     Q_OBJECT
 public:
     explicit TEntCourantPage(QWidget* parent = nullptr);
+    // Sets every text in the window's language: once built, and again at each change of it.
+    void retranslate();
     void fill(const TParamImage& params);  // fill step 7
     void store(TParamImage& params) const; // write step 3
     TRadioGroup* RdGrCourant;
+
+protected:
+    void changeEvent(QEvent* event) override;
 };
 
 // InputOptions bits 1-2: the voltage range, in the three-range group (five-choice and fixed
@@ -37,6 +42,8 @@ class TEntTensionPage : public QWidget {
     Q_OBJECT
 public:
     explicit TEntTensionPage(QWidget* parent = nullptr);
+    // Sets every text in the window's language: once built, and again at each change of it.
+    void retranslate();
     // Fill step 4: RdGrTension2 shown iff type-word bit 15, RdGrTension1 iff RdGrTension2 is not.
     void showGroups(std::uint32_t typeWord);
     // Fill step 5: `group` selects R = bits 1-2 (beyond its list: its last item).
@@ -45,6 +52,9 @@ public:
     static void storeRange(const TRadioGroup* group, TParamImage& params);
     TRadioGroup* RdGrTension1;
     TRadioGroup* RdGrTension2;
+
+protected:
+    void changeEvent(QEvent* event) override;
 };
 
 // InputOptions bits 8-9: probe wiring 0 two wires, 1 three wires, 2 differential (code 3 has no
@@ -53,6 +63,8 @@ class TEntRtdPage : public QWidget {
     Q_OBJECT
 public:
     explicit TEntRtdPage(QWidget* parent = nullptr);
+    // Sets every text in the window's language: once built, and again at each change of it.
+    void retranslate();
     void fill(const TParamImage& params);  // fill step 7
     void store(TParamImage& params) const; // write step 3
     QGroupBox* GroupBox;
@@ -61,6 +73,9 @@ public:
     QRadioButton* Rd2Wires;
     QRadioButton* Rd3Wires;
     QRadioButton* RdDiff;
+
+protected:
+    void changeEvent(QEvent* event) override;
 };
 
 // InputOptions bits 4-7: thermocouple type 0-8 (9-15 have no item: the combo shows none and the
@@ -69,12 +84,17 @@ class TEntTCPage : public QWidget {
     Q_OBJECT
 public:
     explicit TEntTCPage(QWidget* parent = nullptr);
+    // Sets every text in the window's language: once built, and again at each change of it.
+    void retranslate();
     void fill(const TParamImage& params);  // fill step 7
     void store(TParamImage& params) const; // write step 3
     QGroupBox* GroupBox;
     QLabel* LabelTC;
     QComboBox* CbTC;
     QCheckBox* CKSF;
+
+protected:
+    void changeEvent(QEvent* event) override;
 };
 
 } // namespace qv7::pages

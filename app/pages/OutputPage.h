@@ -17,6 +17,8 @@ class TOutputPage : public QWidget {
     Q_OBJECT
 public:
     explicit TOutputPage(FourDigitsQuery fourDigits, QWidget* parent = nullptr);
+    // Sets every text in the window's language: once built, and again at each change of it.
+    void retranslate();
 
     void fill(const TParamImage& params); // fill step 14
     // Write step 9. OutputOption: 0 unchecked; checked keeps a non-zero value as read, else 1.
@@ -28,6 +30,9 @@ public:
     TMaskEdit* EdPESA;
     TMaskEdit* EdZSA;
     QCheckBox* CKdecSA;
+
+protected:
+    void changeEvent(QEvent* event) override;
 };
 
 } // namespace qv7::pages

@@ -1,8 +1,10 @@
 #include "app/pages/PageKit.h"
 
+#include "app/Language.h"
 #include "widgets/DecimalSeparator.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QRadioButton>
 #include <QValidator>
@@ -21,6 +23,11 @@ QFont courierFont() {
 }
 
 void fitText(QWidget* widget, int right) {
+    if (widget->font().stretch() == QFont::Condensed) {
+        QFont font = widget->font();
+        font.setStretch(QFont::Unstretched);
+        widget->setFont(font);
+    }
     widget->adjustSize();
     if (widget->x() + widget->width() <= right) return;
     QFont font = widget->font();
@@ -54,10 +61,32 @@ void bindParam(QWidget* control, const std::string& key) {
     control->setProperty("param", QString::fromStdString(key));
 }
 
+namespace {
+
+bool english() {
+    return currentLanguage() == Language::English;
+}
+
+// The table's English labels are written for a command line, in lower case: a control's caption
+// starts with a capital.
+QString caption(const std::string& french, const std::string& englishText) {
+    if (!english()) return QString::fromStdString(french);
+    QString text = QString::fromStdString(englishText);
+    if (!text.isEmpty()) text[0] = text.at(0).toUpper();
+    return text;
+}
+
+} // namespace
+
+QString paramLabel(const std::string& key) {
+    const ParamRow& row = paramRow(key);
+    return caption(row.french, row.english);
+}
+
 QStringList choiceTexts(const std::string& key) {
     QStringList texts;
     for (const ParamChoice& choice : paramRow(key).choices)
-        texts << QString::fromStdString(choice.french);
+        texts << caption(choice.french, choice.english);
     return texts;
 }
 
@@ -93,12 +122,32 @@ QString limitText(std::int64_t raw, int decimals) {
 
 } // namespace
 
-QString acceptsText(const ParamRow& row, std::uint32_t typeWord) {
+namespace {
+
+const char* const WholeNumbers = QT_TRANSLATE_NOOP("PageKit", "%1 : nombre entier de %2 à %3");
+const char* const Numbers = QT_TRANSLATE_NOOP("PageKit", "%1 : nombre de %2 à %3");
+
+QString acceptsText(const ParamRow& row, std::uint32_t typeWord, bool translated) {
     const ParamLimits limits = pageLimits(row, typeWord);
-    return QStringLiteral("%1 : %2 de %3 à %4")
-        .arg(QString::fromStdString(row.french),
-             row.decimals == 0 ? QStringLiteral("nombre entier") : QStringLiteral("nombre"),
-             limitText(limits.lowest, row.decimals), limitText(limits.highest, row.decimals));
+    const char* text = row.decimals == 0 ? WholeNumbers : Numbers;
+    const QString form = translated ? QCoreApplication::translate("PageKit", text) : QString::fromUtf8(text);
+    return form.arg(translated ? caption(row.french, row.english) : QString::fromStdString(row.french),
+                    limitText(limits.lowest, row.decimals), limitText(limits.highest, row.decimals));
+}
+
+} // namespace
+
+QString acceptsText(const ParamRow& row, std::uint32_t typeWord) {
+    return acceptsText(row, typeWord, true);
+}
+
+FieldRangeError::FieldRangeError(QWidget* field, const ParamRow& row, std::uint32_t typeWord)
+    : ERangeError(acceptsText(row, typeWord, false).toStdString()), field_(field), row_(&row),
+      typeWord_(typeWord) {}
+
+QString FieldRangeError::windowText() const {
+    if (row_ == nullptr) return errorText(ERangeError());
+    return acceptsText(*row_, typeWord_);
 }
 
 std::int64_t fieldRaw(QWidget* field, const QString& text, const std::string& key, std::uint32_t typeWord,
@@ -120,8 +169,7 @@ std::int64_t fieldRaw(QWidget* field, const QString& text, const std::string& ke
             scaled *= 10.0;
         if (std::abs(scaled) < 1e15) raw = roundHalfEven(scaled);
     }
-    if (!raw || *raw < limits.lowest || *raw > limits.highest)
-        throw FieldRangeError(field, acceptsText(row, typeWord));
+    if (!raw || *raw < limits.lowest || *raw > limits.highest) throw FieldRangeError(field, row, typeWord);
     return *raw;
 }
 
@@ -137,6 +185,13 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidg
         buttons_.push_back(button);
     }
     connect(group_, &QButtonGroup::idClicked, this, [this](int) { emit clicked(this); });
+    arrange();
+}
+
+void TRadioGroup::setTexts(const QString& caption, const QStringList& items) {
+    setTitle(caption);
+    for (int i = 0; i < count() && i < items.size(); ++i)
+        buttons_.at(static_cast<std::size_t>(i))->setText(items.at(i));
     arrange();
 }
 

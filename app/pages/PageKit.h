@@ -6,7 +6,9 @@
 #include "base/Errors.h"
 #include "base/Numbers.h"
 #include "indicator/ParamTable.h"
+#include "widgets/RunTimeErrors.h"
 
+#include <QEvent>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -32,7 +34,13 @@ QFont courierFont();
 
 // Sizes `widget` to its text; when it would then run past `right` (in its parent's pixels), it
 // takes the condensed cut of its face, as the main window's buttons do, so its text stays whole.
+// A widget condensed for an earlier text takes its plain face back first.
 void fitText(QWidget* widget, int right);
+
+// Sets the control's texts again when the window's language changes (every page's changeEvent).
+template <typename Page> void retranslateOn(QEvent* event, Page* page) {
+    if (event->type() == QEvent::LanguageChange) page->retranslate();
+}
 
 // --- Numbers -----------------------------------------------------------------------------------
 
@@ -44,16 +52,19 @@ double pageNumber(const QString& text, const QString& morePoints = QString());
 
 // A range error that knows the control whose value does not fit (the write step puts the focus
 // there). It is an ERangeError, so it is reported with "Erreur de vérification d'étendue".
-class FieldRangeError : public ERangeError {
+class FieldRangeError : public ERangeError, public WindowTextError {
 public:
     explicit FieldRangeError(QWidget* field) : field_(field) {}
-    // With the message that names the field and what it accepts.
-    FieldRangeError(QWidget* field, const QString& message)
-        : ERangeError(message.toStdString()), field_(field) {}
+    // With the message that names the field and what it accepts on an indicator of this type word
+    // (what() is the French message).
+    FieldRangeError(QWidget* field, const ParamRow& row, std::uint32_t typeWord);
     QWidget* field() const { return field_; }
+    QString windowText() const override;
 
 private:
     QPointer<QWidget> field_;
+    const ParamRow* row_ = nullptr;
+    std::uint32_t typeWord_ = 0;
 };
 
 // `value` rounded (halves to even) and stored into To; FieldRangeError(field) when it does not fit.
@@ -72,7 +83,9 @@ template <typename To> To fieldValue(QWidget* field, double value) {
 template <typename W> W* bound(W* control, const std::string& key);
 void bindParam(QWidget* control, const std::string& key);
 const ParamRow& paramRow(const std::string& key);
-// The row's choices as the page shows them (French), all of them.
+// The row's label and its choices as the page shows them, in the window's language (the table
+// holds both), all of them.
+QString paramLabel(const std::string& key);
 QStringList choiceTexts(const std::string& key);
 // Whether an indicator of this type word has the row's parameter (and so its page or group).
 bool hasParam(const std::string& key, std::uint32_t typeWord);
@@ -89,10 +102,10 @@ void storeItem(const std::string& key, TParamImage& params, std::int64_t item);
 // a number (either point; `morePoints` as for pageNumber), times ten per decimal of the row,
 // rounded. An empty text, one that is not a number or a value beyond the row's page range raises a
 // FieldRangeError naming the field by its label and saying what it accepts
-// ("Seuil d'alarme 1 : nombre entier de −19999 à 19999").
+// ("Seuil d'alarme 1 : nombre entier de −19999 à 19999"), in the window's language when shown.
 std::int64_t fieldRaw(QWidget* field, const QString& text, const std::string& key, std::uint32_t typeWord,
                       const QString& morePoints = QString());
-// That message, for the row on an indicator of this type word.
+// That message, for the row on an indicator of this type word, in the window's language.
 QString acceptsText(const ParamRow& row, std::uint32_t typeWord);
 
 template <typename W> W* bound(W* control, const std::string& key) {
@@ -109,6 +122,8 @@ class TRadioGroup : public QGroupBox {
     Q_OBJECT
 public:
     TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+    // New texts for the caption and the items (as many as there are); the checked item stays.
+    void setTexts(const QString& caption, const QStringList& items);
 
     int count() const { return static_cast<int>(buttons_.size()); }
     QRadioButton* button(int index) const { return buttons_.at(static_cast<std::size_t>(index)); }

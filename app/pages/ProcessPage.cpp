@@ -30,10 +30,9 @@ TProcessPage::TProcessPage(QWidget* parent) : QWidget(parent) {
     EdFilter->setEditMask(QStringLiteral("!90,00;1;_"));
     EdFilter->setText(QStringLiteral("  ,  "));
 
-    GRMod = named(new QGroupBox(QStringLiteral("Modulo d'affichage"), this), "GRMod");
+    GRMod = named(new QGroupBox(this), "GRMod");
     GRMod->setGeometry(8, 72, 233, 73);
     SpeedButton5 = named(new QToolButton(GRMod), "SpeedButton5");
-    SpeedButton5->setText(QStringLiteral("Modulo"));
     SpeedButton5->setGeometry(16, 27, 97, 22);
     SpeedButton5->setFocusPolicy(Qt::NoFocus);
     SEGMod = named(new TSEG(GRMod), "SEGMod");
@@ -43,25 +42,21 @@ TProcessPage::TProcessPage(QWidget* parent) : QWidget(parent) {
     SEGMod->move(163, 13);
     connect(SpeedButton5, &QToolButton::clicked, this, [this] { SpeedButton5Click(); });
 
-    GRLin = named(new QGroupBox(QStringLiteral("Linéarisation"), this), "GRLin");
+    GRLin = named(new QGroupBox(this), "GRLin");
     GRLin->setGeometry(8, 152, 233, 73);
-    CkLin = named(new QCheckBox(QStringLiteral("Activation"), GRLin), "CkLin");
+    CkLin = named(new QCheckBox(GRLin), "CkLin");
     CkLin->move(16, 32);
-    CkLin->adjustSize();
-    BtnEditLin = named(new QPushButton(QStringLiteral("Edition"), GRLin), "BtnEditLin");
+    BtnEditLin = named(new QPushButton(GRLin), "BtnEditLin");
     BtnEditLin->setGeometry(128, 28, 89, 25);
 
-    GRTemperature = named(new QGroupBox(QStringLiteral("Température"), this), "GRTemperature");
+    GRTemperature = named(new QGroupBox(this), "GRTemperature");
     GRTemperature->setGeometry(8, 152, 233, 121);
-    RDDegC = named(new QRadioButton(QStringLiteral("Degré Celsius (°C)"), GRTemperature), "RDDegC");
-    RDDegF = named(new QRadioButton(QStringLiteral("Degré Fahrenheit (°F)"), GRTemperature), "RDDegF");
-    CkDixieme = named(new QCheckBox(QStringLiteral("Affichage au dixiéme"), GRTemperature), "CkDixieme");
+    RDDegC = named(new QRadioButton(GRTemperature), "RDDegC");
+    RDDegF = named(new QRadioButton(GRTemperature), "RDDegF");
+    CkDixieme = named(new QCheckBox(GRTemperature), "CkDixieme");
     RDDegC->move(16, 24);
     RDDegF->move(16, 48);
     CkDixieme->move(16, 84);
-    for (QWidget* control :
-         {static_cast<QWidget*>(RDDegC), static_cast<QWidget*>(RDDegF), static_cast<QWidget*>(CkDixieme)})
-        control->adjustSize();
     GRTemperature->hide();
 
     bindParam(EdFilter, "filter");
@@ -70,6 +65,29 @@ TProcessPage::TProcessPage(QWidget* parent) : QWidget(parent) {
     bindParam(RDDegC, "display.temperature_unit");
     bindParam(RDDegF, "display.temperature_unit");
     bindParam(CkDixieme, "display.tenths");
+    retranslate();
+}
+
+void TProcessPage::retranslate() {
+    GRMod->setTitle(tr("Modulo d'affichage"));
+    SpeedButton5->setText(tr("Modulo"));
+    GRLin->setTitle(tr("Linéarisation"));
+    CkLin->setText(tr("Activation"));
+    CkLin->adjustSize();
+    BtnEditLin->setText(tr("Edition"));
+    GRTemperature->setTitle(tr("Température"));
+    const QStringList units = choiceTexts("display.temperature_unit");
+    RDDegC->setText(units.at(0));
+    RDDegF->setText(units.at(1));
+    CkDixieme->setText(paramLabel("display.tenths"));
+    for (QWidget* control :
+         {static_cast<QWidget*>(RDDegC), static_cast<QWidget*>(RDDegF), static_cast<QWidget*>(CkDixieme)})
+        control->adjustSize();
+}
+
+void TProcessPage::changeEvent(QEvent* event) {
+    retranslateOn(event, this);
+    QWidget::changeEvent(event);
 }
 
 void TProcessPage::showLinearisation(bool linearisation) {

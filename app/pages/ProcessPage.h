@@ -26,6 +26,8 @@ class TProcessPage : public QWidget {
     Q_OBJECT
 public:
     explicit TProcessPage(QWidget* parent = nullptr);
+    // Sets every text in the window's language: once built, and again at each change of it.
+    void retranslate();
 
     // The two groups at 8, 152: GRLin for the non-temperature inputs, GRTemperature otherwise.
     void showLinearisation(bool linearisation);
@@ -59,6 +61,9 @@ public:
     QRadioButton* RDDegC;
     QRadioButton* RDDegF;
     QCheckBox* CkDixieme;
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     // A filter the mask cannot show (beyond 99.99 s, or negative from a file) is shown at the

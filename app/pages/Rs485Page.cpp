@@ -11,17 +11,14 @@ namespace qv7::pages {
 
 TRs485Page::TRs485Page(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabRS485"));
-    GRModbus = named(new QGroupBox(QStringLiteral("Paramètres MODBUS"), this), "GRModbus");
+    GRModbus = named(new QGroupBox(this), "GRModbus");
     GRModbus->setGeometry(8, 8, 233, 281);
-    LabelBaud = named(new QLabel(QStringLiteral("Vitesse de transmission"), GRModbus), "Label9");
-    LabelFormat = named(new QLabel(QStringLiteral("Format de transmission"), GRModbus), "Label10");
-    LabelAddr = named(new QLabel(QStringLiteral("Adresse de l'appareil"), GRModbus), "Label11");
+    LabelBaud = named(new QLabel(GRModbus), "Label9");
+    LabelFormat = named(new QLabel(GRModbus), "Label10");
+    LabelAddr = named(new QLabel(GRModbus), "Label11");
     LabelBaud->move(16, 60);
     LabelFormat->move(16, 124);
     LabelAddr->move(16, 184);
-    fitText(LabelBaud, 132);
-    fitText(LabelFormat, 132);
-    fitText(LabelAddr, 172);
 
     CbBaudRate = named(new QComboBox(GRModbus), "CbBaudRate");
     CbBaudRate->addItems(choiceTexts("rs485.baud"));
@@ -36,6 +33,22 @@ TRs485Page::TRs485Page(QWidget* parent) : QWidget(parent) {
     EdAddr = named(new QLineEdit(QStringLiteral("1"), GRModbus), "EdAddr");
     EdAddr->setGeometry(176, 180, 33, 21);
     bindParam(EdAddr, "rs485.address");
+    retranslate();
+}
+
+void TRs485Page::retranslate() {
+    GRModbus->setTitle(tr("Paramètres MODBUS"));
+    LabelBaud->setText(tr("Vitesse de transmission"));
+    LabelFormat->setText(tr("Format de transmission"));
+    LabelAddr->setText(tr("Adresse de l'appareil"));
+    fitText(LabelBaud, 132);
+    fitText(LabelFormat, 132);
+    fitText(LabelAddr, 172);
+}
+
+void TRs485Page::changeEvent(QEvent* event) {
+    retranslateOn(event, this);
+    QWidget::changeEvent(event);
 }
 
 void TRs485Page::fill(const TParamImage& params) {

@@ -17,6 +17,8 @@ class TRs485Page : public QWidget {
     Q_OBJECT
 public:
     explicit TRs485Page(QWidget* parent = nullptr);
+    // Sets every text in the window's language: once built, and again at each change of it.
+    void retranslate();
 
     // Fill step 15. A baud-rate or format code with no item (6 or 7) leaves its combo empty.
     void fill(const TParamImage& params);
@@ -31,6 +33,9 @@ public:
     QComboBox* CbBaudRate;
     QComboBox* CbFormat;
     QLineEdit* EdAddr;
+
+protected:
+    void changeEvent(QEvent* event) override;
 };
 
 } // namespace qv7::pages

@@ -37,13 +37,13 @@ QToolButton* speedButton(QWidget* parent, const char* name, const QString& text,
 QString adjustName(int code) {
     switch (code) {
     case 1:
-        return QStringLiteral("Ajustage du zéro, voie 1");
+        return TServicePage::tr("Ajustage du zéro, voie 1");
     case 2:
-        return QStringLiteral("Ajustage de la pleine échelle, voie 1");
+        return TServicePage::tr("Ajustage de la pleine échelle, voie 1");
     case 3:
-        return QStringLiteral("Ajustage du zéro, voie 2");
+        return TServicePage::tr("Ajustage du zéro, voie 2");
     default:
-        return QStringLiteral("Ajustage de la pleine échelle, voie 2");
+        return TServicePage::tr("Ajustage de la pleine échelle, voie 2");
     }
 }
 
@@ -58,7 +58,7 @@ QString adcText(float value) {
 TServicePage::TServicePage(TCustomTorvik& torvik, StatusSink status, QWidget* parent)
     : QWidget(parent), torvik_(torvik), status_(std::move(status)) {
     setObjectName(QStringLiteral("TabZEQ"));
-    CkZeq = named(new QCheckBox(QStringLiteral("Mode Norvex"), this), "CkZeq");
+    CkZeq = named(new QCheckBox(this), "CkZeq");
     CkZeq->setGeometry(32, 8, 161, 17);
     CkZeq->setEnabled(false);
     BtnErase = speedButton(this, "BtnErase", QStringLiteral("Erase"), {32, 32, 57, 22});
@@ -67,25 +67,22 @@ TServicePage::TServicePage(TCustomTorvik& torvik, StatusSink status, QWidget* pa
     Memo = named(new QPlainTextEdit(this), "Memo");
     Memo->setGeometry(32, 64, 185, 57);
 
-    GrAjust = named(new QGroupBox(QStringLiteral("Ajustage des entrées"), this), "GrAjust");
+    GrAjust = named(new QGroupBox(this), "GrAjust");
     GrAjust->setGeometry(24, 128, 201, 81);
-    Label12 = named(new QLabel(QStringLiteral("Voie n°1"), GrAjust), "Label12");
+    Label12 = named(new QLabel(GrAjust), "Label12");
     Label12->move(16, 24);
-    Label12->adjustSize();
     SpBtnZ1 = speedButton(GrAjust, "SpBtnZ1", QStringLiteral("Z"), {104, 16, 23, 22});
-    SpBtnPE1 = speedButton(GrAjust, "SpBtnPE1", QStringLiteral("PE"), {160, 16, 23, 22});
-    Label13 = named(new QLabel(QStringLiteral("Voie n°2"), GrAjust), "Label13");
+    SpBtnPE1 = speedButton(GrAjust, "SpBtnPE1", QString(), {160, 16, 23, 22});
+    Label13 = named(new QLabel(GrAjust), "Label13");
     Label13->move(16, 56);
-    Label13->adjustSize();
     SpBtnZ2 = speedButton(GrAjust, "SpBtnZ2", QStringLiteral("Z"), {104, 48, 23, 22});
-    SpBtnPE2 = speedButton(GrAjust, "SpBtnPE2", QStringLiteral("PE"), {160, 48, 23, 22});
+    SpBtnPE2 = speedButton(GrAjust, "SpBtnPE2", QString(), {160, 48, 23, 22});
 
     Button1 = named(new QPushButton(QStringLiteral("Button1"), this), "Button1");
     Button1->setGeometry(24, 212, 201, 17); // below the adjustments group, above BtnUnlock
     Button1->hide();
 
-    BtnUnlock =
-        named(new QPushButton(QStringLiteral("Authentification de l'utilisateur"), this), "BtnUnlock");
+    BtnUnlock = named(new QPushButton(this), "BtnUnlock");
     BtnUnlock->setIcon(glyphIcon(QString::fromLatin1(UnlockGlyph)));
     BtnUnlock->setIconSize(QSize(32, 32));
     BtnUnlock->setGeometry(8, 232, 233, 41);
@@ -95,7 +92,7 @@ TServicePage::TServicePage(TCustomTorvik& torvik, StatusSink status, QWidget* pa
     adjustTimer_->setSingleShot(true);
     adjustTimer_->setInterval(3000);
     connect(adjustTimer_, &QTimer::timeout, this, [this] {
-        if (adjusting_ != 0) adjustEnded(QStringLiteral("pas de réponse de l'appareil"));
+        if (adjusting_ != 0) adjustEnded(tr("pas de réponse de l'appareil"));
     });
 
     const auto wire = [](QAbstractButton* button, auto handler) {
@@ -116,12 +113,41 @@ TServicePage::TServicePage(TCustomTorvik& torvik, StatusSink status, QWidget* pa
     AdcChart->hide();
     liveTimer_.setInterval(LiveIntervalMs);
     connect(&liveTimer_, &QTimer::timeout, this, [this] { runGuarded([this] { liveTick(); }); });
+    retranslate();
+}
+
+void TServicePage::retranslate() {
+    CkZeq->setText(tr("Mode Norvex"));
+    GrAjust->setTitle(tr("Ajustage des entrées"));
+    Label12->setText(tr("Voie n°1"));
+    Label12->adjustSize();
+    Label13->setText(tr("Voie n°2"));
+    Label13->adjustSize();
+    // The full-scale adjustments ("pleine échelle").
+    SpBtnPE1->setText(tr("PE"));
+    SpBtnPE2->setText(tr("PE"));
+    BtnUnlock->setText(tr("Authentification de l'utilisateur"));
+    // The plain window keeps the original's caption, which it never shows.
+    Button1->setText(serviceMode_ ? tr("Lecture ADC") : QStringLiteral("Button1"));
+    // Memo's first line, the device's description, in the new language; the readings stay.
+    const QString now = torvik_.deviceTextNow();
+    if (!deviceText_.isEmpty() && !now.isEmpty() && now != deviceText_ &&
+        Memo->toPlainText().startsWith(deviceText_)) {
+        const QString rest = Memo->toPlainText().mid(deviceText_.size());
+        Memo->setPlainText(now + rest);
+        deviceText_ = now;
+    }
+}
+
+void TServicePage::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
+    QWidget::changeEvent(event);
 }
 
 void TServicePage::setServiceMode(bool on) {
     serviceMode_ = on;
     // The technicians' mode offers the ADC read, which the plain window never shows.
-    Button1->setText(on ? QStringLiteral("Lecture ADC") : QStringLiteral("Button1"));
+    retranslate();
     Button1->setVisible(on);
     Button1->setCheckable(on);
     if (!on) stopLiveAdc();
@@ -130,6 +156,7 @@ void TServicePage::setServiceMode(bool on) {
 void TServicePage::fillDeviceText(const QString& deviceText) {
     Memo->clear();
     Memo->appendPlainText(deviceText);
+    deviceText_ = deviceText;
 }
 
 void TServicePage::fillServiceFlag(std::uint32_t typeWord) {
@@ -150,27 +177,27 @@ bool TServicePage::confirm(const QString& text) const {
 
 void TServicePage::BtnEraseClick() {
     stopLiveAdc();
-    if (!confirm(QStringLiteral("Effacer le firmware du pont USB ?\nL'appareil ne communique plus "
-                                "jusqu'à ce qu'un nouveau firmware soit écrit.")))
+    if (!confirm(tr("Effacer le firmware du pont USB ?\nL'appareil ne communique plus "
+                    "jusqu'à ce qu'un nouveau firmware soit écrit.")))
         return;
-    bridgeCommandDone(torvik_.EraseFirmware(), QStringLiteral("Efface le firmware USB"));
+    bridgeCommandDone(torvik_.EraseFirmware(), tr("Efface le firmware USB"));
 }
 
 void TServicePage::BtnPRGClick() {
     stopLiveAdc();
-    if (!confirm(QStringLiteral("Réécrire le firmware du pont USB ?"))) return;
-    bridgeCommandDone(torvik_.ProgramFirmware(), QStringLiteral("Ecriture du firmware"));
+    if (!confirm(tr("Réécrire le firmware du pont USB ?"))) return;
+    bridgeCommandDone(torvik_.ProgramFirmware(), tr("Ecriture du firmware"));
 }
 
 void TServicePage::BtnRESETClick() {
     stopLiveAdc();
-    bridgeCommandDone(torvik_.ResetUsb(), QStringLiteral("Reset USB"));
+    bridgeCommandDone(torvik_.ResetUsb(), tr("Reset USB"));
 }
 
 void TServicePage::bridgeCommandDone(int result, const QString& text) {
     // A negative result: the command never reached the bridge (no device, or the hand-off failed).
     if (result < 0) {
-        status_(QStringLiteral("%1 : échec, le pont USB n'a pas pris la commande").arg(text));
+        status_(tr("%1 : échec, le pont USB n'a pas pris la commande").arg(text));
         return;
     }
     status_(text);
@@ -208,21 +235,20 @@ void TServicePage::adjust(int code) {
 
 void TServicePage::TorvikCommandAnswered(int value) {
     if (adjusting_ == 0) return;
-    adjustEnded(value == adjusting_ ? QStringLiteral("fait") : QStringLiteral("refusé par l'indicateur"));
+    adjustEnded(value == adjusting_ ? tr("fait") : tr("refusé par l'indicateur"));
 }
 
 void TServicePage::TorvikFrameRejected(TRejectReason reason) {
     // Only an exception is the indicator's refusal; a damaged or stale frame may still be followed
     // by the echo, and the time-out says when none came.
-    if (adjusting_ != 0 && reason == TRejectReason::Exception)
-        adjustEnded(QStringLiteral("refusé par l'indicateur"));
+    if (adjusting_ != 0 && reason == TRejectReason::Exception) adjustEnded(tr("refusé par l'indicateur"));
 }
 
 void TServicePage::adjustEnded(const QString& outcome) {
     const int code = adjusting_;
     adjusting_ = 0;
     adjustTimer_->stop();
-    status_(QStringLiteral("%1 : %2").arg(adjustName(code), outcome));
+    status_(tr("%1 : %2").arg(adjustName(code), outcome));
 }
 
 void TServicePage::Button1Click() {
@@ -241,8 +267,8 @@ void TServicePage::TorvikReadADCValues(float fval1, float fval2) {
     firstReading_ = false;
     QApplication::beep();
     if (!serviceMode_) return;
-    Memo->appendPlainText(QStringLiteral("ADC 1 : %1").arg(adcText(fval1)));
-    Memo->appendPlainText(QStringLiteral("ADC 2 : %1").arg(adcText(fval2)));
+    Memo->appendPlainText(tr("ADC %1 : %2").arg(1).arg(adcText(fval1)));
+    Memo->appendPlainText(tr("ADC %1 : %2").arg(2).arg(adcText(fval2)));
 }
 
 void TServicePage::startLiveAdc() {

@@ -34,6 +34,8 @@ public:
     using StatusSink = std::function<void(const QString&)>;
     // `torvik` outlives the page; `status` writes the window's status line.
     TServicePage(TCustomTorvik& torvik, StatusSink status, QWidget* parent = nullptr);
+    // Sets every text in the window's language: once built, and again at each change of it.
+    void retranslate();
 
     void setServiceMode(bool on);
     bool serviceMode() const { return serviceMode_; }
@@ -87,6 +89,7 @@ public:
 
 protected:
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     bool confirm(const QString& text) const;
@@ -108,6 +111,7 @@ private:
     QElapsedTimer liveClock_;
     qint64 requestedAt_ = -1; // the live read awaiting its reply (ms on liveClock_), or -1
     bool firstReading_ = false;
+    QString deviceText_; // Memo's first line
 };
 
 } // namespace qv7::pages

@@ -1,8 +1,10 @@
 // The about box: its frame and places, and the texts it fills on every showing.
 #include "app/About.h"
+#include "app/Language.h"
 #include "widgets/WindowLook.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -22,6 +24,8 @@ class TestAbout : public QObject {
 
 private slots:
     void initTestCase() { qv7::applyWindowFont(*qApp); }
+    // Every test but the language's own starts in French.
+    void cleanup() { qv7::setLanguage(qv7::Language::French); }
 
     void is_a_fixed_dialog_of_265_by_217() {
         TAboutBox box;
@@ -142,6 +146,50 @@ private slots:
             QVERIFY2(box.rect().contains(inWindow), qPrintable(shown->objectName()));
         }
         QVERIFY(label(box, "Label1")->geometry().right() < label(box, "Label2")->x());
+    }
+
+    // The box's language choice switches the windows' language, and the box's own texts follow at
+    // once; the choice shows the language in force.
+    void language_choice_switches_the_texts_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("languageLabel");
+        QTest::addColumn<QString>("programmer");
+        QTest::newRow("to English") << int(qv7::Language::French) << int(Qt::Key_Down)
+                                    << int(qv7::Language::English) << "ZEZOR - English"
+                                    << "About ..."
+                                    << "Language:"
+                                    << "Programmer: qv7cfg team";
+        QTest::newRow("back to French") << int(qv7::Language::English) << int(Qt::Key_Up)
+                                        << int(qv7::Language::French) << "ZEZOR - Français"
+                                        << "A propos de ..."
+                                        << "Langue :"
+                                        << "Programmeur : Équipe qv7cfg";
+    }
+    void language_choice_switches_the_texts() {
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, language);
+        QFETCH(QString, product);
+        QFETCH(QString, caption);
+        QFETCH(QString, languageLabel);
+        QFETCH(QString, programmer);
+        qv7::setLanguage(qv7::Language(from));
+        TAboutBox box;
+        box.show();
+        auto* choice = box.findChild<QComboBox*>(QStringLiteral("LanguageChoice"));
+        QVERIFY(choice);
+        QTest::keyClick(choice, Qt::Key(key));
+        QCOMPARE(int(qv7::currentLanguage()), language);
+        QCoreApplication::processEvents(); // the language change reaches the windows as a posted event
+        QCOMPARE(label(box, "ProductName")->text(), product);
+        QCOMPARE(box.windowTitle(), caption);
+        QCOMPARE(label(box, "LanguageLabel")->text(), languageLabel);
+        QCOMPARE(label(box, "Programmeur")->text(), programmer);
+        QCOMPARE(choice->currentIndex(), language == int(qv7::Language::English) ? 1 : 0);
     }
 
     void ok_closes_with_the_ok_result() {

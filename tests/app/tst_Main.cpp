@@ -5,6 +5,7 @@
 #include "app/About.h"
 #include "app/Application.h"
 #include "app/Forms.h"
+#include "app/Language.h"
 #include "app/Main.h"
 #include "app/Select.h"
 #include "indicator/ParamFile.h"
@@ -406,16 +407,21 @@ private slots:
     void an_indicator_that_stops_answering_is_said_until_it_answers_data() {
         QTest::addColumn<int>("fault");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("english");
         QTest::newRow("silent") << int(SimulatedIndicator::Fault::Silent)
-                                << "L'appareil ne répond pas (lecture des registres 0–11)";
+                                << "L'appareil ne répond pas (lecture des registres 0–11)"
+                                << "The device does not answer (reading registers 0–11)";
         QTest::newRow("refusing")
             << int(SimulatedIndicator::Fault::Exception)
             << "L'appareil ne répond pas (lecture des registres 0–11) ; dernière réponse : "
-               "exception 04 défaillance de l'appareil";
+               "exception 04 défaillance de l'appareil"
+            << "The device does not answer (reading registers 0–11); last answer: exception 04 device "
+               "failure";
     }
     void an_indicator_that_stops_answering_is_said_until_it_answers() {
         QFETCH(int, fault);
         QFETCH(QString, text);
+        QFETCH(QString, english);
         Rig rig(1);
         QVERIFY(reachReady());
         // The read of registers 0-11 and everything after it go unanswered.
@@ -428,6 +434,13 @@ private slots:
         QTRY_COMPARE(MainForm->StatusText(), text);
         QCOMPARE(led()->Kind(), TLedKind::Red);
         QVERIFY(led()->LedStatus());
+        // The line says it again in the language chosen meanwhile, and again in French.
+        for (const auto& [language, said] :
+             {std::pair{qv7::Language::English, english}, {qv7::Language::French, text}}) {
+            qv7::setLanguage(language);
+            QCoreApplication::processEvents();
+            QCOMPARE(MainForm->StatusText(), said);
+        }
         rig.indicators[0]->clearFaults();
         MainForm->Torvik().StepTimer();
         QVERIFY(tickUntil(isReady));

@@ -5,6 +5,7 @@
 #include "PagesRig.h"
 
 #include "app/Application.h"
+#include "app/Language.h"
 #include "app/Options.h"
 #include "app/PageControl.h"
 #include "app/pages/AlarmPage.h"
@@ -496,6 +497,40 @@ private slots:
         type(form().rs485Page()->EdAddr, QStringLiteral("255"));
         QVERIFY(rig.writeAll());
         QCOMPARE(rig.indicator->holding(10) >> 8, 255);
+    }
+
+    // A switch of the window's language changes no choice and no value, shows the choices' labels
+    // of the parameter table's English, and a write check then names the field in English.
+    void a_language_switch_keeps_every_choice_and_speaks_the_write_check() {
+        struct French {
+            ~French() { qv7::setLanguage(qv7::Language::French); }
+        } french;
+        Rig rig(0x4053, bankOf(0x4053, {{11, 1}, {10, 0x0202}, {21, 0x0100}}));
+        QVERIFY(rig.ready());
+        const auto choices = [] {
+            return QList<int>{
+                form().identPage()->GrProt->ItemIndex(),        form().cfgPage()->RdGrCFG1->ItemIndex(),
+                form().rs485Page()->CbBaudRate->currentIndex(), form().rs485Page()->CbFormat->currentIndex(),
+                form().alarmPage(2)->RdRelNf->isChecked(),      form().alarmPage(1)->RdRelNf->isChecked()};
+        };
+        const QList<int> before = choices();
+        QCOMPARE(before, (QList<int>{1, 0, 2, 0, 1, 0}));
+        const TParamImage params = rig.torvik().paramsSnapshot();
+        qv7::setLanguage(qv7::Language::English);
+        QCoreApplication::processEvents();
+        QCOMPARE(choices(), before);
+        QVERIFY(rig.torvik().paramsSnapshot() == params);
+        QCOMPARE(form().identPage()->GrProt->button(1)->text(), QStringLiteral("The menu"));
+        QCOMPARE(form().processPage()->CkDixieme->text(), QStringLiteral("Tenths of a degree"));
+
+        QStringList messages;
+        const auto old = qv7::setMessageHook([&](const QString& shown) { messages << shown; });
+        form().alarmPage(1)->EdAlr->clear();
+        QTest::mouseClick(form().findChild<QPushButton*>(QStringLiteral("BtnWriteAll")), Qt::LeftButton);
+        qv7::setMessageHook(old);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().startsWith(QStringLiteral("Alarm 1 threshold")),
+                 qPrintable(messages.first()));
     }
 
     void write_check_names_the_field_and_what_it_takes_data() {

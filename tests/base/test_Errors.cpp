@@ -36,3 +36,28 @@ TEST(Errors, checked_narrowing_raises_the_range_error) {
     EXPECT_THROW(checked<std::uint8_t>(256.0), ERangeError);
     EXPECT_THROW(checkedRange(5, 0, 4), ERangeError);
 }
+
+// The window translates a message's template and fills it again: the arguments go in one pass,
+// so a file name holding "%2" stays as it is, and a number beyond the arguments stays too.
+TEST(Errors, templates_are_filled_in_one_pass) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> arguments;
+        const char* filled;
+    };
+    const Case cases[] = {
+        {"Le fichier %1 est trop grand", {"a%2.LIN"}, "Le fichier a%2.LIN est trop grand"},
+        {"%2 puis %1", {"un", "deux"}, "deux puis un"},
+        {"%1 et %3", {"un"}, "un et %3"},
+        {"100 % et %", {"x"}, "100 % et %"},
+        {"%0%1%%1", {"a"}, "%0a%a"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fillTemplate(c.text, c.arguments), c.filled) << c.text;
+    const EInOutError error = EInOutError::cannotOpen("/tmp/b%1.QV");
+    EXPECT_STREQ(error.what(), "Impossible d'ouvrir le fichier /tmp/b%1.QV");
+    EXPECT_STREQ(error.messageTemplate(), "Impossible d'ouvrir le fichier %1");
+    EXPECT_STREQ(error.context(), "RunTimeError");
+    EXPECT_EQ(error.arguments(), std::vector<std::string>{"/tmp/b%1.QV"});
+    EXPECT_EQ(RunTimeError("brut").messageTemplate(), nullptr);
+}

@@ -218,10 +218,21 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(BridgeTest, each_port_format_goes_out_as_its_ordinal) {
     hid.addDevice("0001");
     openAndConnect();
-    // From the default, every other format and back: one report each, the ordinal in byte 2.
-    for (TPortFormat format :
-         {TPortFormat::_9600_8E1, TPortFormat::_19200_8E1, TPortFormat::_38400_8E1, TPortFormat::_9600_8N2})
-        bridge.SetPortFormat(format);
+    // From the default, every other format and back: one report each, the ordinal in byte 2, and the
+    // line timed at its speed (a character of 11 bits, in microseconds rounded up).
+    const struct {
+        TPortFormat format;
+        int baud, characterUs;
+    } formats[] = {{TPortFormat::_9600_8E1, 9600, 1146},
+                   {TPortFormat::_19200_8E1, 19200, 573},
+                   {TPortFormat::_38400_8E1, 38400, 287},
+                   {TPortFormat::_9600_8N2, 9600, 1146}};
+    for (const auto& f : formats) {
+        bridge.SetPortFormat(f.format);
+        const qv7::LineFormat line = static_cast<const qv7::FrameLink&>(bridge).lineFormat();
+        EXPECT_EQ(line, (qv7::LineFormat{f.baud, 11}));
+        EXPECT_EQ(line.characterTime().count(), f.characterUs);
+    }
     ASSERT_TRUE(hid.waitForWritten(0, 4));
     const auto written = hid.written(0);
     ASSERT_EQ(written.size(), 4u);

@@ -3,7 +3,8 @@
 // a simulated bridge. Events arrive on the reader thread; tests read them on their own thread.
 #pragma once
 
-#include "link/HidAccess.h"
+#include "base/FrameLink.h"
+#include "link/HIDSerial.h"
 #include "modbus/MiniModbus.h"
 #include "modbus/MiniModbusTestHook.h"
 #include "sim/SimulatedBridge.h"
@@ -36,11 +37,25 @@ inline Bytes withCRC(Bytes bytes) {
     return bytes;
 }
 
-// A HID access with no devices at all: a master built on it never starts its reader thread.
-class NoDevices : public qv7::HidAccess {
+// A frame link that is no bridge: it keeps every frame it is given and hands the receiver the frames
+// a test delivers, on the test's thread.
+class FakeLink : public qv7::FrameLink {
 public:
-    std::vector<std::string> enumerate(std::uint16_t, std::uint16_t) override { return {}; }
-    std::unique_ptr<qv7::HidHandle> open(const std::string&) override { return nullptr; }
+    bool sendFrame(std::span<const std::uint8_t> frame) override {
+        sent.emplace_back(frame.begin(), frame.end());
+        return true;
+    }
+    void setReceiver(qv7::FrameReceiver* r) override { receiver = r; }
+    qv7::LineFormat lineFormat() const override { return {}; }
+
+    // A frame that began and ended now.
+    void deliver(const Bytes& frame) {
+        const auto now = std::chrono::steady_clock::now();
+        if (receiver != nullptr) receiver->frameArrived({frame, now, now});
+    }
+
+    std::vector<Bytes> sent;
+    qv7::FrameReceiver* receiver = nullptr;
 };
 
 // Answers each data report with the next scripted answer (nothing once the script is used up) and
@@ -94,7 +109,7 @@ struct Record {
 
 class Recorder {
 public:
-    void attach(TMiniModbusMaster& master) {
+    void attach(THIDSerial& bridge, TMiniModbusMaster& master) {
         master.OnDataArrival = [this](TComponent*, TDataType type, std::int32_t address, std::int32_t data) {
             update([&](Record& r) { r.arrivals.push_back({type, address, data}); });
         };
@@ -105,7 +120,7 @@ public:
         master.TxDebugStream = [this](TComponent*, const std::string& text) {
             update([&](Record& r) { r.tx.push_back(text); });
         };
-        master.OnConnect = [this](TComponent*) { update([](Record& r) { ++r.connects; }); };
+        bridge.OnConnect = [this](TComponent*) { update([](Record& r) { ++r.connects; }); };
         MiniModbusTestHook::OnFrameHandled(master,
                                            [this](TComponent*) { update([](Record& r) { ++r.handled; }); });
     }
@@ -147,19 +162,21 @@ private:
     Record record_;
 };
 
-// A master at node 255 (unless told otherwise) opened on one simulated bridge with a 1 ms report period.
+// A master at node 255 (unless told otherwise) talking through the bridge, opened on one simulated
+// bridge with a 1 ms report period.
 struct OpenedMaster {
-    explicit OpenedMaster(qv7::SerialPeer* peer, std::uint8_t node = 255) : master(sim) {
+    explicit OpenedMaster(qv7::SerialPeer* peer, std::uint8_t node = 255) : bridge(sim), master(bridge) {
         sim.addBridge("0001", peer);
-        recorder.attach(master);
+        recorder.attach(bridge, master);
         master.Node = node;
-        master.ProductIdent = "HID-QV7   ";
-        opened = master.OpenDevice(1) && recorder.waitUntil([](const Record& r) { return r.connects > 0; });
+        bridge.ProductIdent = "HID-QV7   ";
+        opened = bridge.OpenDevice(1) && recorder.waitUntil([](const Record& r) { return r.connects > 0; });
     }
-    ~OpenedMaster() { master.CloseDevice(); }
+    ~OpenedMaster() { bridge.CloseDevice(); }
 
     qv7::SimulatedBridge sim;
     Recorder recorder;
+    THIDSerial bridge;
     TMiniModbusMaster master;
     bool opened = false;
 };

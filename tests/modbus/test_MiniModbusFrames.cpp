@@ -120,13 +120,13 @@ TEST(DebugTextExact, request_text_ends_with_a_blank) {
 class DirectReplies : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        access = new NoDevices;
-        master = new TMiniModbusMaster(*access);
+        link = new FakeLink;
+        master = new TMiniModbusMaster(*link);
         master->Node = 255;
     }
     static void TearDownTestSuite() {
         delete master;
-        delete access;
+        delete link;
     }
     void SetUp() override {
         arrivals.clear();
@@ -155,7 +155,7 @@ protected:
         return true;
     }
 
-    static inline NoDevices* access = nullptr;
+    static inline FakeLink* link = nullptr;
     static inline TMiniModbusMaster* master = nullptr;
     std::vector<Arrival> arrivals;
     int blockWrites = 0;

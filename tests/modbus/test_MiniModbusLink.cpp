@@ -182,13 +182,13 @@ TEST_F(MasterOnLink, construction_leaves_both_mode_bits_clear_until_the_first_fr
     ScriptedPeer quiet;
     OpenedMaster fresh(&quiet);
     ASSERT_TRUE(fresh.opened);
-    EXPECT_FALSE(fresh.master.ModeBit7());
-    EXPECT_FALSE(fresh.master.ModeBit6());
+    EXPECT_FALSE(fresh.bridge.ModeBit7());
+    EXPECT_FALSE(fresh.bridge.ModeBit6());
     ASSERT_EQ(fresh.sim.outputReports(0).size(), 1u);
     EXPECT_EQ(fresh.sim.outputReports(0)[0], portFormatReport(0x00));
     EXPECT_EQ(fresh.sim.portFlags(0), 0x00);
     fresh.master.ReadInputRegisters(0, 1);
-    EXPECT_TRUE(fresh.master.ModeBit6());
+    EXPECT_TRUE(fresh.bridge.ModeBit6());
     ASSERT_TRUE(fresh.sim.waitForOutputReports(0, 3, std::chrono::seconds(2)));
     EXPECT_EQ(fresh.sim.outputReports(0)[1], portFormatReport(0x40));
 }

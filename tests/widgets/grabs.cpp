@@ -1,7 +1,8 @@
-// Draws the small windows and the four lamps to PNG files, to look at them:
+// Draws the small windows (the about box in French and English) and the four lamps to PNG files:
 //   QT_QPA_PLATFORM=offscreen qv7_grabs <directory> [glyphs]
 // "glyphs" also writes glyphs.png with the logo and button glyphs, enlarged.
 #include "app/About.h"
+#include "app/Language.h"
 #include "app/Select.h"
 #include "widgets/Bitmaps.h"
 #include "widgets/Led.h"
@@ -86,6 +87,11 @@ int main(int argc, char** argv) {
     ok = save(grabShown(xfert), dir + QStringLiteral("/xfert.png")) && ok;
     ok = save(grabShown(select), dir + QStringLiteral("/select.png")) && ok;
     ok = save(lamps(), dir + QStringLiteral("/leds.png")) && ok;
+    // The about box again in English, its language choice showing it.
+    qv7::setLanguage(qv7::Language::English);
+    QApplication::processEvents();
+    ok = save(grabShown(about), dir + QStringLiteral("/about-en.png")) && ok;
+    qv7::setLanguage(qv7::Language::French);
     if (argc > 2 && QString::fromLocal8Bit(argv[2]) == QStringLiteral("glyphs")) {
         ok = save(glyphs(), dir + QStringLiteral("/glyphs.png")) && ok;
     }

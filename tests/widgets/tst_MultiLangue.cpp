@@ -3,31 +3,39 @@
 
 #include <QTest>
 
+#include <memory>
+
 class TestMultiLangue : public QObject {
     Q_OBJECT
 
 private slots:
-    // Before any test resets it: the process starts in English with the flag clear.
+    // Before any test resets it: the process starts in French (the window's first language) with
+    // the flag clear.
     void initTestCase() {
-        QCOMPARE(TMultiLangue::currentLanguage(), TLangue::Anglais);
+        QCOMPARE(TMultiLangue::currentLanguage(), TLangue::Francais);
         QCOMPARE(TMultiLangue::refreshing(), false);
     }
 
     void init() { TMultiLangue::resetProcessState(); }
 
-    void reading_langue_answers_french_whatever_the_process_holds_data() {
+    void reading_langue_answers_the_process_language_data() {
         QTest::addColumn<int>("process");
-        QTest::newRow("process english") << int(TLangue::Anglais);
-        QTest::newRow("process french") << int(TLangue::Francais);
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("process english") << int(TLangue::Anglais) << QStringLiteral("New");
+        QTest::newRow("process french") << int(TLangue::Francais) << QStringLiteral("Nouveau");
     }
-    void reading_langue_answers_french_whatever_the_process_holds() {
+    void reading_langue_answers_the_process_language() {
         QFETCH(int, process);
+        QFETCH(QString, shown);
         TMultiLangue set;
+        TMultiLangue other;
         set.setTexts(QStringLiteral("Nouveau"), QStringLiteral("New"));
+        other.setTexts(QStringLiteral("Fermer"), QStringLiteral("Close"));
         set.setLangue(static_cast<TLangue>(process));
         QCOMPARE(TMultiLangue::currentLanguage(), static_cast<TLangue>(process));
-        QCOMPARE(set.Langue(), TLangue::Francais);
-        QCOMPARE(set.CurrentText(), QStringLiteral("Nouveau"));
+        QCOMPARE(set.Langue(), static_cast<TLangue>(process));
+        QCOMPARE(other.Langue(), static_cast<TLangue>(process));
+        QCOMPARE(set.CurrentText(), shown);
     }
 
     void only_a_change_of_the_process_language_raises_the_event() {
@@ -38,32 +46,56 @@ private slots:
             ++raised;
             sender = s;
         };
-        set.setLangue(TLangue::Anglais); // already the process language
+        set.setLangue(TLangue::Francais); // already the process language
         QCOMPARE(raised, 0);
-        set.setLangue(TLangue::Francais);
+        set.setLangue(TLangue::Anglais);
         QCOMPARE(raised, 1);
         QCOMPARE(sender, &set);
-        set.setLangue(TLangue::Francais);
-        QCOMPARE(raised, 1);
         set.setLangue(TLangue::Anglais);
+        QCOMPARE(raised, 1);
+        set.setLangue(TLangue::Francais);
         QCOMPARE(raised, 2);
     }
 
-    void the_first_set_given_french_raises_and_later_ones_do_not() {
-        TMultiLangue first;
-        TMultiLangue second;
-        int firstRaised = 0;
-        int secondRaised = 0;
-        first.OnChangeLangue = [&](TMultiLangue*) { ++firstRaised; };
-        second.OnChangeLangue = [&](TMultiLangue*) { ++secondRaised; };
-        first.setTexts(QStringLiteral("Charge"), QStringLiteral("Load"));
-        second.setTexts(QStringLiteral("Sauve"), QStringLiteral("Save"));
-        QCOMPARE(firstRaised, 1);
-        QCOMPARE(secondRaised, 0);
+    void filling_the_texts_raises_nothing() {
+        TMultiLangue set;
+        int raised = 0;
+        set.OnChangeLangue = [&](TMultiLangue*) { ++raised; };
+        set.setTexts(QStringLiteral("Charge"), QStringLiteral("Load"));
+        QCOMPARE(raised, 0);
         QCOMPARE(TMultiLangue::currentLanguage(), TLangue::Francais);
     }
 
-    void english_text_is_kept_though_not_shown() {
+    // The window's switch reaches every live set once, with the refreshing flag held; a set
+    // destroyed by another's change is not called.
+    void the_process_switch_raises_every_live_set_once() {
+        TMultiLangue first;
+        auto second = std::make_unique<TMultiLangue>();
+        TMultiLangue third;
+        QList<TMultiLangue*> order;
+        QList<bool> flags;
+        const auto log = [&](TMultiLangue* sender) {
+            order.append(sender);
+            flags.append(TMultiLangue::refreshing());
+        };
+        first.OnChangeLangue = [&](TMultiLangue* sender) {
+            log(sender);
+            second.reset();
+        };
+        second->OnChangeLangue = log;
+        third.OnChangeLangue = log;
+        TMultiLangue::setProcessLanguage(TLangue::Anglais);
+        QCOMPARE(order, (QList<TMultiLangue*>{&first, &third}));
+        QCOMPARE(flags, (QList<bool>{true, true}));
+        QCOMPARE(TMultiLangue::refreshing(), false);
+        QCOMPARE(third.Langue(), TLangue::Anglais);
+        TMultiLangue::setProcessLanguage(TLangue::Anglais); // no change: nobody raises
+        QCOMPARE(order.size(), 2);
+        TMultiLangue::setProcessLanguage(TLangue::Francais);
+        QCOMPARE(order.size(), 4);
+    }
+
+    void both_texts_are_kept() {
         TMultiLangue set;
         set.setTexts(QStringLiteral("Fermer"), QStringLiteral("Close"));
         QCOMPARE(set.Texte_Anglais(), QStringLiteral("Close"));
@@ -72,12 +104,12 @@ private slots:
         QCOMPARE(set.CurrentText(), QStringLiteral("Quitter"));
     }
 
-    void reset_puts_back_english_and_clears_the_flag() {
+    void reset_puts_back_french_and_clears_the_flag() {
         TMultiLangue set;
-        set.setLangue(TLangue::Francais);
+        set.setLangue(TLangue::Anglais);
         TMultiLangue::setRefreshing(true);
         TMultiLangue::resetProcessState();
-        QCOMPARE(TMultiLangue::currentLanguage(), TLangue::Anglais);
+        QCOMPARE(TMultiLangue::currentLanguage(), TLangue::Francais);
         QCOMPARE(TMultiLangue::refreshing(), false);
     }
 };

@@ -105,16 +105,46 @@ private slots:
         QCOMPARE(TMultiLangue::refreshing(), false);
     }
 
-    void assigning_english_still_shows_french_and_raises_once() {
+    void assigning_english_shows_english_and_raises_once() {
         Window window;
         const int before = window.nouveau->languageChanges();
         window.nouveau->CaptionSet()->setLangue(TLangue::Anglais);
         QCOMPARE(window.nouveau->languageChanges(), before + 1);
-        QCOMPARE(window.nouveau->text(), QStringLiteral("Nouveau"));
-        QCOMPARE(window.nouveau->CaptionSet()->Texte_Anglais(), QStringLiteral("New"));
+        QCOMPARE(window.nouveau->text(), QStringLiteral("New"));
         window.nouveau->CaptionSet()->setLangue(TLangue::Anglais);
         QCOMPARE(window.nouveau->languageChanges(), before + 1);
-        QCOMPARE(window.nouveau->text(), QStringLiteral("Nouveau"));
+        QCOMPARE(window.nouveau->text(), QStringLiteral("New"));
+    }
+
+    // The window's switch: every control shows the texts of the new language at once, and a
+    // label or radio button placed without a size takes its new text's size; none refreshes its
+    // siblings again.
+    void the_process_switch_shows_every_control_in_its_language_data() {
+        QTest::addColumn<int>("langue");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("english") << int(TLangue::Anglais)
+                                 << QStringList{"Alarm set point", "Contact", "closing on rising level",
+                                                "Normally open", "New"};
+        QTest::newRow("back to french")
+            << int(TLangue::Francais)
+            << QStringList{"Seuil d'alarme", "Contact", "fermé au dessus du seuil", "Normalement ouvert",
+                           "Nouveau"};
+    }
+    void the_process_switch_shows_every_control_in_its_language() {
+        QFETCH(int, langue);
+        QFETCH(QStringList, shown);
+        Window window;
+        QVERIFY(QTest::qWaitForWindowExposed(&window.top));
+        const Counts before = countsOf(window);
+        TMultiLangue::setProcessLanguage(TLangue::Anglais);
+        TMultiLangue::setProcessLanguage(static_cast<TLangue>(langue));
+        const QStringList texts{window.seuil->text(), window.contact->title(), window.ferme->text(),
+                                window.ouvert->text(), window.nouveau->text()};
+        QCOMPARE(texts, shown);
+        QCOMPARE(countsOf(window).repaints, before.repaints);
+        QCOMPARE(window.ferme->size(), window.ferme->sizeHint());
+        QCOMPARE(window.ouvert->size(), window.ouvert->sizeHint());
+        QCOMPARE(window.nouveau->size(), QSize(100, 25)); // placed with its size: kept
     }
 
     void caption_assignment_is_ignored_data() {
@@ -248,17 +278,13 @@ private slots:
         QCOMPARE(TMultiLangue::refreshing(), false);
     }
 
-    void first_set_given_french_while_building_runs_its_controls_change() {
+    void texts_given_while_building_are_shown_once_loaded() {
         TLabelLangue first;
-        TLabelLangue second;
-        setTexts(&first, "Hystérésis", "Hysteresis");
-        setTexts(&second, "Voyant", "LED");
-        QCOMPARE(first.languageChanges(), 1);
-        QCOMPARE(first.text(), QStringLiteral("Hystérésis"));
-        QCOMPARE(second.languageChanges(), 0);
-        QCOMPARE(second.text(), QString()); // shown once the window calls Loaded()
-        second.Loaded();
-        QCOMPARE(second.text(), QStringLiteral("Voyant"));
+        setTexts(&first, "Voyant", "LED");
+        QCOMPARE(first.languageChanges(), 0);
+        QCOMPARE(first.text(), QString()); // shown once the window calls Loaded()
+        first.Loaded();
+        QCOMPARE(first.text(), QStringLiteral("Voyant"));
     }
 
     void bitmap_button_takes_a_two_image_glyph() {

@@ -15,6 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
+
+#include <cerrno>
 
 #include <functional>
 
@@ -172,6 +175,31 @@ private slots:
         QCOMPARE(qv7::runTimeErrorCount(), 1);
         QCOMPARE(shown, QStringList{QStringLiteral("Erreur de vérification d'étendue")});
         qv7::setMessageHook(old);
+    }
+
+    // The window's text of an error: its template translated, then filled with its arguments
+    // (never translated); a message without a template or with its own window text as it says.
+    void an_error_is_shown_in_the_window_language() {
+        struct Marking : QTranslator {
+            QString translate(const char* context, const char* source, const char*, int) const override {
+                return QStringLiteral("[%1] %2").arg(QLatin1String(context), QString::fromUtf8(source));
+            }
+            bool isEmpty() const override { return false; }
+        } marking;
+        struct OwnText : qv7::RunTimeError, qv7::WindowTextError {
+            OwnText() : RunTimeError("français") {}
+            QString windowText() const override { return QStringLiteral("own"); }
+        };
+        QCOMPARE(qv7::errorText(qv7::EInOutError::cannotOpen("a%1.QV")),
+                 QStringLiteral("Impossible d'ouvrir le fichier a%1.QV"));
+        QVERIFY(QCoreApplication::installTranslator(&marking));
+        QCOMPARE(qv7::errorText(qv7::EInOutError::cannotOpen("a%1.QV")),
+                 QStringLiteral("[RunTimeError] Impossible d'ouvrir le fichier a%1.QV"));
+        QCOMPARE(qv7::errorText(qv7::EInOutError::fromErrno(EIO)),
+                 QStringLiteral("[RunTimeError] Erreur E/S 5"));
+        QCOMPARE(qv7::errorText(qv7::RunTimeError("brut")), QStringLiteral("brut"));
+        QCOMPARE(qv7::errorText(OwnText()), QStringLiteral("own"));
+        QCoreApplication::removeTranslator(&marking);
     }
 
     void buttons_condense_only_when_their_text_does_not_fit_and_windows_centre() {
