@@ -39,6 +39,13 @@ int parseOne(const QStringList& args, int i, Options& options) {
         options.trace = true;
         return 1;
     }
+    if (arg == QLatin1String("--capture") || arg.startsWith(QLatin1String("--capture="))) {
+        const bool separate = arg == QLatin1String("--capture");
+        options.capture = separate ? args.value(i + 1) : arg.mid(10);
+        if (!options.capture.isEmpty()) return separate ? 2 : 1;
+        options.error = QStringLiteral("--capture needs a file name");
+        return 0;
+    }
     if (arg == QLatin1String("--service")) {
         options.service = true;
         return 1;
@@ -116,6 +123,8 @@ QString usageText() {
         "  --simulate-fault=FAULT the simulated indicators misbehave: silent, drop:N,\n"
         "                         delay:MS[:N], writefail:N, crc:N or exception:CODE[:N]\n"
         "  --trace                print every Modbus frame (TX : / RX : ) to stderr\n"
+        "  --capture FILE         save every frame sent and received as a pcapng capture (link\n"
+        "                         type USER0, 147) when the window closes; F9 shows the frames\n"
         "  --service              show the service page (USB bridge firmware, input adjustments)\n"
         "                         for technicians; firmware commands ask before they are sent\n"
         "  --lang fr|en           the window's language (default: the desktop's; French for\n"

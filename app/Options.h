@@ -19,6 +19,7 @@ struct Options {
     QString simulateState;            // the first simulated indicator's registers, kept between runs
     QString simulateFault;            // a fault of every simulated indicator, as qv7ctl takes it
     bool trace = false;               // every Modbus frame to stderr
+    QString capture;                  // --capture FILE: every frame, saved as a pcapng capture at the end
     bool service = false;             // the technicians' service page is shown
     std::optional<Language> language; // --lang: the window's language instead of the desktop's
     bool help = false;
@@ -30,7 +31,7 @@ inline constexpr int MaxSimulatedDevices = 16;
 
 // Reads the arguments after the program name: --simulate[=TYPEWORD] (hex 0x.. or decimal, 0-65535),
 // --simulate-count N (1-16, implies --simulate), --simulate-state=FILE (implies --simulate),
-// --simulate-fault=FAULT (qv7ctl's faults, implies --simulate), --trace,
+// --simulate-fault=FAULT (qv7ctl's faults, implies --simulate), --trace, --capture FILE,
 // --service, --lang fr|en, --help / -h. Sets `error` for anything else.
 Options parseOptions(const QStringList& arguments);
 

@@ -2,17 +2,20 @@
 #include "app/Main.h"
 #include "app/Application.h"
 #include "app/Forms.h"
+#include "app/FrameMonitor.h"
 #include "app/Language.h"
 #include "app/Options.h"
 #include "app/SingleInstance.h"
 #include "indicator/FileAccess.h"
 #include "link/HidapiAccess.h"
+#include "modbus/FrameCapture.h"
 #include "sim/Faults.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
 #include "sim/SimulatorState.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -130,6 +133,12 @@ int main(int argc, char** argv) {
     Forms forms(devices->access());
     if (options.trace) traceTo(*MainForm);
     MainForm->setServiceMode(options.service);
+    std::optional<qv7::FrameCapture> capture;
+    if (!options.capture.isEmpty()) capture.emplace();
+    qv7::FrameMonitor monitor;
+    monitor.attach(MainForm->Torvik(), *MainForm, [&capture](const TFrameRecord& frame) {
+        if (capture) capture->add(frame);
+    });
     // Only the main window ends the program; the other windows are hidden between their uses.
     app.setQuitOnLastWindowClosed(false);
     QObject::connect(MainForm, &TMainForm::closed, &app, &QApplication::quit);
@@ -140,6 +149,14 @@ int main(int argc, char** argv) {
     });
     MainForm->show();
     const int result = app.exec();
+    monitor.close();
+    if (capture) {
+        if (const int error = capture->save(qv7::fileNameBytes(options.capture))) {
+            std::fprintf(stderr, "qv7cfg: the capture was not saved to %s: %s\n", qPrintable(options.capture),
+                         std::strerror(error));
+            return 1;
+        }
+    }
     try {
         devices->saveState();
     } catch (const std::exception& error) {

@@ -173,6 +173,7 @@ int runOnAll(const Options& options) {
         u->options.device = info.index;
         u->options.outcome = &u->outcome;
         if (!options.output.isEmpty()) u->options.output = perDeviceName(options.output, u->name);
+        if (!options.capture.isEmpty()) u->options.capture = perDeviceName(options.capture, u->name);
         // The simulator's state file is indicator 0001's: only its run may keep it, or the others
         // would put back the registers they started from.
         if (info.index != 1) u->options.simulateState.clear();

@@ -111,6 +111,8 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
     if (arg == "--free-ends") return o.freeEnds = true;
     if (arg == "--watch") return o.watch = true;
     if (isOption(arg, "--log")) return textOption(args, i, o.log, QStringLiteral("a file name"), error);
+    if (isOption(arg, "--capture"))
+        return textOption(args, i, o.capture, QStringLiteral("a file name"), error);
     if (arg == "--interval" || arg.startsWith("--interval=")) {
         const auto v = valueOf(args, i, QStringLiteral("--interval"), error);
         bool ok = false;
@@ -346,6 +348,12 @@ QString helpText() {
         "                        file is replaced atomically, so a failed append loses nothing\n"
         "  --timeout SECONDS     give up when a request stays unanswered this long (default 5)\n"
         "  --trace               print every Modbus frame on stderr (\"TX : ...\" / \"RX : ...\")\n"
+        "  --capture FILE        save every frame sent and received, rejected ones too, as a pcapng\n"
+        "                        capture (link type USER0, 147) once the command ends; with --all\n"
+        "                        one file per indicator, named as -o names them (FILE-SERIAL.pcapng).\n"
+        "                        Wireshark decodes it as Modbus RTU:\n"
+        "    tshark -r FILE -o 'uat:user_dlts:\"User 0 (DLT=147)\",\"mbrtu\",\"0\",\"\",\"0\",\"\"' -o "
+        "mbrtu.crc_verification:TRUE\n"
         "  --stats               print the transfer time and the bytes on the line on stderr\n"
         "  --simulate[=TYPEWORD] use the built-in simulated indicator (type word in hex 0x... or\n"
         "                        decimal; default 0x4053), its serial line timed as 9600 8N2\n"

@@ -63,6 +63,7 @@ struct Options {
     bool watch = false;   // adc, adjust: read the converter values until interrupted
     int intervalMs = 250; // --watch: the time from one reading's start to the next
     bool trace = false;
+    QString capture; // --capture FILE: every frame of the session, saved as a pcapng capture
     bool stats = false;
     bool help = false;
     bool version = false;

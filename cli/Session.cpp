@@ -2,16 +2,19 @@
 
 #include "indicator/FileAccess.h"
 #include "link/HidapiAccess.h"
+#include "modbus/FrameCapture.h"
 #include "sim/Faults.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
 #include "sim/SimulatorState.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <stdexcept>
@@ -62,11 +65,16 @@ QString modbusRequestOf(int step) {
 }
 
 std::atomic<bool> stateUnsaved{false};
+std::atomic<bool> captureFailed{false};
 
 } // namespace
 
 bool simulatorStateUnsaved() {
     return stateUnsaved.load();
+}
+
+bool captureUnsaved() {
+    return captureFailed.load();
 }
 
 Session::Session(const Options& options) : options_(options) {
@@ -78,6 +86,7 @@ Session::Session(const Options& options) : options_(options) {
     // The component sends each request as soon as the last reply is booked and repeats an unanswered
     // one after the retry interval.
     torvik_->setStepInterval(options_.retryMs);
+    if (!options_.capture.isEmpty()) capture_ = std::make_unique<FrameCapture>();
     wireEvents();
 }
 
@@ -88,9 +97,30 @@ Session::~Session() {
         stateUnsaved = true;
         std::fprintf(stderr, "qv7ctl: %s\n", qPrintable(e.message));
     }
+    if (capture_) {
+        // The last frames' events are queued behind the completion that ended the command: the
+        // reader stops, then they are delivered to the capture before the component goes.
+        progress_ = nullptr;
+        torvik_->CloseDevice();
+        QCoreApplication::sendPostedEvents(torvik_.get(), QEvent::MetaCall);
+    }
     // The component goes first (its destructor ends the reader thread), then the bridge, then the peer.
     torvik_.reset();
     bridge_.reset();
+    saveCapture();
+}
+
+void Session::saveCapture() const {
+    if (!capture_ || !opened_) return;
+    if (capture_->dropped() > 0)
+        std::fprintf(
+            stderr, "qv7ctl: %s: the last %zu frames were not kept (the capture holds %zu MiB at most)\n",
+            options_.capture.toUtf8().constData(), capture_->dropped(), FrameCapture::MaxBytes >> 20);
+    if (const int error = capture_->save(fileNameBytes(options_.capture))) {
+        captureFailed = true;
+        std::fprintf(stderr, "qv7ctl: the capture was not saved to %s: %s\n",
+                     options_.capture.toUtf8().constData(), std::strerror(error));
+    }
 }
 
 void Session::buildSimulator() {
@@ -187,6 +217,9 @@ void Session::wireEvents() {
         if (options_.trace) std::fprintf(stderr, "%s\n", text.c_str());
         if (traceSink_) traceSink_(text);
     };
+    t.OnFrame = [this](TComponent*, const TFrameRecord& frame) {
+        if (capture_) capture_->add(frame);
+    };
     t.TxDebugStream = trace;
     t.RxDebugStream = [this, trace, progress](TComponent* sender, const std::string& text) {
         trace(sender, text);
@@ -253,6 +286,7 @@ void Session::open() {
         throw CliError{ExitNoDevice,
                        QStringLiteral("indicator %1 does not open").arg(device) + PermissionHint};
     }
+    opened_ = true;
     if (connected_) return;
     QEventLoop loop;
     QTimer::singleShot(static_cast<int>(options_.timeoutSeconds * 1000), &loop, &QEventLoop::quit);

@@ -20,6 +20,7 @@
 #include <vector>
 
 namespace qv7 {
+class FrameCapture;
 class HidAccess;
 class SimulatedBridge;
 class SimulatedIndicator;
@@ -53,13 +54,16 @@ struct DeviceInfo {
 
 // True once a session failed to keep its simulator state file (it says so on stderr then).
 bool simulatorStateUnsaved();
+// True once a session failed to save its --capture file (it says so on stderr then).
+bool captureUnsaved();
 
 class Session {
 public:
     // Builds the HID access (hidapi, or the simulated bridge and indicator) and the component.
     // Throws CliError(ExitFileError) when the simulator's state file cannot be read.
     explicit Session(const Options& options);
-    // Saves the simulator's state file when one was given (atomically).
+    // Saves the simulator's state file when one was given (atomically), and the --capture file of a
+    // session that opened an indicator (whole or not at all).
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -95,6 +99,7 @@ public:
 
 private:
     void buildSimulator();
+    void saveCapture() const;
     int selectedIndex();
     // Runs the event loop until `finished` holds; throws ExitTimeout naming `request` past the time-out.
     void waitFor(const std::function<bool()>& finished, const QString& request);
@@ -110,6 +115,8 @@ private:
     std::unique_ptr<qv7::HidAccess> access_;
     std::unique_ptr<TTorvik> torvik_;
     TransferStats stats_;
+    std::unique_ptr<qv7::FrameCapture> capture_; // --capture: every frame, saved at the end
+    bool opened_ = false;                        // an indicator was opened: the capture is saved
     bool connected_ = false;
 
     // The running transfer (all on the main thread): called after every booked reply and event.

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
     }
     QString error;
     int code = runCaught(options, error);
-    if (code == ExitOk && simulatorStateUnsaved()) code = ExitFileError; // said when it failed
+    if (code == ExitOk && (simulatorStateUnsaved() || captureUnsaved()))
+        code = ExitFileError; // said when it failed
     if (!error.isEmpty()) std::fprintf(stderr, "qv7ctl: %s\n", error.toUtf8().constData());
     return code;
 }

@@ -58,6 +58,9 @@ TCustomTorvik::TCustomTorvik(qv7::HidAccess& access, QObject* parent)
     master_->OnFrameRejected = [this](TComponent*, TRejectReason reason, int code) {
         post([this, reason, code] { raise(OnFrameRejected, this, reason, code); });
     };
+    master_->OnFrame = [this](TComponent*, const TFrameRecord& frame) {
+        post([this, frame] { raise(OnFrame, this, frame); });
+    };
     master_->TxDebugStream = [this](TComponent*, const std::string& text) {
         post([this, text] { raise(TxDebugStream, this, text); });
     };

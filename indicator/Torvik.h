@@ -175,6 +175,8 @@ protected:
     TReadADCValuesEvent OnReadADCValues;
     // A received frame was dropped, and why ("exception 02 illegal data address": RejectText).
     TRejectEvent OnFrameRejected;
+    // Every frame sent and received, with the master's verdict on it (frame monitors, captures).
+    TFrameEvent OnFrame;
     TCommandEchoEvent OnCommandAnswered;
     TAnswerStateEvent OnAnswerState;
     TDebugStreamEvent TxDebugStream;
@@ -265,6 +267,7 @@ public:
     using TCustomTorvik::OnCommandAnswered;
     using TCustomTorvik::OnConnect;
     using TCustomTorvik::OnDisconnect;
+    using TCustomTorvik::OnFrame;
     using TCustomTorvik::OnFrameRejected;
     using TCustomTorvik::OnReadADCValues;
     using TCustomTorvik::OnReadAllCompleted;

@@ -30,6 +30,10 @@ void appendCRC(std::vector<std::uint8_t>& frame) {
     frame.push_back(hi(crc));
 }
 
+std::int64_t steadyNs(std::chrono::steady_clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
+
 // True when [start, start + count) lies inside an image of `size` elements. 64-bit arithmetic: the
 // pending state may hold any 32-bit values.
 bool insideImage(std::int64_t start, std::int64_t count, std::size_t size) {
@@ -127,6 +131,8 @@ bool TCustomMiniModbus::TransmitFrame(const std::uint8_t* Frame, int Count) {
     ++FramesSent;
     BytesSent += Count;
     if (TxDebugStream) TxDebugStream(this, DebugText("TX : ", bytes));
+    if (OnFrame)
+        OnFrame(this, {steadyNs(std::chrono::steady_clock::now()), true, {bytes.begin(), bytes.end()}, {}});
     return link_.sendFrame(bytes);
 }
 
@@ -146,10 +152,16 @@ std::vector<std::uint8_t> TCustomMiniModbus::FetchFrame() {
 
 void TCustomMiniModbus::frameArrived(const qv7::ReceivedFrame& frame) {
     current_ = &frame;
+    Verdict = {};
     // Every frame goes to the checks: in echo-cancel mode the echo is skipped by length instead
     // of gating whole frames, which would stop all replies after the first transmission.
     FrameReceived();
     current_ = nullptr;
+    if (!OnFrame) return;
+    const auto began = frame.startedAt == std::chrono::steady_clock::time_point{}
+                           ? std::chrono::steady_clock::now()
+                           : frame.startedAt;
+    OnFrame(this, {steadyNs(began), false, {frame.bytes.begin(), frame.bytes.end()}, Verdict});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -294,6 +306,9 @@ bool fitsAnswer(std::span<const std::uint8_t> body, std::int32_t function, std::
 } // namespace
 
 void TMiniModbusMaster::reject(TRejectReason reason, int exceptionCode) {
+    Verdict.rejected = true;
+    Verdict.reason = reason;
+    Verdict.exceptionCode = exceptionCode;
     ++Rejections[static_cast<std::size_t>(reason)];
     if (OnFrameRejected) OnFrameRejected(this, reason, exceptionCode);
 }
@@ -327,6 +342,7 @@ void TMiniModbusMaster::CheckReply(std::span<const std::uint8_t> frame, std::int
     // A late answer to a request awaited before the outstanding one.
     if (const auto earlier = intact ? answersEarlier(body, startedAt) : std::nullopt) {
         lock.unlock();
+        bookFor(*earlier);
         if (body[1] & 0x80) return reject(TRejectReason::Exception, body.size() > 2 ? body[2] : 0);
         decodeReply(*earlier, body);
         return;
@@ -345,6 +361,7 @@ void TMiniModbusMaster::CheckReply(std::span<const std::uint8_t> frame, std::int
     // An answer settles every request before it; a frame that answers nothing leaves the request
     // awaited, since its own answer may still come. Other copies of it stay outstanding.
     if (answered) earlier_.clear();
+    if (answered) bookFor(request);
     if (answered && request.copies > 1) {
         --pendingCopies_;
     } else {
@@ -363,6 +380,12 @@ void TMiniModbusMaster::CheckReply(std::span<const std::uint8_t> frame, std::int
     if (request.function == -1) return reject(TRejectReason::Stale);
     if ((body[1] & 0x7F) != request.function) return reject(TRejectReason::WrongFunction);
     if (!answered || !decodeReply(request, body)) reject(TRejectReason::WrongLength);
+}
+
+void TMiniModbusMaster::bookFor(const Request& request) {
+    Verdict.function = request.function;
+    Verdict.start = request.start;
+    Verdict.count = request.count;
 }
 
 // ---------------------------------------------------------------------------------------------

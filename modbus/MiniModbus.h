@@ -13,6 +13,7 @@
 
 #include "base/Component.h"
 #include "base/FrameLink.h"
+#include "modbus/FrameRecord.h"
 
 #include <array>
 #include <atomic>
@@ -32,22 +33,13 @@ using TDataArrivalEvent =
     std::function<void(TComponent* Sender, TDataType DataType, std::int32_t Address, std::int32_t Data)>;
 using TDebugStreamEvent = std::function<void(TComponent* Sender, const std::string& StrDebug)>;
 
-// Why a received frame was not booked as an answer.
-enum class TRejectReason {
-    BadCrc,        // the CRC does not match the bytes
-    WrongAddress,  // another slave address than Node
-    Exception,     // the slave refused the request (function with bit 7 set)
-    WrongFunction, // the answer of no request awaited
-    WrongLength,   // too short, or not the length the request's answer has
-    Stale          // began before the request it would answer went out
-};
-inline constexpr int RejectReasonCount = 6;
 // "bad CRC", "exception 02 illegal data address", ...: the reason as a user reads it.
 std::string RejectText(TRejectReason reason, int exceptionCode);
 // The Modbus name of an exception code ("illegal data address"); "unknown exception" otherwise.
 std::string ExceptionName(int code);
 // exceptionCode: the slave's code for Exception, 0 otherwise.
 using TRejectEvent = std::function<void(TComponent* Sender, TRejectReason Reason, int exceptionCode)>;
+using TFrameEvent = std::function<void(TComponent* Sender, const TFrameRecord& Frame)>;
 
 // A process-image array shared by the reader thread (decoder) and the window thread (owner):
 // each element is one atomic word.
@@ -77,6 +69,9 @@ public:
     TNotifyEvent OnWordBlockWriting;
     // Reader thread: a received frame was dropped, and why. Set before the link is opened.
     TRejectEvent OnFrameRejected;
+    // Every frame handed to the link (caller's thread, just before it goes) and every frame received
+    // (reader thread, once the checks are done with it, with their verdict). Set before the link is opened.
+    TFrameEvent OnFrame;
     // Frames dropped so far, by TRejectReason (any thread).
     std::array<std::atomic<int>, RejectReasonCount> Rejections{};
     // Frames handed to the link and received, and their bytes, since construction (any thread).
@@ -110,6 +105,8 @@ protected:
     const qv7::ReceivedFrame* CurrentFrame() const { return current_; }
 
     std::uint8_t LastFrame[255] = {}; // reader thread only
+    // Reader thread, during FrameReceived: what the checks made of the frame, for OnFrame.
+    TFrameVerdict Verdict;
     int LastLength = 0;
 
 private:
@@ -199,6 +196,8 @@ private:
     // Under expectMutex_: books the frame for an earlier request it fits; false when it fits none.
     std::optional<Request> answersEarlier(std::span<const std::uint8_t> body, std::int64_t startedAt);
     void reject(TRejectReason reason, int exceptionCode = 0);
+    // The frame in hand answers `request` (its verdict says so).
+    void bookFor(const Request& request);
     // startedAt: when the frame's first byte arrived; a frame begun before the request it would
     // answer went out is stale and dropped, and the request stays outstanding. 0: not known.
     void CheckReply(std::span<const std::uint8_t> frame, std::int64_t startedAt = 0);

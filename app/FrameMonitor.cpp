@@ -1,0 +1,196 @@
+#include "app/FrameMonitor.h"
+
+#include "base/Files.h"
+#include "indicator/FileAccess.h"
+#include "indicator/Torvik.h"
+#include "modbus/FrameCapture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstring>
+
+namespace qv7 {
+
+namespace {
+
+// The functions the filter offers: those the tool sends.
+constexpr int FilterFunctions[] = {3, 4, 6, 16};
+
+template <typename T> T* named(T* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+FrameMonitor::FrameMonitor(QWidget* parent) : QWidget(parent, Qt::Window), log_(this), filter_(this) {
+    setObjectName(QStringLiteral("FrameMonitor"));
+    filter_.setSourceModel(&log_);
+    errorsOnly_ = named(new QCheckBox(this), "CbErrorsOnly");
+    function_ = named(new QComboBox(this), "CbFunction");
+    pause_ = named(new QPushButton(this), "BtnPause");
+    pause_->setCheckable(true);
+    clear_ = named(new QPushButton(this), "BtnClear");
+    copy_ = named(new QPushButton(this), "BtnCopy");
+    save_ = named(new QPushButton(this), "BtnSave");
+    count_ = named(new QLabel(this), "LbCount");
+    view_ = named(new QTableView(this), "FrameView");
+    view_->setModel(&filter_);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view_->setWordWrap(false);
+    view_->verticalHeader()->hide();
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
+    view_->horizontalHeader()->setStretchLastSection(false);
+
+    auto* bar = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{errorsOnly_, function_, pause_, clear_, copy_, save_})
+        bar->addWidget(w);
+    bar->addStretch(1);
+    bar->addWidget(count_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(view_, 1);
+
+    connect(errorsOnly_, &QCheckBox::toggled, this, [this](bool on) { filter_.setErrorsOnly(on); });
+    connect(function_, &QComboBox::currentIndexChanged, this,
+            [this](int i) { filter_.setFunction(function_->itemData(i).toInt()); });
+    connect(pause_, &QPushButton::toggled, this, [this](bool on) { log_.setPaused(on); });
+    connect(clear_, &QPushButton::clicked, this, [this] { log_.clear(); });
+    connect(copy_, &QPushButton::clicked, this, [this] { copySelection(); });
+    connect(save_, &QPushButton::clicked, this, [this] { askAndSave(); });
+    auto* copyKey = new QShortcut(QKeySequence::Copy, view_, [this] { copySelection(); });
+    copyKey->setContext(Qt::WidgetShortcut);
+    // New rows keep the view at its end when it was there.
+    connect(&log_, &QAbstractItemModel::rowsInserted, this, [this] {
+        QScrollBar* scroll = view_->verticalScrollBar();
+        if (isVisible() && scroll->value() >= scroll->maximum() - 1) view_->scrollToBottom();
+        showCount();
+    });
+    connect(&log_, &QAbstractItemModel::modelReset, this, [this] { showCount(); });
+    resize(1100, 420);
+    retranslate();
+}
+
+void FrameMonitor::attach(TTorvik& torvik, QWidget& mainWindow,
+                          std::function<void(const TFrameRecord&)> alsoTo) {
+    torvik.OnFrame = [this, alsoTo = std::move(alsoTo)](TComponent*, const TFrameRecord& frame) {
+        if (alsoTo) alsoTo(frame);
+        addFrame(frame);
+    };
+    const auto open = [this] {
+        show();
+        raise();
+        activateWindow();
+    };
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_F9), QKeySequence(Qt::CTRL | Qt::Key_M)})
+        new QShortcut(key, &mainWindow, open);
+    // The status line has no room for a button: its context menu opens the monitor.
+    if (auto* status = mainWindow.findChild<QStatusBar*>(QStringLiteral("StatusBar"))) {
+        auto* action = named(new QAction(tr("Moniteur de trames"), this), "ActFrameMonitor");
+        action->setShortcut(QKeySequence(Qt::Key_F9));
+        action->setShortcutContext(Qt::WidgetShortcut); // the window's own shortcut takes the key
+        connect(action, &QAction::triggered, this, open);
+        connect(this, &QObject::destroyed, status,
+                [status] { status->setContextMenuPolicy(Qt::DefaultContextMenu); });
+        status->setContextMenuPolicy(Qt::ActionsContextMenu);
+        status->addAction(action);
+    }
+}
+
+void FrameMonitor::addFrame(const TFrameRecord& frame) {
+    log_.add(frame);
+}
+
+void FrameMonitor::showCount() {
+    count_->setText(tr("%n trame(s)", nullptr, log_.rowCount()));
+}
+
+void FrameMonitor::retranslate() {
+    setWindowTitle(tr("Moniteur de trames"));
+    errorsOnly_->setText(tr("Rejets seulement"));
+    const int chosen = function_->currentIndex();
+    function_->blockSignals(true);
+    function_->clear();
+    function_->addItem(tr("Toutes les fonctions"), -1);
+    for (int f : FilterFunctions)
+        function_->addItem(tr("Fonction %1").arg(f), f);
+    function_->setCurrentIndex(std::max(chosen, 0));
+    function_->blockSignals(false);
+    pause_->setText(tr("Pause"));
+    clear_->setText(tr("Effacer"));
+    copy_->setText(tr("Copier"));
+    save_->setText(tr("Enregistrer…"));
+    if (auto* action = findChild<QAction*>(QStringLiteral("ActFrameMonitor")))
+        action->setText(tr("Moniteur de trames"));
+    log_.retranslate();
+    showCount();
+    view_->resizeColumnsToContents();
+}
+
+void FrameMonitor::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
+    QWidget::changeEvent(event);
+}
+
+QString FrameMonitor::selectionText() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : view_->selectionModel()->selectedRows())
+        rows.push_back(filter_.mapToSource(index).row());
+    std::sort(rows.begin(), rows.end());
+    return rows.empty() ? QString() : log_.text(rows);
+}
+
+void FrameMonitor::copySelection() const {
+    const QString text = selectionText();
+    if (!text.isEmpty()) QApplication::clipboard()->setText(text);
+}
+
+int FrameMonitor::saveAs(const QString& path, Format format) const {
+    std::string bytes;
+    if (format == Format::Capture) {
+        FrameCapture capture;
+        for (int r = 0; r < log_.rowCount(); ++r)
+            capture.add(log_.frameRow(r).frame);
+        bytes = capture.bytes();
+    } else {
+        bytes = (format == Format::Csv ? log_.csv() : log_.text()).toUtf8().toStdString();
+    }
+    return saveWholeFile(fileNameBytes(path), bytes);
+}
+
+void FrameMonitor::askAndSave() {
+    const QString text = tr("Texte (*.txt)"), csv = tr("CSV (*.csv)"),
+                  capture = tr("Capture pcapng (*.pcapng)");
+    QString chosen;
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Enregistrer les trames"), QString(),
+        text + QStringLiteral(";;") + csv + QStringLiteral(";;") + capture, &chosen);
+    if (path.isEmpty()) return;
+    const Format format = chosen == csv ? Format::Csv : chosen == capture ? Format::Capture : Format::Text;
+    if (const int error = saveAs(path, format))
+        QMessageBox::warning(
+            this, windowTitle(),
+            tr("Trames non enregistrées : %1").arg(QString::fromLocal8Bit(std::strerror(error))));
+}
+
+} // namespace qv7

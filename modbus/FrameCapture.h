@@ -1,0 +1,54 @@
+// Capture files of the frames a master sent and received, in the pcapng format that Wireshark and
+// tshark read: one section, one interface of link type USER0 (147), and one enhanced packet per
+// whole RTU frame with its own time and its direction in the packet flags. A frame the master
+// rejected is kept as received, with the reason as the packet's comment. Wireshark decodes the
+// frames as Modbus RTU once its user-DLT table maps USER0 to "mbrtu".
+//
+// The file is built in memory while the frames come and saved whole at the end, so a capture is a
+// complete file or none. Qt-free; one thread at a time (the owner's).
+#pragma once
+
+#include "modbus/FrameRecord.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace qv7 {
+
+class FrameCapture {
+public:
+    // The link type of the frames: DLT_USER0.
+    static constexpr std::uint16_t LinkType = 147;
+    // The most a capture holds in memory: about a million frames of a busy line, days of live
+    // reading. Frames beyond it are counted in dropped(), not kept.
+    static constexpr std::size_t MaxBytes = std::size_t{64} << 20;
+
+    // The steady clock's `steadyNs` stands for the wall clock's `wallUs` (microseconds since the
+    // epoch); by default, both now.
+    FrameCapture();
+    FrameCapture(std::int64_t steadyNs, std::int64_t wallUs);
+
+    // Appends the frame as one packet; a rejected one with the master's reason (RejectText) as comment.
+    void add(const TFrameRecord& frame);
+    // The capture file as it stands: the section and interface headers, then the packets.
+    const std::string& bytes() const { return bytes_; }
+    std::size_t frames() const { return frames_; }
+    std::size_t dropped() const { return dropped_; }
+    // Saves the file whole or not at all (base/Files.h); 0 or the system's error number.
+    int save(const std::string& path) const;
+
+    // The enhanced packet block of one frame: `wallUs` its time, `outbound` its direction.
+    static std::string packetBlock(std::int64_t wallUs, bool outbound, std::span<const std::uint8_t> frame,
+                                   const std::string& comment);
+
+private:
+    std::int64_t steadyNs_;
+    std::int64_t wallUs_;
+    std::string bytes_;
+    std::size_t frames_ = 0;
+    std::size_t dropped_ = 0;
+};
+
+} // namespace qv7
