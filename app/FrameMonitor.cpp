@@ -23,6 +23,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -45,6 +46,10 @@ template <typename T> T* named(T* widget, const char* name) {
 FrameMonitor::FrameMonitor(QWidget* parent) : QWidget(parent, Qt::Window), log_(this), filter_(this) {
     setObjectName(QStringLiteral("FrameMonitor"));
     filter_.setSourceModel(&log_);
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setSingleShot(true);
+    refreshTimer_->setInterval(QuietMs);
+    connect(refreshTimer_, &QTimer::timeout, this, [this] { refresh(); });
     errorsOnly_ = named(new QCheckBox(this), "CbErrorsOnly");
     function_ = named(new QComboBox(this), "CbFunction");
     pause_ = named(new QPushButton(this), "BtnPause");
@@ -118,7 +123,17 @@ void FrameMonitor::attach(TTorvik& torvik, QWidget& mainWindow,
 }
 
 void FrameMonitor::addFrame(const TFrameRecord& frame) {
-    log_.add(frame);
+    if (pending_.empty()) waiting_.start();
+    pending_.push_back(frame);
+    if (waiting_.elapsed() >= MaxLagMs || pending_.size() >= FrameLog::MaxRows) return refresh();
+    refreshTimer_->start(); // again: the line is not quiet yet
+}
+
+void FrameMonitor::refresh() {
+    refreshTimer_->stop();
+    if (pending_.empty()) return;
+    log_.add(pending_);
+    pending_.clear();
 }
 
 void FrameMonitor::showCount() {
@@ -165,7 +180,8 @@ void FrameMonitor::copySelection() const {
     if (!text.isEmpty()) QApplication::clipboard()->setText(text);
 }
 
-int FrameMonitor::saveAs(const QString& path, Format format) const {
+int FrameMonitor::saveAs(const QString& path, Format format) {
+    refresh();
     std::string bytes;
     if (format == Format::Capture) {
         FrameCapture capture;

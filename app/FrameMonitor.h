@@ -6,15 +6,18 @@
 
 #include "app/FrameRows.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableView;
+class QTimer;
 class TTorvik;
 
 namespace qv7 {
@@ -30,13 +33,23 @@ public:
     // `alsoTo` when given (the --capture file); the keys and the status line's menu of `mainWindow`
     // open the monitor.
     void attach(TTorvik& torvik, QWidget& mainWindow, std::function<void(const TFrameRecord&)> alsoTo = {});
+    // The frame joins the rows at the next refresh: once the line was quiet for QuietMs (a transfer
+    // is over) or the oldest waiting frame is MaxLagMs old, so that the window draws between
+    // transfers and not between a reply and the request it lets go.
     void addFrame(const TFrameRecord& frame);
+    static constexpr int QuietMs = 60;
+    static constexpr int MaxLagMs = 1000;
+    // The frames come in now.
+    void refresh();
 
-    FrameLog& log() { return log_; }
+    FrameLog& log() {
+        refresh();
+        return log_;
+    }
     FrameFilter& filter() { return filter_; }
     QTableView* view() const { return view_; }
     // Every row the monitor keeps, whatever the filters show; 0 or the system's error number.
-    int saveAs(const QString& path, Format format) const;
+    int saveAs(const QString& path, Format format);
     // The selected rows, as the text save writes them (header first).
     QString selectionText() const;
     void copySelection() const;
@@ -50,6 +63,9 @@ private:
     void showCount();
 
     FrameLog log_;
+    std::vector<TFrameRecord> pending_; // since the last refresh
+    QTimer* refreshTimer_ = nullptr;
+    QElapsedTimer waiting_; // since the oldest pending frame came
     FrameFilter filter_;
     QCheckBox* errorsOnly_ = nullptr;
     QComboBox* function_ = nullptr;

@@ -167,22 +167,38 @@ FrameLog::FrameLog(QObject* parent)
 FrameLog::FrameLog(std::int64_t startNs, QObject* parent) : QAbstractTableModel(parent), startNs_(startNs) {}
 
 void FrameLog::add(const TFrameRecord& frame) {
-    FrameRow row{nextNumber_++, frame};
-    if (!paused_) return append(std::move(row));
-    held_.push_back(std::move(row));
-    if (held_.size() > MaxRows) held_.pop_front();
+    add(std::vector<TFrameRecord>{frame});
 }
 
-void FrameLog::append(FrameRow row) {
-    if (!row.frame.outbound) pairWithRequest(row);
-    if (rows_.size() >= MaxRows) {
-        beginRemoveRows({}, 0, 0);
-        rows_.pop_front();
+void FrameLog::add(const std::vector<TFrameRecord>& frames) {
+    std::deque<FrameRow> batch;
+    for (const TFrameRecord& frame : frames)
+        batch.push_back({nextNumber_++, frame});
+    if (!paused_) return append(std::move(batch));
+    held_.insert(held_.end(), batch.begin(), batch.end());
+    while (held_.size() > MaxRows)
+        held_.pop_front();
+}
+
+// One removal and one insertion for a whole batch: the view lays itself out once.
+void FrameLog::append(std::deque<FrameRow> batch) {
+    while (batch.size() > MaxRows)
+        batch.pop_front();
+    if (batch.empty()) return;
+    // At most the rows there are: the batch is no longer than MaxRows.
+    const std::size_t total = rows_.size() + batch.size();
+    const std::size_t overflow = total > MaxRows ? total - MaxRows : 0;
+    if (overflow > 0) {
+        beginRemoveRows({}, 0, static_cast<int>(overflow) - 1);
+        rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(overflow));
         endRemoveRows();
     }
     const int at = static_cast<int>(rows_.size());
-    beginInsertRows({}, at, at);
-    rows_.push_back(std::move(row));
+    beginInsertRows({}, at, at + static_cast<int>(batch.size()) - 1);
+    for (FrameRow& row : batch) {
+        if (!row.frame.outbound) pairWithRequest(row);
+        rows_.push_back(std::move(row));
+    }
     endInsertRows();
 }
 
@@ -223,10 +239,8 @@ void FrameLog::clear() {
 void FrameLog::setPaused(bool paused) {
     paused_ = paused;
     if (paused) return;
-    while (!held_.empty()) {
-        append(std::move(held_.front()));
-        held_.pop_front();
-    }
+    append(std::move(held_));
+    held_.clear();
 }
 
 int FrameLog::rowCount(const QModelIndex& parent) const {

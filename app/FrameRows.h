@@ -68,6 +68,7 @@ public:
     FrameLog(std::int64_t startNs, QObject* parent);
 
     void add(const TFrameRecord& frame);
+    void add(const std::vector<TFrameRecord>& frames);
     void clear();
     // While paused the rows stand still; the frames that come meanwhile are added on resuming.
     void setPaused(bool paused);
@@ -88,7 +89,7 @@ public:
     void retranslate();
 
 private:
-    void append(FrameRow row);
+    void append(std::deque<FrameRow> batch);
     void pairWithRequest(FrameRow& reply);
     QStringList rowTexts(int row) const;
     QStringList headerTexts() const;

@@ -75,6 +75,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no simulated indicator\n");
         return 1;
     }
+    // The scan's connection and the open's both report: let the second one pass before timing.
+    torvik.OnConnect = {};
+    QTimer settle;
+    settle.setSingleShot(true);
+    settle.start(200);
+    while (settle.isActive())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     std::vector<double> with, without;
     for (int i = 0; i < 2 * runs; ++i) {
         const bool open = i % 2 == 0;
@@ -87,7 +94,11 @@ int main(int argc, char** argv) {
             return 1;
         }
         (open ? with : without).push_back(ms);
-        QApplication::processEvents(); // the monitor draws its new rows between transfers
+        // A pause between transfers, as a user makes: the monitor draws its new rows once the line
+        // is quiet.
+        settle.start(150);
+        while (settle.isActive())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     const auto [bestWith, meanWith] = bestMean(with);
     const auto [bestWithout, meanWithout] = bestMean(without);

@@ -604,6 +604,159 @@ Write the curve to the device anyway?</translation>
     </message>
 </context>
 <context>
+    <name>qv7::FrameLog</name>
+    <message>
+        <source>lecture de registres</source>
+        <translation>read registers</translation>
+    </message>
+    <message>
+        <source>lecture d&apos;entrées</source>
+        <translation>read inputs</translation>
+    </message>
+    <message>
+        <source>écriture d&apos;un registre</source>
+        <translation>write one register</translation>
+    </message>
+    <message>
+        <source>écriture de registres</source>
+        <translation>write registers</translation>
+    </message>
+    <message>
+        <source>→ émise</source>
+        <translation>→ sent</translation>
+    </message>
+    <message>
+        <source>← reçue</source>
+        <translation>← received</translation>
+    </message>
+    <message>
+        <source>bon</source>
+        <translation>good</translation>
+    </message>
+    <message>
+        <source>mauvais</source>
+        <translation>bad</translation>
+    </message>
+    <message>
+        <source>Rejet</source>
+        <translation>Rejected</translation>
+    </message>
+    <message>
+        <source>N°</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>t (ms)</source>
+        <translation>t (ms)</translation>
+    </message>
+    <message>
+        <source>Δt (ms)</source>
+        <translation>Δt (ms)</translation>
+    </message>
+    <message>
+        <source>Sens</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>Octets</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>Fonction</source>
+        <translation>Function</translation>
+    </message>
+    <message>
+        <source>Registre</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>Nombre</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <source>Décodage</source>
+        <translation>Decoding</translation>
+    </message>
+    <message>
+        <source>CRC</source>
+        <translation>CRC</translation>
+    </message>
+    <message>
+        <source>Raison du rejet</source>
+        <translation>Reason rejected</translation>
+    </message>
+    <message>
+        <source>Réponse à</source>
+        <translation>Answers</translation>
+    </message>
+    <message>
+        <source>Délai (ms)</source>
+        <translation>Turnaround (ms)</translation>
+    </message>
+</context>
+<context>
+    <name>qv7::FrameMonitor</name>
+    <message>
+        <source>Moniteur de trames</source>
+        <translation>Frame monitor</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n trame(s)</source>
+        <translation>
+            <numerusform>%n frame</numerusform>
+            <numerusform>%n frames</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Rejets seulement</source>
+        <translation>Rejected only</translation>
+    </message>
+    <message>
+        <source>Toutes les fonctions</source>
+        <translation>All functions</translation>
+    </message>
+    <message>
+        <source>Fonction %1</source>
+        <translation>Function %1</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>Effacer</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>Copier</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Enregistrer…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>Texte (*.txt)</source>
+        <translation>Text (*.txt)</translation>
+    </message>
+    <message>
+        <source>CSV (*.csv)</source>
+        <translation>CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>Capture pcapng (*.pcapng)</source>
+        <translation>pcapng capture (*.pcapng)</translation>
+    </message>
+    <message>
+        <source>Enregistrer les trames</source>
+        <translation>Save the frames</translation>
+    </message>
+    <message>
+        <source>Trames non enregistrées : %1</source>
+        <translation>Frames not saved: %1</translation>
+    </message>
+</context>
+<context>
     <name>qv7::pages::TAdcChart</name>
     <message>
         <source>ADC %1 : %2</source>
