@@ -65,7 +65,7 @@ FrameMonitor::FrameMonitor(QWidget* parent) : QWidget(parent, Qt::Window), log_(
     view_->setWordWrap(false);
     view_->verticalHeader()->hide();
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
-    view_->horizontalHeader()->setStretchLastSection(false);
+    view_->horizontalHeader()->setStretchLastSection(true); // the decoding
 
     auto* bar = new QHBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{errorsOnly_, function_, pause_, clear_, copy_, save_})
@@ -92,7 +92,7 @@ FrameMonitor::FrameMonitor(QWidget* parent) : QWidget(parent, Qt::Window), log_(
         showCount();
     });
     connect(&log_, &QAbstractItemModel::modelReset, this, [this] { showCount(); });
-    resize(1100, 420);
+    resize(1440, 440);
     retranslate();
 }
 
@@ -159,7 +159,36 @@ void FrameMonitor::retranslate() {
         action->setText(tr("Moniteur de trames"));
     log_.retranslate();
     showCount();
-    view_->resizeColumnsToContents();
+    fitColumns();
+}
+
+void FrameMonitor::fitColumns() {
+    // Widths for what the columns usually hold (the whole text is in each cell's tooltip); the
+    // header's own text where it is wider.
+    static const char* const samples[FrameLog::ColumnCount] = {
+        "✖",
+        "00000",
+        "000000.0",
+        "0000.0",
+        "← reçue",
+        "mauvais",
+        "réponse périmée",
+        "00000",
+        "0000.0",
+        "16 écriture de registres",
+        "0000",
+        "000",
+        "16 Seuil d'alarme 1 = 5000; 17 Hystérésis d'alarme",
+        ""};
+    QFont bold = view_->font();
+    bold.setBold(true); // a rejected row's weight
+    const QFontMetrics metrics(bold);
+    for (int c = 0; c < FrameLog::ColumnCount; ++c) {
+        const QString header = log_.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        view_->setColumnWidth(c, std::max(metrics.horizontalAdvance(QString::fromUtf8(samples[c])),
+                                          metrics.horizontalAdvance(header) + 8) +
+                                     12);
+    }
 }
 
 void FrameMonitor::changeEvent(QEvent* event) {

@@ -59,6 +59,7 @@ protected:
 
 private:
     void retranslate();
+    void fitColumns();
     void askAndSave();
     void showCount();
 

@@ -322,9 +322,10 @@ QVariant FrameLog::data(const QModelIndex& index, int role) const {
 }
 
 QStringList FrameLog::headerTexts() const {
-    return {tr("Rejet"),     tr("N°"),        tr("t (ms)"), tr("Δt (ms)"),  tr("Sens"), tr("Octets"),
-            tr("Fonction"),  tr("Registre"),  tr("Nombre"), tr("Décodage"), tr("CRC"),  tr("Raison du rejet"),
-            tr("Réponse à"), tr("Délai (ms)")};
+    return {tr("Rejet"),      tr("N°"),       tr("t (ms)"),          tr("Δt (ms)"),
+            tr("Sens"),       tr("CRC"),      tr("Raison du rejet"), tr("Réponse à"),
+            tr("Délai (ms)"), tr("Fonction"), tr("Registre"),        tr("Nombre"),
+            tr("Décodage"),   tr("Octets")};
 }
 
 QVariant FrameLog::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -50,15 +50,15 @@ public:
         ColTime,
         ColDelta,
         ColDirection,
-        ColBytes,
-        ColFunction,
-        ColRegister,
-        ColCount,
-        ColDecoding,
         ColCrc,
         ColReason,
         ColAnswers,
         ColTurnaround,
+        ColFunction,
+        ColRegister,
+        ColCount,
+        ColDecoding,
+        ColBytes,
         ColumnCount
     };
     static constexpr int MaxRows = 10000;

@@ -4,9 +4,11 @@
 #include "PagesRig.h"
 
 #include "app/FrameMonitor.h"
+#include "app/Language.h"
 #include "modbus/MiniModbus.h"
 #include "sim/Faults.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -23,6 +25,7 @@ private slots:
     void saves_hold_every_row();
     void the_key_and_the_status_line_open_it();
     void it_keeps_the_last_rows_only();
+    void pictures_in_both_languages();
 };
 
 namespace {
@@ -183,6 +186,32 @@ void tst_FrameMonitor::it_keeps_the_last_rows_only() {
     QCOMPARE(log.frameRow(FrameLog::MaxRows - 1).number, FrameLog::MaxRows + 5);
     log.setPaused(false);
     QCOMPARE(log.frameRow(FrameLog::MaxRows - 1).number, FrameLog::MaxRows + 6);
+}
+
+// QV7_PICTURES=docs draws docs/frame-monitor.png and docs/en/frame-monitor.png: a read-all with one
+// bad CRC, then a write-all.
+void tst_FrameMonitor::pictures_in_both_languages() {
+    pagestest::Rig rig(0x4053, bank());
+    qv7::applySimulatedFault("crc:1", rig.bridge, 0, *rig.indicator);
+    rig.torvik().setStepInterval(100);
+    qv7::FrameMonitor monitor;
+    monitor.attach(rig.torvik(), rig.form());
+    QVERIFY(rig.ready() && rig.writeAll());
+    monitor.refresh();
+    monitor.show();
+    const QString out = qEnvironmentVariable("QV7_PICTURES");
+    for (const auto& [language, folder, header] : {std::tuple(qv7::Language::English, "en/", "Function"),
+                                                   std::tuple(qv7::Language::French, "", "Fonction")}) {
+        qv7::setLanguage(language);
+        QCoreApplication::processEvents(); // the windows' LanguageChange, then their layouts
+        QCoreApplication::processEvents();
+        QCOMPARE(monitor.log().headerData(FrameLog::ColFunction, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 header);
+        const QImage picture = monitor.grab().toImage();
+        QVERIFY(!picture.isNull());
+        if (!out.isEmpty())
+            QVERIFY(picture.save(QDir(out).filePath(folder + QStringLiteral("frame-monitor.png"))));
+    }
 }
 
 QTEST_MAIN(tst_FrameMonitor)
