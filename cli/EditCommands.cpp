@@ -7,13 +7,12 @@
 #include "cli/Session.h"
 #include "indicator/FileAccess.h"
 #include "indicator/ParamFile.h"
-#include "indicator/ParamTable.h"
+#include "proto/ParamTable.h"
 
 #include <QFile>
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cstring>
 
 #include <cmath>
 #include <optional>
@@ -54,19 +53,9 @@ std::optional<qint64> wholeNumber(const QJsonValue& value) {
 }
 
 QJsonObject readJson(const QString& path) {
-    const FileRead read = readBoundedFile(fileNameBytes(path), JsonFileCap, JsonFileCap);
-    if (read.refusal == FileRead::Refusal::NotRegular)
-        throw CliError{ExitFileError, QStringLiteral("%1: not a regular file").arg(path)};
-    if (read.refusal == FileRead::Refusal::TooLarge)
-        throw CliError{ExitFileError, QStringLiteral("%1: larger than any parameter set (%2 bytes at most)")
-                                          .arg(path)
-                                          .arg(JsonFileCap)};
-    if (read.error != 0)
-        throw CliError{ExitFileError,
-                       QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(read.error)))};
+    const std::string bytes = readInputFile(path, JsonFileCap, JsonFileCap, "parameter set");
     QJsonParseError parseError;
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromStdString(read.bytes), &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(bytes), &parseError);
     if (!document.isObject())
         throw CliError{ExitFileError,
                        QStringLiteral("%1: not a JSON object (%2)").arg(path, parseError.errorString())};
