@@ -80,6 +80,7 @@ TMainControls::TMainControls(QWidget* window) : window_(window) {
     StatusLabel = named(new QLabel(StatusBar), "StatusText");
     StatusBar->addWidget(StatusLabel, 1);
     ChangesLabel = named(new QLabel(StatusBar), "ChangesText");
+    ChangesLabel->setContentsMargins(0, 0, 4, 0);
     StatusBar->addPermanentWidget(ChangesLabel);
     ChangesLabel->hide();
 }
