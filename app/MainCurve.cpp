@@ -24,7 +24,7 @@ constexpr int LastPosition = 127;
 } // namespace
 
 void TMainForm::ReadLin() {
-    servicePage_->stopLiveAdc();
+    pages_->service->stopLiveAdc();
     torvik_->ReadLin();
     setStatus([] { return tr("Lecture de la courbe"); });
 }
@@ -55,7 +55,7 @@ bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
         lin = table;
         params.LinLastPoint = lastPoint;
     });
-    servicePage_->stopLiveAdc();
+    pages_->service->stopLiveAdc();
     torvik_->WriteLin();
     setStatus([] { return tr("Ecriture de la courbe"); });
     return true;

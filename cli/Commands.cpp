@@ -83,14 +83,6 @@ TParamImage checkAgainst(const QString& path, const QByteArray& head, std::uint3
     return image;
 }
 
-// The record as the indicator is to receive it. The window keeps 2 in the record for "the menu and
-// the function keys" and sends that level as 3, the indicator's own code; a file it saved reaches the
-// indicator the same way from here, and compares equal to an indicator that holds 3.
-TParamImage asSent(TParamImage image) {
-    if (image.Protection == 2) image.Protection = 3;
-    return image;
-}
-
 QJsonArray differencesJson(const QList<FieldDifference>& differences) {
     QJsonArray out;
     for (const FieldDifference& d : differences)
@@ -101,14 +93,6 @@ QJsonArray differencesJson(const QList<FieldDifference>& differences) {
                                {"fileRaw", d.expectedRaw},
                                {"indicatorRaw", d.actualRaw}});
     return out;
-}
-
-QString differencesText(const QList<FieldDifference>& differences, const QString& left,
-                        const QString& right) {
-    QString text;
-    for (const FieldDifference& d : differences)
-        text += QStringLiteral("%1: %2 %3, %4 %5\n").arg(d.label, left, d.expected, right, d.actual);
-    return text;
 }
 
 // The indicator's own description (the bridge's French text) stays apart from the USB strings.

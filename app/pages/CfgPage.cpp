@@ -48,12 +48,4 @@ TRadioGroup* TCfgPage::activeGroup(bool tabShown) const {
     return nullptr;
 }
 
-void TCfgPage::fillInputConfig(TRadioGroup* group, const TParamImage& params) {
-    group->setItemIndex(itemOf("input.type", params));
-}
-
-void TCfgPage::storeInputConfig(const TRadioGroup* group, TParamImage& params) {
-    storeItem("input.type", params, group->ItemIndex());
-}
-
 } // namespace qv7::pages

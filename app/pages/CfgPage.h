@@ -25,11 +25,6 @@ public:
     // shown, else RdGrCFG2 when it is shown, else none (a fixed input).
     TRadioGroup* activeGroup(bool tabShown) const;
 
-    // Fill step 5: `group` selects InputConfig (beyond its list: its last item).
-    static void fillInputConfig(TRadioGroup* group, const TParamImage& params);
-    // Write step 2: InputConfig := the group's item (none selected: kept as read).
-    static void storeInputConfig(const TRadioGroup* group, TParamImage& params);
-
     TRadioGroup* RdGrCFG1;
     TRadioGroup* RdGrCFG2;
 
