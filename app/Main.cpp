@@ -7,6 +7,7 @@
 #include "app/LineStatus.h"
 #include "app/PageControl.h"
 #include "app/Select.h"
+#include "app/SendChecks.h"
 #include "app/pages/AlarmPage.h"
 #include "app/pages/CfgPage.h"
 #include "app/pages/DisplayPage.h"
@@ -583,7 +584,9 @@ void TMainForm::BtnWriteAllClick() {
         focusField(error.field());
         throw;
     }
-    // 12: every field fits.
+    // 12: every field fits, and nothing goes that this indicator does not offer.
+    if (const auto fault = loadedFromFile_ ? qv7::paramSendFault(params) : std::nullopt)
+        return qv7::showUnsendable(*fault);
     torvik_->editImage([&](TParamImage& image, TLinTable&) { image = params; });
     servicePage_->stopLiveAdc();
     torvik_->WriteAll();
@@ -648,6 +651,7 @@ void TMainForm::TorvikReadADCValues(float fval1, float fval2) {
 
 void TMainForm::BtnReadAllClick() {
     servicePage_->stopLiveAdc();
+    loadedFromFile_ = false;
     torvik_->ReadAll();
     setStatus([] { return tr("Lecture des paramètres"); });
     setBusy(true);
@@ -685,6 +689,7 @@ void TMainForm::BtnLoadClick() {
         sayFileResult(QT_TR_NOOP("Fichier non chargé : %1"), nullptr);
         throw;
     }
+    loadedFromFile_ = loadedFromFile_ || (dialogs_->chosen() && !dialogs_->complained());
     TorvikReadAllCompleted();
     sayFileResult(QT_TR_NOOP("Fichier non chargé : %1"), QT_TR_NOOP("Fichier chargé : %1"));
 }

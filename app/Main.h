@@ -181,6 +181,8 @@ private:
 
     std::unique_ptr<TTorvik> torvik_;
     std::unique_ptr<TFileDialogs> dialogs_;
+    // The pages show a loaded file, not what the indicator holds: checked before it is sent.
+    bool loadedFromFile_ = false;
     bool shown_ = false;
     bool serviceMode_ = false;
     std::function<void(const std::string&)> trace_;
