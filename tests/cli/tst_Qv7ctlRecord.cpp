@@ -59,6 +59,8 @@ private slots:
     void log_records_one_line_per_indicator();
     void failed_append_keeps_every_earlier_line_data();
     void failed_append_keeps_every_earlier_line();
+    void write_refuses_what_the_type_does_not_offer_data();
+    void write_refuses_what_the_type_does_not_offer();
     void log_goes_to_a_regular_file_or_nowhere_data();
     void log_goes_to_a_regular_file_or_nowhere();
     void adc_watch_reads_until_interrupted_or_lost_data();
@@ -170,6 +172,28 @@ void tst_Qv7ctlRecord::failed_append_keeps_every_earlier_line() {
     QCOMPARE(process_->readAllStandardOutput().count(" ok\n"), 3); // written all the same, and told
     QCOMPARE(readBytes(path(log)), before);
     QCOMPARE(QDir(dir_->path()).entryList({"line.csv.*"}, QDir::Files), QStringList());
+}
+
+void tst_Qv7ctlRecord::write_refuses_what_the_type_does_not_offer_data() {
+    QTest::addColumn<int>("offset"); // the record's byte changed
+    QTest::addColumn<int>("orBits");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("baud code 7") << 56 << 0x07 << "rs485.baud (RS485 baud rate) holds code 7";
+    QTest::newRow("thermocouple 15") << 32 << 0xF0 << "input.thermocouple (Thermocouple type) holds code 15";
+    QTest::newRow("256 points") << 37 << 0xFF << "linearisation.last_point";
+}
+
+void tst_Qv7ctlRecord::write_refuses_what_the_type_does_not_offer() {
+    QFETCH(int, offset);
+    QFETCH(int, orBits);
+    QFETCH(QString, message);
+    QByteArray bytes = readBytes(path("line.QV"));
+    bytes[offset] = static_cast<char>(bytes[offset] | orBits);
+    QVERIFY(writeBytes(path("odd.QV"), bytes));
+    const Run run = runQv7ctl(dir_->path(), {"write", "odd.QV", "--simulate", "--simulate-state=state.json"});
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains(message) && run.err.contains("nothing was sent"), qPrintable(run.err));
+    QVERIFY(!QFile::exists(path("state.json"))); // no indicator was even started
 }
 
 void tst_Qv7ctlRecord::log_goes_to_a_regular_file_or_nowhere_data() {
