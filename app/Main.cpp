@@ -93,8 +93,8 @@ void fitText(QAbstractButton* button) {
 
 } // namespace
 
-TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
-    : QWidget(parent), torvik_(std::make_unique<TTorvik>(access, this)),
+TMainForm::TMainForm(qv7::TransportSource transport, QWidget* parent)
+    : QWidget(parent), torvik_(std::make_unique<TTorvik>(std::move(transport), this)),
       dialogs_(std::make_unique<TFileDialogs>()) {
     setObjectName(QStringLiteral("MainForm"));
     // A fixed frame with a close box only. A parentless tool window would lose its taskbar entry
@@ -456,7 +456,7 @@ void TMainForm::openDevice(int number) {
     RetryOpen->stop();
     if (torvik_->OpenDevice(number)) {
         // Among several indicators the window says which one it drives.
-        serial_ = deviceCount_ > 1 ? QString::fromStdString(torvik_->Bridge().SerialNumberString(number))
+        serial_ = deviceCount_ > 1 ? QString::fromStdString(torvik_->transport().identity(number).serial)
                                    : QString();
         showCaption();
         return;
@@ -507,7 +507,7 @@ void TMainForm::TorvikReadAllCompleted() {
     cfgPage_->showGroups(T);
     tensionPage_->showGroups(T);
     // Always decided again by the input type below; this is the first guess the window makes.
-    setTabShown(TabDisplay, (T & 0x0B00) != 0);
+    setTabShown(TabDisplay, (T & qv7::typeword::DisplayedInputs) != 0);
     for (int n = 1; n <= 4; ++n)
         setTabShown(static_cast<Page>(TabALR1 + n - 1), hasParam(alarmPages_[n - 1]->key("threshold"), T));
     setTabShown(TabSA, hasParam("output.full_scale", T));
@@ -670,7 +670,7 @@ void TMainForm::BtnSaveClick() {
 
 bool TMainForm::isWriting() const {
     const std::int32_t step = torvik_->Step.load();
-    return step == 101 || step == 102 || (step >= 110 && step <= 118);
+    return qv7::stepOf(qv7::Transfer::WriteAll, step) || qv7::stepOf(qv7::Transfer::WriteTable, step);
 }
 
 void TMainForm::BtnLoadClick() {

@@ -26,9 +26,6 @@ class TLabelLangue;
 class TPageControl;
 class TGroupBoxLangue;
 class Tled;
-namespace qv7 {
-class HidAccess;
-}
 namespace qv7::pages {
 class TAlarmPage;
 class TCfgPage;
@@ -69,8 +66,8 @@ public:
         PageCount
     };
 
-    // Builds every control and the component on `access`, which must outlive the window.
-    explicit TMainForm(qv7::HidAccess& access, QWidget* parent = nullptr);
+    // Builds every control and the component on `transport` (a HID access must outlive the window).
+    explicit TMainForm(qv7::TransportSource transport, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     TTorvik& Torvik() { return *torvik_; }

@@ -35,18 +35,23 @@ CliError rejected(const QString& path, ParamLoadResult result, const QString& wh
 
 } // namespace
 
-QByteArray readParamFile(const QString& path) {
-    const FileRead read = readBoundedFile(fileNameBytes(path), ParamFileCap, TParamImage::Size);
+std::string readInputFile(const QString& path, std::size_t cap, std::size_t keep, const char* what) {
+    const FileRead read = readBoundedFile(fileNameBytes(path), cap, keep);
     if (read.refusal == FileRead::Refusal::NotRegular)
         throw CliError{ExitFileError, QStringLiteral("%1: not a regular file").arg(path)};
     if (read.refusal == FileRead::Refusal::TooLarge)
-        throw CliError{ExitFileError, QStringLiteral("%1: larger than any parameter file (%2 bytes at most)")
-                                          .arg(path)
-                                          .arg(ParamFileCap)};
+        throw CliError{ExitFileError, QStringLiteral("%1: larger than any %2 (%3 bytes at most)")
+                                          .arg(path, QString::fromLatin1(what))
+                                          .arg(cap)};
     if (read.error != 0)
         throw CliError{ExitFileError,
                        QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(read.error)))};
-    const QByteArray head = QByteArray::fromStdString(read.bytes);
+    return read.bytes;
+}
+
+QByteArray readParamFile(const QString& path) {
+    const QByteArray head =
+        QByteArray::fromStdString(readInputFile(path, ParamFileCap, TParamImage::Size, "parameter file"));
     if (head.size() < static_cast<qsizetype>(TParamImage::Size))
         throw rejected(
             path, ParamLoadResult::Incorrect,

@@ -8,11 +8,9 @@
 #include "cli/Session.h"
 #include "indicator/FileAccess.h"
 #include "indicator/ParamFile.h"
-#include "indicator/ParamTable.h"
+#include "proto/ParamTable.h"
 
 #include <QFile>
-
-#include <cstring>
 
 namespace qv7::cli {
 
@@ -41,17 +39,7 @@ void assign(TParamImage& image, const QString& assignment) {
 }
 
 QByteArray readJson(const QString& path) {
-    const FileRead read = readBoundedFile(fileNameBytes(path), JsonFileCap, JsonFileCap);
-    if (read.refusal == FileRead::Refusal::NotRegular)
-        throw CliError{ExitFileError, QStringLiteral("%1: not a regular file").arg(path)};
-    if (read.refusal == FileRead::Refusal::TooLarge)
-        throw CliError{ExitFileError, QStringLiteral("%1: larger than any parameter set (%2 bytes at most)")
-                                          .arg(path)
-                                          .arg(JsonFileCap)};
-    if (read.error != 0)
-        throw CliError{ExitFileError,
-                       QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(read.error)))};
-    return QByteArray::fromStdString(read.bytes);
+    return QByteArray::fromStdString(readInputFile(path, JsonFileCap, JsonFileCap, "parameter set"));
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "cli/ParamEdit.h"
 #include "cli/ParamFields.h"
 #include "cli/Session.h"
-#include "indicator/ParamTable.h"
+#include "proto/ParamTable.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

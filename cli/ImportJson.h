@@ -3,7 +3,7 @@
 // "typeWordHex" with "typeWord". Main thread; failures are thrown as CliError (exit 4) naming the key.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QByteArrayView>
 #include <QString>

@@ -1,7 +1,7 @@
 // qv7ctl's output: text and JSON on stdout, the transfer figures on stderr. Main thread.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QJsonObject>
 #include <QString>

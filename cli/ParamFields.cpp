@@ -1,6 +1,6 @@
 #include "cli/ParamFields.h"
 
-#include "indicator/ParamTable.h"
+#include "proto/ParamTable.h"
 
 #include <QStringList>
 

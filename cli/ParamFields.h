@@ -3,8 +3,8 @@
 // record, called on qv7ctl's main thread (any thread would do).
 #pragma once
 
-#include "indicator/ParamImage.h"
-#include "indicator/ParamTable.h"
+#include "proto/ParamImage.h"
+#include "proto/ParamTable.h"
 
 #include <QJsonObject>
 #include <QList>

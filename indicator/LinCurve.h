@@ -4,7 +4,7 @@
 #pragma once
 
 #include "indicator/LinFile.h"
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QString>
 

@@ -6,13 +6,10 @@ namespace {
 
 // Whether the register that carries the row's whole member gives `raw` back as it is.
 bool carried(const ParamRow& row, std::int64_t raw) {
-    for (const RegisterSlot& slot : registerSlots()) {
-        if (slot.field != row.field || slot.alarm != row.alarm) continue;
-        const std::int64_t span = std::int64_t{1} << slot.readBits;
-        const bool fits = slot.signedRead ? raw >= -span / 2 && raw < span / 2 : raw >= 0 && raw < span;
-        if (!fits) return false;
-    }
-    return true;
+    const RecordMember& m = row.member;
+    if (m.address < 0) return true;
+    const std::int64_t span = std::int64_t{1} << m.readBits;
+    return m.signedRead ? raw >= -span / 2 && raw < span / 2 : raw >= 0 && raw < span;
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 // parameter table and the register map alone. Pure functions, any thread.
 #pragma once
 
-#include "indicator/ParamImage.h"
-#include "indicator/ParamTable.h"
+#include "proto/ParamImage.h"
+#include "proto/ParamTable.h"
 
 #include <cstdint>
 #include <optional>

@@ -2,7 +2,7 @@
 // bit 14) or two (bit 15), in two radio groups at the same place.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QWidget>
 

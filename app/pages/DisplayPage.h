@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/pages/PageKit.h"
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 // The parameter-files group on this page belongs to the main window.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QWidget>
 

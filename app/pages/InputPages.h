@@ -5,7 +5,7 @@
 // stay as read unless the user changes the control that carries them.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QWidget>
 

@@ -5,7 +5,7 @@
 
 #include "base/Errors.h"
 #include "base/Numbers.h"
-#include "indicator/ParamTable.h"
+#include "proto/ParamTable.h"
 #include "widgets/RunTimeErrors.h"
 
 #include <QEvent>

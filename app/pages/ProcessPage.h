@@ -3,7 +3,7 @@
 // temperature unit and tenths, in two groups at the same place.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QWidget>
 

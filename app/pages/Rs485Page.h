@@ -2,7 +2,7 @@
 // all in SerialConfig.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 // qv7ctl end to end: the built program run against its simulated indicator (serial line timed as
 // 9600 8N2) in a temporary directory; what it prints, the files it writes and its exit codes.
 #include "base/FileLock.h"
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 #include "sim/SimulatedIndicator.h"
 
 #include <QCoreApplication>
