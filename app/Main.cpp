@@ -10,6 +10,7 @@
 #include "app/MainControls.h"
 #include "app/PageControl.h"
 #include "app/Select.h"
+#include "app/SendChecks.h"
 #include "app/Session.h"
 #include "app/pages/IdentPage.h"
 #include "app/pages/PageKit.h"
@@ -33,11 +34,7 @@
 
 using namespace qv7::pages;
 
-namespace {
-
 constexpr char Caption[] = QT_TRANSLATE_NOOP("TMainForm", "Configuration  des indicateurs Zeq");
-
-} // namespace
 
 TMainForm::TMainForm(qv7::TransportSource transport, QWidget* parent)
     : QWidget(parent), torvik_(std::make_unique<TTorvik>(std::move(transport), this)),
@@ -334,6 +331,7 @@ void TMainForm::TorvikDisconnect() {
 // The fill and write steps: the pages' binder does every control, in the table's terms.
 
 void TMainForm::TorvikReadAllCompleted() {
+    loadedFromFile_ = false;
     showImage(true);
 }
 
@@ -357,7 +355,10 @@ void TMainForm::showImage(bool read) {
 void TMainForm::BtnWriteAllClick() {
     TParamImage params = torvik_->paramsSnapshot();
     pages_->store(params);
-    // Every field holds a value its parameter takes.
+    // Every field holds a value its parameter takes, and a loaded file sends nothing this indicator
+    // does not offer.
+    if (const auto fault = loadedFromFile_ ? qv7::paramSendFault(params) : std::nullopt)
+        return qv7::showUnsendable(*fault);
     torvik_->editImage([&](TParamImage& image, TLinTable&) { image = params; });
     written_ = params;
     pages_->service->stopLiveAdc();
@@ -429,6 +430,7 @@ void TMainForm::BtnLoadClick() {
         sayFileResult(QT_TR_NOOP("Fichier non chargé : %1"), nullptr);
         throw;
     }
+    loadedFromFile_ = loadedFromFile_ || (dialogs_->chosen() && !dialogs_->complained());
     showImage(false);
     sayFileResult(QT_TR_NOOP("Fichier non chargé : %1"), QT_TR_NOOP("Fichier chargé : %1"));
 }

@@ -146,6 +146,8 @@ private:
     TMainPages* pages_ = nullptr;
     TEditCommands* commands_ = nullptr;
     TDiffForm* diffForm_ = nullptr;
+    // The pages show a loaded file, not what the indicator holds: checked before it is sent.
+    bool loadedFromFile_ = false;
     TParamImage written_; // the write-all's image, the indicator's once acknowledged
     bool shown_ = false;
     bool serviceMode_ = false;

@@ -57,15 +57,20 @@ int main(int argc, char** argv) {
 
     // Another copy already runs: its window comes to the front, and this copy ends.
     qv7::SingleInstance instance;
-    if (!instance.tryAcquire()) {
+    const bool single = instance.tryAcquire();
+    if (!single && instance.failure().isEmpty()) {
         const bool raised = qv7::InstanceChannel::askToRaise(instance.channelPath());
         std::fprintf(stderr, "qv7cfg: %s\n",
                      raised ? "already running; its window was brought to the front"
                             : "already running (its window did not answer)");
         return 0;
     }
+    // A lock that cannot be had (no folder of this user's own) never keeps the window from opening.
+    if (!single)
+        std::fprintf(stderr, "qv7cfg: running without the single-instance lock: %s\n",
+                     qPrintable(instance.failure()));
     qv7::InstanceChannel channel(instance.channelPath());
-    if (!channel.listen())
+    if (single && !channel.listen())
         std::fprintf(stderr, "qv7cfg: a second copy will not be able to raise this window\n");
 
     std::unique_ptr<qv7::Devices> devices;

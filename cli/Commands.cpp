@@ -12,6 +12,7 @@
 #include "cli/Session.h"
 #include "indicator/FileAccess.h"
 #include "indicator/ParamFile.h"
+#include "indicator/ParamSend.h"
 
 #include <QFile>
 
@@ -178,9 +179,24 @@ QStringList writeTableFirst(const Options& options, const LinToWrite& lin, TPara
     return differing;
 }
 
+// A record with a code its type word's indicator does not offer, or a value its register cannot
+// carry back, is refused before anything is sent, naming the parameter.
+void refuseUnsendable(const QString& path, const TParamImage& image) {
+    const auto fault = paramSendFault(image);
+    if (!fault) return;
+    const QString what = fault->kind == ParamSendFault::Kind::NotOffered
+                             ? QStringLiteral("holds code %1, which this indicator type does not offer")
+                             : QStringLiteral("holds %1, more than its register carries");
+    throw CliError{ExitFileError,
+                   QStringLiteral("%1: %2 (%3) %4; nothing was sent")
+                       .arg(path, QString::fromStdString(fault->row->key),
+                            QString::fromStdString(fault->row->english), what.arg(fault->raw))};
+}
+
 int commandWrite(const Options& options) {
     const QString path = options.arguments.first();
     const QByteArray head = readParamFile(path);
+    refuseUnsendable(path, imageOfParamFile(head));
     const std::optional<LinToWrite> lin =
         options.lin.isEmpty() ? std::nullopt : std::optional(linToWrite(options.lin));
     Session session(options);
@@ -249,6 +265,7 @@ QString udevRule() {
 
 int runCommand(const Options& options) {
     const QString& c = options.command;
+    setListingToStderr(options.output == StandardOutputName);
     if (options.all) return runOnAll(options);
     if (wantsRecord(options)) return runRecorded(options);
     if (c == "list") return commandList(options);

@@ -18,15 +18,21 @@ constexpr double LineBaud = 9600.0;
 constexpr double ReportPeriodMs = 1.0;
 
 std::atomic<bool> quiet = false;
+std::atomic<bool> listingToStderr = false;
 } // namespace
+
+void setListingToStderr(bool toStderr) {
+    listingToStderr = toStderr;
+}
 
 void setQuiet(bool on) {
     quiet = on;
 }
 
 void printAlways(const QString& text) {
-    std::fputs(text.toUtf8().constData(), stdout);
-    std::fflush(stdout);
+    FILE* stream = listingToStderr ? stderr : stdout;
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
 }
 
 void print(const QString& text) {

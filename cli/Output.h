@@ -16,6 +16,9 @@ void print(const QString& text);
 // --all prints its own line per indicator: the commands it runs print nothing on stdout meanwhile
 // (set before their threads start, cleared after they end).
 void setQuiet(bool quiet);
+// Where print() and printAlways() write: stdout, or stderr while a saved file goes to stdout ("-o -"),
+// so that stdout holds the file's bytes and nothing else.
+void setListingToStderr(bool toStderr);
 // stdout even while quiet.
 void printAlways(const QString& text);
 // A fixed French text of the indicator, the bridge or the parameter and .LIN files, quoted as it is so

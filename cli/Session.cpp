@@ -209,7 +209,7 @@ void Session::open() {
     }
     if (connected_) return;
     QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(options_.timeoutSeconds * 1000), &loop, &QEventLoop::quit);
+    QTimer::singleShot(options_.timeoutMs(), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     progress_ = [&] {
         if (connected_) loop.quit();
     };
@@ -234,8 +234,10 @@ void Session::run(const std::function<void()>& start) {
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
-    deadline.setInterval(static_cast<int>(options_.timeoutSeconds * 1000));
+    deadline.setTimerType(Qt::PreciseTimer); // a coarse timer may end 5 % early
+    deadline.setInterval(options_.timeoutMs());
     int watchedStep = std::numeric_limits<int>::min();
+    int requestsBefore = 0; // requests sent before the watched step began
     std::optional<CliError> failure;
 
     progress_ = [&] {
@@ -248,6 +250,7 @@ void Session::run(const std::function<void()>& start) {
         const int step = torvik_->Step.load();
         if (step != watchedStep) {
             watchedStep = step;
+            requestsBefore = torvik_->Master().FramesSent.load();
             lastRejection_.clear();
             deadline.start();
         }
@@ -257,7 +260,7 @@ void Session::run(const std::function<void()>& start) {
         if (!lastRejection_.isEmpty())
             failure = CliError{ExitTimeout, QStringLiteral("no valid answer to %1 after %2 tries; last: %3")
                                                 .arg(modbusRequestOf(watchedStep))
-                                                .arg(torvik_->stepTries())
+                                                .arg(torvik_->Master().FramesSent.load() - requestsBefore)
                                                 .arg(lastRejection_)};
         else
             failure = CliError{ExitTimeout, QStringLiteral("the indicator did not answer %1 within %2 s")
@@ -305,7 +308,7 @@ void Session::writeLin(const TLinTable& table, std::uint8_t lastPoint) {
 
 void Session::waitFor(const std::function<bool()>& finished, const QString& request) {
     QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(options_.timeoutSeconds * 1000), &loop, &QEventLoop::quit);
+    QTimer::singleShot(options_.timeoutMs(), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     progress_ = [&] {
         if (finished() || !connected_) loop.quit();
     };
@@ -344,6 +347,12 @@ void Session::adjust(int code) {
 std::pair<float, float> Session::readAdc() {
     adc_.reset();
     torvik_->ReadADCValues();
+    // A dropped reply is asked for again after the retry interval, as the transfers do; only an
+    // indicator silent for the whole time-out ends the reading.
+    QTimer again;
+    again.setInterval(options_.retryMs);
+    QObject::connect(&again, &QTimer::timeout, [this] { torvik_->ReadADCValues(); });
+    again.start();
     waitFor([this] { return adc_.has_value(); }, QStringLiteral("the read of input registers 5–8"));
     return *adc_;
 }

@@ -20,6 +20,14 @@ Do you want to replace it?</translation>
         <source>Trop de segments pour l&apos;appareil : 32 points au maximum</source>
         <translation>Too many segments for the device: 32 points at most</translation>
     </message>
+    <message>
+        <source>Point %1 : hors de -25 ... 125 %</source>
+        <translation>Point %1: outside -25 ... 125 %</translation>
+    </message>
+    <message>
+        <source>Point %1 : X ne croît pas</source>
+        <translation>Point %1: X does not rise</translation>
+    </message>
 </context>
 <context>
     <name>LinFile</name>
@@ -230,6 +238,17 @@ Do you want to replace it?</translation>
     <message>
         <source>Erreur E/S %1</source>
         <translation>I/O error %1</translation>
+    </message>
+</context>
+<context>
+    <name>SendChecks</name>
+    <message>
+        <source>%1 : le code %2 n&apos;est pas proposé par cet appareil. Rien n&apos;a été écrit.</source>
+        <translation>%1: code %2 is not offered by this indicator. Nothing was written.</translation>
+    </message>
+    <message>
+        <source>%1 : la valeur %2 ne tient pas dans son registre. Rien n&apos;a été écrit.</source>
+        <translation>%1: the value %2 does not fit its register. Nothing was written.</translation>
     </message>
 </context>
 <context>
@@ -578,16 +597,6 @@ Do you want to replace it?</translation>
     <message>
         <source>Lecture de la courbe</source>
         <translation>Reading the curve</translation>
-    </message>
-    <message>
-        <source>Les valeurs X de la courbe ne croissent pas au point %1.
-Ecrire la courbe dans l&apos;appareil quand même ?</source>
-        <translation>The curve&apos;s X values do not rise at point %1.
-Write the curve to the device anyway?</translation>
-    </message>
-    <message>
-        <source>Ecriture</source>
-        <translation>Write</translation>
     </message>
     <message>
         <source>Ecriture de la courbe</source>

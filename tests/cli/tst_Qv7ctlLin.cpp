@@ -123,6 +123,22 @@ void tst_Qv7ctlLin::lin_write_refuses_before_opening_the_indicator_data() {
         << "curve.LIN (line 1): \"'2' n'est pas une valeur entière correcte\"";
     QTest::newRow("one point") << write << QByteArray(header(1) + pair("0", "0", 0))
                                << "Trop peu de points : il en faut au moins deux";
+    QTest::newRow("Y above 125 %") << write
+                                   << QByteArray(header(2) + pair("0", "0", 0) + pair("100", "200", 1))
+                                   << "point 1 (X 100, Y 200) lies outside -25 ... 125 %";
+    QTest::newRow("X below -25 %") << write
+                                   << QByteArray(header(2) + pair("-50", "0", 0) + pair("100", "100", 1))
+                                   << "point 0 (X -50, Y 0) lies outside";
+    QTest::newRow("a huge Y") << write << QByteArray(header(2) + pair("0", "3e38", 0) + pair("100", "100", 1))
+                              << "point 0 (X 0, Y 3e+38) lies outside";
+    QTest::newRow("X falling") << write
+                               << QByteArray(header(3) + pair("0", "0", 0) + pair("60", "10", 1) +
+                                             pair("50", "20", 2))
+                               << "point 2 (X 50, Y 20) does not lie right of the point before it";
+    QTest::newRow("cut short by a blank line")
+        << write
+        << QByteArray(header(4) + pair("0", "0", 0) + pair("10", "10", 1) + "\r\n" + pair("20", "20", 2))
+        << "it declares 4 points but holds 2";
     QTest::newRow("no such file") << QStringList{"lin-write", "absent.LIN", "--simulate",
                                                  "--simulate-state=state.json"}
                                   << QByteArray() << "absent.LIN: \"Fichier introuvable\"";
