@@ -31,11 +31,11 @@ int runCaught(const Options& options, QString& error) {
         error = e.message;
         return e.exitCode;
     } catch (const qv7::EInOutError& e) {
-        error = quoted(QString::fromUtf8(e.what()));
+        error = quoted(errorText(e));
         return ExitFileError;
     } catch (const std::exception& e) {
         // Not the indicator's doing: memory, a pseudo-terminal of the simulator, a range check.
-        error = QStringLiteral("internal error: ") + QString::fromUtf8(e.what());
+        error = QStringLiteral("internal error: ") + errorText(e);
         return ExitInternal;
     }
 }

@@ -29,8 +29,9 @@ namespace qv7::cli {
 namespace {
 
 CliError rejected(const QString& path, ParamLoadResult result, const QString& why) {
-    return CliError{ExitFileError,
-                    QStringLiteral("%1: %2 (%3)").arg(path, quoted(paramLoadMessage(result)), why)};
+    return CliError{
+        ExitFileError,
+        QStringLiteral("%1: %2 (%3)").arg(path, quoted(english("ParamFile", paramLoadText(result))), why)};
 }
 
 } // namespace

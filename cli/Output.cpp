@@ -3,6 +3,7 @@
 #include "base/Errors.h"
 #include "cli/Session.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 
 #include <atomic>
@@ -39,8 +40,19 @@ void print(const QString& text) {
     if (!quiet) printAlways(text);
 }
 
+QString english(const char* context, const char* text) {
+    return QCoreApplication::translate(context, text);
+}
+
+QString errorText(const std::exception& error) {
+    const auto* runTime = dynamic_cast<const RunTimeError*>(&error);
+    if (!runTime || runTime->messageTemplate() == nullptr) return QString::fromUtf8(error.what());
+    const QString text = english(runTime->context(), runTime->messageTemplate());
+    return QString::fromStdString(fillTemplate(text.toStdString(), runTime->arguments()));
+}
+
 QString fileErrorText(const std::exception& error) {
-    QString text = quoted(QString::fromUtf8(error.what()));
+    QString text = quoted(errorText(error));
     const auto* io = dynamic_cast<const EInOutError*>(&error);
     if (io && io->code() != 0)
         text += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(io->code())));

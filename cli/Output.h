@@ -24,7 +24,12 @@ void printAlways(const QString& text);
 // A fixed French text of the indicator, the bridge or the parameter and .LIN files, quoted as it is so
 // that qv7ctl's own English sentences stay apart from it.
 QString quoted(const QString& fixedText);
-// A file error as the window would show it, quoted, then the system's reason when it gave one.
+// A fixed French text of the tool in English, through the one translation the window also uses
+// (qv7ctl installs it at start); the French text where no translation is installed.
+QString english(const char* context, const char* text);
+// A run-time error in English: its template translated and filled in; what() when it has none.
+QString errorText(const std::exception& error);
+// A file error in English, quoted, then the system's reason when it gave one.
 QString fileErrorText(const std::exception& error);
 void printJson(const QJsonObject& object);
 // A single in its shortest decimal form, so 12.5 prints as 12.5 and not 12.500000.
