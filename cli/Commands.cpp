@@ -97,7 +97,7 @@ QJsonArray differencesJson(const QList<FieldDifference>& differences) {
     return out;
 }
 
-// The indicator's own description (the bridge's French text) stays apart from the USB strings.
+// The indicator's own description (the bridge's text) stays apart from the USB strings.
 QJsonObject deviceJson(const DeviceInfo& info, const QString& line) {
     return QJsonObject{{"index", info.index},     {"serial", info.serial},
                        {"path", info.path},       {"manufacturer", info.manufacturer},

@@ -21,8 +21,8 @@ void setQuiet(bool quiet);
 void setListingToStderr(bool toStderr);
 // stdout even while quiet.
 void printAlways(const QString& text);
-// A fixed French text of the indicator, the bridge or the parameter and .LIN files, quoted as it is so
-// that qv7ctl's own English sentences stay apart from it.
+// A fixed text of the indicator, the bridge or the parameter and .LIN files (in English), quoted so
+// that qv7ctl's own sentences stay apart from it.
 QString quoted(const QString& fixedText);
 // A fixed French text of the tool in English, through the one translation the window also uses
 // (qv7ctl installs it at start); the French text where no translation is installed.
