@@ -68,11 +68,11 @@ int lockExclusive(int fd, std::chrono::milliseconds wait) {
     if (::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0) return errno;
     // The timer fires at the deadline and then every few milliseconds, so that a signal that came
     // just before the flock began cannot leave it blocked for good.
-    itimerspec spec{};
-    spec.it_value = timespecOf(wait);
-    spec.it_interval = timespecOf(std::chrono::milliseconds(5));
+    itimerspec timing{};
+    timing.it_value = timespecOf(wait);
+    timing.it_interval = timespecOf(std::chrono::milliseconds(5));
     const auto deadline = std::chrono::steady_clock::now() + wait;
-    int error = ::timer_settime(timer, 0, &spec, nullptr) == 0 ? EINTR : errno;
+    int error = ::timer_settime(timer, 0, &timing, nullptr) == 0 ? EINTR : errno;
     while (error == EINTR) {
         if (::flock(fd, LOCK_EX) == 0)
             error = 0;
