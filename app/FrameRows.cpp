@@ -1,10 +1,10 @@
 #include "app/FrameRows.h"
 
-#include "app/Language.h"
 #include "app/LineStatus.h"
-#include "indicator/ParamTable.h"
+#include "app/pages/PageKit.h"
 #include "modbus/MiniModbus.h"
-#include "widgets/DecimalSeparator.h"
+#include "proto/Crc.h"
+#include "proto/ParamTable.h"
 
 #include <QBrush>
 #include <QColor>
@@ -27,30 +27,6 @@ constexpr int RequestSearch = 64;
 
 QString millis(std::int64_t ns) {
     return QString::number(static_cast<double>(ns) / 1e6, 'f', 1);
-}
-
-// A value as the pages show it: a number with its decimals, a choice by its label.
-QString valueText(const ParamRow& row, std::int64_t raw) {
-    const bool english = currentLanguage() == Language::English;
-    if (row.kind == ParamKind::Choice || row.kind == ParamKind::Switch) {
-        if (const ParamChoice* choice = choiceOf(row, raw))
-            return QString::fromStdString(english ? choice->english : choice->french);
-    }
-    if (row.kind != ParamKind::Number || row.decimals == 0) return QString::number(raw);
-    double scale = 1;
-    for (int i = 0; i < row.decimals; ++i)
-        scale *= 10;
-    return QString::number(static_cast<double>(raw) / scale, 'f', row.decimals)
-        .replace(QLatin1Char('.'), decimalSeparator());
-}
-
-// The registers a row's member travels in; the first is where the monitor names it.
-std::vector<int> addressesOf(const ParamRow& row) {
-    std::vector<int> addresses;
-    for (const RegisterSlot& slot : registerSlots())
-        if (slot.field == row.field && slot.alarm == row.alarm) addresses.push_back(slot.address);
-    std::sort(addresses.begin(), addresses.end());
-    return addresses;
 }
 
 const char* functionName(int function) {
@@ -85,10 +61,7 @@ QString csvField(QString field) {
 } // namespace
 
 bool crcGood(const std::vector<std::uint8_t>& bytes) {
-    if (bytes.size() < 4) return false;
-    const std::size_t n = bytes.size() - 2;
-    const int sent = bytes[n] | bytes[n + 1] << 8;
-    return sent == TCustomMiniModbus::ModbusCRC(std::span(bytes.data(), n));
+    return crcIntact(bytes);
 }
 
 FrameMeaning meaningOf(const TFrameRecord& frame, int answeredStart) {
@@ -124,30 +97,25 @@ FrameMeaning meaningOf(const TFrameRecord& frame, int answeredStart) {
 
 QString registersText(int start, const std::vector<std::uint16_t>& values) {
     ConfigRegisters words{};
-    const auto inFrame = [&](int address) {
-        return address >= start && address < start + static_cast<int>(values.size());
-    };
     for (std::size_t i = 0; i < values.size(); ++i) {
         const std::size_t address = static_cast<std::size_t>(start) + i;
         if (address < words.size()) words[address] = values[i];
     }
+    // Each parameter travels in one register: the frame's words give it whole.
     TParamImage image{};
     paramsFromRegisters(image, words);
-    const bool english = currentLanguage() == Language::English;
     QStringList parts;
     for (std::size_t i = 0; i < values.size(); ++i) {
         const int address = start + static_cast<int>(i);
         QStringList named;
-        for (const ParamRow& row : paramTable()) {
-            const std::vector<int> addresses = addressesOf(row);
-            if (row.kind == ParamKind::Spare || addresses.empty() || addresses.front() != address ||
-                !std::all_of(addresses.begin(), addresses.end(), inFrame))
-                continue;
-            named << QStringLiteral("%1 = %2").arg(QString::fromStdString(english ? row.english : row.french),
-                                                   valueText(row, rawValue(row, image)));
+        if (address < static_cast<int>(words.size())) {
+            for (const ParamRow& row : paramTable()) {
+                if (row.kind == ParamKind::Spare || row.member.address != address) continue;
+                named << QStringLiteral("%1 = %2").arg(pages::rowLabel(row),
+                                                       pages::valueText(row, rawValue(row, image)));
+            }
         }
-        // A register of no parameter (the table, the command register), or one whose parameter
-        // lies partly outside the frame: its number and raw value.
+        // A register of no parameter (the table, the command register): its number and raw value.
         parts << (named.isEmpty()
                       ? QStringLiteral("%1 = %2").arg(address).arg(values[i])
                       : QStringLiteral("%1 %2").arg(address).arg(named.join(QStringLiteral(", "))));
