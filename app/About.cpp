@@ -90,6 +90,13 @@ void TAboutBox::buildPanel() {
     Programmeur->setFixedSize(168, 17);
     Systeme = addPanelLabel("Systeme", QStringLiteral("Systeme"), 16, 96);
     VersionWin = addPanelLabel("VersionWin", QStringLiteral("VersionWin"), 16, 112);
+    MonitorLink = addPanelLabel("MonitorLink", QString(), 24, 76);
+    MonitorLink->setTextFormat(Qt::RichText);
+    MonitorLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(MonitorLink, &QLabel::linkActivated, this, [this] {
+        accept();
+        emit frameMonitorAsked();
+    });
 }
 
 QLabel* TAboutBox::addPanelLabel(const char* name, const QString& text, int x, int y) {
@@ -119,6 +126,9 @@ void TAboutBox::retranslate() {
     LanguageLabel->setText(tr("Langue :"));
     LanguageChoice->setCurrentIndex(qv7::currentLanguage() == qv7::Language::English ? 1 : 0);
     OKButton->setText(tr("OK"));
+    MonitorLink->setText(
+        QStringLiteral("<a href=\"monitor\">%1</a>").arg(tr("Moniteur de trames (F9)").toHtmlEscaped()));
+    MonitorLink->adjustSize();
     if (!shown_) {
         setWindowTitle(tr("A propos ..."));
         return;

@@ -1,6 +1,7 @@
 // TAboutBox: the about box shown modally from the main window's logo. It fills its texts each
 // time it is shown: product, version, author and the platform the tool runs on. It also carries
-// the choice of the windows' language. Window thread.
+// the choice of the windows' language, and an entry that opens the frame monitor (the main window
+// has no menu for it). Window thread.
 #pragma once
 
 #include <QDialog>
@@ -27,6 +28,10 @@ public:
 
     static constexpr const char* AuthorName = QT_TR_NOOP("Équipe qv7cfg");
 
+signals:
+    // The user chose the frame monitor; the box has closed, so the monitor is not behind its modality.
+    void frameMonitorAsked();
+
 protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -44,6 +49,7 @@ private:
     QLabel* Programmeur = nullptr;
     QLabel* Systeme = nullptr;
     QLabel* VersionWin = nullptr;
+    QLabel* MonitorLink = nullptr;
     QPushButton* OKButton = nullptr;
     QLabel* LanguageLabel = nullptr;
     QComboBox* LanguageChoice = nullptr;

@@ -1,5 +1,7 @@
 #include "app/FrameMonitor.h"
 
+#include "app/About.h"
+#include "app/Forms.h"
 #include "base/Files.h"
 #include "indicator/FileAccess.h"
 #include "indicator/Torvik.h"
@@ -109,6 +111,7 @@ void FrameMonitor::attach(TTorvik& torvik, QWidget& mainWindow,
     };
     for (const QKeySequence& key : {QKeySequence(Qt::Key_F9), QKeySequence(Qt::CTRL | Qt::Key_M)})
         new QShortcut(key, &mainWindow, open);
+    if (AboutBox) connect(AboutBox, &TAboutBox::frameMonitorAsked, this, open);
     // The status line has no room for a button: its context menu opens the monitor.
     if (auto* status = mainWindow.findChild<QStatusBar*>(QStringLiteral("StatusBar"))) {
         auto* action = named(new QAction(tr("Moniteur de trames"), this), "ActFrameMonitor");

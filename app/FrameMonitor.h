@@ -1,7 +1,8 @@
 // The frame monitor: a window of its own that lists every frame the component sent and received
 // (app/FrameRows.h), filters them (rejected ones only, one function), pauses, clears, copies the
-// selected rows and saves them as text, CSV or a capture file. F9 or Ctrl+M on the main window and
-// the status line's context menu open it; the main window's layout stays as it is. Window thread.
+// selected rows and saves them as text, CSV or a capture file. F9 or Ctrl+M on the main window, the
+// about box's entry and the status line's context menu open it; the main window's layout stays as it
+// is. Window thread.
 #pragma once
 
 #include "app/FrameRows.h"
@@ -30,8 +31,8 @@ public:
     explicit FrameMonitor(QWidget* parent = nullptr);
 
     // Takes every frame of `torvik` (its OnFrame, before it opens a device) and hands each one on to
-    // `alsoTo` when given (the --capture file); the keys and the status line's menu of `mainWindow`
-    // open the monitor.
+    // `alsoTo` when given (the --capture file); the keys and the status line's menu of `mainWindow`,
+    // and the about box's entry, open the monitor.
     void attach(TTorvik& torvik, QWidget& mainWindow, std::function<void(const TFrameRecord&)> alsoTo = {});
     // The frame joins the rows at the next refresh: once the line was quiet for QuietMs (a transfer
     // is over) or the oldest waiting frame is MaxLagMs old, so that the window draws between

@@ -20,7 +20,7 @@ declare -gA _qv7ctl_options=(
     [import]="-o --output"
 )
 # The options every command takes.
-_qv7ctl_common="--device --serial --timeout --trace --stats --simulate --simulate= --simulate-count
+_qv7ctl_common="--device --serial --timeout --trace --capture --stats --simulate --simulate= --simulate-count
     --simulate-fault= --simulate-state= --help --version"
 # What a command's file operand and its -o file are named like (a glob), by command.
 declare -gA _qv7ctl_files=(
@@ -28,7 +28,7 @@ declare -gA _qv7ctl_files=(
     [lin-read]='*.[Ll][Ii][Nn]' [lin-write]='*.[Ll][Ii][Nn]' [lin-show]='*.[Ll][Ii][Nn]'
     [import]='*.[Jj][Ss][Oo][Nn]' [report]='*.tar.gz' [lin-fit]='*.[CcTt][SsXx][VvTt]'
 )
-_qv7ctl_faults="silent drop: delay: writefail: internal"
+_qv7ctl_faults="silent drop: delay: writefail: crc: exception: internal"
 
 # Offers words that start with the current one. The shell splits words at '=' and ':' (and gives
 # the completion only the part after them), so what stands before the last of them is cut off.
@@ -76,6 +76,10 @@ _qv7ctl() {
     -o | --output)
         [[ $command == lin-fit ]] && _qv7ctl_offer_files "$cur" '*.[Ll][Ii][Nn]' && return
         _qv7ctl_offer_files "$cur" "${_qv7ctl_files[$command]:-*}"
+        return
+        ;;
+    --capture)
+        _qv7ctl_offer_files "$cur" '*.[Pp][Cc][Aa][Pp]*'
         return
         ;;
     --shape)

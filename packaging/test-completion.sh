@@ -5,7 +5,7 @@ set -u
 source "$1"
 cd "$(mktemp -d)" || exit 1
 trap 'rm -rf "$PWD"' EXIT
-touch a.QV b.LIN c.txt
+touch a.QV b.LIN c.txt d.pcapng
 mkdir sub
 COMP_WORDBREAKS=$' \t\n"\'><=;|&(:'
 failed=0
@@ -42,6 +42,9 @@ qv7ctl read --a|--all
 qv7ctl lin-write --j|--json
 qv7ctl list --simu|--simulate --simulate-count --simulate-fault= --simulate-state= --simulate=
 qv7ctl read --simulate-fault=d|delay: drop:
+qv7ctl read --simulate-fault=c|crc:
+qv7ctl read --cap|--capture
+qv7ctl adc --capture |d.pcapng sub
 qv7ctl write |a.QV sub
 qv7ctl show a|a.QV
 qv7ctl lin-write |b.LIN sub

@@ -293,6 +293,10 @@ Do you want to replace it?</translation>
         <source>Équipe qv7cfg</source>
         <translation>qv7cfg team</translation>
     </message>
+    <message>
+        <source>Moniteur de trames (F9)</source>
+        <translation>Frame monitor (F9)</translation>
+    </message>
 </context>
 <context>
     <name>TCustomTorvik</name>

@@ -3,6 +3,7 @@
 // every row.
 #include "PagesRig.h"
 
+#include "app/About.h"
 #include "app/FrameMonitor.h"
 #include "app/Language.h"
 #include "modbus/MiniModbus.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -172,6 +174,12 @@ void tst_FrameMonitor::the_key_and_the_status_line_open_it() {
     QCOMPARE(menu[0]->text(), QStringLiteral("Moniteur de trames"));
     menu[0]->trigger();
     QVERIFY(monitor.isVisible());
+    monitor.hide();
+    AboutBox->show();
+    auto* link = AboutBox->findChild<QLabel*>("MonitorLink");
+    QCOMPARE(link->text(), QStringLiteral("<a href=\"monitor\">Moniteur de trames (F9)</a>"));
+    QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+    QVERIFY(monitor.isVisible() && !AboutBox->isVisible());
 }
 
 void tst_FrameMonitor::it_keeps_the_last_rows_only() {
