@@ -90,10 +90,14 @@ void TAboutBox::buildPanel() {
     Programmeur->setFixedSize(168, 17);
     Systeme = addPanelLabel("Systeme", QStringLiteral("Systeme"), 16, 96);
     VersionWin = addPanelLabel("VersionWin", QStringLiteral("VersionWin"), 16, 112);
-    MonitorLink = addPanelLabel("MonitorLink", QString(), 24, 76);
-    MonitorLink->setTextFormat(Qt::RichText);
-    MonitorLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    connect(MonitorLink, &QLabel::linkActivated, this, [this] {
+    // A link's look: the box has no room for a second button's frame.
+    MonitorLink = new QPushButton(Panel1);
+    MonitorLink->setObjectName(QStringLiteral("MonitorLink"));
+    MonitorLink->setStyleSheet(QStringLiteral(
+        "QPushButton { border: none; padding: 0; color: palette(link); text-decoration: underline; }"));
+    MonitorLink->setCursor(Qt::PointingHandCursor);
+    MonitorLink->move(24, 76);
+    connect(MonitorLink, &QPushButton::clicked, this, [this] {
         accept();
         emit frameMonitorAsked();
     });
@@ -126,8 +130,7 @@ void TAboutBox::retranslate() {
     LanguageLabel->setText(tr("Langue :"));
     LanguageChoice->setCurrentIndex(qv7::currentLanguage() == qv7::Language::English ? 1 : 0);
     OKButton->setText(tr("OK"));
-    MonitorLink->setText(
-        QStringLiteral("<a href=\"monitor\">%1</a>").arg(tr("Moniteur de trames (F9)").toHtmlEscaped()));
+    MonitorLink->setText(tr("Moniteur de trames (F9)"));
     MonitorLink->adjustSize();
     if (!shown_) {
         setWindowTitle(tr("A propos ..."));

@@ -49,7 +49,7 @@ private:
     QLabel* Programmeur = nullptr;
     QLabel* Systeme = nullptr;
     QLabel* VersionWin = nullptr;
-    QLabel* MonitorLink = nullptr;
+    QPushButton* MonitorLink = nullptr;
     QPushButton* OKButton = nullptr;
     QLabel* LanguageLabel = nullptr;
     QComboBox* LanguageChoice = nullptr;

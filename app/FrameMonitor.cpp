@@ -135,6 +135,9 @@ void FrameMonitor::addFrame(const TFrameRecord& frame) {
 void FrameMonitor::refresh() {
     refreshTimer_->stop();
     if (pending_.empty()) return;
+    // A received frame comes once the checks are done with it, maybe after the request it let go.
+    std::stable_sort(pending_.begin(), pending_.end(),
+                     [](const TFrameRecord& a, const TFrameRecord& b) { return a.at < b.at; });
     log_.add(pending_);
     pending_.clear();
 }

@@ -4,6 +4,7 @@
 #include "modbus/MiniModbus.h"
 
 #include <chrono>
+#include <cstddef>
 
 namespace qv7 {
 
@@ -110,7 +111,15 @@ void FrameCapture::add(const TFrameRecord& frame) {
         ++dropped_;
         return;
     }
-    bytes_ += packet;
+    std::size_t place = recent_.size();
+    while (place > 0 && recent_[place - 1].at > frame.at)
+        --place;
+    const std::size_t offset = place < recent_.size() ? recent_[place].offset : bytes_.size();
+    bytes_.insert(offset, packet);
+    for (std::size_t i = place; i < recent_.size(); ++i)
+        recent_[i].offset += packet.size();
+    recent_.insert(recent_.begin() + static_cast<std::ptrdiff_t>(place), {frame.at, offset});
+    if (recent_.size() > ReorderDepth) recent_.pop_front();
     ++frames_;
 }
 

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <string>
 
@@ -31,7 +32,11 @@ public:
     FrameCapture(std::int64_t steadyNs, std::int64_t wallUs);
 
     // Appends the frame as one packet; a rejected one with the master's reason (RejectText) as comment.
+    // A received frame comes once the checks are done with it, when the request it let go may be in
+    // already: it goes before the last packets that began after it, so the file is in time order.
     void add(const TFrameRecord& frame);
+    // How many of the last packets a late frame may pass.
+    static constexpr std::size_t ReorderDepth = 16;
     // The capture file as it stands: the section and interface headers, then the packets.
     const std::string& bytes() const { return bytes_; }
     std::size_t frames() const { return frames_; }
@@ -47,6 +52,11 @@ private:
     std::int64_t steadyNs_;
     std::int64_t wallUs_;
     std::string bytes_;
+    struct Placed {
+        std::int64_t at; // the frame's steady-clock time
+        std::size_t offset;
+    };
+    std::deque<Placed> recent_; // the last ReorderDepth packets, in file order
     std::size_t frames_ = 0;
     std::size_t dropped_ = 0;
 };

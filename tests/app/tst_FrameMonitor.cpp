@@ -6,12 +6,13 @@
 #include "app/About.h"
 #include "app/FrameMonitor.h"
 #include "app/Language.h"
+#include "modbus/FrameCapture.h"
 #include "modbus/MiniModbus.h"
 #include "sim/Faults.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -27,6 +28,7 @@ private slots:
     void saves_hold_every_row();
     void the_key_and_the_status_line_open_it();
     void it_keeps_the_last_rows_only();
+    void a_late_reply_takes_its_place_in_time();
     void pictures_in_both_languages();
 };
 
@@ -176,8 +178,9 @@ void tst_FrameMonitor::the_key_and_the_status_line_open_it() {
     QVERIFY(monitor.isVisible());
     monitor.hide();
     AboutBox->show();
-    auto* link = AboutBox->findChild<QLabel*>("MonitorLink");
-    QCOMPARE(link->text(), QStringLiteral("<a href=\"monitor\">Moniteur de trames (F9)</a>"));
+    auto* link = AboutBox->findChild<QPushButton*>("MonitorLink");
+    QCOMPARE(link->text(), QStringLiteral("Moniteur de trames (F9)"));
+    QVERIFY(link->fontMetrics().horizontalAdvance(link->text()) <= link->width());
     QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
     QVERIFY(monitor.isVisible() && !AboutBox->isVisible());
 }
@@ -194,6 +197,25 @@ void tst_FrameMonitor::it_keeps_the_last_rows_only() {
     QCOMPARE(log.frameRow(FrameLog::MaxRows - 1).number, FrameLog::MaxRows + 5);
     log.setPaused(false);
     QCOMPARE(log.frameRow(FrameLog::MaxRows - 1).number, FrameLog::MaxRows + 6);
+}
+
+// The reply reaches the monitor and the capture after the request it let go: both put it back first.
+void tst_FrameMonitor::a_late_reply_takes_its_place_in_time() {
+    const TFrameRecord request{10, true, {0xFF, 0x03, 0x00, 0x10, 0x00, 0x01, 0x91, 0xD1}, {}};
+    const TFrameRecord reply{20, false, {0xFF, 0x03, 0x02, 0x13, 0x88, 0x1C, 0x06}, {}};
+    const TFrameRecord next{30, true, request.bytes, {}};
+    qv7::FrameCapture inOrder(0, 0), late(0, 0);
+    for (const TFrameRecord& f : {request, reply, next})
+        inOrder.add(f);
+    qv7::FrameMonitor monitor;
+    for (const TFrameRecord& f : {request, next, reply}) {
+        late.add(f);
+        monitor.addFrame(f);
+    }
+    QCOMPARE(late.bytes(), inOrder.bytes());
+    for (int r : {0, 1, 2})
+        QCOMPARE(monitor.log().frameRow(r).frame.at, 10 * (r + 1));
+    QCOMPARE(monitor.log().frameRow(1).answers, 1);
 }
 
 // QV7_PICTURES=docs draws docs/frame-monitor.png and docs/en/frame-monitor.png: a read-all with one
