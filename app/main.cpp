@@ -1,6 +1,7 @@
 // qv7cfg: one instance at a time, five windows, the main one shown, the message loop until it closes.
 #include "app/Main.h"
 #include "app/Application.h"
+#include "app/EndSignals.h"
 #include "app/Forms.h"
 #include "app/FrameMonitor.h"
 #include "app/Language.h"
@@ -110,8 +111,12 @@ int main(int argc, char** argv) {
         MainForm->raise();
         MainForm->activateWindow();
     });
+    qv7::EndSignals endSignals([] { QCoreApplication::quit(); });
     MainForm->show();
     const int result = app.exec();
+    // The reader stops, then the frames' events still queued reach the monitor and the capture.
+    MainForm->Torvik().CloseDevice();
+    QCoreApplication::sendPostedEvents(&MainForm->Torvik(), QEvent::MetaCall);
     monitor.close();
     if (capture) {
         if (const int error = capture->save(qv7::fileNameBytes(options.capture))) {

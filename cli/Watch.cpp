@@ -1,5 +1,6 @@
 #include "cli/Watch.h"
 
+#include "base/SignalPipe.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
 
@@ -10,21 +11,10 @@
 
 #include <cmath>
 #include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace qv7::cli {
 
 namespace {
-
-// The write end of the pipe that turns SIGINT into an event of the main loop.
-volatile std::sig_atomic_t interruptFd = -1;
-
-extern "C" void onInterrupt(int) {
-    const char byte = 1;
-    // Nothing else is safe in a signal handler; a full pipe already holds a wake-up.
-    [[maybe_unused]] const auto n = ::write(interruptFd, &byte, 1);
-}
 
 // Turns Ctrl+C into `interrupted` and a quit of the loop that waits, for as long as it lives. The
 // first Ctrl+C is ours; the handler then steps aside, so a second one ends a program that waits for
@@ -32,29 +22,13 @@ extern "C" void onInterrupt(int) {
 class InterruptWatch {
 public:
     InterruptWatch() {
-        if (::pipe2(fds_, O_CLOEXEC | O_NONBLOCK) != 0) return;
-        interruptFd = fds_[1];
-        notifier_ = std::make_unique<QSocketNotifier>(fds_[0], QSocketNotifier::Read);
+        if (pipe_.readEnd() < 0) return;
+        notifier_ = std::make_unique<QSocketNotifier>(pipe_.readEnd(), QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
-            char byte;
-            while (::read(fds_[0], &byte, 1) > 0) {
-            }
+            if (pipe_.drain() == 0) return;
             interrupted_ = true;
             if (waiting_) waiting_->quit();
         });
-        struct sigaction action {};
-        action.sa_handler = onInterrupt;
-        action.sa_flags = SA_RESETHAND | SA_RESTART;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(SIGINT, &action, &previous_);
-    }
-    ~InterruptWatch() {
-        if (!notifier_) return;
-        ::sigaction(SIGINT, &previous_, nullptr);
-        notifier_.reset();
-        interruptFd = -1;
-        ::close(fds_[0]);
-        ::close(fds_[1]);
     }
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;
@@ -71,9 +45,8 @@ public:
     }
 
 private:
-    int fds_[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> notifier_;
-    struct sigaction previous_ {};
+    SignalPipe pipe_{SIGINT};
+    std::unique_ptr<QSocketNotifier> notifier_; // goes before the pipe it watches
     bool interrupted_ = false;
     QEventLoop* waiting_ = nullptr;
 };

@@ -1,6 +1,6 @@
-// qv7ctl --capture against --simulate, read back by tshark: every frame the trace shows, in its
-// order and direction, byte for byte, as Modbus RTU with the CRC tshark finds, each reply paired
-// with its request. Skipped where tshark is not installed.
+// qv7ctl --capture and qv7cfg --capture against --simulate, read back by tshark: every frame the
+// trace shows, in its order and direction, byte for byte, as Modbus RTU with the CRC tshark finds,
+// each reply paired with its request. Skipped where tshark is not installed.
 #include "Qv7ctlRun.h"
 
 #include <QJsonArray>
@@ -16,6 +16,7 @@ private slots:
     void tshark_decodes_the_frames_sent_data();
     void tshark_decodes_the_frames_sent();
     void all_saves_one_capture_per_indicator();
+    void the_window_saves_its_capture_when_told_to_end();
 };
 
 namespace {
@@ -30,35 +31,14 @@ QString tshark(const QStringList& args) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-} // namespace
-
-void tst_Qv7ctlCapture::tshark_decodes_the_frames_sent_data() {
-    QTest::addColumn<QStringList>("command");
-    QTest::addColumn<int>("badCrc"); // replies sent with a bad CRC
-    QTest::newRow("read") << QStringList{"read"} << 0;
-    QTest::newRow("write") << QStringList{"write", "a.QV"} << 0;
-    QTest::newRow("table write") << QStringList{"lin-write", "c.LIN"} << 0;
-    QTest::newRow("read, two bad CRCs") << QStringList{"read", "--simulate-fault=crc:2"} << 2;
-}
-
-void tst_Qv7ctlCapture::tshark_decodes_the_frames_sent() {
-    if (QStandardPaths::findExecutable("tshark").isEmpty()) QSKIP("tshark is not installed");
-    QFETCH(QStringList, command);
-    QFETCH(int, badCrc);
-    QTemporaryDir dir;
-    QCOMPARE(runQv7ctl(dir.path(), {"read", "--simulate", "-o", "a.QV"}).exitCode, 0);
-    QCOMPARE(runQv7ctl(dir.path(), {"lin-fit", "--shape", "sqrt", "--points", "16", "-o", "c.LIN"}).exitCode,
-             0);
-    const Run run =
-        runQv7ctl(dir.path(), command + QStringList{"--simulate", "--trace", "--capture", "f.pcapng"});
-    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+// The capture `file` holds the frames `trace` printed, `badCrc` replies of them with a bad CRC.
+void decodesAsTraced(const QString& file, const QString& trace, int badCrc) {
     QStringList sent; // "TX FF 03 ..." as the trace printed them
-    for (const QString& line : run.err.split('\n'))
+    for (const QString& line : trace.split('\n'))
         if (line.startsWith("TX : ") || line.startsWith("RX : "))
             sent << line.left(2) + ' ' + line.mid(5).trimmed();
     QVERIFY(sent.size() >= 6);
 
-    const QString file = dir.filePath("f.pcapng");
     const QJsonArray packets =
         QJsonDocument::fromJson(
             tshark(QStringList{"-r", file} + UserDlt + QStringList{"-T", "json", "-x"}).toUtf8())
@@ -93,6 +73,31 @@ void tst_Qv7ctlCapture::tshark_decodes_the_frames_sent() {
     QCOMPARE(bad, badCrc);
 }
 
+} // namespace
+
+void tst_Qv7ctlCapture::tshark_decodes_the_frames_sent_data() {
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<int>("badCrc"); // replies sent with a bad CRC
+    QTest::newRow("read") << QStringList{"read"} << 0;
+    QTest::newRow("write") << QStringList{"write", "a.QV"} << 0;
+    QTest::newRow("table write") << QStringList{"lin-write", "c.LIN"} << 0;
+    QTest::newRow("read, two bad CRCs") << QStringList{"read", "--simulate-fault=crc:2"} << 2;
+}
+
+void tst_Qv7ctlCapture::tshark_decodes_the_frames_sent() {
+    if (QStandardPaths::findExecutable("tshark").isEmpty()) QSKIP("tshark is not installed");
+    QFETCH(QStringList, command);
+    QFETCH(int, badCrc);
+    QTemporaryDir dir;
+    QCOMPARE(runQv7ctl(dir.path(), {"read", "--simulate", "-o", "a.QV"}).exitCode, 0);
+    QCOMPARE(runQv7ctl(dir.path(), {"lin-fit", "--shape", "sqrt", "--points", "16", "-o", "c.LIN"}).exitCode,
+             0);
+    const Run run =
+        runQv7ctl(dir.path(), command + QStringList{"--simulate", "--trace", "--capture", "f.pcapng"});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    decodesAsTraced(dir.filePath("f.pcapng"), run.err, badCrc);
+}
+
 void tst_Qv7ctlCapture::all_saves_one_capture_per_indicator() {
     QTemporaryDir dir;
     const Run run = runQv7ctl(
@@ -104,6 +109,25 @@ void tst_Qv7ctlCapture::all_saves_one_capture_per_indicator() {
         QVERIFY(bytes.size() > 300); // the headers and six frames
     }
     QVERIFY(!QFile::exists(dir.filePath("line.pcapng")));
+}
+
+// The window has no command to end it from outside but the signals a session's end sends.
+void tst_Qv7ctlCapture::the_window_saves_its_capture_when_told_to_end() {
+    if (QStandardPaths::findExecutable("tshark").isEmpty()) QSKIP("tshark is not installed");
+    QTemporaryDir dir;
+    QProcess window;
+    window.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", dir.path()); // its own single-instance lock
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    window.setProcessEnvironment(env);
+    window.start(QV7CFG_PATH, {"--simulate", "--simulate-fault=crc:1", "--trace", "--capture", "w.pcapng"});
+    QString trace;
+    QTRY_VERIFY_WITH_TIMEOUT((trace += window.readAllStandardError()).count("RX : ") >= 3, 30000);
+    window.terminate();
+    QVERIFY(window.waitForFinished(30000));
+    QCOMPARE(window.exitCode(), 0);
+    decodesAsTraced(dir.filePath("w.pcapng"), trace + window.readAllStandardError(), 1);
 }
 
 QTEST_MAIN(tst_Qv7ctlCapture)
