@@ -4,9 +4,11 @@
 #include "app/Application.h"
 #include "app/Dialogs.h"
 #include "app/Forms.h"
+#include "app/Help.h"
 #include "app/LineStatus.h"
 #include "app/PageControl.h"
 #include "app/Select.h"
+#include "app/StatusText.h"
 #include "app/pages/AlarmPage.h"
 #include "app/pages/CfgPage.h"
 #include "app/pages/DisplayPage.h"
@@ -14,6 +16,7 @@
 #include "app/pages/InputPages.h"
 #include "app/pages/OutputPage.h"
 #include "app/pages/PageKit.h"
+#include "app/pages/PageSeparator.h"
 #include "app/pages/ProcessPage.h"
 #include "app/pages/Rs485Page.h"
 #include "app/pages/ServicePage.h"
@@ -23,6 +26,7 @@
 #include "widgets/Led.h"
 #include "widgets/Messages.h"
 #include "widgets/MyControls.h"
+#include "widgets/RadioFocus.h"
 #include "widgets/WindowLook.h"
 
 #include <QAbstractButton>
@@ -35,6 +39,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -113,6 +118,8 @@ TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
     setTabOrder(PageControl, BtnReadAll);
     setTabOrder(BtnReadAll, BtnWriteAll);
     setTabOrder(BtnWriteAll, BtnQuit);
+    setTabOrder(BtnQuit, Image1); // the logo opens the about box (Enter or Space), last of the window
+    new QShortcut(QKeySequence::HelpContents, this, [this] { qv7::showHelp(this); });
 
     // The window is built: each bilingual control, the pages' included, shows its texts; then
     // labels and buttons are sized to them.
@@ -120,6 +127,7 @@ TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
         if (auto* control = dynamic_cast<TLangueControl*>(widget)) control->Loaded();
     }
     fitButtons();
+    qv7::keepTabOnChecked(this);
 
     RetryOpen = named(new QTimer(this), "RetryOpen");
     RetryOpen->setSingleShot(true);
@@ -138,7 +146,7 @@ void TMainForm::retranslate() {
     showCaption();
     for (int i = 0; i < PageCount; ++i)
         PageControl->setTabText(i, tr(PageCaptions[i]));
-    Label1->setText(tr("Connecter la prise USB à l'arrière de l'appareil"));
+    Label1->setText(qv7::connectPageText(linkState_));
     // Wider faces than the window was drawn for would push the end of the hint off the page.
     Label1->setGeometry(16, 32, 217, Label1->heightForWidth(217));
     BtnReadAll->setText(tr("Lecture complète de l'indicateur"));
@@ -167,7 +175,11 @@ void TMainForm::showCaption() {
 }
 
 void TMainForm::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::LanguageChange) retranslate();
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+        // The numbers on the pages take the new language's decimal separator.
+        showSeparator(this, qv7::decimalSeparator());
+    }
     QWidget::changeEvent(event);
 }
 
@@ -202,6 +214,8 @@ void TMainForm::buildHeader() {
     Image1->setPixmap(QPixmap::fromImage(qv7::loadTransparentBitmap(QString::fromLatin1(qv7::LogoBitmap))));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setToolTip(QStringLiteral("Norvex"));
+    Image1->setFocusPolicy(Qt::TabFocus);
+    Image1->setStyleSheet(QStringLiteral("QLabel#Image1:focus { border: 1px dotted palette(text); }"));
     Image1->installEventFilter(this);
 
     BtnScan = named(new TBitBtnLangue(this), "BtnScan");
@@ -295,7 +309,7 @@ void TMainForm::buildButtons() {
     StatusBar->setSizeGripEnabled(false);
     StatusBar->setGeometry(0, ClientHeight - StatusHeight, ClientWidth, StatusHeight);
     // A label rather than showMessage(): a temporary message would be wiped by hover tips.
-    StatusLabel = named(new QLabel(StatusBar), "StatusText");
+    StatusLabel = named(new TStatusText(StatusBar), "StatusText");
     StatusBar->addWidget(StatusLabel, 1);
 }
 
@@ -342,20 +356,29 @@ void TMainForm::wireTorvik() {
 }
 
 // A few requests in a row went without a valid answer: the lamp turns red and the status line names
-// the request and the last refusal, until the next valid answer.
+// the request and the last refusal (an exception as the indicator's refusal), until the next valid
+// answer, which brings back what the line said before.
 void TMainForm::TorvikAnswerState(bool answering) {
     LedConnect->setKind(answering ? TLedKind::Green : TLedKind::Red);
     if (!answering) {
         const std::int32_t step = torvik_->Step.load();
-        setStatus([step, refusal = lastRefusal_] {
-            return qv7::noAnswerText(step,
-                                     refusal ? qv7::refusalText(refusal->first, refusal->second) : QString());
-        });
+        std::function<QString()> before = noAnswerShown_ ? statusBeforeNoAnswer_ : status_;
+        setStatus([step, refusal = lastRefusal_] { return qv7::noAnswerText(step, refusal); });
+        statusBeforeNoAnswer_ = std::move(before);
         noAnswerShown_ = true;
-    } else if (noAnswerShown_) {
-        setStatusText(QString());
+        setLinkState(qv7::noAnswerState(lastRefusal_));
+    } else {
+        if (noAnswerShown_)
+            setStatus(statusBeforeNoAnswer_ ? statusBeforeNoAnswer_ : [] { return QString(); });
+        setLinkState(qv7::LinkState::Connected);
     }
     lastRefusal_.reset();
+}
+
+void TMainForm::setLinkState(qv7::LinkState state) {
+    linkState_ = state;
+    Label1->setText(qv7::connectPageText(state));
+    Label1->setGeometry(16, 32, 217, Label1->heightForWidth(217));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -372,6 +395,7 @@ void TMainForm::setStatusText(const QString& text) {
 void TMainForm::setStatus(std::function<QString()> text) {
     status_ = std::move(text);
     noAnswerShown_ = false;
+    statusBeforeNoAnswer_ = nullptr;
     StatusLabel->setText(status_());
 }
 
@@ -473,6 +497,7 @@ void TMainForm::openDevice(int number) {
 void TMainForm::TorvikConnect() {
     LedConnect->setKind(TLedKind::Green);
     LedConnect->setLedStatus(true);
+    setLinkState(qv7::LinkState::Connected);
     setStatus([] { return tr("Connexion"); });
     BtnReadAllClick();
 }
@@ -480,6 +505,7 @@ void TMainForm::TorvikConnect() {
 void TMainForm::TorvikDisconnect() {
     servicePage_->stopLiveAdc();
     LedConnect->setLedStatus(false);
+    setLinkState(qv7::LinkState::Disconnected);
     setPagesEnabled(false);
     PageControl->setCurrentIndex(TabConnect);
     setBusy(false);
@@ -728,8 +754,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    const auto isOpenKey = [](QEvent* e) {
+        if (e->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    };
+    if (watched == Image1 &&
+        (isOpenKey(event) || (event->type() == QEvent::MouseButtonRelease &&
+                              static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton))) {
         qv7::runGuarded([this] { Image1Click(); });
         return true;
     }

@@ -4,6 +4,7 @@
 // the component's events reach it already queued onto this thread.
 #pragma once
 
+#include "app/LineStatus.h"
 #include "indicator/Torvik.h"
 #include "lineditor/LinDevice.h"
 
@@ -24,6 +25,7 @@ class TBitBtnLangue;
 class TFileDialogs;
 class TLabelLangue;
 class TPageControl;
+class TStatusText;
 class TGroupBoxLangue;
 class Tled;
 namespace qv7 {
@@ -170,6 +172,7 @@ private:
     void wireTorvik();
     void setBusy(bool busy);
     void setPagesEnabled(bool enabled);
+    void setLinkState(qv7::LinkState state);
     void setTabShown(Page page, bool shown);
     // The voltage-range group that carries InputOptions bits 1-2 for the current input groups.
     qv7::pages::TRadioGroup* voltageRangeGroup() const;
@@ -186,7 +189,9 @@ private:
     std::function<void(const std::string&)> trace_;
     // Why the last frame was refused; none since the last answer.
     std::optional<std::pair<TRejectReason, int>> lastRefusal_;
-    bool noAnswerShown_ = false; // the status line says the indicator does not answer
+    bool noAnswerShown_ = false;                    // the status line says the indicator does not answer
+    std::function<QString()> statusBeforeNoAnswer_; // said again once the indicator answers
+    qv7::LinkState linkState_ = qv7::LinkState::Disconnected; // what the Connection page says
     std::function<QString()> status_;
     QString serial_; // of the indicator the caption names; empty: none named
 
@@ -200,7 +205,7 @@ private:
     QPushButton* BtnWriteAll = nullptr;
     QPushButton* BtnQuit = nullptr;
     QStatusBar* StatusBar = nullptr;
-    QLabel* StatusLabel = nullptr;
+    TStatusText* StatusLabel = nullptr;
     QTimer* RetryOpen = nullptr; // tries an indicator held by another program again
     int retryNumber_ = 0;
     int deviceCount_ = 0; // at the last scan

@@ -9,6 +9,7 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <QTranslator>
 
 #include <atomic>
 #include <cstdio>
@@ -22,6 +23,14 @@ namespace {
 
 const char* const PermissionHint =
     " (on Linux the logged-in user needs access to the indicator's hidraw node: see \"qv7ctl udev-rule\")";
+
+// A text the lower layers mark in French (context "TMiniModbus"), in qv7ctl's English.
+std::string english(const char* french) {
+    static QTranslator translator;
+    static const bool loaded = translator.load(QStringLiteral(":/cli-i18n/qv7cfg_en.qm"));
+    const QString text = loaded ? translator.translate("TMiniModbus", french) : QString();
+    return text.isEmpty() ? std::string(french) : text.toStdString();
+}
 
 QString registerRange(const char* kind, int first, int count) {
     return count == 1 ? QStringLiteral("%1 register %2").arg(kind).arg(first)
@@ -176,7 +185,7 @@ void Session::wireEvents() {
         progress();
     };
     t.OnFrameRejected = [this, progress](TComponent*, TRejectReason reason, int code) {
-        lastRejection_ = QString::fromStdString(RejectText(reason, code));
+        lastRejection_ = QString::fromStdString(RejectText(reason, code, english));
         progress();
     };
     t.OnCommandAnswered = [this, progress](TComponent*, int value) {
