@@ -1,10 +1,12 @@
 // The main window from the keyboard: Tab reaches every button in the page's order and never the
 // tab strip's arrows, a radio group is entered on its checked item, the logo opens the about box,
-// F1 the help; the service page's adjustments ask first; the status line keeps a long text whole.
+// F1 the help; the service page's adjustments ask first; the status line keeps a long text whole;
+// the pages' numbers follow the language.
 #include "PagesRig.h"
 
 #include "app/About.h"
 #include "app/Forms.h"
+#include "app/Language.h"
 #include "app/PageControl.h"
 #include "app/StatusText.h"
 #include "app/pages/DisplayPage.h"
@@ -153,6 +155,20 @@ private slots:
         yes = true;
         QTest::mouseClick(control, Qt::LeftButton);
         QVERIFY(MainForm->StatusText().startsWith(question.chopped(2)));
+    }
+
+    void the_pages_numbers_follow_the_language() {
+        Rig rig(0x4053);
+        QVERIFY(rig.ready());
+        auto* filter = MainForm->processPage()->EdFilter;
+        const double before = qv7::pages::pageNumber(filter->text());
+        for (const auto& [language, point] :
+             {std::pair{qv7::Language::English, u'.'}, {qv7::Language::French, u','}}) {
+            qv7::setLanguage(language);
+            QCoreApplication::processEvents();
+            QVERIFY2(filter->text().contains(QChar(point)), qPrintable(filter->text()));
+            QCOMPARE(qv7::pages::pageNumber(filter->text()), before);
+        }
     }
 
     void a_long_status_is_cut_with_its_whole_text_in_the_tooltip() {
