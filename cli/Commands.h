@@ -3,11 +3,14 @@
 #pragma once
 
 #include "cli/Options.h"
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QByteArray>
 
 #include <QString>
+
+#include <cstddef>
+#include <string>
 
 namespace qv7::cli {
 
@@ -18,6 +21,9 @@ int runCommand(const Options& options);
 // The first 200 bytes of a parameter file after the checks that need no indicator: length and magic.
 // Throws CliError(ExitFileError) naming the file's French rejection.
 QByteArray readParamFile(const QString& path);
+// The first `keep` bytes of a regular input file of at most `cap` bytes; throws a file error that
+// names `what` ("parameter file") when it is no regular file, larger, or cannot be read.
+std::string readInputFile(const QString& path, std::size_t cap, std::size_t keep, const char* what);
 TParamImage imageOfParamFile(const QByteArray& head);
 
 // The udev rule compiled into the program (the shipped packaging/70-qv7.rules).

@@ -7,6 +7,7 @@
 #include "indicator/FileAccess.h"
 
 #include <QCoreApplication>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -16,6 +17,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qv7ctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QV7_VERSION));
+    // The tool's fixed texts (file errors, the .LIN and parameter files' messages) are French;
+    // qv7ctl says them in the window's English.
+    QTranslator english;
+    if (english.load(QStringLiteral(":/i18n/qv7cfg_en.qm"))) QCoreApplication::installTranslator(&english);
 
     // File names are taken byte for byte: QCoreApplication::arguments() would replace the bytes of
     // a name that are no UTF-8, and the file would then not be found or be made under another name.

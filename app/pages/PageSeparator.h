@@ -8,6 +8,10 @@ class QWidget;
 
 namespace qv7::pages {
 
+class TMaskEdit;
+
 void showSeparator(QWidget* root, QChar separator);
+// One edit; false when it holds no decimal number (left as it is).
+bool showSeparator(TMaskEdit* edit, QChar separator);
 
 } // namespace qv7::pages
