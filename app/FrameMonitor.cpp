@@ -2,6 +2,7 @@
 
 #include "app/About.h"
 #include "app/Forms.h"
+#include "app/LineStatus.h"
 #include "base/Files.h"
 #include "indicator/FileAccess.h"
 #include "indicator/Torvik.h"
@@ -219,7 +220,7 @@ int FrameMonitor::saveAs(const QString& path, Format format) {
     refresh();
     std::string bytes;
     if (format == Format::Capture) {
-        FrameCapture capture;
+        FrameCapture capture(masterText);
         for (int r = 0; r < log_.rowCount(); ++r)
             capture.add(log_.frameRow(r).frame);
         bytes = capture.bytes();

@@ -1,5 +1,6 @@
 #include "app/Language.h"
 
+#include "widgets/DecimalSeparator.h"
 #include "widgets/MultiLangue.h"
 
 #include <QCoreApplication>
@@ -59,6 +60,8 @@ void setLanguage(Language language) {
     current = language;
     // The bilingual controls show the text of the process-wide language.
     TMultiLangue::setProcessLanguage(language == Language::English ? TLangue::Anglais : TLangue::Francais);
+    // Numbers are shown as the window's language writes them; a .LIN file keeps its own format.
+    setDecimalSeparator(language == Language::English ? u'.' : u',');
 }
 
 Language currentLanguage() {

@@ -20,7 +20,8 @@ Language desktopLanguage();
 std::optional<Language> languageNamed(const QString& name);
 
 // Installs the translations of `language` (the window's own and Qt's own dialogs) in place of the
-// current ones. Every widget then gets a LanguageChange event and sets its texts again.
+// current ones, and the decimal separator of the numbers shown ('.' in English, ',' in French). Every
+// widget then gets a LanguageChange event and sets its texts again.
 void setLanguage(Language language);
 Language currentLanguage();
 

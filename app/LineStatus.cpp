@@ -15,29 +15,8 @@ QString registers(int start, int count) {
                             .arg(start + count - 1);
 }
 
-QString exceptionName(int code) {
-    switch (code) {
-    case 1:
-        return QCoreApplication::translate("LineStatus", "fonction illégale");
-    case 2:
-        return QCoreApplication::translate("LineStatus", "adresse de données illégale");
-    case 3:
-        return QCoreApplication::translate("LineStatus", "valeur de donnée illégale");
-    case 4:
-        return QCoreApplication::translate("LineStatus", "défaillance de l'appareil");
-    case 5:
-        return QCoreApplication::translate("LineStatus", "acquittement");
-    case 6:
-        return QCoreApplication::translate("LineStatus", "appareil occupé");
-    case 8:
-        return QCoreApplication::translate("LineStatus", "erreur de parité mémoire");
-    case 10:
-        return QCoreApplication::translate("LineStatus", "passerelle indisponible");
-    case 11:
-        return QCoreApplication::translate("LineStatus", "pas de réponse derrière la passerelle");
-    default:
-        return QCoreApplication::translate("LineStatus", "exception inconnue");
-    }
+bool isException(const std::optional<Refusal>& refusal) {
+    return refusal && refusal->first == TRejectReason::Exception;
 }
 
 } // namespace
@@ -58,33 +37,52 @@ QString requestText(std::int32_t step) {
 }
 
 QString refusalText(TRejectReason reason, int exceptionCode) {
-    switch (reason) {
-    case TRejectReason::BadCrc:
-        return QCoreApplication::translate("LineStatus", "CRC erroné");
-    case TRejectReason::WrongAddress:
-        return QCoreApplication::translate("LineStatus", "réponse d'une autre adresse");
-    case TRejectReason::Exception:
-        return QCoreApplication::translate("LineStatus", "exception %1 %2")
-            .arg(QStringLiteral("%1").arg(exceptionCode & 0xFF, 2, 16, QLatin1Char('0')).toUpper(),
-                 exceptionName(exceptionCode));
-    case TRejectReason::WrongFunction:
-        return QCoreApplication::translate("LineStatus", "fonction inattendue");
-    case TRejectReason::WrongLength:
-        return QCoreApplication::translate("LineStatus", "longueur inattendue");
-    case TRejectReason::Stale:
-        return QCoreApplication::translate("LineStatus", "réponse périmée");
-    }
-    return {};
+    return QString::fromStdString(RejectText(reason, exceptionCode, masterText));
 }
 
-QString noAnswerText(std::int32_t step, const QString& lastRefusal) {
+std::string masterText(const char* french) {
+    return QCoreApplication::translate("TMiniModbus", french).toStdString();
+}
+
+QString noAnswerText(std::int32_t step, const std::optional<Refusal>& lastRefusal) {
     const QString request = requestText(step);
+    if (isException(lastRefusal)) {
+        const QString refusal = refusalText(lastRefusal->first, lastRefusal->second);
+        return request.isEmpty()
+                   ? QCoreApplication::translate("LineStatus", "L'indicateur refuse la requête : %1")
+                         .arg(refusal)
+                   : QCoreApplication::translate("LineStatus", "L'indicateur refuse la requête (%1) : %2")
+                         .arg(request, refusal);
+    }
     const QString text =
         request.isEmpty()
             ? QCoreApplication::translate("LineStatus", "L'appareil ne répond pas")
             : QCoreApplication::translate("LineStatus", "L'appareil ne répond pas (%1)").arg(request);
-    if (lastRefusal.isEmpty()) return text;
-    return QCoreApplication::translate("LineStatus", "%1 ; dernière réponse : %2").arg(text, lastRefusal);
+    if (!lastRefusal) return text;
+    return QCoreApplication::translate("LineStatus", "%1 ; dernière réponse : %2")
+        .arg(text, refusalText(lastRefusal->first, lastRefusal->second));
+}
+
+LinkState noAnswerState(const std::optional<Refusal>& lastRefusal) {
+    return isException(lastRefusal) ? LinkState::Refused : LinkState::NoAnswer;
+}
+
+QString connectPageText(LinkState state) {
+    switch (state) {
+    case LinkState::Disconnected:
+        break;
+    case LinkState::Connected:
+        return QCoreApplication::translate("LineStatus", "L'appareil USB est connecté.");
+    case LinkState::NoAnswer:
+        return QCoreApplication::translate("LineStatus",
+                                           "L'appareil USB est connecté, mais l'indicateur ne répond pas : "
+                                           "vérifier qu'il est alimenté et relié au pont USB.");
+    case LinkState::Refused:
+        return QCoreApplication::translate("LineStatus",
+                                           "L'appareil USB est connecté, mais l'indicateur refuse les "
+                                           "requêtes (voir la ligne d'état).");
+    }
+    return QCoreApplication::translate("TMainForm", "Connecter la prise USB à l'arrière de l'appareil");
 }
 
 } // namespace qv7

@@ -12,12 +12,14 @@
 #include "app/Select.h"
 #include "app/SendChecks.h"
 #include "app/Session.h"
+#include "app/StatusText.h"
 #include "app/pages/IdentPage.h"
 #include "app/pages/PageKit.h"
 #include "app/pages/ProcessPage.h"
 #include "app/pages/ServicePage.h"
 #include "lineditor/Dessin.h"
 #include "widgets/Bitmaps.h"
+#include "widgets/DecimalSeparator.h"
 #include "widgets/Led.h"
 #include "widgets/Messages.h"
 #include "widgets/MyControls.h"
@@ -61,10 +63,6 @@ TMainForm::TMainForm(qv7::TransportSource transport, QWidget* parent)
     commands_ = new TEditCommands(
         *session_, [this] { ShowDifferences(); }, [this] { return ui_->PageControl->isEnabled(); }, this);
     retranslate();
-    setTabOrder(ui_->BtnScan, ui_->PageControl);
-    setTabOrder(ui_->PageControl, ui_->BtnReadAll);
-    setTabOrder(ui_->BtnReadAll, ui_->BtnWriteAll);
-    setTabOrder(ui_->BtnWriteAll, ui_->BtnQuit);
 
     // The window is built: each bilingual control, the pages' included, shows its texts; then
     // labels and buttons are sized to them.
@@ -72,6 +70,7 @@ TMainForm::TMainForm(qv7::TransportSource transport, QWidget* parent)
         if (auto* control = dynamic_cast<TLangueControl*>(widget)) control->Loaded();
     }
     ui_->fitButtons();
+    ui_->orderKeys();
 
     RetryOpen = named(new QTimer(this), "RetryOpen");
     RetryOpen->setSingleShot(true);
@@ -109,7 +108,11 @@ void TMainForm::showCaption() {
 }
 
 void TMainForm::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::LanguageChange) retranslate();
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+        // The numbers on the pages take the new language's decimal separator.
+        pages_->showSeparator(qv7::decimalSeparator());
+    }
     QWidget::changeEvent(event);
 }
 
@@ -189,39 +192,8 @@ void TMainForm::wireTorvik() {
     };
 }
 
-// A few requests in a row went without a valid answer: the lamp turns red and the status line names
-// the request and the last refusal, until the next valid answer.
-void TMainForm::TorvikAnswerState(bool answering) {
-    ui_->LedConnect->setKind(answering ? TLedKind::Green : TLedKind::Red);
-    if (!answering) {
-        const std::int32_t step = torvik_->Step.load();
-        setStatus([step, refusal = lastRefusal_] {
-            return qv7::noAnswerText(step,
-                                     refusal ? qv7::refusalText(refusal->first, refusal->second) : QString());
-        });
-        noAnswerShown_ = true;
-    } else if (noAnswerShown_) {
-        setStatusText(QString());
-    }
-    lastRefusal_.reset();
-}
-
 // ---------------------------------------------------------------------------------------------
 // State of the frame
-
-QString TMainForm::StatusText() const {
-    return ui_->StatusLabel->text();
-}
-
-void TMainForm::setStatusText(const QString& text) {
-    setStatus([text] { return text; });
-}
-
-void TMainForm::setStatus(std::function<QString()> text) {
-    status_ = std::move(text);
-    noAnswerShown_ = false;
-    ui_->StatusLabel->setText(status_());
-}
 
 bool TMainForm::isBusy() const {
     return cursor().shape() == Qt::WaitCursor;
@@ -314,6 +286,7 @@ void TMainForm::openDevice(int number) {
 void TMainForm::TorvikConnect() {
     ui_->LedConnect->setKind(TLedKind::Green);
     ui_->LedConnect->setLedStatus(true);
+    ui_->setLinkState(qv7::LinkState::Connected);
     setStatus([] { return tr("Connexion"); });
     startReadAll();
 }
@@ -321,6 +294,7 @@ void TMainForm::TorvikConnect() {
 void TMainForm::TorvikDisconnect() {
     pages_->service->stopLiveAdc();
     ui_->LedConnect->setLedStatus(false);
+    ui_->setLinkState(qv7::LinkState::Disconnected);
     setPagesEnabled(false);
     ui_->PageControl->setCurrentIndex(TabConnect);
     session_->setTransfer(TSession::Transfer::Idle);
@@ -489,8 +463,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == ui_->Image1 && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    const auto isOpenKey = [](QEvent* e) {
+        if (e->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    };
+    if (watched == ui_->Image1 &&
+        (isOpenKey(event) || (event->type() == QEvent::MouseButtonRelease &&
+                              static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton))) {
         qv7::runGuarded([this] { Image1Click(); });
         return true;
     }

@@ -104,8 +104,8 @@ public:
     // Whether a page's tab is in the strip.
     bool tabShown(Page page) const { return pages_->tabShown(page); }
 
-    // The status line's one text, and whether the window shows the hourglass. A text set as such
-    // stays as given when the language changes; one set as a function of the state is computed again.
+    // The status line's one text (MainStatus.cpp), and whether the window shows the hourglass. A text set as
+    // such stays as given when the language changes; one set as a function of the state is computed again.
     QString StatusText() const;
     void setStatusText(const QString& text);
     void setStatus(std::function<QString()> text);
@@ -154,7 +154,8 @@ private:
     std::function<void(const std::string&)> trace_;
     // Why the last frame was refused; none since the last answer.
     std::optional<std::pair<TRejectReason, int>> lastRefusal_;
-    bool noAnswerShown_ = false; // the status line says the indicator does not answer
+    bool noAnswerShown_ = false;                    // the status line says the indicator does not answer
+    std::function<QString()> statusBeforeNoAnswer_; // said again once the indicator answers
     std::function<QString()> status_;
     QString serial_;             // of the indicator the caption names; empty: none named
     QTimer* RetryOpen = nullptr; // tries an indicator held by another program again

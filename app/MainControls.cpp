@@ -1,15 +1,19 @@
 #include "app/MainControls.h"
 
+#include "app/Help.h"
 #include "app/PageControl.h"
+#include "app/StatusText.h"
 #include "app/pages/PageKit.h"
 #include "widgets/Bitmaps.h"
 #include "widgets/Led.h"
 #include "widgets/MyControls.h"
+#include "widgets/RadioFocus.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 
 using qv7::pages::named;
@@ -49,6 +53,8 @@ TMainControls::TMainControls(QWidget* window) : window_(window) {
     Image1->setPixmap(QPixmap::fromImage(qv7::loadTransparentBitmap(QString::fromLatin1(qv7::LogoBitmap))));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setToolTip(QStringLiteral("Norvex"));
+    Image1->setFocusPolicy(Qt::TabFocus);
+    Image1->setStyleSheet(QStringLiteral("QLabel#Image1:focus { border: 1px dotted palette(text); }"));
 
     BtnScan = named(new TBitBtnLangue(window), "BtnScan");
     BtnScan->CaptionSet()->setTexts(QStringLiteral("Recheche du materiel USB"),
@@ -77,7 +83,7 @@ TMainControls::TMainControls(QWidget* window) : window_(window) {
     StatusBar->setSizeGripEnabled(false);
     StatusBar->setGeometry(0, ClientHeight - StatusHeight, ClientWidth, StatusHeight);
     // A label rather than showMessage(): a temporary message would be wiped by hover tips.
-    StatusLabel = named(new QLabel(StatusBar), "StatusText");
+    StatusLabel = named(new TStatusText(StatusBar), "StatusText");
     StatusBar->addWidget(StatusLabel, 1);
     ChangesLabel = named(new QLabel(StatusBar), "ChangesText");
     ChangesLabel->setContentsMargins(0, 0, 4, 0);
@@ -105,14 +111,28 @@ void TMainControls::filesGroup(QWidget* page) {
 }
 
 void TMainControls::retranslate() {
-    Label1->setText(
-        QCoreApplication::translate("TMainForm", "Connecter la prise USB à l'arrière de l'appareil"));
-    // Wider faces than the window was drawn for would push the end of the hint off the page.
-    Label1->setGeometry(16, 32, 217, Label1->heightForWidth(217));
+    setLinkState(linkState_);
     BtnReadAll->setText(QCoreApplication::translate("TMainForm", "Lecture complète de l'indicateur"));
     BtnWriteAll->setText(QCoreApplication::translate("TMainForm", "Ecriture complète de l'indicateur"));
     BtnQuit->setText(QCoreApplication::translate("TMainForm", "Quitter le programme"));
     showChangeCount(changeCount_);
+}
+
+void TMainControls::orderKeys() {
+    QWidget::setTabOrder(BtnScan, PageControl);
+    QWidget::setTabOrder(PageControl, BtnReadAll);
+    QWidget::setTabOrder(BtnReadAll, BtnWriteAll);
+    QWidget::setTabOrder(BtnWriteAll, BtnQuit);
+    QWidget::setTabOrder(BtnQuit, Image1);
+    qv7::keepTabOnChecked(window_);
+    new QShortcut(QKeySequence::HelpContents, window_, [window = window_] { qv7::showHelp(window); });
+}
+
+void TMainControls::setLinkState(qv7::LinkState state) {
+    linkState_ = state;
+    Label1->setText(qv7::connectPageText(state));
+    // Wider faces than the window was drawn for would push the end of the hint off the page.
+    Label1->setGeometry(16, 32, 217, Label1->heightForWidth(217));
 }
 
 // Labels size themselves to their text, as the window's labels always have, and the buttons take

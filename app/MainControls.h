@@ -4,6 +4,8 @@
 // its handlers. Window thread only.
 #pragma once
 
+#include "app/LineStatus.h"
+
 #include <QString>
 
 class QAbstractButton;
@@ -15,6 +17,7 @@ class TBitBtnLangue;
 class TGroupBoxLangue;
 class TLabelLangue;
 class TPageControl;
+class TStatusText;
 class Tled;
 
 struct TMainControls {
@@ -28,6 +31,12 @@ struct TMainControls {
     // The texts the window sets itself, in the current language; then labels and buttons fitted.
     void retranslate();
     void fitButtons();
+    // The keyboard's way through the window, once every page is built: Tab from the scan button to
+    // the logo (which opens the about box with Enter or Space), radio sets entered on their checked
+    // item, F1 for the help.
+    void orderKeys();
+    // What the Connection page says of the link.
+    void setLinkState(qv7::LinkState state);
     // The count of changes not written, on the right of the status line; hidden for none.
     void showChangeCount(int count);
 
@@ -42,7 +51,7 @@ struct TMainControls {
     QPushButton* BtnWriteAll = nullptr;
     QPushButton* BtnQuit = nullptr;
     QStatusBar* StatusBar = nullptr;
-    QLabel* StatusLabel = nullptr;
+    TStatusText* StatusLabel = nullptr;
     QLabel* ChangesLabel = nullptr;
     TGroupBoxLangue* GroupBoxLangue5 = nullptr;
     TBitBtnLangue* BtnLoad = nullptr;
@@ -52,4 +61,5 @@ struct TMainControls {
 private:
     QWidget* window_;
     int changeCount_ = 0;
+    qv7::LinkState linkState_ = qv7::LinkState::Disconnected;
 };

@@ -79,11 +79,10 @@ void TMainForm::TorvikReadLinCompleted(const TLinTable& ReadLinTable) {
     if (!curve) {
         setStatus([] { return QCoreApplication::translate("LinCurve", qv7::LinTableError); });
         qv7::showMessage(StatusText());
-        DessinForm->Btn_New0Click();
+        DessinForm->newCurve();
         return;
     }
-    DessinForm->setCurve(*curve);
     // The editor's title names where its curve came from: no longer the last file.
-    DessinForm->setWindowTitle(tr("Courbe lue dans l'indicateur"));
+    DessinForm->setCurve(*curve, TDessinForm::Origin::Device);
     setStatus([] { return tr("Courbe lue"); });
 }

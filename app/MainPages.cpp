@@ -9,6 +9,7 @@
 #include "app/pages/InputPages.h"
 #include "app/pages/OutputPage.h"
 #include "app/pages/PageKit.h"
+#include "app/pages/PageSeparator.h"
 #include "app/pages/ProcessPage.h"
 #include "app/pages/Rs485Page.h"
 #include "app/pages/ServicePage.h"
@@ -84,6 +85,12 @@ void TMainPages::retranslate() {
     // The tooltips speak the window's language too.
     if (session_ != nullptr) binder_.showChanges(session_->reference(), session_->edited());
     retranslateTabs();
+}
+
+void TMainPages::showSeparator(QChar separator) {
+    binder_.showSeparator(separator);
+    for (QWidget* page : pages_)
+        if (page != nullptr) qv7::pages::showSeparator(page, separator);
 }
 
 void TMainPages::retranslateTabs() {

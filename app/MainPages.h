@@ -81,6 +81,8 @@ public:
     void showChanges();
     // The tabs' captions in the window's language, with the mark of a page that holds changes.
     void retranslate();
+    // Every number on the pages in `separator`, the same values, none of them counted as an edit.
+    void showSeparator(QChar separator);
 
     bool tabShown(Page page) const;
     void setTabShown(Page page, bool shown);

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QTabBar>
+#include <QToolButton>
 
 namespace {
 
@@ -29,6 +30,10 @@ protected:
 
 TPageControl::TPageControl(QWidget* parent) : QTabWidget(parent) {
     setTabBar(new TPageTabBar(this));
+    // The strip's scroll arrows are for the mouse: the keyboard changes the page with the page keys,
+    // and Tab goes from the strip straight to the page.
+    for (QToolButton* arrow : tabBar()->findChildren<QToolButton*>())
+        arrow->setFocusPolicy(Qt::NoFocus);
 }
 
 void TPageControl::setPageShown(int index, bool shown) {

@@ -1,6 +1,7 @@
 #include "app/ParamBinder.h"
 
 #include "app/pages/PageKit.h"
+#include "app/pages/PageSeparator.h"
 #include "widgets/DecimalSeparator.h"
 #include "widgets/SEGMENTS.h"
 
@@ -130,6 +131,17 @@ void TParamBinder::fill(const TParamImage& image) {
     filling_ = true;
     for (Binding& binding : bindings_)
         fillOne(binding, image);
+    filling_ = false;
+}
+
+void TParamBinder::showSeparator(QChar separator) {
+    filling_ = true;
+    for (Binding& binding : bindings_) {
+        auto* masked = qobject_cast<TMaskEdit*>(binding.widgets.front());
+        if (binding.kind != Kind::Edit || masked == nullptr) continue;
+        const bool untouched = masked->text() == binding.filledText;
+        if (pages::showSeparator(masked, separator) && untouched) binding.filledText = masked->text();
+    }
     filling_ = false;
 }
 

@@ -31,6 +31,9 @@ public:
 
     // Shows `image` in every control. Raises no edited().
     void fill(const TParamImage& image);
+    // The numbers of the fields in `separator`, the same values (after a language change). Raises
+    // no edited(); a field that keeps a value its mask cannot show still keeps it.
+    void showSeparator(QChar separator);
     // Stores every control of a row the image's indicator has into `image`. A field that holds no
     // value its row takes raises qv7::pages::FieldRangeError naming it (image then partly stored).
     void store(TParamImage& image) const;

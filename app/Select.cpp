@@ -1,5 +1,6 @@
 #include "app/Select.h"
 
+#include "widgets/RadioFocus.h"
 #include "widgets/WindowLook.h"
 
 #include <QButtonGroup>
@@ -61,6 +62,7 @@ void TSelectForm::addItem(const QString& text) {
     items_.append(item);
     layoutItems();
     item->show();
+    qv7::keepTabOnChecked(group_);
 }
 
 QString TSelectForm::itemText(int index) const {

@@ -5,6 +5,7 @@
 #include "app/Forms.h"
 #include "app/FrameMonitor.h"
 #include "app/Language.h"
+#include "app/LineStatus.h"
 #include "app/Options.h"
 #include "app/SingleInstance.h"
 #include "devices/Devices.h"
@@ -98,7 +99,7 @@ int main(int argc, char** argv) {
     if (options.trace) traceTo(*MainForm);
     MainForm->setServiceMode(options.service);
     std::optional<qv7::FrameCapture> capture;
-    if (!options.capture.isEmpty()) capture.emplace();
+    if (!options.capture.isEmpty()) capture.emplace(qv7::masterText);
     qv7::FrameMonitor monitor;
     monitor.attach(MainForm->Torvik(), *MainForm, [&capture](const TFrameRecord& frame) {
         if (capture) capture->add(frame);

@@ -1,5 +1,7 @@
 #include "cli/Session.h"
 
+#include "cli/Output.h"
+
 #include "devices/Devices.h"
 #include "indicator/FileAccess.h"
 #include "modbus/FrameCapture.h"
@@ -46,6 +48,11 @@ QString modbusRequestOf(int step) {
 std::atomic<bool> stateUnsaved{false};
 std::atomic<bool> captureFailed{false};
 
+// The master's texts (the reasons it rejects frames for) in English.
+std::string englishMasterText(const char* french) {
+    return english("TMiniModbus", french).toStdString();
+}
+
 } // namespace
 
 bool simulatorStateUnsaved() {
@@ -62,7 +69,7 @@ Session::Session(const Options& options) : options_(options) {
     // The component sends each request as soon as the last reply is booked and repeats an unanswered
     // one after the retry interval.
     torvik_->setStepInterval(options_.retryMs);
-    if (!options_.capture.isEmpty()) capture_ = std::make_unique<FrameCapture>();
+    if (!options_.capture.isEmpty()) capture_ = std::make_unique<FrameCapture>(englishMasterText);
     wireEvents();
 }
 
@@ -163,7 +170,7 @@ void Session::wireEvents() {
         progress();
     };
     t.OnFrameRejected = [this, progress](TComponent*, TRejectReason reason, int code) {
-        lastRejection_ = QString::fromStdString(RejectText(reason, code));
+        lastRejection_ = QString::fromStdString(RejectText(reason, code, englishMasterText));
         progress();
     };
     t.OnCommandAnswered = [this, progress](TComponent*, int value) {

@@ -52,11 +52,22 @@ ParamLoadResult checkParamBytes(QByteArrayView bytes, std::uint32_t deviceType, 
     return ParamLoadResult::Loaded;
 }
 
-ParamLoadResult loadParamFile(const QString& path, std::uint32_t deviceType, TParamImage& out) {
+ParamFileFault incorrectReason(QByteArrayView bytes) {
+    if (bytes.size() < static_cast<qsizetype>(TParamImage::Size)) return {ParamFileTooShort, bytes.size()};
+    const auto* first = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    if (!hasParamMagic(std::span(first, TParamImage::Size))) return {ParamFileNoMagic, bytes.size()};
+    return {};
+}
+
+ParamLoadResult loadParamFile(const QString& path, std::uint32_t deviceType, TParamImage& out,
+                              ParamFileFault* fault) {
     const FileRead read = readBoundedFile(fileNameBytes(path), ParamFileCap, TParamImage::Size);
     raiseIfRefused(path, read);
     if (read.error != 0) throw EInOutError::cannotOpen(path.toStdString());
-    return checkParamBytes(QByteArrayView(read.bytes), deviceType, out);
+    const ParamLoadResult result = checkParamBytes(QByteArrayView(read.bytes), deviceType, out);
+    if (fault != nullptr && result == ParamLoadResult::Incorrect)
+        *fault = incorrectReason(QByteArrayView(read.bytes));
+    return result;
 }
 
 void saveParamFile(const QString& path, TParamImage& params, const std::function<int()>& beforeRename) {

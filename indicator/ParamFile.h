@@ -21,6 +21,13 @@ inline constexpr char ParamFileIncorrect[] = QT_TRANSLATE_NOOP("ParamFile", "  F
 inline constexpr char ParamFileOtherType[] =
     QT_TRANSLATE_NOOP("ParamFile", "Le fichier ne correspond pas à ce type d'appareil");
 
+// Why a file is incorrect, said after ParamFileIncorrect: which check failed.
+inline constexpr char ParamFileTooShort[] = QT_TRANSLATE_NOOP(
+    "ParamFile", "Le fichier contient %1 octets ; un fichier de paramètres en contient 200.");
+inline constexpr char ParamFileNoMagic[] = QT_TRANSLATE_NOOP(
+    "ParamFile",
+    "Le fichier ne commence pas par « [QV7] File V1.0-RKWB » : ce n'est pas un fichier de paramètres.");
+
 enum class ParamLoadResult {
     Loaded,          // the image now holds the file's 200 bytes
     Incorrect,       // shorter than 200 bytes, or the magic is wrong
@@ -31,6 +38,14 @@ enum class ParamLoadResult {
 // translations (context "ParamFile").
 QString paramLoadMessage(ParamLoadResult result);
 const char* paramLoadText(ParamLoadResult result);
+
+// The check an Incorrect file failed: ParamFileTooShort (with the file's size in `bytes`) or
+// ParamFileNoMagic; null text when the first bytes pass both.
+struct ParamFileFault {
+    const char* text = nullptr;
+    qsizetype bytes = 0;
+};
+ParamFileFault incorrectReason(QByteArrayView bytes);
 
 // Sets bytes 0-20 to the length byte 20 and the magic text.
 void setParamMagic(TParamImage& params);
@@ -43,7 +58,9 @@ ParamLoadResult checkParamBytes(QByteArrayView bytes, std::uint32_t deviceType, 
 // Reads at most 200 bytes of `path` and applies checkParamBytes. Raises EInOutError::cannotOpen(path)
 // when the file does not open for reading, notRegular or tooLarge (over ParamFileCap) when it is no
 // file to read; `out` is then unchanged.
-ParamLoadResult loadParamFile(const QString& path, std::uint32_t deviceType, TParamImage& out);
+// `fault`, when given, says which check an Incorrect file failed.
+ParamLoadResult loadParamFile(const QString& path, std::uint32_t deviceType, TParamImage& out,
+                              ParamFileFault* fault = nullptr);
 
 // Writes the 200 bytes of `params`, magic set, atomically. On success `params` keeps the magic from
 // then on; on failure raises EInOutError::cannotCreate(path) with the system's error number as its

@@ -96,6 +96,7 @@ bool TCustomTorvik::OpenDevice(int Index) {
     case qv7::Transport::OpenResult::Opened:
         break;
     }
+    unanswered_ = 0;
     description_ = transport_->description();
     DeviceText = deviceTextNow();
     return true;
@@ -117,6 +118,7 @@ void TCustomTorvik::startTransfer(std::int32_t step) {
     // the abandoned transfer's replies is booked after this.
     ++generation_;
     Step = step;
+    unanswered_ = 0;
 }
 
 void TCustomTorvik::ReadAll() {
@@ -259,15 +261,23 @@ bool TCustomTorvik::LoadFromFile() {
     const auto name = dialogs_->askFileName(dialog, false);
     if (!name) return true;
     qv7::ParamLoadResult result;
+    qv7::ParamFileFault fault;
     {
         std::lock_guard lock(imageMutex_);
-        result = qv7::loadParamFile(*name, Params.DeviceType, Params);
+        result = qv7::loadParamFile(*name, Params.DeviceType, Params, &fault);
         // A read-all still running would overwrite what the user just loaded.
         if (result == qv7::ParamLoadResult::Loaded && qv7::stepOf(qv7::Transfer::ReadAll, Step.load()))
             startTransfer(qv7::StepIdle);
     }
-    if (result != qv7::ParamLoadResult::Loaded)
-        dialogs_->showMessage(QCoreApplication::translate("ParamFile", qv7::paramLoadText(result)));
+    if (result == qv7::ParamLoadResult::Loaded) return true;
+    QString message = QCoreApplication::translate("ParamFile", qv7::paramLoadText(result));
+    // Which check failed, on a line of its own below the message the user knows.
+    if (fault.text != nullptr) {
+        const QString reason = QCoreApplication::translate("ParamFile", fault.text);
+        message +=
+            QLatin1Char('\n') + (fault.text == qv7::ParamFileTooShort ? reason.arg(fault.bytes) : reason);
+    }
+    dialogs_->showMessage(message);
     return true;
 }
 
@@ -314,8 +324,10 @@ void TCustomTorvik::pace(bool timedOut) {
         probeAnswered = probeAnswered_;
         probeAnswered_ = false;
     }
-    if (timedOut && (probing_ || awaiting_) && ++unanswered_ == NoAnswerTries)
+    if (timedOut && (probing_ || awaiting_) && ++unanswered_ == NoAnswerTries) {
+        saidNoAnswer_ = true;
         post([this] { raise(OnAnswerState, this, false); });
+    }
     // Nothing but the probe goes until its answer came.
     if (probing_ && !probeAnswered) {
         if (timedOut) sendProbe();

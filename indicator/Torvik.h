@@ -125,7 +125,8 @@ public:
     int probesSent() const { return probesSent_; }
     // Component's thread: copies of the current step's request sent so far (1 for the first).
     int stepTries() const { return stepTries_; }
-    // Unanswered requests in a row after which OnAnswerState says the indicator does not answer.
+    // Unanswered requests in a row after which OnAnswerState says the indicator does not answer; the
+    // count starts again at each open and each transfer started.
     static constexpr int NoAnswerTries = 3;
     // Frames dropped so far, by reason (the master's counts; any thread).
     int rejections(TRejectReason reason) const {
@@ -249,7 +250,10 @@ private:
     int repeatsSent_ = 0;
     int probesSent_ = 0;
     int stepTries_ = 0;
-    int unanswered_ = 0; // component's thread: requests in a row that went without a valid answer
+    // Component's thread: requests in a row that went without a valid answer, counted again from
+    // each open and each transfer started, so every one of them that goes unanswered is said.
+    int unanswered_ = 0;
+    bool saidNoAnswer_ = false; // component's thread: OnAnswerState(false) was the last raised
     void answerCame();
 
     // What write-all and table write send, filled when they start; only the component's thread

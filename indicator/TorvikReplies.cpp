@@ -52,7 +52,8 @@ void TCustomTorvik::markAnswered() {
 }
 
 void TCustomTorvik::answerCame() {
-    if (unanswered_ >= NoAnswerTries) raise(OnAnswerState, this, true);
+    if (saidNoAnswer_) raise(OnAnswerState, this, true);
+    saidNoAnswer_ = false;
     unanswered_ = 0;
 }
 

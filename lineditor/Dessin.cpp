@@ -8,13 +8,13 @@
 #include "lineditor/LinDevice.h"
 #include "lineditor/StringGrid.h"
 #include "widgets/DecimalSeparator.h"
+#include "widgets/Messages.h"
 #include "widgets/MyControls.h"
 #include "widgets/RunTimeErrors.h"
 #include "widgets/WindowLook.h"
 #include "widgets/Xfert.h"
 
 #include <QApplication>
-#include <QDir>
 
 #include <QFrame>
 #include <QHeaderView>
@@ -25,6 +25,7 @@
 #include <QShowEvent>
 #include <QWindow>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -81,18 +82,8 @@ void TDessinForm::retranslate() {
     Btn_WR->setText(tr("Ecriture"));
     // The grid's header is written by its first setup; until then it stays empty.
     if (!StringGrid1->Cells(0, 0).isEmpty()) StringGrid1->setCells(0, 0, tr("Points:"));
-}
-
-void TDessinForm::showCaption(Caption caption) {
-    caption_ = caption;
-    switch (caption) {
-    case Caption::Window:
-        return setWindowTitle(tr("Linéarisation"));
-    case Caption::Editor:
-        return setWindowTitle(tr("Editeur de linéarisation"));
-    case Caption::File:
-        return setWindowTitle(QDir::toNativeSeparators(openFileName_));
-    }
+    // The grid's numbers in the new language's separator.
+    if (caption_ != Caption::Window) Draw1Change();
 }
 
 void TDessinForm::fitButtons() {
@@ -194,6 +185,7 @@ void TDessinForm::wireHandlers() {
         canSelect = false;
         qv7::runGuarded([&] { StringGrid1SelectCell(column, row, canSelect); });
     };
+    StringGrid1->OnCellEdited = [this](int, int) { cellTyped_ = true; };
     StringGrid1->OnKeyDown = [this](int& key, Qt::KeyboardModifiers shift) {
         qv7::runGuarded([&] { StringGrid1KeyDown(key, shift); });
     };
@@ -216,7 +208,7 @@ void TDessinForm::wireHandlers() {
 // ---------------------------------------------------------------------------------------------
 // The curve
 
-void TDessinForm::setCurve(std::span<const qv7::LinFilePoint> points) {
+void TDessinForm::setCurve(std::span<const qv7::LinFilePoint> points, Origin origin) {
     const auto count = static_cast<int>(points.size());
     qv7::checkedRange(count, 1, qv7::MaxPointIndex + 1);
     const TPointArray<TCurvePoint> previous = Draw1->Points;
@@ -235,6 +227,7 @@ void TDessinForm::setCurve(std::span<const qv7::LinFilePoint> points) {
         Draw1->UpdateCurve();
         throw;
     }
+    keepAsOrigin(origin);
 }
 
 std::vector<qv7::LinFilePoint> TDessinForm::curve() const {
@@ -287,6 +280,8 @@ void TDessinForm::SetupGrid() {
 }
 
 void TDessinForm::Draw1Change() {
+    cellTyped_ = false; // every cell shows its point again
+    followEdits();
     // A curve replaced while the window is closed (a read that completes late) leaves the focus alone.
     if (isVisible()) StringGrid1->setFocus(Qt::OtherFocusReason);
     for (int i = 0; i <= Draw1->NbSegment; ++i) {
@@ -341,6 +336,11 @@ void TDessinForm::StringGrid1KeyDown(int& Key, Qt::KeyboardModifiers) {
         enterTypedPoint();
         break;
     case Qt::Key_Escape:
+        // A value typed into a cell and not placed is taken back first; otherwise the last change.
+        if (cellTyped_) {
+            Draw1Change();
+            break;
+        }
         Draw1->Undo();
         Draw1->UpdateCurve();
         break;
@@ -359,27 +359,28 @@ void TDessinForm::StringGrid1KeyDown(int& Key, Qt::KeyboardModifiers) {
     }
 }
 
-float TDessinForm::typedValue(int column, int row) {
-    // Either point: a .LIN load or save switches the windows' separator behind the user's back.
+std::optional<float> TDessinForm::typedValue(int column, int row) const {
+    // Either point: the window's separator, or the other one a user may type out of habit.
     const std::optional<double> value =
         qv7::parseNumberEitherPoint(StringGrid1->Cells(column, row).toStdString());
-    if (!value) {
-        beep();
-        return 0.0f;
-    }
-    return qv7::checked<float>(*value);
+    if (!value || !std::isfinite(*value) || std::abs(*value) > 1e6) return std::nullopt;
+    return static_cast<float>(*value);
 }
 
 void TDessinForm::enterTypedPoint() {
     const int s = Draw1->Selected;
     if (s < 0 || s > Draw1->NbSegment) return beep(); // no point to place
-    const float x = typedValue(1, s + 1);
-    const float y = typedValue(2, s + 1);
-    TPixelPoint pixel = Draw1->WorldToPixel(x, y);
-    if (Draw1->ConstrainPoint(pixel.x, pixel.y))
-        Draw1->Points[s] = {x, y};
-    else
+    const QString refusal = pointRefusal(s + 1);
+    TPixelPoint pixel{};
+    if (refusal.isEmpty()) pixel = Draw1->WorldToPixel(*typedValue(1, s + 1), *typedValue(2, s + 1));
+    if (!refusal.isEmpty() || !Draw1->ConstrainPoint(pixel.x, pixel.y)) {
         beep();
+        // The grid shows the stored values again before the words say why.
+        Draw1->UpdateCurve();
+        qv7::showMessage(refusal.isEmpty() ? boundsText(s, 1, *typedValue(1, s + 1)) : refusal);
+        return;
+    }
+    Draw1->Points[s] = {*typedValue(1, s + 1), *typedValue(2, s + 1)};
     Draw1->UpdateCurve(); // the grid shows the stored values again
 }
 
@@ -397,6 +398,10 @@ void TDessinForm::Btn_C0Click() {
 }
 
 void TDessinForm::Btn_New0Click() {
+    if (mayDropEdits()) newCurve();
+}
+
+void TDessinForm::newCurve() {
     Btn_C0Click();
     Draw1->setXmin(-10);
     Draw1->setXmax(110);
@@ -407,18 +412,26 @@ void TDessinForm::Btn_New0Click() {
     Draw1->NbSegment = 1;
     clearStaleSelection();
     Draw1->UpdateCurve();
-    showCaption(Caption::Editor); // a new curve comes from nowhere
+    keepAsOrigin(Origin::Default);
 }
 
 void TDessinForm::Btn_RDClick() {
     SetupGrid();
-    if (device_ == nullptr) return;
+    if (device_ == nullptr || !mayDropEdits()) return;
     device_->ReadLin();
     showXfertForm();
 }
 
 void TDessinForm::Btn_WRClick() {
-    if (device_ == nullptr || !device_->SendCurveToDevice(*Draw1)) return;
+    if (device_ == nullptr) return;
+    // The default line was never seen to come from anywhere: it replaces the indicator's curve only
+    // when the user says so.
+    if (origin_ == Origin::Default && !isEdited() &&
+        !qv7::askYesNo(tr("Ecriture"),
+                       tr("Ecrire la courbe par défaut à la place de la table de l'indicateur ?")))
+        return;
+    if (!device_->SendCurveToDevice(*Draw1)) return;
+    keepAsOrigin(Origin::Device); // what the indicator is being sent
     showXfertForm();
 }
 

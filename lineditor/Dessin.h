@@ -9,6 +9,7 @@
 
 #include <QDialog>
 
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -33,10 +34,19 @@ public:
     void setDevice(TLinDevice* device) { device_ = device; }
     void setXfertForm(TXfertForm* xfert) { xfert_ = xfert; }
 
+    // Where the curve on screen came from, as the title names it: the editor's default line, the
+    // indicator's table, a .LIN file, a fit to measurements, or a curve handed in otherwise.
+    enum class Origin { Default, Device, File, Fit, Edit };
+
     // Replaces the curve with `points` (1 to 361), clears a selection left beyond the last point and
-    // rebuilds. Raises ERangeError for another count, or when the view cannot map a point; the
-    // previous curve then stays.
-    void setCurve(std::span<const qv7::LinFilePoint> points);
+    // rebuilds; the curve then comes from `origin` and counts as unchanged. Raises ERangeError for
+    // another count, or when the view cannot map a point; the previous curve then stays.
+    void setCurve(std::span<const qv7::LinFilePoint> points, Origin origin = Origin::Edit);
+    // The default line (0, 0) - (100, 100) in the view -10 ... 110, without asking.
+    void newCurve();
+    Origin origin() const { return origin_; }
+    // The curve differs from the one that last came from its origin.
+    bool isEdited() const;
     // The curve's points 0 ... NbSegment.
     std::vector<qv7::LinFilePoint> curve() const;
 
@@ -65,6 +75,8 @@ public:
 
     // The open dialog's last choice, which the save dialog proposes; empty before the first.
     QString OpenFileName() const { return openFileName_; }
+    // The grid's refusal of the point typed in `row`, in words; empty when the values can be placed.
+    QString pointRefusal(int row) const;
     // Test seam: the beeps of the grid's keys.
     int beepCount() const { return beepCount_; }
 
@@ -84,6 +96,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // An edited curve is dropped only when the user agrees.
+    void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     // Escape belongs to the grid (undo); in the rest of the window it closes nothing. Enter presses
@@ -93,11 +107,17 @@ protected:
 private:
     // What the caption shows: the window's name until the first showing, then the editor's, or the
     // name of the file last loaded.
-    enum class Caption { Window, Editor, File };
+    enum class Caption { Window, Editor };
 
     // Every text of the window but the bilingual buttons', in the current language.
     void retranslate();
     void showCaption(Caption caption);
+    // The title again when the curve became edited or unchanged.
+    void followEdits();
+    // The curve as it stands is now the one that came from `origin` (it was saved or sent).
+    void keepAsOrigin(Origin origin);
+    // True when the curve is unchanged, or the user agrees to drop its changes ("Abandonner ...").
+    bool mayDropEdits();
     // The buttons take the condensed face where their text would not fit, in the language shown.
     void fitButtons();
     void buildPlotAndGrid();
@@ -106,7 +126,10 @@ private:
                                    const QRect& place);
     void wireHandlers();
     void enterTypedPoint();
-    float typedValue(int column, int row);
+    std::optional<float> typedValue(int column, int row) const;
+    // Why `value` cannot be the coordinate of `point` in `column` (1: X, 2: Y): the range it must stay
+    // in, for X between its neighbours as X rises from one point to the next.
+    QString boundsText(int point, int column, float value) const;
     void clearStaleSelection();
     void showSelectedRow();
     void showXfertForm();
@@ -116,5 +139,9 @@ private:
     TXfertForm* xfert_ = nullptr;
     QString openFileName_;
     Caption caption_ = Caption::Window;
+    Origin origin_ = Origin::Default;
+    std::vector<qv7::LinFilePoint> originCurve_{{0, 0}, {100, 100}}; // as it came from origin_
+    bool shownEdited_ = false;                                       // the title says "(modifiée)"
+    bool cellTyped_ = false; // a cell holds typed text that was not placed
     int beepCount_ = 0;
 };

@@ -3,7 +3,6 @@
 #include "indicator/LinFile.h"
 #include "lineditor/Dessin.h"
 #include "lineditor/Draw.h"
-#include "widgets/DecimalSeparator.h"
 #include "widgets/FileDialog.h"
 #include "widgets/Messages.h"
 
@@ -16,6 +15,7 @@ QString linFilter() {
 } // namespace
 
 void TDessinForm::Btn_Load0Click() {
+    if (!mayDropEdits()) return SetupGrid();
     qv7::FileDialogRequest request;
     request.title = tr("Chargement d'un fichier");
     request.filter = linFilter();
@@ -25,13 +25,12 @@ void TDessinForm::Btn_Load0Click() {
     if (!chosen) return SetupGrid();
     openFileName_ = QFileInfo(*chosen).absoluteFilePath();
 
+    // The file's own separator matters only inside the file: the windows keep their language's.
     const qv7::LinLoadResult loaded = qv7::loadLinFile(openFileName_);
-    // The loader reads its values with ',' and leaves it as the separator of every window.
-    if (loaded.valueSeen) qv7::setDecimalSeparator(u',');
     if (!loaded.ok()) return qv7::showMessage(loaded.error); // the curve stays as it was
     for (const QString& message : loaded.messages)
         qv7::showMessage(message);
-    setCurve(loaded.points);
+    setCurve(loaded.points, Origin::File);
     // Said now rather than at "Ecriture", which refuses the first and asks about the second.
     if (loaded.points.size() > static_cast<std::size_t>(qv7::LinTablePoints))
         qv7::showMessage(tr("La courbe a %1 points : l'appareil n'en prend que %2, elle ne "
@@ -40,13 +39,10 @@ void TDessinForm::Btn_Load0Click() {
                              .arg(qv7::LinTablePoints));
     if (const int point = qv7::firstNonIncreasingPoint(loaded.points); point >= 0)
         qv7::showMessage(tr("Les valeurs X de la courbe ne croissent pas au point %1.").arg(point));
-    showCaption(Caption::File);
     SetupGrid();
 }
 
 void TDessinForm::Btn_Save0Click() {
-    // Saving sets '.' for every window, whether or not the dialog is then cancelled.
-    qv7::setDecimalSeparator(u'.');
     qv7::FileDialogRequest request;
     request.title = tr("Sauvegarde d'un fichier");
     request.filter = linFilter();
@@ -57,4 +53,6 @@ void TDessinForm::Btn_Save0Click() {
     const std::optional<QString> chosen = qv7::askFileName(request, true);
     if (!chosen) return;
     qv7::saveLinFile(*chosen, curve());
+    openFileName_ = QFileInfo(*chosen).absoluteFilePath();
+    keepAsOrigin(Origin::File); // the curve on screen is now the file's
 }

@@ -6,6 +6,6 @@ void TDessinForm::Btn_MesClick() {
     TMesuresForm form(this);
     if (form.exec() != QDialog::Accepted) return;
     const std::vector<qv7::LinFilePoint> points = form.curve();
-    if (points.size() >= 2) setCurve(points);
+    if (points.size() >= 2) setCurve(points, Origin::Fit);
     SetupGrid();
 }

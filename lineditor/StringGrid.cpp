@@ -51,7 +51,9 @@ TStringGrid::TStringGrid(int columns, QWidget* parent) : QTableWidget(0, columns
     for (int c = 0; c < columns; ++c)
         setHorizontalHeaderItem(c, new QTableWidgetItem);
     connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        if (!filling_) texts_[{item->row() + 1, item->column()}] = item->text();
+        if (filling_) return;
+        texts_[{item->row() + 1, item->column()}] = item->text();
+        if (OnCellEdited) OnCellEdited(item->column(), item->row() + 1);
     });
 }
 

@@ -37,6 +37,8 @@ public:
     // in the cell already); Escape in the cell editor only drops its text. Setting `key` to 0 ends
     // its handling.
     std::function<void(int& key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
+    // The user's text went into a cell (the in-place editor committed it); setCells does not raise it.
+    std::function<void(int column, int row)> OnCellEdited;
 
     // The in-place editor's keys (Enter, Escape, and Tab, which leaves the grid); true when the grid
     // took the key.

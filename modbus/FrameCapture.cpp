@@ -77,10 +77,11 @@ std::int64_t wallNowUs() {
 
 } // namespace
 
-FrameCapture::FrameCapture() : FrameCapture(nowNs(), wallNowUs()) {}
+FrameCapture::FrameCapture(TTextTranslation translate)
+    : FrameCapture(nowNs(), wallNowUs(), std::move(translate)) {}
 
-FrameCapture::FrameCapture(std::int64_t steadyNs, std::int64_t wallUs)
-    : steadyNs_(steadyNs), wallUs_(wallUs), bytes_(fileHeader()) {}
+FrameCapture::FrameCapture(std::int64_t steadyNs, std::int64_t wallUs, TTextTranslation translate)
+    : steadyNs_(steadyNs), wallUs_(wallUs), translate_(std::move(translate)), bytes_(fileHeader()) {}
 
 std::string FrameCapture::packetBlock(std::int64_t wallUs, bool outbound, std::span<const std::uint8_t> frame,
                                       const std::string& comment) {
@@ -104,7 +105,8 @@ std::string FrameCapture::packetBlock(std::int64_t wallUs, bool outbound, std::s
 
 void FrameCapture::add(const TFrameRecord& frame) {
     const TFrameVerdict& v = frame.verdict;
-    const std::string comment = v.rejected ? RejectText(v.reason, v.exceptionCode) : std::string();
+    const std::string comment =
+        v.rejected ? RejectText(v.reason, v.exceptionCode, translate_) : std::string();
     const std::int64_t wallUs = wallUs_ + (frame.at - steadyNs_) / 1000;
     const std::string packet = packetBlock(wallUs, frame.outbound, frame.bytes, comment);
     if (bytes_.size() + packet.size() > MaxBytes) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "modbus/FrameRecord.h"
+#include "modbus/MiniModbus.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -27,9 +28,9 @@ public:
     static constexpr std::size_t MaxBytes = std::size_t{64} << 20;
 
     // The steady clock's `steadyNs` stands for the wall clock's `wallUs` (microseconds since the
-    // epoch); by default, both now.
-    FrameCapture();
-    FrameCapture(std::int64_t steadyNs, std::int64_t wallUs);
+    // epoch); by default, both now. `translate` says the reasons in the writer's language (RejectText).
+    explicit FrameCapture(TTextTranslation translate = {});
+    FrameCapture(std::int64_t steadyNs, std::int64_t wallUs, TTextTranslation translate = {});
 
     // Appends the frame as one packet; a rejected one with the master's reason (RejectText) as comment.
     // A received frame comes once the checks are done with it, when the request it let go may be in
@@ -51,6 +52,7 @@ public:
 private:
     std::int64_t steadyNs_;
     std::int64_t wallUs_;
+    TTextTranslation translate_;
     std::string bytes_;
     struct Placed {
         std::int64_t at; // the frame's steady-clock time

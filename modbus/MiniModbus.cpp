@@ -1,5 +1,7 @@
 #include "modbus/MiniModbus.h"
 
+#include "base/Errors.h"
+#include "base/TextMarks.h"
 #include "proto/Crc.h"
 #include "proto/Rtu.h"
 
@@ -32,50 +34,68 @@ bool insideImage(std::int64_t start, std::int64_t count, std::size_t size) {
 
 } // namespace
 
-std::string ExceptionName(int code) {
+namespace {
+
+// The marked French source of an exception's name.
+const char* exceptionSource(int code) {
     switch (code) {
     case 1:
-        return "illegal function";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "fonction illégale");
     case 2:
-        return "illegal data address";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "adresse de données illégale");
     case 3:
-        return "illegal data value";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "valeur de donnée illégale");
     case 4:
-        return "slave device failure";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "défaillance de l'appareil");
     case 5:
-        return "acknowledge";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "acquittement");
     case 6:
-        return "slave device busy";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "appareil occupé");
     case 8:
-        return "memory parity error";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "erreur de parité mémoire");
     case 10:
-        return "gateway path unavailable";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "passerelle indisponible");
     case 11:
-        return "gateway target device failed to respond";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "pas de réponse derrière la passerelle");
     default:
-        return "unknown exception";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "exception inconnue");
     }
 }
 
-std::string RejectText(TRejectReason reason, int exceptionCode) {
+const char* reasonSource(TRejectReason reason) {
     switch (reason) {
     case TRejectReason::BadCrc:
-        return "bad CRC";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "CRC erroné");
     case TRejectReason::WrongAddress:
-        return "answer from another slave address";
-    case TRejectReason::Exception: {
-        char code[3];
-        std::snprintf(code, sizeof code, "%02X", exceptionCode & 0xFF);
-        return std::string("exception ") + code + " " + ExceptionName(exceptionCode);
-    }
+        return QT_TRANSLATE_NOOP("TMiniModbus", "réponse d'une autre adresse");
+    case TRejectReason::Exception:
+        return QT_TRANSLATE_NOOP("TMiniModbus", "exception %1, %2");
     case TRejectReason::WrongFunction:
-        return "wrong function";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "fonction inattendue");
     case TRejectReason::WrongLength:
-        return "wrong length";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "longueur inattendue");
     case TRejectReason::Stale:
-        return "stale answer";
+        return QT_TRANSLATE_NOOP("TMiniModbus", "réponse périmée");
     }
-    return "rejected";
+    return QT_TRANSLATE_NOOP("TMiniModbus", "réponse refusée");
+}
+
+std::string inLanguage(const char* french, const TTextTranslation& translate) {
+    return translate ? translate(french) : std::string(french);
+}
+
+} // namespace
+
+std::string ExceptionName(int code, const TTextTranslation& translate) {
+    return inLanguage(exceptionSource(code), translate);
+}
+
+std::string RejectText(TRejectReason reason, int exceptionCode, const TTextTranslation& translate) {
+    std::string text = inLanguage(reasonSource(reason), translate);
+    if (reason != TRejectReason::Exception) return text;
+    char code[3];
+    std::snprintf(code, sizeof code, "%02X", exceptionCode & 0xFF);
+    return qv7::fillTemplate(text, {code, ExceptionName(exceptionCode, translate)});
 }
 
 // ---------------------------------------------------------------------------------------------

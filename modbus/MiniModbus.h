@@ -33,10 +33,14 @@ using TDataArrivalEvent =
     std::function<void(TComponent* Sender, TDataType DataType, std::int32_t Address, std::int32_t Data)>;
 using TDebugStreamEvent = std::function<void(TComponent* Sender, const std::string& StrDebug)>;
 
-// "bad CRC", "exception 02 illegal data address", ...: the reason as a user reads it.
-std::string RejectText(TRejectReason reason, int exceptionCode);
-// The Modbus name of an exception code ("illegal data address"); "unknown exception" otherwise.
-std::string ExceptionName(int code);
+// The reasons and the exceptions' names are written once, here, in French and marked for the
+// translation tools (context "TMiniModbus"); a caller that speaks another language hands its
+// translation of a marked text. Without one the French stands.
+using TTextTranslation = std::function<std::string(const char* french)>;
+// "CRC erroné", "exception 02, adresse de données illégale", ...: the reason as a user reads it.
+std::string RejectText(TRejectReason reason, int exceptionCode, const TTextTranslation& translate = {});
+// The Modbus name of an exception code ("adresse de données illégale"); "exception inconnue" otherwise.
+std::string ExceptionName(int code, const TTextTranslation& translate = {});
 // exceptionCode: the slave's code for Exception, 0 otherwise.
 using TRejectEvent = std::function<void(TComponent* Sender, TRejectReason Reason, int exceptionCode)>;
 using TFrameEvent = std::function<void(TComponent* Sender, const TFrameRecord& Frame)>;

@@ -11,6 +11,33 @@ Do you want to replace it?</translation>
     </message>
 </context>
 <context>
+    <name>Help</name>
+    <message>
+        <source>Clavier :
+  Tab, Maj+Tab : contrôle suivant, précédent
+  Flèches : autre choix d&apos;un groupe ; Espace : appuie sur le bouton
+  Ctrl+Tab, Ctrl+Page suiv. : page suivante
+  Ctrl+Maj+Tab, Ctrl+Page préc. : page précédente
+  F1 : cette aide
+
+« Recheche du materiel USB » trouve l&apos;indicateur et lit ses paramètres ; « Lecture complète » les lit à nouveau, « Ecriture complète » écrit ceux des pages.
+Les fichiers de paramètres (.QV) se chargent et s&apos;enregistrent sur la page Identification ; la courbe de linéarisation s&apos;édite sur la page Traitement.
+Le logo en haut à droite (Entrée ou Espace) ouvre la boîte « A propos », où se choisit la langue.
+La ligne d&apos;état dit où en est l&apos;indicateur ; un texte coupé se lit en entier dans son info-bulle.</source>
+        <translation>Keyboard:
+  Tab, Shift+Tab: next, previous control
+  Arrows: another choice of a group; Space: presses the button
+  Ctrl+Tab, Ctrl+PgDown: next page
+  Ctrl+Shift+Tab, Ctrl+PgUp: previous page
+  F1: this help
+
+“Scan USB Device” finds the indicator and reads its parameters; “Read all” reads them again, “Write all” writes those of the pages.
+Parameter files (.QV) are loaded and saved on the Identification page; the linearisation curve is edited on the Processing page.
+The logo at the top right (Enter or Space) opens the About box, where the language is chosen.
+The status line says how the indicator is doing; a cut text reads whole in its tooltip.</translation>
+    </message>
+</context>
+<context>
     <name>LinCurve</name>
     <message>
         <source>Erreur dans la table</source>
@@ -67,76 +94,12 @@ Do you want to replace it?</translation>
         <translation>registers %1–%2</translation>
     </message>
     <message>
-        <source>fonction illégale</source>
-        <translation>illegal function</translation>
-    </message>
-    <message>
-        <source>adresse de données illégale</source>
-        <translation>illegal data address</translation>
-    </message>
-    <message>
-        <source>valeur de donnée illégale</source>
-        <translation>illegal data value</translation>
-    </message>
-    <message>
-        <source>défaillance de l&apos;appareil</source>
-        <translation>device failure</translation>
-    </message>
-    <message>
-        <source>acquittement</source>
-        <translation>acknowledge</translation>
-    </message>
-    <message>
-        <source>appareil occupé</source>
-        <translation>device busy</translation>
-    </message>
-    <message>
-        <source>erreur de parité mémoire</source>
-        <translation>memory parity error</translation>
-    </message>
-    <message>
-        <source>passerelle indisponible</source>
-        <translation>gateway unavailable</translation>
-    </message>
-    <message>
-        <source>pas de réponse derrière la passerelle</source>
-        <translation>no answer behind the gateway</translation>
-    </message>
-    <message>
-        <source>exception inconnue</source>
-        <translation>unknown exception</translation>
-    </message>
-    <message>
         <source>lecture %1</source>
         <translation>reading %1</translation>
     </message>
     <message>
         <source>écriture %1</source>
         <translation>writing %1</translation>
-    </message>
-    <message>
-        <source>CRC erroné</source>
-        <translation>bad CRC</translation>
-    </message>
-    <message>
-        <source>réponse d&apos;une autre adresse</source>
-        <translation>answer from another address</translation>
-    </message>
-    <message>
-        <source>exception %1 %2</source>
-        <translation>exception %1 %2</translation>
-    </message>
-    <message>
-        <source>fonction inattendue</source>
-        <translation>unexpected function</translation>
-    </message>
-    <message>
-        <source>longueur inattendue</source>
-        <translation>unexpected length</translation>
-    </message>
-    <message>
-        <source>réponse périmée</source>
-        <translation>stale answer</translation>
     </message>
     <message>
         <source>L&apos;appareil ne répond pas</source>
@@ -149,6 +112,26 @@ Do you want to replace it?</translation>
     <message>
         <source>%1 ; dernière réponse : %2</source>
         <translation>%1; last answer: %2</translation>
+    </message>
+    <message>
+        <source>L&apos;indicateur refuse la requête : %1</source>
+        <translation>The indicator refuses the request: %1</translation>
+    </message>
+    <message>
+        <source>L&apos;indicateur refuse la requête (%1) : %2</source>
+        <translation>The indicator refuses the request (%1): %2</translation>
+    </message>
+    <message>
+        <source>L&apos;appareil USB est connecté.</source>
+        <translation>The USB device is connected.</translation>
+    </message>
+    <message>
+        <source>L&apos;appareil USB est connecté, mais l&apos;indicateur ne répond pas : vérifier qu&apos;il est alimenté et relié au pont USB.</source>
+        <translation>The USB device is connected, but the indicator does not answer: check that it is powered and wired to the USB bridge.</translation>
+    </message>
+    <message>
+        <source>L&apos;appareil USB est connecté, mais l&apos;indicateur refuse les requêtes (voir la ligne d&apos;état).</source>
+        <translation>The USB device is connected, but the indicator refuses the requests (see the status line).</translation>
     </message>
 </context>
 <context>
@@ -195,6 +178,14 @@ Do you want to replace it?</translation>
     <message>
         <source>Le fichier ne correspond pas à ce type d&apos;appareil</source>
         <translation>The file does not match this type of device</translation>
+    </message>
+    <message>
+        <source>Le fichier contient %1 octets ; un fichier de paramètres en contient 200.</source>
+        <translation>The file holds %1 bytes; a parameter file holds 200.</translation>
+    </message>
+    <message>
+        <source>Le fichier ne commence pas par « [QV7] File V1.0-RKWB » : ce n&apos;est pas un fichier de paramètres.</source>
+        <translation>The file does not start with &quot;[QV7] File V1.0-RKWB&quot;: it is no parameter file.</translation>
     </message>
 </context>
 <context>
@@ -354,6 +345,46 @@ Do you want to replace it?</translation>
     <message>
         <source>Sauvegarde d&apos;un fichier</source>
         <translation>Save a file</translation>
+    </message>
+    <message>
+        <source>Ecrire la courbe par défaut à la place de la table de l&apos;indicateur ?</source>
+        <translation>Write the default curve over the indicator&apos;s table?</translation>
+    </message>
+    <message>
+        <source>Editeur de linéarisation - courbe par défaut</source>
+        <translation>Linearisation editor - default curve</translation>
+    </message>
+    <message>
+        <source>Editeur de linéarisation - courbe lue dans l&apos;indicateur</source>
+        <translation>Linearisation editor - curve read from the indicator</translation>
+    </message>
+    <message>
+        <source>Editeur de linéarisation - courbe d&apos;après des mesures</source>
+        <translation>Linearisation editor - curve from measurements</translation>
+    </message>
+    <message>
+        <source>%1 (modifiée)</source>
+        <translation>%1 (edited)</translation>
+    </message>
+    <message>
+        <source>Abandonner les modifications de la courbe ?</source>
+        <translation>Discard the changes to the curve?</translation>
+    </message>
+    <message>
+        <source>Point %1, colonne Y : %2 est hors de l&apos;étendue %3 … %4.</source>
+        <translation>Point %1, column Y: %2 is outside the range %3 … %4.</translation>
+    </message>
+    <message>
+        <source>Point %1, colonne X : %2 est hors de l&apos;étendue %3 … %4.</source>
+        <translation>Point %1, column X: %2 is outside the range %3 … %4.</translation>
+    </message>
+    <message>
+        <source>Point %1, colonne X : %2 doit rester entre %3 et %4, les X croissant d&apos;un point au suivant.</source>
+        <translation>Point %1, column X: %2 must stay between %3 and %4, as X rises from one point to the next.</translation>
+    </message>
+    <message>
+        <source>Point %1, colonne %2 : « %3 » n&apos;est pas un nombre.</source>
+        <translation>Point %1, column %2: &quot;%3&quot; is not a number.</translation>
     </message>
 </context>
 <context>
@@ -611,10 +642,6 @@ Do you want to replace it?</translation>
         <translation>Curve written</translation>
     </message>
     <message>
-        <source>Courbe lue dans l&apos;indicateur</source>
-        <translation>Curve read from the indicator</translation>
-    </message>
-    <message>
         <source>Courbe lue</source>
         <translation>Curve read</translation>
     </message>
@@ -714,6 +741,77 @@ Do you want to replace it?</translation>
     <message>
         <source>Tableaux de mesures (*.csv;*.txt)|*.csv;*.txt|Tous les fichiers (*.*)|*.*</source>
         <translation>Measurement tables (*.csv;*.txt)|*.csv;*.txt|All files (*.*)|*.*</translation>
+    </message>
+</context>
+<context>
+    <name>TMiniModbus</name>
+    <message>
+        <source>fonction illégale</source>
+        <translation>illegal function</translation>
+    </message>
+    <message>
+        <source>adresse de données illégale</source>
+        <translation>illegal data address</translation>
+    </message>
+    <message>
+        <source>valeur de donnée illégale</source>
+        <translation>illegal data value</translation>
+    </message>
+    <message>
+        <source>défaillance de l&apos;appareil</source>
+        <translation>slave device failure</translation>
+    </message>
+    <message>
+        <source>acquittement</source>
+        <translation>acknowledge</translation>
+    </message>
+    <message>
+        <source>appareil occupé</source>
+        <translation>slave device busy</translation>
+    </message>
+    <message>
+        <source>erreur de parité mémoire</source>
+        <translation>memory parity error</translation>
+    </message>
+    <message>
+        <source>passerelle indisponible</source>
+        <translation>gateway path unavailable</translation>
+    </message>
+    <message>
+        <source>pas de réponse derrière la passerelle</source>
+        <translation>gateway target device failed to respond</translation>
+    </message>
+    <message>
+        <source>exception inconnue</source>
+        <translation>unknown exception</translation>
+    </message>
+    <message>
+        <source>CRC erroné</source>
+        <translation>bad CRC</translation>
+    </message>
+    <message>
+        <source>réponse d&apos;une autre adresse</source>
+        <translation>answer from another slave address</translation>
+    </message>
+    <message>
+        <source>exception %1, %2</source>
+        <translation>exception %1, %2</translation>
+    </message>
+    <message>
+        <source>fonction inattendue</source>
+        <translation>wrong function</translation>
+    </message>
+    <message>
+        <source>longueur inattendue</source>
+        <translation>wrong length</translation>
+    </message>
+    <message>
+        <source>réponse périmée</source>
+        <translation>stale answer</translation>
+    </message>
+    <message>
+        <source>réponse refusée</source>
+        <translation>answer refused</translation>
     </message>
 </context>
 <context>
@@ -1146,6 +1244,12 @@ The device will not communicate until new firmware is written.</translation>
     <message>
         <source>ADC %1 : %2</source>
         <translation>ADC %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 ?
+L&apos;ajustage remplace l&apos;étalonnage de cette entrée de l&apos;indicateur.</source>
+        <translation>%1?
+The adjustment replaces the indicator&apos;s calibration of this input.</translation>
     </message>
 </context>
 </TS>

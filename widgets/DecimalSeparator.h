@@ -1,6 +1,7 @@
 // The process-wide decimal separator: one value for every window, used to format and parse the
-// numbers the user sees and types. It starts as the system locale's decimal point; loading a
-// linearisation file makes it ',' and saving one makes it '.'. Window thread only.
+// numbers the user sees and types. It starts as the system locale's decimal point and then follows
+// the window's language (French ',', English '.'); .LIN files keep their own format and leave it
+// alone. Window thread only.
 #pragma once
 
 #include <QChar>

@@ -58,7 +58,6 @@ TAlarmPage::TAlarmPage(int number, FourDigitsQuery fourDigits, QWidget* parent)
     : QWidget(parent), number_(number) {
     setObjectName(QStringLiteral("TabALR%1").arg(number));
     const AlarmNames& n = Names[number - 1];
-    const bool first = number == 1;
 
     GrTrigger =
         group(this, n.trigger, QStringLiteral("Déclenchement"), QStringLiteral("Trigger"), {8, 0, 233, 73});
@@ -83,23 +82,21 @@ TAlarmPage::TAlarmPage(int number, FourDigitsQuery fourDigits, QWidget* parent)
         group(this, n.contact, QStringLiteral("Contact"), QStringLiteral("Contact"), {8, 120, 233, 97});
     RdRelNo = radio(GrContact, "RdRelNo", number, QStringLiteral("Normalement ouvert"),
                     QStringLiteral("Normally open"), 24, 24);
-    LabelNo =
-        label(GrContact, n.no, QStringLiteral("fermé au dessus du seuil"),
-              first ? QStringLiteral("closing on rising level") : QStringLiteral("(Closing on rising level)"),
-              40, 40);
+    // The English says what the French says, on every alarm page: the NO contact closes above the
+    // threshold, and the LED follows the contact named.
+    LabelNo = label(GrContact, n.no, QStringLiteral("fermé au dessus du seuil"),
+                    QStringLiteral("closed above the threshold"), 40, 40);
     RdRelNf = radio(GrContact, "RdRelNf", number, QStringLiteral("Normalement fermé"),
                     QStringLiteral("Normally closed"), 24, 56);
     LabelNf = label(GrContact, n.nf, QStringLiteral("fermé au dessous du seuil"),
-                    first ? QStringLiteral("closing on falling level")
-                          : QStringLiteral("(Closing on falling level)"),
-                    40, 72);
+                    QStringLiteral("closed below the threshold"), 40, 72);
     RdRelNo->setChecked(true);
 
     GrLed = group(this, n.led, QStringLiteral("Voyant"), QStringLiteral("LED"), {8, 216, 233, 73});
     RdLedNe = radio(GrLed, "RdLedNe", number, QStringLiteral("Allumé si contact NO fermé"),
-                    QStringLiteral("Lit on falling level"), 24, 24);
+                    QStringLiteral("Lit when the NO contact is closed"), 24, 24);
     RdLedNa = radio(GrLed, "RdLedNa", number, QStringLiteral("Allumé si contact NF fermé"),
-                    QStringLiteral("(Lit on rising level)"), 24, 48);
+                    QStringLiteral("Lit when the NC contact is closed"), 24, 48);
     RdLedNa->setChecked(true);
 
     for (TMaskEdit* edit : {EdAlr, EdHys, EdDel})

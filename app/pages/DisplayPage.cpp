@@ -25,7 +25,7 @@ TDisplayPage::TDisplayPage(FourDigitsQuery fourDigits, QWidget* parent)
     EdZAF->setText(QStringLiteral("0"));
     SpeedButton4 = named(new QToolButton(GrAF), "SpeedButton4");
     SpeedButton4->setGeometry(112, 104, 97, 22);
-    SpeedButton4->setFocusPolicy(Qt::NoFocus);
+    SpeedButton4->setFocusPolicy(Qt::StrongFocus);
     SEGAFF = named(new TSEG(GrAF), "SEGAFF");
     SEGAFF->setStyle(TStyle::LED);
     SEGAFF->setNbDigit(4);

@@ -34,7 +34,7 @@ TProcessPage::TProcessPage(QWidget* parent) : QWidget(parent) {
     GRMod->setGeometry(8, 72, 233, 73);
     SpeedButton5 = named(new QToolButton(GRMod), "SpeedButton5");
     SpeedButton5->setGeometry(16, 27, 97, 22);
-    SpeedButton5->setFocusPolicy(Qt::NoFocus);
+    SpeedButton5->setFocusPolicy(Qt::StrongFocus);
     SEGMod = named(new TSEG(GRMod), "SEGMod");
     SEGMod->setStyle(TStyle::LED);
     SEGMod->setNbDigit(1);

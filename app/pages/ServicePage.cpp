@@ -30,7 +30,7 @@ QToolButton* speedButton(QWidget* parent, const char* name, const QString& text,
     auto* button = named(new QToolButton(parent), name);
     button->setText(text);
     button->setGeometry(place);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::StrongFocus); // reached with Tab like every button
     return button;
 }
 
@@ -66,6 +66,7 @@ TServicePage::TServicePage(TCustomTorvik& torvik, StatusSink status, QWidget* pa
     BtnRESET = speedButton(this, "BtnRESET", QStringLiteral("RESET"), {160, 32, 57, 22});
     Memo = named(new QPlainTextEdit(this), "Memo");
     Memo->setGeometry(32, 64, 185, 57);
+    Memo->setTabChangesFocus(true); // Tab goes on to the adjustments, it types nothing here
 
     GrAjust = named(new QGroupBox(this), "GrAjust");
     GrAjust->setGeometry(24, 128, 201, 81);
@@ -224,6 +225,11 @@ void TServicePage::setAdjustTimeout(int ms) {
 }
 
 void TServicePage::adjust(int code) {
+    // An adjustment replaces the indicator's calibration of that input: asked first, as the firmware
+    // commands are.
+    if (!confirm(tr("%1 ?\nL'ajustage remplace l'étalonnage de cette entrée de l'indicateur.")
+                     .arg(adjustName(code))))
+        return;
     adjusting_ = code;
     status_(adjustName(code));
     adjustTimer_->start();

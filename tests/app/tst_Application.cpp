@@ -2,6 +2,7 @@
 // decimal separator, the command line, and the single-instance lock, in process and with the
 // built program.
 #include "app/Application.h"
+#include "app/Language.h"
 #include "app/Options.h"
 #include "app/SingleInstance.h"
 #include "base/Errors.h"
@@ -169,12 +170,12 @@ private slots:
         QVERIFY(messages.texts.isEmpty());
     }
 
-    void decimal_separator_starts_at_the_locale_and_is_shared() {
+    void decimal_separator_starts_at_the_locale_and_follows_the_language() {
         QCOMPARE(qv7::decimalSeparator(), qv7::systemDecimalSeparator());
-        qv7::setDecimalSeparator(u',');
-        QCOMPARE(qv7::decimalSeparator(), QChar(u','));
-        qv7::setDecimalSeparator(u'.');
+        qv7::setLanguage(qv7::Language::English);
         QCOMPARE(qv7::decimalSeparator(), QChar(u'.'));
+        qv7::setLanguage(qv7::Language::French);
+        QCOMPARE(qv7::decimalSeparator(), QChar(u','));
         qv7::setDecimalSeparator(qv7::systemDecimalSeparator());
     }
 

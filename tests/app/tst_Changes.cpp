@@ -111,7 +111,7 @@ private slots:
             << QStringLiteral("Delai de l'alarme 2 : nombre de 0,0 à 25,5\nune décimale au plus");
         QTest::newRow("filter with three decimals")
             << "EdFilter"
-            << "1,505" << true << QStringLiteral("Filter: number from 0,00 to 99,99\nat most two decimals");
+            << "1.505" << true << QStringLiteral("Filter: number from 0.00 to 99.99\nat most two decimals");
     }
     void a_field_holds_what_it_shows_or_is_refused() {
         QFETCH(QString, name);

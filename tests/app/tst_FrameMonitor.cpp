@@ -86,7 +86,7 @@ void tst_FrameMonitor::rows_name_parameters_and_rejections_data() {
     QTest::newRow("bad CRC") << "crc:1"
                              << "CRC erroné" << 0.0;
     QTest::newRow("illegal data address") << "exception:02:1"
-                                          << "exception 02 " << 0.0;
+                                          << "exception 02, adresse de données illégale" << 0.0;
     // Booked for its request, however late, while the probe's copies went out meanwhile.
     QTest::newRow("late answer") << "delay:400:1"
                                  << "" << 400.0;

@@ -119,7 +119,11 @@ private slots:
         for (auto it = french.cbegin(); it != french.cend(); ++it)
             if (english.value(it.key()) == it.value() && !sameInBothLanguages(it.value()))
                 problems << QStringLiteral("still French: %1: \"%2\"").arg(it.key(), it.value());
-        note(QStringLiteral("changed in English: "), differences(values, valuesOfAll(rig)));
+        // The same numbers, written with the English decimal point.
+        QMap<QString, QString> inEnglish = valuesOfAll(rig);
+        for (auto it = inEnglish.begin(); it != inEnglish.end(); ++it)
+            if (values.value(it.key()).contains(u',')) it.value().replace(u'.', u',');
+        note(QStringLiteral("changed in English: "), differences(values, inEnglish));
 
         qv7::setLanguage(qv7::Language::French);
         QCoreApplication::processEvents();

@@ -411,12 +411,11 @@ private slots:
         QTest::newRow("silent") << int(SimulatedIndicator::Fault::Silent)
                                 << "L'appareil ne répond pas (lecture des registres 0–11)"
                                 << "The device does not answer (reading registers 0–11)";
-        QTest::newRow("refusing")
-            << int(SimulatedIndicator::Fault::Exception)
-            << "L'appareil ne répond pas (lecture des registres 0–11) ; dernière réponse : "
-               "exception 04 défaillance de l'appareil"
-            << "The device does not answer (reading registers 0–11); last answer: exception 04 device "
-               "failure";
+        QTest::newRow("refusing") << int(SimulatedIndicator::Fault::Exception)
+                                  << "L'indicateur refuse la requête (lecture des registres 0–11) : "
+                                     "exception 04, défaillance de l'appareil"
+                                  << "The indicator refuses the request (reading registers 0–11): "
+                                     "exception 04, slave device failure";
     }
     void an_indicator_that_stops_answering_is_said_until_it_answers() {
         QFETCH(int, fault);
@@ -445,6 +444,55 @@ private slots:
         MainForm->Torvik().StepTimer();
         QVERIFY(tickUntil(isReady));
         QCOMPARE(led()->Kind(), TLedKind::Green);
+    }
+
+    // After a scan, an open or a read that goes unanswered, the same three tries bring the red lamp and
+    // the words back; the Connection page says what the link does, and an answer brings back what
+    // the line said before.
+    void every_unanswered_scan_is_said_within_three_tries_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("silent") << int(SimulatedIndicator::Fault::Silent)
+                                << "L'appareil ne répond pas (lecture du registre 0)"
+                                << "L'appareil USB est connecté, mais l'indicateur ne répond pas : vérifier "
+                                   "qu'il est alimenté et relié au pont USB.";
+        QTest::newRow("exception 02") << int(SimulatedIndicator::Fault::Exception)
+                                      << "L'indicateur refuse la requête (lecture du registre 0) : "
+                                         "exception 02, adresse de données illégale"
+                                      << "L'appareil USB est connecté, mais l'indicateur refuse les requêtes "
+                                         "(voir la ligne d'état).";
+    }
+    void every_unanswered_scan_is_said_within_three_tries() {
+        QFETCH(int, fault);
+        QFETCH(QString, text);
+        QFETCH(QString, page);
+        Rig rig(1);
+        QVERIFY(reachReady());
+        rig.indicators[0]->setExceptionCode(2);
+        rig.indicators[0]->injectFault(static_cast<SimulatedIndicator::Fault>(fault), 1000000);
+        auto* label1 = child<QLabel>("Label1");
+        for (int scan = 0; scan < 2; ++scan) {
+            QTest::mouseClick(child<QPushButton>("BtnScan"), Qt::LeftButton);
+            QTRY_COMPARE_WITH_TIMEOUT(MainForm->StatusText(), QStringLiteral("Lecture des paramètres"), 5000);
+            QCOMPARE(led()->Kind(), TLedKind::Green);
+            QCOMPARE(label1->text(), QStringLiteral("L'appareil USB est connecté."));
+            for (int tick = 0; tick < 4 * TTorvik::NoAnswerTries && MainForm->StatusText() != text; ++tick) {
+                QTest::qWait(30);
+                MainForm->Torvik().StepTimer();
+                QCoreApplication::processEvents();
+            }
+            QCOMPARE(MainForm->StatusText(), text);
+            QCOMPARE(led()->Kind(), TLedKind::Red);
+            QCOMPARE(label1->text(), page);
+        }
+        // The answer comes back while the read runs: the line says the read again, never nothing.
+        rig.indicators[0]->clearFaults();
+        MainForm->Torvik().StepTimer();
+        QTRY_COMPARE(led()->Kind(), TLedKind::Green);
+        QVERIFY(MainForm->StatusText() == QStringLiteral("Lecture des paramètres") || isReady());
+        QVERIFY(tickUntil(isReady));
+        QCOMPARE(label1->text(), QStringLiteral("L'appareil USB est connecté."));
     }
 
     void scan_while_ready_drops_and_reads_again() {
@@ -528,8 +576,16 @@ private slots:
         QTest::newRow("cancelled") << 0 << QString() << QString();
         QTest::newRow("another type") << 1 << QString::fromUtf8(qv7::ParamFileOtherType)
                                       << QStringLiteral("Fichier non chargé : autre.QV");
-        QTest::newRow("short file") << 2 << QString::fromLatin1(qv7::ParamFileIncorrect)
+        QTest::newRow("short file") << 2
+                                    << QStringLiteral(
+                                           "  Fichier incorrect !  \nLe fichier contient 199 octets ; "
+                                           "un fichier de paramètres en contient 200.")
                                     << QStringLiteral("Fichier non chargé : autre.QV");
+        QTest::newRow("no magic") << 4
+                                  << QStringLiteral("  Fichier incorrect !  \nLe fichier ne commence pas par "
+                                                    "« [QV7] File V1.0-RKWB » : ce n'est pas un fichier de "
+                                                    "paramètres.")
+                                  << QStringLiteral("Fichier non chargé : autre.QV");
         QTest::newRow("missing file") << 3 << QStringLiteral("Impossible d'ouvrir le fichier ")
                                       << QStringLiteral("Fichier non chargé : autre.QV");
     }
@@ -547,6 +603,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("autre.QV"));
         if (kind == 1) QVERIFY(writeFile(path, paramBytes(other)));
         if (kind == 2) QVERIFY(writeFile(path, paramBytes(other).left(199)));
+        if (kind == 4) QVERIFY(writeFile(path, paramBytes(other).replace(6, 4, "QV8]")));
         if (kind != 0) user.file = path;
         const QByteArray before = paramBytes(MainForm->Torvik().paramsSnapshot());
         child<QLineEdit>("EdName")->setText(QStringLiteral("changed"));

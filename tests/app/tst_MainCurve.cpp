@@ -140,6 +140,30 @@ private slots:
             QVERIFY(std::fabs(got[i].X - curve[i].X) < 1e-4f && std::fabs(got[i].Y - curve[i].Y) < 1e-4f);
     }
 
+    // The editor opens on its default line while the indicator holds its own curve: "Ecriture" asks
+    // first, and the title names the indicator after a read and the measurements after a fit.
+    void the_default_line_is_written_only_when_asked_and_the_title_names_the_origin() {
+        Rig rig;
+        QVERIFY(rig.ready());
+        const std::uint16_t heldBefore = rig.indicator.holding(34);
+        DessinForm->show();
+        rig.answers = {false};
+        QTest::mouseClick(DessinForm->Btn_WR, Qt::LeftButton);
+        QCOMPARE(rig.questions, QStringList{QStringLiteral(
+                                    "Ecrire la courbe par défaut à la place de la table de l'indicateur ?")});
+        QVERIFY(!XfertForm->isVisible());
+        QCOMPARE(MainForm->StatusText(), QString()); // nothing sent
+        QCOMPARE(rig.indicator.holding(34), heldBefore);
+        QTest::mouseClick(DessinForm->Btn_RD, Qt::LeftButton);
+        QTRY_COMPARE(MainForm->StatusText(), QStringLiteral("Courbe lue"));
+        QCOMPARE(DessinForm->windowTitle(),
+                 QStringLiteral("Editeur de linéarisation - courbe lue dans l'indicateur"));
+        DessinForm->setCurve(Curve{{0, 0}, {50, 70}, {100, 100}}, TDessinForm::Origin::Fit);
+        QCOMPARE(DessinForm->windowTitle(),
+                 QStringLiteral("Editeur de linéarisation - courbe d'après des mesures"));
+        DessinForm->hide();
+    }
+
     void three_points_go_as_32_entries_with_last_point_2() {
         Rig rig;
         QVERIFY(rig.ready());

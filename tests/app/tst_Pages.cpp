@@ -184,12 +184,14 @@ private slots:
             QVERIFY(nf && no);
             QCOMPARE(nf->text(), QStringLiteral("fermé au dessous du seuil"));
             QCOMPARE(no->text(), QStringLiteral("fermé au dessus du seuil"));
-            QCOMPARE(nf->CaptionSet()->Texte_Anglais(), n == 1
-                                                            ? QStringLiteral("closing on falling level")
-                                                            : QStringLiteral("(Closing on falling level)"));
+            // The English says what the French says (and qv7ctl), the same on every alarm page.
+            QCOMPARE(nf->CaptionSet()->Texte_Anglais(), QStringLiteral("closed below the threshold"));
+            QCOMPARE(no->CaptionSet()->Texte_Anglais(), QStringLiteral("closed above the threshold"));
             QCOMPARE(form().alarmPage(n)->RdLedNa->text(), QStringLiteral("Allumé si contact NF fermé"));
             QCOMPARE(form().alarmPage(n)->RdLedNa->CaptionSet()->Texte_Anglais(),
-                     QStringLiteral("(Lit on rising level)"));
+                     QStringLiteral("Lit when the NC contact is closed"));
+            QCOMPARE(form().alarmPage(n)->RdLedNe->CaptionSet()->Texte_Anglais(),
+                     QStringLiteral("Lit when the NO contact is closed"));
         }
         auto* filterLabel = form().findChild<TLabelLangue*>(QStringLiteral("LabelLangue3"));
         QCOMPARE(filterLabel->text(), QStringLiteral("Filtre (en secondes)"));

@@ -421,9 +421,9 @@ void tst_Qv7ctl::a_request_that_fails_names_its_last_reason_data() {
     QTest::addColumn<QString>("message");
     QTest::newRow("refused, illegal data address") << "exception:02"
                                                    << "no valid answer to read input register 0 after \\d+ "
-                                                      "tries; last: exception 02 illegal data address";
+                                                      "tries; last: exception 02, illegal data address";
     QTest::newRow("refused, slave device failure") << "exception:04"
-                                                   << "last: exception 04 slave device failure";
+                                                   << "last: exception 04, slave device failure";
     QTest::newRow("bad CRC every time")
         << "crc:1000"
         << "no valid answer to read input register 0 after \\d+ tries; last: bad CRC";

@@ -184,26 +184,39 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<Curve>("curve");
         QTest::addColumn<int>("beeps");
+        QTest::addColumn<QString>("refusal"); // the words of a refused point
         QTest::newRow("Enter places the point")
             << 3 << "45.5"
             << " 30.25 " << int(Qt::Key_Return)
-            << Curve{{0, 0}, {20, 10}, {45.5f, 30.25f}, {70, 60}, {100, 100}} << 0;
+            << Curve{{0, 0}, {20, 10}, {45.5f, 30.25f}, {70, 60}, {100, 100}} << 0 << QString();
         QTest::newRow("Enter reads ',' as '.' is the separator")
             << 3 << "45,5"
             << "30.25" << int(Qt::Key_Return)
-            << Curve{{0, 0}, {20, 10}, {45.5f, 30.25f}, {70, 60}, {100, 100}} << 0;
-        QTest::newRow("Enter with X left of the previous point") << 3 << "10"
-                                                                 << "30" << int(Qt::Key_Return) << Five << 1;
+            << Curve{{0, 0}, {20, 10}, {45.5f, 30.25f}, {70, 60}, {100, 100}} << 0 << QString();
+        QTest::newRow("Enter with X left of the previous point")
+            << 3 << "10"
+            << "30" << int(Qt::Key_Return) << Five << 1
+            << "Point 2, colonne X : 10.00 doit rester entre 20.00 et 70.00, les X croissant d'un point au "
+               "suivant.";
         QTest::newRow("Enter with a Y that is no number")
             << 3 << "45"
-            << "abc" << int(Qt::Key_Enter) << Curve{{0, 0}, {20, 10}, {45, 0}, {70, 60}, {100, 100}} << 1;
+            << "abc" << int(Qt::Key_Enter) << Five << 1
+            << "Point 2, colonne Y : « abc » n'est pas un nombre.";
+        QTest::newRow("Enter with an X of point 1 that is no number")
+            << 2 << "abc"
+            << "10" << int(Qt::Key_Enter) << Five << 1 << "Point 1, colonne X : « abc » n'est pas un nombre.";
+        QTest::newRow("Enter with Y above the view")
+            << 3 << "45"
+            << "150" << int(Qt::Key_Enter) << Five << 1
+            << "Point 2, colonne Y : 150.00 est hors de l'étendue -25.00 … 110.00.";
         QTest::newRow("Insert splits the segment before the point")
             << 3 << ""
             << "" << int(Qt::Key_Insert)
-            << Curve{{0, 0}, {20, 10}, {29.79217f, 22.46883f}, {40, 35}, {70, 60}, {100, 100}} << 0;
+            << Curve{{0, 0}, {20, 10}, {29.79217f, 22.46883f}, {40, 35}, {70, 60}, {100, 100}} << 0
+            << QString();
         QTest::newRow("Delete removes the point")
             << 3 << ""
-            << "" << int(Qt::Key_Delete) << Curve{{0, 0}, {20, 10}, {70, 60}, {100, 100}} << 0;
+            << "" << int(Qt::Key_Delete) << Curve{{0, 0}, {20, 10}, {70, 60}, {100, 100}} << 0 << QString();
     }
     void grid_keys_place_undo_insert_and_remove() {
         QFETCH(int, row);
@@ -212,12 +225,15 @@ private slots:
         QFETCH(int, key);
         QFETCH(Curve, curve);
         QFETCH(int, beeps);
+        QFETCH(QString, refusal);
+        ScriptedUser user;
         clickRow(row);
         if (!x.isEmpty()) grid()->setCells(1, row, x);
         if (!y.isEmpty()) grid()->setCells(2, row, y);
         const int before = form->beepCount();
         QTest::keyClick(grid(), Qt::Key(key));
         QCOMPARE(form->beepCount() - before, beeps);
+        QCOMPARE(user.messages, refusal.isEmpty() ? QStringList() : QStringList{refusal});
         const Curve got = form->curve();
         QCOMPARE(got.size(), curve.size());
         for (std::size_t i = 0; i < got.size(); ++i) {
@@ -253,6 +269,18 @@ private slots:
         const int before = form->beepCount();
         QTest::keyClick(grid(), Qt::Key_Return);
         QCOMPARE(form->beepCount(), before + 1);
+        QCOMPARE(form->curve(), Five);
+    }
+
+    void escape_takes_back_a_typed_value_before_the_last_change() {
+        clickRow(3);
+        grid()->editItem(grid()->item(2, 1));
+        cellEditor()->setText(QStringLiteral("55"));
+        QTest::keyClick(cellEditor(), Qt::Key_Tab); // the text stays in the cell, not placed
+        QCOMPARE(grid()->Cells(1, 3), QStringLiteral("55"));
+        grid()->setFocus();
+        QTest::keyClick(grid(), Qt::Key_Escape);
+        QCOMPARE(grid()->Cells(1, 3), QStringLiteral("40.00"));
         QCOMPARE(form->curve(), Five);
     }
 
@@ -314,22 +342,24 @@ private slots:
         QCOMPARE(draw()->Ymin(), -25.0f);
     }
 
-    void charge_and_sauve_leave_their_separator() {
+    void charge_and_sauve_keep_the_windows_separator() {
         QTemporaryDir dir;
         ScriptedUser user;
         const QString path = dir.filePath("courbe.LIN");
         writeFile(path, ".float 12.5\r\n.float 1,5e1\r\n.float 100\r\n.float 100\r\n");
         user.file = path;
+        // An English window ('.') shows the file's numbers its way.
         QTest::mouseClick(form->Btn_Load, Qt::LeftButton);
         QCOMPARE(form->curve(), (Curve{{12.5f, 15}, {100, 100}}));
-        QCOMPARE(qv7::decimalSeparator(), QChar(u','));
-        QCOMPARE(grid()->Cells(1, 1), QStringLiteral("12,50"));
+        QCOMPARE(qv7::decimalSeparator(), QChar(u'.'));
+        QCOMPARE(grid()->Cells(1, 1), QStringLiteral("12.50"));
         QCOMPARE(form->windowTitle(), path);
         QCOMPARE(user.messages, QStringList());
 
+        qv7::setDecimalSeparator(u','); // a French window
         user.file = dir.filePath("saved");
         QTest::mouseClick(form->Btn_Save, Qt::LeftButton);
-        QCOMPARE(qv7::decimalSeparator(), QChar(u'.'));
+        QCOMPARE(qv7::decimalSeparator(), QChar(u','));
         QCOMPARE(user.titles, (QStringList{"Chargement d'un fichier", "Sauvegarde d'un fichier"}));
         QCOMPARE(user.proposed.value(1), QStringLiteral("courbe.LIN"));
         QCOMPARE(user.filters.value(0),
@@ -337,7 +367,7 @@ private slots:
         QFile saved(dir.filePath("saved.Lin"));
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), qv7::linFileText(form->curve()));
-        QCOMPARE(form->windowTitle(), path);
+        QCOMPARE(form->windowTitle(), QFileInfo(saved).absoluteFilePath()); // the curve is the saved file's
     }
 
     void refused_or_warned_loads_data() {
@@ -375,6 +405,52 @@ private slots:
         QTest::mouseClick(form->Btn_Load, Qt::LeftButton);
         QCOMPARE(user.messages, messages);
         QCOMPARE(form->curve(), curve);
+    }
+
+    // The title names where the curve came from; the default line goes to the indicator only when
+    // the user says so, and an edited curve is dropped only when the user agrees (No by default).
+    void origin_in_the_title_write_guard_and_discard_questions() {
+        FakeDevice device;
+        form->setDevice(&device);
+        ScriptedUser user;
+        QStringList questions;
+        bool yes = false;
+        qv7::setQuestionHook([&](const QString&, const QString& text) { return questions << text, yes; });
+        const QString discard = QStringLiteral("Abandonner les modifications de la courbe ?");
+        form->newCurve();
+        QCOMPARE(form->windowTitle(), QStringLiteral("Editeur de linéarisation - courbe par défaut"));
+        QTest::mouseClick(form->Btn_WR, Qt::LeftButton);
+        QCOMPARE(questions, QStringList{QStringLiteral(
+                                "Ecrire la courbe par défaut à la place de la table de l'indicateur ?")});
+        QCOMPARE(device.sends, 0);
+        form->setCurve(Five, TDessinForm::Origin::Device);
+        QCOMPARE(form->windowTitle(),
+                 QStringLiteral("Editeur de linéarisation - courbe lue dans l'indicateur"));
+        QTest::mouseClick(form->Btn_WR, Qt::LeftButton);
+        QCOMPARE(device.sends, 1);
+        form->setCurve(Five, TDessinForm::Origin::Fit);
+        QCOMPARE(form->windowTitle(),
+                 QStringLiteral("Editeur de linéarisation - courbe d'après des mesures"));
+        clickRow(3);
+        grid()->setCells(1, 3, QStringLiteral("45"));
+        QTest::keyClick(grid(), Qt::Key_Return);
+        QCOMPARE(form->windowTitle(),
+                 QStringLiteral("Editeur de linéarisation - courbe d'après des mesures (modifiée)"));
+        questions.clear();
+        QTest::mouseClick(form->Btn_New, Qt::LeftButton);
+        QTest::mouseClick(form->Btn_RD, Qt::LeftButton);
+        QTest::mouseClick(form->Btn_Load, Qt::LeftButton);
+        form->close();
+        QCOMPARE(questions, (QStringList{discard, discard, discard, discard}));
+        QCOMPARE(device.reads, 0);
+        QVERIFY(user.titles.isEmpty()); // no file dialog
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->curve()[2].X, 45.0f);
+        yes = true;
+        form->close();
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->curve(), Five); // the changes dropped: the fitted curve again
+        qv7::setQuestionHook({});
     }
 
     void transfers_go_through_the_device_and_show_the_transfer_window() {

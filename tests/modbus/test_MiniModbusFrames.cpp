@@ -453,11 +453,21 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RejectText, names_the_reason_as_a_user_reads_it) {
-    EXPECT_EQ(RejectText(TRejectReason::Exception, 2), "exception 02 illegal data address");
-    EXPECT_EQ(RejectText(TRejectReason::Exception, 4), "exception 04 slave device failure");
+    // The French sources, and a translation handed in replaces each marked text, the code kept.
+    EXPECT_EQ(RejectText(TRejectReason::Exception, 2), "exception 02, adresse de données illégale");
+    EXPECT_EQ(RejectText(TRejectReason::Exception, 4), "exception 04, défaillance de l'appareil");
     EXPECT_EQ(RejectText(TRejectReason::Exception, 0x0B),
-              "exception 0B gateway target device failed to respond");
-    EXPECT_EQ(RejectText(TRejectReason::BadCrc, 0), "bad CRC");
+              "exception 0B, pas de réponse derrière la passerelle");
+    EXPECT_EQ(RejectText(TRejectReason::Exception, 0x7F), "exception 7F, exception inconnue");
+    EXPECT_EQ(RejectText(TRejectReason::BadCrc, 0), "CRC erroné");
+    const TTextTranslation english = [](const char* french) {
+        const std::string text(french);
+        if (text == "exception %1, %2") return std::string("exception %1, %2");
+        if (text == "adresse de données illégale") return std::string("illegal data address");
+        return "<" + text + ">";
+    };
+    EXPECT_EQ(RejectText(TRejectReason::Exception, 2, english), "exception 02, illegal data address");
+    EXPECT_EQ(RejectText(TRejectReason::Stale, 0, english), "<réponse périmée>");
 }
 
 } // namespace
