@@ -10,6 +10,7 @@
 #include "cli/ParamFields.h"
 #include "cli/Report.h"
 #include "cli/Session.h"
+#include "cli/SheetCommand.h"
 #include "indicator/FileAccess.h"
 #include "indicator/ParamFile.h"
 
@@ -78,13 +79,19 @@ TParamImage checkAgainst(const QString& path, const QByteArray& head, std::uint3
     return image;
 }
 
-// The record as the indicator is to receive it. The window keeps 2 in the record for "the menu and
-// the function keys" and sends that level as 3, the indicator's own code; a file it saved reaches the
-// indicator the same way from here, and compares equal to an indicator that holds 3.
+} // namespace
+
 TParamImage asSent(TParamImage image) {
     if (image.Protection == 2) image.Protection = 3;
     return image;
 }
+
+QList<FieldDifference> differencesFromFile(const QString& path, const QByteArray& head,
+                                           const TParamImage& actual) {
+    return compareParams(asSent(checkAgainst(path, head, actual.DeviceType)), actual);
+}
+
+namespace {
 
 QJsonArray differencesJson(const QList<FieldDifference>& differences) {
     QJsonArray out;
@@ -237,8 +244,9 @@ int commandDiff(const Options& options) {
     const QString path = options.arguments.first();
     const QByteArray head = readParamFile(path);
     Session session(options);
-    const TParamImage image = fileCheckedAgainstIndicator(path, head, session);
-    const QList<FieldDifference> differences = compareParams(image, session.params());
+    session.open();
+    session.readAll();
+    const QList<FieldDifference> differences = differencesFromFile(path, head, session.params());
     if (options.outcome)
         options.outcome->differences =
             differencesText(differences, QStringLiteral("file"), QStringLiteral("indicator"))
@@ -276,6 +284,7 @@ int runCommand(const Options& options) {
     if (c == "lin-write") return commandLinWrite(options);
     if (c == "lin-show") return commandLinShow(options);
     if (c == "lin-fit") return commandLinFit(options);
+    if (c == "sheet") return commandSheet(options);
     if (c == "udev-rule") {
         print(udevRule());
         return ExitOk;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/Options.h"
+#include "cli/ParamFields.h"
 #include "indicator/ParamImage.h"
 
 #include <QByteArray>
@@ -19,6 +20,15 @@ int runCommand(const Options& options);
 // Throws CliError(ExitFileError) naming the file's French rejection.
 QByteArray readParamFile(const QString& path);
 TParamImage imageOfParamFile(const QByteArray& head);
+
+// The record as the indicator is to receive it: the window keeps 2 in the record for "the menu and
+// the function keys" and sends that level as 3, the indicator's own code.
+TParamImage asSent(TParamImage image);
+// What diff lists: the fields in which `actual` differs from the parameter file `path` (its first
+// bytes `head`), the file checked against actual's type word and taken as it would be sent. Throws
+// CliError(ExitFileError) when the file is refused for that indicator.
+QList<FieldDifference> differencesFromFile(const QString& path, const QByteArray& head,
+                                           const TParamImage& actual);
 
 // The udev rule compiled into the program (the shipped packaging/70-qv7.rules).
 QString udevRule();

@@ -3,7 +3,6 @@
 #include "base/Files.h"
 #include "indicator/FileAccess.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -54,9 +53,9 @@ QString fileSha256(const QString& path) {
     if (path.isEmpty()) return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file)) return {};
-    return QString::fromLatin1(hash.result().toHex());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFile::NoError) return {};
+    return sha256Hex(bytes);
 }
 
 QString appendToLog(const QString& path, const QList<LogRecord>& records) {
