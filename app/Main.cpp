@@ -7,6 +7,7 @@
 #include "app/LineStatus.h"
 #include "app/PageControl.h"
 #include "app/Select.h"
+#include "app/SheetPrint.h"
 #include "app/pages/AlarmPage.h"
 #include "app/pages/CfgPage.h"
 #include "app/pages/DisplayPage.h"
@@ -129,6 +130,7 @@ TMainForm::TMainForm(qv7::HidAccess& access, QWidget* parent)
 
     torvik_->setDialogs(dialogs_.get());
     wireTorvik();
+    new TSheetPrint(*this); // Ctrl+P prints the pages' configuration sheet; a child of the window
     // The page keys are the window's wherever the focus is: seen before any control can take them.
     qApp->installEventFilter(this);
 }
@@ -557,7 +559,7 @@ TRadioGroup* TMainForm::voltageRangeGroup() const {
     return tensionPage_->RdGrTension1;
 }
 
-void TMainForm::BtnWriteAllClick() {
+TParamImage TMainForm::pagesImage() {
     TParamImage params = torvik_->paramsSnapshot();
     try {
         // 1-3: InputOptions. Each page replaces only the bits its controls carry.
@@ -583,6 +585,11 @@ void TMainForm::BtnWriteAllClick() {
         focusField(error.field());
         throw;
     }
+    return params;
+}
+
+void TMainForm::BtnWriteAllClick() {
+    const TParamImage params = pagesImage();
     // 12: every field fits.
     torvik_->editImage([&](TParamImage& image, TLinTable&) { image = params; });
     servicePage_->stopLiveAdc();

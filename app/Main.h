@@ -90,6 +90,9 @@ public:
     // become Params and the write-all start. A field that does not fit raises ERangeError with
     // the focus on it, and Params is left untouched.
     void BtnWriteAllClick();
+    // The pages' values in a copy of Params, as the write step stores them; a field that does not
+    // fit raises ERangeError with the focus on it.
+    TParamImage pagesImage();
     // The input-type pages for the item chosen in `sender` (RdGrCFG1 or RdGrCFG2; null: none).
     void RdGrCFGClick(qv7::pages::TRadioGroup* sender);
     void BtnSaveClick();

@@ -80,7 +80,8 @@ int commandSheet(const Options& options) {
         sheetOfFile(options, s);
     if (!options.against.isEmpty()) markAgainst(options, s);
     const QByteArray pdf = sheet::sheetPdf(
-        sheet::buildSheet(s), options.paper == "letter" ? sheet::Paper::Letter : sheet::Paper::A4,
+        sheet::buildSheet(s),
+        sheet::sheetPageLayout(options.paper == "letter" ? sheet::Paper::Letter : sheet::Paper::A4),
         QFileInfo(options.output).completeBaseName());
     const int error = saveWholeFile(fileNameBytes(options.output),
                                     std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));

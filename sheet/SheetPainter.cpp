@@ -115,7 +115,7 @@ Block headerBlock(const Page& page, const SheetContent& c) {
 
 QList<double> groupWidths(const Page& page) {
     const double mark = page.pt(12), rest = page.width - mark;
-    return {mark, rest * 0.38, rest * 0.30, rest * 0.32};
+    return {mark, rest * 0.35, rest * 0.37, rest * 0.28};
 }
 
 Block groupBlock(const Page& page, const SheetContent& c, const SheetGroup& g) {
@@ -258,7 +258,12 @@ int paintSheet(QPagedPaintDevice& device, const SheetContent& c) {
     return static_cast<int>(pages.size());
 }
 
-QByteArray sheetPdf(const SheetContent& content, Paper paper, const QString& title) {
+QPageLayout sheetPageLayout(Paper paper) {
+    return QPageLayout(QPageSize(paper == Paper::A4 ? QPageSize::A4 : QPageSize::Letter),
+                       QPageLayout::Portrait, QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+}
+
+QByteArray sheetPdf(const SheetContent& content, const QPageLayout& layout, const QString& title) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -267,9 +272,7 @@ QByteArray sheetPdf(const SheetContent& content, Paper paper, const QString& tit
         writer.setResolution(600);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("qv7cfg"));
-        writer.setPageLayout(QPageLayout(QPageSize(paper == Paper::A4 ? QPageSize::A4 : QPageSize::Letter),
-                                         QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
-                                         QPageLayout::Millimeter));
+        writer.setPageLayout(layout);
         paintSheet(writer, content);
     }
     return bytes;

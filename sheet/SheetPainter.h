@@ -6,6 +6,7 @@
 #include "sheet/SheetContent.h"
 
 #include <QByteArray>
+#include <QPageLayout>
 
 class QPagedPaintDevice;
 
@@ -17,7 +18,10 @@ enum class Paper { A4, Letter };
 // page layout (size and margins) is the caller's. Returns the number of pages painted.
 int paintSheet(QPagedPaintDevice& device, const SheetContent& content);
 
-// The whole PDF of a sheet, made in memory (15 mm margins), for a caller that saves it whole.
-QByteArray sheetPdf(const SheetContent& content, Paper paper, const QString& title);
+// The paper in portrait with 15 mm margins.
+QPageLayout sheetPageLayout(Paper paper);
+
+// The whole PDF of a sheet, made in memory, for a caller that saves it whole.
+QByteArray sheetPdf(const SheetContent& content, const QPageLayout& layout, const QString& title);
 
 } // namespace qv7::sheet
