@@ -2,6 +2,7 @@
 
 #include "base/TextMarks.h"
 #include "indicator/LinCurve.h"
+#include "indicator/PageCaptions.h"
 #include "indicator/ParamFile.h"
 #include "indicator/ParamTable.h"
 #include "indicator/Torvik.h"
@@ -26,25 +27,24 @@ struct PageRows {
     std::vector<const char*> keys;
 };
 const std::vector<PageRows>& pages() {
+    namespace caption = qv7::pagecaption;
     static const std::vector<PageRows> list = {
-        {QT_TRANSLATE_NOOP("TMainForm", "Identification"), {"protection"}},
-        {QT_TRANSLATE_NOOP("TMainForm", "Configuration"), {"input.type"}},
-        {QT_TRANSLATE_NOOP("TMainForm", "Entrée"),
+        {caption::Ident, {"protection"}},
+        {caption::Cfg, {"input.type"}},
+        {caption::Input,
          {"input.current_range", "input.voltage_range", "input.probe_wiring", "input.thermocouple",
           "input.cold_junction"}},
-        {QT_TRANSLATE_NOOP("TMainForm", "Traitement"),
+        {caption::Process,
          {"filter", "display.modulo", "linearisation.enabled", "linearisation.last_point",
           "display.temperature_unit", "display.tenths"}},
-        {QT_TRANSLATE_NOOP("TMainForm", "Affichage"),
-         {"display.full_scale", "display.zero", "display.decimal_point"}},
-        {QT_TRANSLATE_NOOP("TMainForm", "Sortie"), {"output.full_scale", "output.zero", "output.offset"}},
-        {"RS485", {"rs485.baud", "rs485.format", "rs485.address"}},
+        {caption::Display, {"display.full_scale", "display.zero", "display.decimal_point"}},
+        {caption::Output, {"output.full_scale", "output.zero", "output.offset"}},
+        {caption::Rs485, {"rs485.baud", "rs485.format", "rs485.address"}},
     };
     return list;
 }
-const char* const AlarmCaptions[4] = {
-    QT_TRANSLATE_NOOP("TMainForm", "Alarme 1"), QT_TRANSLATE_NOOP("TMainForm", "Alarme 2"),
-    QT_TRANSLATE_NOOP("TMainForm", "Alarme 3"), QT_TRANSLATE_NOOP("TMainForm", "Alarme 4")};
+const char* const AlarmCaptions[4] = {qv7::pagecaption::Alarm1, qv7::pagecaption::Alarm2,
+                                      qv7::pagecaption::Alarm3, qv7::pagecaption::Alarm4};
 
 // The table's units are English; their French words for a French sheet.
 const std::map<std::string, const char*>& frenchUnits() {
