@@ -12,8 +12,8 @@ TXfertForm* XfertForm = nullptr;
 TDessinForm* DessinForm = nullptr;
 TSelectForm* SelectForm = nullptr;
 
-Forms::Forms(qv7::HidAccess& access) {
-    main_ = std::make_unique<TMainForm>(access);
+Forms::Forms(qv7::TransportSource transport) {
+    main_ = std::make_unique<TMainForm>(std::move(transport));
     MainForm = main_.get();
     about_ = std::make_unique<TAboutBox>();
     AboutBox = about_.get();

@@ -2,6 +2,8 @@
 // Other windows reach one another through these instances. Window thread.
 #pragma once
 
+#include "link/Transport.h"
+
 #include <memory>
 
 class TAboutBox;
@@ -9,9 +11,6 @@ class TDessinForm;
 class TMainForm;
 class TSelectForm;
 class TXfertForm;
-namespace qv7 {
-class HidAccess;
-}
 
 // The instances; null before Forms exists and after it is gone.
 extern TMainForm* MainForm;
@@ -24,7 +23,8 @@ extern TSelectForm* SelectForm;
 // and points the instances at them; destroys them in the opposite order.
 class Forms {
 public:
-    explicit Forms(qv7::HidAccess& access);
+    // The main window's component is built on `transport`.
+    explicit Forms(qv7::TransportSource transport);
     ~Forms();
     Forms(const Forms&) = delete;
     Forms& operator=(const Forms&) = delete;

@@ -1,6 +1,6 @@
 #include "app/LineStatus.h"
 
-#include "indicator/TransferPlan.h"
+#include "proto/TransferPlan.h"
 
 #include <QCoreApplication>
 

@@ -4,6 +4,7 @@
 // the component's events reach it already queued onto this thread.
 #pragma once
 
+#include "app/MainPages.h"
 #include "indicator/Torvik.h"
 #include "lineditor/LinDevice.h"
 
@@ -15,90 +16,51 @@
 #include <string>
 #include <utility>
 
-class QLabel;
-class QPushButton;
-class QStatusBar;
-class QTabWidget;
 class QTimer;
-class TBitBtnLangue;
+class TDiffForm;
+class TEditCommands;
 class TFileDialogs;
-class TLabelLangue;
 class TPageControl;
-class TGroupBoxLangue;
-class Tled;
-namespace qv7 {
-class HidAccess;
-}
-namespace qv7::pages {
-class TAlarmPage;
-class TCfgPage;
-class TDisplayPage;
-class TEntCourantPage;
-class TEntRtdPage;
-class TEntTCPage;
-class TEntTensionPage;
-class TIdentPage;
-class TOutputPage;
-class TProcessPage;
-class TRadioGroup;
-class TRs485Page;
-class TServicePage;
-} // namespace qv7::pages
+class TSession;
+struct TMainControls;
 
-class TMainForm : public QWidget, public TLinDevice {
+class TMainForm : public QWidget, public TLinDevice, public TMainPageIds {
     Q_OBJECT
 public:
-    // The pages of PageControl, in order.
-    enum Page {
-        TabConnect,
-        TabIdent,
-        TabCfg,
-        TabEntCourant,
-        TabEntTension,
-        TabEntRtd,
-        TabEntTC,
-        TabProcess,
-        TabDisplay,
-        TabALR1,
-        TabALR2,
-        TabALR3,
-        TabALR4,
-        TabSA,
-        TabRS485,
-        TabZEQ,
-        PageCount
-    };
-
-    // Builds every control and the component on `access`, which must outlive the window.
-    explicit TMainForm(qv7::HidAccess& access, QWidget* parent = nullptr);
+    // Builds every control and the component on `transport` (a HID access must outlive the window).
+    explicit TMainForm(qv7::TransportSource transport, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     TTorvik& Torvik() { return *torvik_; }
+    // The parameters the window works on: the indicator's, the pages' edits, the transfer.
+    TSession& Session() { return *session_; }
 
     // --- Handlers (window thread). Each may raise the run-time errors of the actions it calls. ---
-    void FormShow();               // first showing: disconnected, service tab hidden, scan
-    void BtnScanClick();           // drops to Disconnected, counts the devices and opens one
-    void TorvikConnect();          // LED on, then the full read
-    void TorvikDisconnect();       // LED off, pages and read/write disabled, page 0, "Déconnexion"
-    void TorvikReadAllCompleted(); // the fill step: every page from Params, page 1, status emptied
+    void FormShow();         // first showing: disconnected, service tab hidden, scan
+    void BtnScanClick();     // drops to Disconnected, counts the devices and opens one
+    void TorvikConnect();    // LED on, then the full read
+    void TorvikDisconnect(); // LED off, pages and read/write disabled, page 0, "Déconnexion"
+    // The fill step: every page from Params, which become the indicator's values the edits are
+    // measured against; page 1, status emptied.
+    void TorvikReadAllCompleted();
     void TorvikWriteAllCompleted();
     void TorvikReadADCValues(float fval1, float fval2);
     // answering false: "L'appareil ne répond pas" with the request, red lamp; true: both cleared.
     void TorvikAnswerState(bool answering);
+    // Asks before changes not written are dropped (also BtnScanClick, BtnLoadClick and closing).
     void BtnReadAllClick();
-    // The write step: every page into a copy of Params; only when every field fits does the copy
-    // become Params and the write-all start. A field that does not fit raises ERangeError with
-    // the focus on it, and Params is left untouched.
+    // The write step: every page into a copy of Params; only when every field holds a value its
+    // parameter takes does the copy become Params and the write-all start. A field that does not
+    // raises ERangeError with the focus on it, and Params is left untouched.
     void BtnWriteAllClick();
-    // The pages' values in a copy of Params, as the write step stores them; a field that does not
-    // fit raises ERangeError with the focus on it.
-    TParamImage pagesImage();
     // The input-type pages for the item chosen in `sender` (RdGrCFG1 or RdGrCFG2; null: none).
     void RdGrCFGClick(qv7::pages::TRadioGroup* sender);
     void BtnSaveClick();
     // Refreshes the pages after every attempt, even a failed one; refused while a write runs.
     void BtnLoadClick();
     void BtnEditLinClick(); // hands the editor this window as its indicator, then shows it modally
+    // The differences window: the pages' changes, or a file compared with the indicator.
+    void ShowDifferences();
     void Image1Click();
     void BtnQuitClick();
 
@@ -124,21 +86,25 @@ public:
     bool serviceMode() const { return serviceMode_; }
 
     // The pages (tests and pictures).
-    qv7::pages::TIdentPage* identPage() const { return identPage_; }
-    qv7::pages::TCfgPage* cfgPage() const { return cfgPage_; }
-    qv7::pages::TEntCourantPage* courantPage() const { return courantPage_; }
-    qv7::pages::TEntTensionPage* tensionPage() const { return tensionPage_; }
-    qv7::pages::TEntRtdPage* rtdPage() const { return rtdPage_; }
-    qv7::pages::TEntTCPage* tcPage() const { return tcPage_; }
-    qv7::pages::TProcessPage* processPage() const { return processPage_; }
-    qv7::pages::TDisplayPage* displayPage() const { return displayPage_; }
-    qv7::pages::TAlarmPage* alarmPage(int number) const { return alarmPages_[number - 1]; }
-    qv7::pages::TOutputPage* outputPage() const { return outputPage_; }
-    qv7::pages::TRs485Page* rs485Page() const { return rs485Page_; }
-    qv7::pages::TServicePage* servicePage() const { return servicePage_; }
+    qv7::pages::TIdentPage* identPage() const { return pages_->ident; }
+    qv7::pages::TCfgPage* cfgPage() const { return pages_->cfg; }
+    qv7::pages::TEntCourantPage* courantPage() const { return pages_->courant; }
+    qv7::pages::TEntTensionPage* tensionPage() const { return pages_->tension; }
+    qv7::pages::TEntRtdPage* rtdPage() const { return pages_->rtd; }
+    qv7::pages::TEntTCPage* tcPage() const { return pages_->tc; }
+    qv7::pages::TProcessPage* processPage() const { return pages_->process; }
+    qv7::pages::TDisplayPage* displayPage() const { return pages_->display; }
+    qv7::pages::TAlarmPage* alarmPage(int number) const { return pages_->alarms[number - 1]; }
+    qv7::pages::TOutputPage* outputPage() const { return pages_->output; }
+    qv7::pages::TRs485Page* rs485Page() const { return pages_->rs485; }
+    qv7::pages::TServicePage* servicePage() const { return pages_->service; }
+    TMainPages& pages() const { return *pages_; }
+    // The serial number of the indicator last opened; empty when it gives none.
+    const QString& SerialNumber() const { return openedSerial_; }
+    TDiffForm* diffForm() const { return diffForm_; }
     TPageControl* pageControl() const;
     // Whether a page's tab is in the strip.
-    bool tabShown(Page page) const;
+    bool tabShown(Page page) const { return pages_->tabShown(page); }
 
     // The status line's one text, and whether the window shows the hourglass. A text set as such
     // stays as given when the language changes; one set as a function of the state is computed again.
@@ -161,22 +127,15 @@ protected:
 private:
     // Opens device `number` (from 1); says so on the status line when another program holds it.
     void openDevice(int number);
-    void buildHeader();
-    void buildPages();
-    void buildConnectPage(QWidget* page);
-    void buildFilesGroup(QWidget* page);
-    void buildButtons();
-    // The window's own texts in the current language, and the buttons' faces fitted to them.
     void retranslate();
-    void fitButtons();
-    void showCaption();
+    void wireControls();
     void wireTorvik();
+    void wireSession();
+    void showCaption();
     void setBusy(bool busy);
     void setPagesEnabled(bool enabled);
-    void setTabShown(Page page, bool shown);
-    // The voltage-range group that carries InputOptions bits 1-2 for the current input groups.
-    qv7::pages::TRadioGroup* voltageRangeGroup() const;
-    void focusField(QWidget* field);
+    void startReadAll();
+    void showImage(bool read);
     // A parameter or table write is being sent.
     bool isWriting() const;
     // The status line after a file action: `done` or `failed` with the chosen file's name.
@@ -184,6 +143,14 @@ private:
 
     std::unique_ptr<TTorvik> torvik_;
     std::unique_ptr<TFileDialogs> dialogs_;
+    std::unique_ptr<TMainControls> ui_;
+    TSession* session_ = nullptr;
+    TMainPages* pages_ = nullptr;
+    TEditCommands* commands_ = nullptr;
+    TDiffForm* diffForm_ = nullptr;
+    // The pages show a loaded file, not what the indicator holds: checked before it is sent.
+    bool loadedFromFile_ = false;
+    TParamImage written_; // the write-all's image, the indicator's once acknowledged
     bool shown_ = false;
     bool serviceMode_ = false;
     std::function<void(const std::string&)> trace_;
@@ -191,37 +158,9 @@ private:
     std::optional<std::pair<TRejectReason, int>> lastRefusal_;
     bool noAnswerShown_ = false; // the status line says the indicator does not answer
     std::function<QString()> status_;
-    QString serial_; // of the indicator the caption names; empty: none named
-
-    Tled* LedConnect = nullptr;
-    TLabelLangue* LabelLangue4 = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
-    TBitBtnLangue* BtnScan = nullptr;
-    TPageControl* PageControl = nullptr;
-    QPushButton* BtnReadAll = nullptr;
-    QPushButton* BtnWriteAll = nullptr;
-    QPushButton* BtnQuit = nullptr;
-    QStatusBar* StatusBar = nullptr;
-    QLabel* StatusLabel = nullptr;
+    QString serial_;             // of the indicator the caption names; empty: none named
+    QString openedSerial_;       // of the indicator last opened, as it reports it
     QTimer* RetryOpen = nullptr; // tries an indicator held by another program again
     int retryNumber_ = 0;
     int deviceCount_ = 0; // at the last scan
-    QWidget* Pages[PageCount] = {};
-    TGroupBoxLangue* GroupBoxLangue5 = nullptr;
-    TBitBtnLangue* BtnLoad = nullptr;
-    TBitBtnLangue* BtnSave = nullptr;
-    QPushButton* BtnEditLin = nullptr;
-    qv7::pages::TIdentPage* identPage_ = nullptr;
-    qv7::pages::TCfgPage* cfgPage_ = nullptr;
-    qv7::pages::TEntCourantPage* courantPage_ = nullptr;
-    qv7::pages::TEntTensionPage* tensionPage_ = nullptr;
-    qv7::pages::TEntRtdPage* rtdPage_ = nullptr;
-    qv7::pages::TEntTCPage* tcPage_ = nullptr;
-    qv7::pages::TProcessPage* processPage_ = nullptr;
-    qv7::pages::TDisplayPage* displayPage_ = nullptr;
-    qv7::pages::TAlarmPage* alarmPages_[4] = {};
-    qv7::pages::TOutputPage* outputPage_ = nullptr;
-    qv7::pages::TRs485Page* rs485Page_ = nullptr;
-    qv7::pages::TServicePage* servicePage_ = nullptr;
 };

@@ -24,7 +24,7 @@ constexpr int LastPosition = 127;
 } // namespace
 
 void TMainForm::ReadLin() {
-    servicePage_->stopLiveAdc();
+    pages_->service->stopLiveAdc();
     torvik_->ReadLin();
     setStatus([] { return tr("Lecture de la courbe"); });
 }
@@ -41,11 +41,10 @@ bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
     std::vector<qv7::LinFilePoint> curve;
     for (int i = 0; i <= last; ++i)
         curve.push_back({Draw1.Points[i].X, Draw1.Points[i].Y});
-    if (const int point = qv7::firstNonIncreasingPoint(curve); point >= 0) {
-        const QString question = tr("Les valeurs X de la courbe ne croissent pas au point %1.\n"
-                                    "Ecrire la courbe dans l'appareil quand même ?")
-                                     .arg(point);
-        if (!qv7::askYesNo(tr("Ecriture"), question)) return false;
+    // What a table read would refuse, or X that does not rise, is not sent.
+    if (const auto fault = qv7::linSendFault(curve)) {
+        qv7::showMessage(qv7::linSendFaultText(*fault));
+        return false;
     }
     // All 32 entries go, those past the curve's last point as they stand.
     TLinTable table{};
@@ -55,7 +54,7 @@ bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
         lin = table;
         params.LinLastPoint = lastPoint;
     });
-    servicePage_->stopLiveAdc();
+    pages_->service->stopLiveAdc();
     torvik_->WriteLin();
     setStatus([] { return tr("Ecriture de la courbe"); });
     return true;

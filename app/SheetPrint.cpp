@@ -2,14 +2,15 @@
 
 #include "app/Language.h"
 #include "app/Main.h"
+#include "app/Session.h"
 #include "base/Errors.h"
 #include "base/Files.h"
 #include "indicator/FileAccess.h"
 #include "indicator/LinCurve.h"
-#include "indicator/ParamTable.h"
 #include "sheet/SheetPainter.h"
 #include "widgets/RunTimeErrors.h"
 
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QShortcut>
@@ -24,30 +25,18 @@ TSheetPrint::TSheetPrint(TMainForm& form) : QObject(&form), form_(form) {
         QPrintDialog dialog(&printer, &form_);
         return dialog.exec() == QDialog::Accepted;
     };
-    followTorvik();
-}
-
-// The window's own handlers stay as they are; the record is taken before the fill step, which
-// keeps the third protection level as 2 in it, and after a write, which sent what the pages held.
-void TSheetPrint::followTorvik() {
-    TTorvik& torvik = form_.Torvik();
-    const auto noted = [this, &torvik](TNotifyEvent handler) {
-        return [this, &torvik, handler](TComponent* sender) {
-            indicatorValues_ = torvik.paramsSnapshot();
-            if (handler) handler(sender);
-        };
-    };
-    torvik.OnReadAllCompleted = noted(torvik.OnReadAllCompleted);
-    torvik.OnWriteAllCompleted = noted(torvik.OnWriteAllCompleted);
 }
 
 qv7::sheet::SheetSource TSheetPrint::currentSheet() {
     TTorvik& torvik = form_.Torvik();
+    const TSession& session = form_.Session();
     qv7::sheet::SheetSource s;
-    s.params = form_.pagesImage();
+    // The session holds every edit that fits; storing the pages once more refuses, with the focus
+    // on it, a field that holds something else than a value its row takes.
+    s.params = session.edited();
+    form_.pages().store(s.params);
     s.modelName = torvik.ModelName();
-    const int device = torvik.Bridge().DeviceNumber();
-    if (device > 0) s.serial = QString::fromStdString(torvik.Bridge().SerialNumberString(device));
+    s.serial = form_.SerialNumber();
     s.time = QDateTime::currentDateTime();
     s.version = QStringLiteral("qv7cfg %1").arg(QStringLiteral(QV7_VERSION));
     s.language = qv7::currentLanguage() == qv7::Language::English ? qv7::sheet::SheetLanguage::English
@@ -60,15 +49,15 @@ qv7::sheet::SheetSource TSheetPrint::currentSheet() {
         s.curve = qv7::linCurveFromTable(table, s.params.LinLastPoint & 0x1F);
         s.tableRefused = !s.curve;
     }
-    if (indicatorValues_)
-        for (const qv7::ParamRow& row : qv7::paramTable())
-            if (qv7::rawValue(row, s.params) != qv7::rawValue(row, *indicatorValues_))
-                s.marked.insert(row.key);
+    // The rows the pages mark; measured against a file when nothing was read from the indicator.
+    for (const qv7::ParamRow* row : session.changedRows())
+        s.marked.insert(row->key);
+    if (!session.origin().isEmpty()) s.markReference = QFileInfo(session.origin()).fileName();
     return s;
 }
 
 void TSheetPrint::print() {
-    if (!indicatorValues_) return; // the pages hold nothing of an indicator yet
+    if (!form_.Session().hasReference()) return; // the pages hold nothing of an indicator yet
     const qv7::sheet::SheetContent content = qv7::sheet::buildSheet(currentSheet());
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(content.title);

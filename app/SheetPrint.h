@@ -1,15 +1,13 @@
 // Ctrl+P in the main window: the configuration sheet of the pages' current values, in the window's
 // language, through the print dialog (a printer, or a PDF file saved whole). The values not yet
-// written are marked: those that differ from what the indicator last gave or took. Window thread.
+// written are marked: the rows the window marks as changed. Window thread.
 #pragma once
 
-#include "indicator/ParamImage.h"
 #include "sheet/SheetContent.h"
 
 #include <QObject>
 
 #include <functional>
-#include <optional>
 
 class QPrinter;
 class TMainForm;
@@ -17,7 +15,7 @@ class TMainForm;
 class TSheetPrint : public QObject {
     Q_OBJECT
 public:
-    // A child of `form`; takes Ctrl+P in it and follows its component's read-all and write-all.
+    // A child of `form`; takes Ctrl+P in it.
     explicit TSheetPrint(TMainForm& form);
 
     // The sheet of the pages as they stand. Raises ERangeError for a field that does not fit.
@@ -31,9 +29,5 @@ public:
     std::function<bool(QPrinter&)> askPrinter;
 
 private:
-    void followTorvik();
-
     TMainForm& form_;
-    // The record the indicator last gave (a read-all) or took (a write-all); none before.
-    std::optional<TParamImage> indicatorValues_;
 };

@@ -1,38 +1,76 @@
 #include "app/SingleInstance.h"
 
+#include "indicator/FileAccess.h"
+
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
+
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qv7 {
-
-SingleInstance::SingleInstance(const QString& directory)
-    : path_(QDir(directory.isEmpty() ? defaultDirectory() : directory)
-                .filePath(QString::fromLatin1(InstanceName))) {}
-
-QString SingleInstance::defaultDirectory() {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return runtime.isEmpty() ? QDir::tempPath() : runtime;
-}
-
-bool SingleInstance::tryAcquire() {
-    if (isHeld()) return true;
-    lock_ = std::make_unique<QLockFile>(path_);
-    // A live owner on this machine keeps the lock however long it runs (QLockFile checks the process
-    // id and name it wrote). Age frees only a lock file that names no owner, as a crash between
-    // creating and writing it leaves; without an age limit the tool would then never start again.
-    lock_->setStaleLockTime(UnreadableLockAgeMs);
-    return lock_->tryLock(0);
-}
 
 namespace {
 constexpr char RaiseWord[] = "raise\n";
 }
 
+SingleInstance::SingleInstance(const QString& directory)
+    : directory_(directory.isEmpty() ? defaultDirectory() : directory),
+      path_(directory_.isEmpty() ? QString() : QDir(directory_).filePath(QString::fromLatin1(InstanceName))) {
+}
+
+bool SingleInstance::isPrivateFolder(const QString& folder) {
+    struct stat info {};
+    return !folder.isEmpty() && ::lstat(fileNameBytes(folder).c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & 022) == 0;
+}
+
+QString SingleInstance::defaultDirectory() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (isPrivateFolder(runtime)) return runtime;
+    // The shared temporary folder: a folder of our own in it, made before anyone else could, or
+    // nothing (another user who made it first must not get to hold our lock or hear our socket).
+    const QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("qv7cfg-%1").arg(::geteuid()));
+    ::mkdir(fileNameBytes(own).c_str(), 0700);
+    return isPrivateFolder(own) ? own : QString();
+}
+
+bool SingleInstance::tryAcquire() {
+    if (isHeld()) return true;
+    failure_.clear();
+    if (!isPrivateFolder(directory_)) {
+        failure_ = directory_.isEmpty()
+                       ? QStringLiteral("no folder of this user's own to keep the lock in")
+                       : QStringLiteral("%1 is not a folder of this user's own").arg(directory_);
+        return false;
+    }
+    switch (lock_.lock(fileNameBytes(path_), true)) {
+    case FileLock::Outcome::Locked:
+        return true;
+    case FileLock::Outcome::Held:
+        return false;
+    case FileLock::Outcome::Failed:
+        failure_ = QStringLiteral("%1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(lock_.error())));
+        return false;
+    }
+    return false;
+}
+
 InstanceChannel::InstanceChannel(QString path, QObject* parent) : QObject(parent), path_(std::move(path)) {}
 
 InstanceChannel::~InstanceChannel() = default;
+
+bool InstanceChannel::peerIsThisUser(const QLocalSocket& socket) {
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    const auto fd = static_cast<int>(socket.socketDescriptor());
+    return fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
+           peer.uid == ::geteuid();
+}
 
 bool InstanceChannel::listen() {
     server_ = new QLocalServer(this);
@@ -42,6 +80,10 @@ bool InstanceChannel::listen() {
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            if (!peerIsThisUser(*socket)) {
+                socket->abort();
+                continue;
+            }
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
                 // Only the one word is understood; anything else is dropped with the connection.
                 if (socket->bytesAvailable() > 64) return socket->abort();
@@ -57,7 +99,7 @@ bool InstanceChannel::listen() {
 bool InstanceChannel::askToRaise(const QString& path, int timeoutMs) {
     QLocalSocket socket;
     socket.connectToServer(path);
-    if (!socket.waitForConnected(timeoutMs)) return false;
+    if (!socket.waitForConnected(timeoutMs) || !peerIsThisUser(socket)) return false;
     socket.write(RaiseWord);
     if (!socket.waitForBytesWritten(timeoutMs)) return false;
     socket.waitForDisconnected(timeoutMs);

@@ -1,51 +1,57 @@
-// SingleInstance: makes sure only one copy of the tool runs. The lock is a QLockFile named
-// "Zeq QV7CFG" in the user's runtime directory (the temporary directory when there is none); a
-// lock left behind by a process that died, or left empty for 10 s, is taken over. Window thread,
-// before any window exists.
+// SingleInstance: makes sure only one copy of the tool runs. The lock is an flock on the file
+// "Zeq QV7CFG" in a folder only this user can write: the runtime directory when it is usable, or
+// else a folder of this user's own under the temporary directory (made 0700, owner and mode
+// checked). The kernel frees the lock when its holder ends, so no file left behind, and none another
+// user could plant, keeps the tool out. Window thread, before any window exists.
 #pragma once
 
-#include <QLockFile>
+#include "base/FileLock.h"
+
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 class QLocalServer;
+class QLocalSocket;
 
 namespace qv7 {
 
 inline constexpr char InstanceName[] = "Zeq QV7CFG";
 
-// How old a lock file that names no holder must be before a program takes it over: one that is
-// still being written has long been finished by then.
-inline constexpr int UnreadableLockAgeMs = 10000;
-
 class SingleInstance {
 public:
-    // Takes nothing yet; `directory` empty means the runtime directory.
+    // Takes nothing yet; `directory` empty means defaultDirectory().
     explicit SingleInstance(const QString& directory = {});
 
-    // True when this process now holds the lock; false when another live process holds it or the
-    // lock file cannot be made. Does not wait.
+    // True when this process now holds the lock. False when another copy holds it (failure() is
+    // then empty) or when the lock cannot be had (failure() says why: no private folder, a file
+    // that does not open). Does not wait.
     bool tryAcquire();
-    bool isHeld() const { return lock_ && lock_->isLocked(); }
+    bool isHeld() const { return lock_.locked(); }
+    QString failure() const { return failure_; }
 
     // The lock file's path.
     QString path() const { return path_; }
 
-    // The runtime directory, or the temporary directory when the system gives none.
+    // The runtime directory when it is a folder of this user's that no one else may write, else the
+    // folder "qv7cfg-UID" of the temporary directory, made when missing; empty when that folder is
+    // not this user's own either (someone else made it first).
     static QString defaultDirectory();
+    // Whether `folder` is a folder (not a link) owned by this user that no one else may write.
+    static bool isPrivateFolder(const QString& folder);
 
     // Where the running copy listens for a second one (beside the lock file, so per user).
     QString channelPath() const { return path_ + QStringLiteral(".socket"); }
 
 private:
+    QString directory_;
     QString path_;
-    std::unique_ptr<QLockFile> lock_;
+    FileLock lock_;
+    QString failure_;
 };
 
 // The running copy's ear for later ones: a local socket beside the lock. A second copy that finds the
 // lock held says "raise" on it, so the user sees the window that already runs instead of nothing.
+// Both ends check that the other runs as the same user.
 class InstanceChannel : public QObject {
     Q_OBJECT
 public:
@@ -54,8 +60,11 @@ public:
 
     // Listens; only the lock's holder calls it (a socket file left by a copy that died is replaced).
     bool listen();
-    // A second copy: asks the running one to raise its window; false when none answered in time.
+    // A second copy: asks the running one to raise its window; false when none of this user answered
+    // in time.
     static bool askToRaise(const QString& path, int timeoutMs = 2000);
+    // Whether the process at the other end of a connected local socket runs as this user.
+    static bool peerIsThisUser(const QLocalSocket& socket);
 
 signals:
     void raiseRequested();

@@ -4,6 +4,7 @@
 // meets the same lock whatever its environment. Qt-free; used on one thread at a time.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,11 @@ private:
     long holder_ = 0;
     int error_ = 0;
 };
+
+// Takes an exclusive flock on `fd`, waiting at most `wait` for its holder to let go (without
+// spinning: the wait is a blocking flock that a timer of this thread interrupts). Returns 0,
+// ETIMEDOUT when the wait ran out, or the system's error number.
+int lockExclusive(int fd, std::chrono::milliseconds wait);
 
 // The process holding a flock on the file of this device number and inode, as /proc/locks lists
 // it ("1: FLOCK  ADVISORY  WRITE 1234 00:05:321 0 EOF"); 0 when it lists none.

@@ -10,8 +10,10 @@
 // --late L: L of the cycles (every fifth, from the fifth on) have their late answers come 1.1 s to 10 s
 // late instead of 80 ms, whatever the repeat interval (40 ms): slow bridges and a busy PC.
 // Exit code 0 when every check held, 1 otherwise.
-#include "indicator/ParamImage.h"
 #include "indicator/Torvik.h"
+#include "proto/ParamImage.h"
+#include "proto/ParamTable.h"
+#include "proto/PortFormats.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
 
@@ -95,7 +97,7 @@ public:
         // The line is timed as a real one, at the fastest format, so that answers come apart as they
         // do on a real line and more cycles fit in a minute.
         bridge_.setSerialTiming(true);
-        torvik_.Bridge().SetPortFormat(TPortFormat::_38400_8E1);
+        torvik_.transport().bridge()->setPortFormat(static_cast<std::uint8_t>(TPortFormat::_38400_8E1));
         clock_.start();
         indicator_.injectFaultsRandomly(Faults, settings_.seed);
         bridge_.failWritesRandomly(index_, 0.02, settings_.seed + 1);
@@ -199,8 +201,8 @@ private:
         nextImage(image);
         const qv7::ConfigRegisters registers = qv7::registersFromParams(image);
         Bank next = written_;
-        for (int block : {qv7::ConfigBlockStart, qv7::AlarmBlockStart})
-            for (int r = block; r < block + qv7::BlockLength; ++r)
+        for (const qv7::RegisterBlock& block : qv7::parameterBlocks())
+            for (int r = block.start; r <= block.last(); ++r)
                 next[static_cast<std::size_t>(r)] = registers[static_cast<std::size_t>(r)];
         beginWrite(next);
         imageBefore_ = imageAfter_ = registers;

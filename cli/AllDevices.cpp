@@ -6,14 +6,17 @@
 #include "cli/Output.h"
 #include "cli/Progress.h"
 #include "cli/Session.h"
+#include "indicator/FileAccess.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QMap>
 #include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -28,11 +31,11 @@ int runCaught(const Options& options, QString& error) {
         error = e.message;
         return e.exitCode;
     } catch (const qv7::EInOutError& e) {
-        error = quoted(QString::fromUtf8(e.what()));
+        error = quoted(errorText(e));
         return ExitFileError;
     } catch (const std::exception& e) {
         // Not the indicator's doing: memory, a pseudo-terminal of the simulator, a range check.
-        error = QStringLiteral("internal error: ") + QString::fromUtf8(e.what());
+        error = QStringLiteral("internal error: ") + errorText(e);
         return ExitInternal;
     }
 }
@@ -90,7 +93,7 @@ LogRecord recordOf(const Unit& u) {
     r.model = u.outcome.model;
     r.typeWord = u.outcome.typeWord;
     // The parameter file written or compared, or the one read saved; the table file written.
-    const bool saved = o.command == "read" && u.code == ExitOk;
+    const bool saved = o.command == "read" && u.code == ExitOk && o.output != StandardOutputName;
     r.paramSha256 = fileSha256(o.command == "write" || o.command == "diff" ? o.arguments.value(0)
                                : saved                                     ? o.output
                                                                            : QString());
@@ -102,9 +105,12 @@ LogRecord recordOf(const Unit& u) {
 }
 
 // Appends the records; a failure is told and weighs as a file error.
-int logged(const QString& path, const QList<LogRecord>& records, int code) {
+int logged(const Options& options, const QList<LogRecord>& records, int code) {
+    const QString& path = options.log;
     if (path.isEmpty()) return code;
-    const QString failure = appendToLog(path, records);
+    // Other qv7ctl on the same line may be appending: wait for them as long as a request may wait.
+    const QString failure =
+        appendToLog(path, records, static_cast<int>(std::llround(options.timeoutSeconds * 1000.0)));
     if (failure.isEmpty()) return code;
     std::fprintf(stderr, "qv7ctl: the record was not appended to the log: %s\n",
                  failure.toUtf8().constData());
@@ -160,9 +166,36 @@ void runConcurrently(std::vector<std::unique_ptr<Unit>>& units, ProgressBoard& b
 
 } // namespace
 
+namespace {
+
+// Two indicators whose names come out the same (equal serial numbers, or equal once odd characters
+// were replaced) would save into one file: refused before anything is sent.
+void refuseSharedNames(const Options& options, const QList<DeviceInfo>& devices) {
+    if (options.output.isEmpty()) return;
+    if (options.output == StandardOutputName)
+        throw CliError{ExitUsage,
+                       QStringLiteral("-o - takes one indicator; --all saves a file per indicator")};
+    QMap<QString, QStringList> byFile;
+    for (const DeviceInfo& info : devices)
+        byFile[perDeviceName(options.output, nameOf(info))]
+            << QStringLiteral("%1 (serial \"%2\")").arg(info.index).arg(info.serial);
+    QStringList clashes;
+    for (auto it = byFile.cbegin(); it != byFile.cend(); ++it)
+        if (it.value().size() > 1)
+            clashes << QStringLiteral("indicators %1 would all be saved to %2")
+                           .arg(it.value().join(QStringLiteral(", ")), it.key());
+    if (!clashes.isEmpty())
+        throw CliError{ExitFileError,
+                       clashes.join(QStringLiteral("; ")) +
+                           QStringLiteral("; nothing was sent (save them one by one with --device)")};
+}
+
+} // namespace
+
 int runOnAll(const Options& options) {
     const QList<DeviceInfo> devices = attached(options);
     if (devices.isEmpty()) throw CliError{ExitNoDevice, QStringLiteral("no indicator attached")};
+    refuseSharedNames(options, devices);
     std::vector<std::unique_ptr<Unit>> units;
     for (const DeviceInfo& info : devices) {
         auto u = std::make_unique<Unit>();
@@ -199,7 +232,7 @@ int runOnAll(const Options& options) {
                     .arg(units.size())
                     .arg(units.size() - static_cast<std::size_t>(failed))
                     .arg(failed));
-    return logged(options.log, records, worst);
+    return logged(options, records, worst);
 }
 
 bool wantsRecord(const Options& options) {
@@ -241,7 +274,7 @@ int runRecorded(const Options& options) {
     runUnit(u);
     redraw.stop();
     board.clear();
-    const int code = logged(options.log, {recordOf(u)}, u.code);
+    const int code = logged(options, {recordOf(u)}, u.code);
     if (!u.error.isEmpty()) throw CliError{code, u.error};
     return code;
 }

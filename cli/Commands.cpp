@@ -13,6 +13,7 @@
 #include "cli/SheetCommand.h"
 #include "indicator/FileAccess.h"
 #include "indicator/ParamFile.h"
+#include "indicator/ParamSend.h"
 
 #include <QFile>
 
@@ -29,24 +30,30 @@ namespace qv7::cli {
 namespace {
 
 CliError rejected(const QString& path, ParamLoadResult result, const QString& why) {
-    return CliError{ExitFileError,
-                    QStringLiteral("%1: %2 (%3)").arg(path, quoted(paramLoadMessage(result)), why)};
+    return CliError{
+        ExitFileError,
+        QStringLiteral("%1: %2 (%3)").arg(path, quoted(english("ParamFile", paramLoadText(result))), why)};
 }
 
 } // namespace
 
-QByteArray readParamFile(const QString& path) {
-    const FileRead read = readBoundedFile(fileNameBytes(path), ParamFileCap, TParamImage::Size);
+std::string readInputFile(const QString& path, std::size_t cap, std::size_t keep, const char* what) {
+    const FileRead read = readBoundedFile(fileNameBytes(path), cap, keep);
     if (read.refusal == FileRead::Refusal::NotRegular)
         throw CliError{ExitFileError, QStringLiteral("%1: not a regular file").arg(path)};
     if (read.refusal == FileRead::Refusal::TooLarge)
-        throw CliError{ExitFileError, QStringLiteral("%1: larger than any parameter file (%2 bytes at most)")
-                                          .arg(path)
-                                          .arg(ParamFileCap)};
+        throw CliError{ExitFileError, QStringLiteral("%1: larger than any %2 (%3 bytes at most)")
+                                          .arg(path, QString::fromLatin1(what))
+                                          .arg(cap)};
     if (read.error != 0)
         throw CliError{ExitFileError,
                        QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(read.error)))};
-    const QByteArray head = QByteArray::fromStdString(read.bytes);
+    return read.bytes;
+}
+
+QByteArray readParamFile(const QString& path) {
+    const QByteArray head =
+        QByteArray::fromStdString(readInputFile(path, ParamFileCap, TParamImage::Size, "parameter file"));
     if (head.size() < static_cast<qsizetype>(TParamImage::Size))
         throw rejected(
             path, ParamLoadResult::Incorrect,
@@ -81,11 +88,6 @@ TParamImage checkAgainst(const QString& path, const QByteArray& head, std::uint3
 
 } // namespace
 
-TParamImage asSent(TParamImage image) {
-    if (image.Protection == 2) image.Protection = 3;
-    return image;
-}
-
 QList<FieldDifference> differencesFromFile(const QString& path, const QByteArray& head,
                                            const TParamImage& actual) {
     return compareParams(asSent(checkAgainst(path, head, actual.DeviceType)), actual);
@@ -105,15 +107,7 @@ QJsonArray differencesJson(const QList<FieldDifference>& differences) {
     return out;
 }
 
-QString differencesText(const QList<FieldDifference>& differences, const QString& left,
-                        const QString& right) {
-    QString text;
-    for (const FieldDifference& d : differences)
-        text += QStringLiteral("%1: %2 %3, %4 %5\n").arg(d.label, left, d.expected, right, d.actual);
-    return text;
-}
-
-// The indicator's own description (the bridge's French text) stays apart from the USB strings.
+// The indicator's own description (the bridge's text) stays apart from the USB strings.
 QJsonObject deviceJson(const DeviceInfo& info, const QString& line) {
     return QJsonObject{{"index", info.index},     {"serial", info.serial},
                        {"path", info.path},       {"manufacturer", info.manufacturer},
@@ -196,9 +190,24 @@ QStringList writeTableFirst(const Options& options, const LinToWrite& lin, TPara
     return differing;
 }
 
+// A record with a code its type word's indicator does not offer, or a value its register cannot
+// carry back, is refused before anything is sent, naming the parameter.
+void refuseUnsendable(const QString& path, const TParamImage& image) {
+    const auto fault = paramSendFault(image);
+    if (!fault) return;
+    const QString what = fault->kind == ParamSendFault::Kind::NotOffered
+                             ? QStringLiteral("holds code %1, which this indicator type does not offer")
+                             : QStringLiteral("holds %1, more than its register carries");
+    throw CliError{ExitFileError,
+                   QStringLiteral("%1: %2 (%3) %4; nothing was sent")
+                       .arg(path, QString::fromStdString(fault->row->key),
+                            QString::fromStdString(fault->row->english), what.arg(fault->raw))};
+}
+
 int commandWrite(const Options& options) {
     const QString path = options.arguments.first();
     const QByteArray head = readParamFile(path);
+    refuseUnsendable(path, imageOfParamFile(head));
     const std::optional<LinToWrite> lin =
         options.lin.isEmpty() ? std::nullopt : std::optional(linToWrite(options.lin));
     Session session(options);
@@ -268,6 +277,7 @@ QString udevRule() {
 
 int runCommand(const Options& options) {
     const QString& c = options.command;
+    setListingToStderr(options.output == StandardOutputName);
     if (options.all) return runOnAll(options);
     if (wantsRecord(options)) return runRecorded(options);
     if (c == "list") return commandList(options);

@@ -3,12 +3,15 @@
 #pragma once
 
 #include "cli/Options.h"
-#include "cli/ParamFields.h"
-#include "indicator/ParamImage.h"
+#include "indicator/ParamCompare.h"
+#include "proto/ParamImage.h"
 
 #include <QByteArray>
 
 #include <QString>
+
+#include <cstddef>
+#include <string>
 
 namespace qv7::cli {
 
@@ -19,11 +22,11 @@ int runCommand(const Options& options);
 // The first 200 bytes of a parameter file after the checks that need no indicator: length and magic.
 // Throws CliError(ExitFileError) naming the file's French rejection.
 QByteArray readParamFile(const QString& path);
+// The first `keep` bytes of a regular input file of at most `cap` bytes; throws a file error that
+// names `what` ("parameter file") when it is no regular file, larger, or cannot be read.
+std::string readInputFile(const QString& path, std::size_t cap, std::size_t keep, const char* what);
 TParamImage imageOfParamFile(const QByteArray& head);
 
-// The record as the indicator is to receive it: the window keeps 2 in the record for "the menu and
-// the function keys" and sends that level as 3, the indicator's own code.
-TParamImage asSent(TParamImage image);
 // What diff lists: the fields in which `actual` differs from the parameter file `path` (its first
 // bytes `head`), the file checked against actual's type word and taken as it would be sent. Throws
 // CliError(ExitFileError) when the file is refused for that indicator.

@@ -2,21 +2,15 @@
 
 #include "base/Errors.h"
 #include "cli/Commands.h"
+#include "cli/ImportJson.h"
 #include "cli/Output.h"
 #include "cli/ParamEdit.h"
 #include "cli/Session.h"
 #include "indicator/FileAccess.h"
 #include "indicator/ParamFile.h"
-#include "indicator/ParamTable.h"
+#include "proto/ParamTable.h"
 
 #include <QFile>
-
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <cstring>
-
-#include <cmath>
-#include <optional>
 
 namespace qv7::cli {
 
@@ -44,33 +38,8 @@ void assign(TParamImage& image, const QString& assignment) {
         throw CliError{ExitUsage, QStringLiteral("%1: %2").arg(assignment, why)};
 }
 
-// A JSON number with no fraction, within what a record's field can hold at most.
-std::optional<qint64> wholeNumber(const QJsonValue& value) {
-    if (!value.isDouble()) return std::nullopt;
-    const double number = value.toDouble();
-    if (!(number >= -4294967296.0 && number <= 4294967296.0) || std::trunc(number) != number)
-        return std::nullopt;
-    return static_cast<qint64>(number);
-}
-
-QJsonObject readJson(const QString& path) {
-    const FileRead read = readBoundedFile(fileNameBytes(path), JsonFileCap, JsonFileCap);
-    if (read.refusal == FileRead::Refusal::NotRegular)
-        throw CliError{ExitFileError, QStringLiteral("%1: not a regular file").arg(path)};
-    if (read.refusal == FileRead::Refusal::TooLarge)
-        throw CliError{ExitFileError, QStringLiteral("%1: larger than any parameter set (%2 bytes at most)")
-                                          .arg(path)
-                                          .arg(JsonFileCap)};
-    if (read.error != 0)
-        throw CliError{ExitFileError,
-                       QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(read.error)))};
-    QJsonParseError parseError;
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromStdString(read.bytes), &parseError);
-    if (!document.isObject())
-        throw CliError{ExitFileError,
-                       QStringLiteral("%1: not a JSON object (%2)").arg(path, parseError.errorString())};
-    return document.object();
+QByteArray readJson(const QString& path) {
+    return QByteArray::fromStdString(readInputFile(path, JsonFileCap, JsonFileCap, "parameter set"));
 }
 
 } // namespace
@@ -87,28 +56,7 @@ int commandSet(const Options& options) {
 
 int commandImport(const Options& options) {
     const QString path = options.arguments.first();
-    const QJsonObject root = readJson(path);
-    const QJsonValue typeWord = root.value("typeWord");
-    if (!typeWord.isDouble() || typeWord.toInteger(-1) < 0 || typeWord.toInteger(-1) > 0xFFFFFFFF)
-        throw CliError{ExitFileError, QStringLiteral("%1: no \"typeWord\" number").arg(path)};
-    TParamImage image;
-    image.DeviceType = static_cast<std::uint32_t>(typeWord.toInteger());
-    const QJsonObject parameters = root.value("parameters").toObject();
-    if (parameters.isEmpty())
-        throw CliError{ExitFileError, QStringLiteral("%1: no \"parameters\"").arg(path)};
-    for (auto it = parameters.begin(); it != parameters.end(); ++it)
-        if (findParam(it.key().toStdString()) == nullptr)
-            throw CliError{ExitFileError, QStringLiteral("%1: no field \"%2\"").arg(path, it.key())};
-    // Every parameter, each a whole number that fits: nothing is guessed or left to zero.
-    for (const ParamRow& row : paramTable()) {
-        const QString key = QString::fromStdString(row.key);
-        if (!parameters.contains(key))
-            throw CliError{ExitFileError, QStringLiteral("%1: %2 is missing").arg(path, key)};
-        const auto raw = wholeNumber(parameters.value(key).toObject().value("raw"));
-        const QString why =
-            raw ? storeField(image, key, *raw) : QStringLiteral("%1 has no whole \"raw\" number").arg(key);
-        if (!why.isEmpty()) throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, why)};
-    }
+    TParamImage image = importedImage(path, readJson(path));
     save(options.output, image);
     print(QStringLiteral("%1 imported into %2\n").arg(path, options.output));
     return ExitOk;

@@ -21,8 +21,7 @@ std::vector<FitPoint> measuredPairs(const Options& options) {
     try {
         read = loadMeasureFile(path);
     } catch (const EInOutError& e) {
-        throw CliError{ExitFileError,
-                       QStringLiteral("%1: %2").arg(path, quoted(QString::fromUtf8(e.what())))};
+        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, quoted(errorText(e)))};
     }
     if (!read.ok())
         throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, measureErrorText(*read.error))};
@@ -41,8 +40,7 @@ std::vector<FitPoint> saved(const QString& path, std::span<const FitPoint> point
         const LinLoadResult back = loadLinFile(path);
         return fitPointsOf(back.points);
     } catch (const EInOutError& e) {
-        throw CliError{ExitFileError,
-                       QStringLiteral("%1: %2").arg(path, quoted(QString::fromUtf8(e.what())))};
+        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, quoted(errorText(e)))};
     }
 }
 

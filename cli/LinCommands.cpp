@@ -89,13 +89,31 @@ LinToWrite linToWrite(const QString& path) {
     const LinLoadResult loaded = loadOrRefuse(path);
     const auto count = static_cast<int>(loaded.points.size());
     if (count > LinTablePoints)
-        throw CliError{
-            ExitFileError,
-            QStringLiteral("%1: %2 (the file holds %3)").arg(path, quoted(LinCurveTooLong)).arg(count)};
+        throw CliError{ExitFileError, QStringLiteral("%1: %2 (the file holds %3)")
+                                          .arg(path, quoted(english("LinCurve", LinCurveTooLong)))
+                                          .arg(count)};
+    // A file cut short (a blank line ends the reading) lost its last points: the table would end early.
+    if (loaded.declared > count)
+        throw CliError{ExitFileError, QStringLiteral("%1: it declares %2 points but holds %3 (point %3 and "
+                                                     "later missing); nothing was sent")
+                                          .arg(path)
+                                          .arg(loaded.declared)
+                                          .arg(count)};
+    // What the next table read would refuse is not sent.
+    if (const auto fault = linSendFault(loaded.points)) {
+        const LinFilePoint& p = loaded.points[static_cast<std::size_t>(fault->point)];
+        const QString why = fault->kind == LinSendFault::Kind::OutOfRange
+                                ? QStringLiteral("lies outside -25 ... 125 %")
+                                : QStringLiteral("does not lie right of the point before it (X must rise)");
+        throw CliError{ExitFileError, QStringLiteral("%1: point %2 (X %3, Y %4) %5; nothing was sent")
+                                          .arg(path)
+                                          .arg(fault->point)
+                                          .arg(shortest(p.X))
+                                          .arg(shortest(p.Y))
+                                          .arg(why)};
+    }
     for (const QString& message : loaded.messages)
         warn(QStringLiteral("%1: %2").arg(path, quoted(message)));
-    if (const int point = firstNonIncreasingPoint(loaded.points); point >= 0)
-        warn(QStringLiteral("%1: X does not rise at point %2; written as it is").arg(path).arg(point));
     return {tableOf(loaded.points), static_cast<std::uint8_t>(count - 1)};
 }
 
@@ -117,16 +135,16 @@ int commandLinRead(const Options& options) {
         std::vector<LinFilePoint> asRead;
         for (int i = 0; i <= lastPoint; ++i)
             asRead.push_back(linCurvePoint(table[static_cast<std::size_t>(i)]));
-        printJson(curveJson(curve.value_or(asRead), curve ? QStringList() : QStringList{LinTableError}));
+        printJson(curveJson(curve.value_or(asRead),
+                            curve ? QStringList() : QStringList{english("LinCurve", LinTableError)}));
     } else {
         print(linTableText(table, lastPoint));
     }
     if (options.stats) printStats(session);
     // The editor refuses such a table: no file is made of it.
     if (!curve)
-        throw CliError{
-            ExitFileError,
-            QStringLiteral("%1: a point in use lies outside -25 ... 125 %").arg(quoted(LinTableError))};
+        throw CliError{ExitFileError, QStringLiteral("%1: a point in use lies outside -25 ... 125 %")
+                                          .arg(quoted(english("LinCurve", LinTableError)))};
     if (!options.output.isEmpty()) {
         try {
             saveLinFile(options.output, *curve);

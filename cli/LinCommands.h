@@ -4,7 +4,7 @@
 #pragma once
 
 #include "cli/Options.h"
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QStringList>
 

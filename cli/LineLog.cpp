@@ -1,13 +1,20 @@
 #include "cli/LineLog.h"
 
+#include "base/FileLock.h"
 #include "base/Files.h"
 #include "indicator/FileAccess.h"
 
+#include <QCryptographicHash>
 #include <QFile>
-#include <QFileInfo>
-#include <QLockFile>
+#include <QScopeGuard>
 
+#include <cerrno>
+#include <chrono>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qv7::cli {
 
@@ -15,8 +22,6 @@ namespace {
 
 // RFC 4180 ends every record with CR LF; spreadsheets read it on every platform.
 const QByteArray Eol = QByteArrayLiteral("\r\n");
-// Another qv7ctl appending to the same log waits this long for the lock before giving up.
-constexpr int LockWaitMs = 10000;
 
 QString csvLine(const QStringList& fields) {
     QStringList quoted;
@@ -51,37 +56,45 @@ QString logLine(const LogRecord& r) {
 
 QString fileSha256(const QString& path) {
     if (path.isEmpty()) return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFile::NoError) return {};
-    return sha256Hex(bytes);
+    const int fd = ::open(fileNameBytes(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return {};
+    QFile file;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const bool ok = file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) && hash.addData(&file);
+    if (!file.isOpen()) ::close(fd);
+    return ok ? QString::fromLatin1(hash.result().toHex()) : QString();
 }
 
-QString appendToLog(const QString& path, const QList<LogRecord>& records) {
-    QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockWaitMs)) return QStringLiteral("%1: another program holds %1.lock").arg(path);
-    QByteArray old;
-    if (QFileInfo::exists(path)) {
-        QFile file(path);
-        // A log that cannot be read is never replaced by one without its lines.
-        if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("%1: %2").arg(path, file.errorString());
-        old = file.readAll();
-        if (file.error() != QFile::NoError) return QStringLiteral("%1: %2").arg(path, file.errorString());
-    }
+QString appendToLog(const QString& path, const QList<LogRecord>& records, int lockWaitMs) {
+    const auto failed = [&path](int error) {
+        return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)));
+    };
+    // Without O_NONBLOCK a FIFO with no reader would hold the open for good.
+    const int fd = ::open(fileNameBytes(path).c_str(),
+                          O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) return failed(errno);
+    const auto closing = qScopeGuard([fd] { ::close(fd); });
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return failed(errno);
+    if (!S_ISREG(info.st_mode)) return QStringLiteral("%1: not a regular file").arg(path);
+    if (const int error = lockExclusive(fd, std::chrono::milliseconds(lockWaitMs)); error != 0)
+        return error == ETIMEDOUT ? QStringLiteral("%1: another program kept the log locked for %2 ms")
+                                        .arg(path)
+                                        .arg(lockWaitMs)
+                                  : failed(error);
+    // The length as the lock holder sees it: whoever appended before us has finished.
+    if (::fstat(fd, &info) != 0) return failed(errno);
     QByteArray added;
-    if (old.isEmpty()) added += logHeader().toUtf8() + Eol;
+    char last = '\n';
+    if (info.st_size == 0) added += logHeader().toUtf8() + Eol;
     // A last line cut short (by a hand edit) must not swallow the first new one.
-    else if (!old.endsWith('\n'))
+    else if (::pread(fd, &last, 1, info.st_size - 1) == 1 && last != '\n')
         added += Eol;
     for (const LogRecord& r : records)
         added += logLine(r).toUtf8() + Eol;
-
-    const QByteArray whole = old + added;
-    const int error = saveWholeFile(
-        fileNameBytes(path), std::string_view(whole.constData(), static_cast<std::size_t>(whole.size())));
-    if (error != 0) return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)));
-    return {};
+    const int error =
+        appendWhole(fd, std::string_view(added.constData(), static_cast<std::size_t>(added.size())));
+    return error == 0 ? QString() : failed(error);
 }
 
 } // namespace qv7::cli

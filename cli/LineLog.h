@@ -25,13 +25,15 @@ QString csvField(const QString& text);
 QString logHeader();
 QString logLine(const LogRecord& record);
 
-// The file's SHA-256 in lower-case hex; empty for no file or one that cannot be read.
+// The file's SHA-256 in lower-case hex; empty for no file or one that cannot be read. The name is
+// taken byte for byte.
 QString fileSha256(const QString& path);
 
-// Appends the records (and the header first when the file is new or empty). The file is replaced
-// atomically by its old lines and the new ones, under a lock file beside it, so a failed append (full
-// disk, size limit, crash) leaves every earlier line in place. Returns the failure's text, empty on
-// success.
-QString appendToLog(const QString& path, const QList<LogRecord>& records);
+// Appends the records (and the header first when the file is new or empty) with one write to the
+// log opened for appending, under an exclusive lock on the log itself that it waits for at most
+// `lockWaitMs`, then syncs it; a failed write cuts the log back, so it holds its old lines or its old
+// lines and every new one. A log that is no regular file (a FIFO, a device, a folder) is refused at
+// once. Returns the failure's text, empty on success. The name is taken byte for byte.
+QString appendToLog(const QString& path, const QList<LogRecord>& records, int lockWaitMs);
 
 } // namespace qv7::cli

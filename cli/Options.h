@@ -61,6 +61,8 @@ struct Options {
     bool offData = false;  // --off-data: the points' outputs may leave the data
     bool freeEnds = false; // --free-ends: with --off-data, the first and last outputs too
     double timeoutSeconds = 5.0;
+    // The time-out to the millisecond it names (timers are then precise, not coarse).
+    int timeoutMs() const { return static_cast<int>(timeoutSeconds * 1000.0 + 0.5); }
     int retryMs = 300;
     QString log;          // --log FILE.csv: one record per indicator appended
     bool watch = false;   // adc, adjust: read the converter values until interrupted

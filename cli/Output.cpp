@@ -3,6 +3,7 @@
 #include "base/Errors.h"
 #include "cli/Session.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 
 #include <atomic>
@@ -18,23 +19,40 @@ constexpr double LineBaud = 9600.0;
 constexpr double ReportPeriodMs = 1.0;
 
 std::atomic<bool> quiet = false;
+std::atomic<bool> listingToStderr = false;
 } // namespace
+
+void setListingToStderr(bool toStderr) {
+    listingToStderr = toStderr;
+}
 
 void setQuiet(bool on) {
     quiet = on;
 }
 
 void printAlways(const QString& text) {
-    std::fputs(text.toUtf8().constData(), stdout);
-    std::fflush(stdout);
+    FILE* stream = listingToStderr ? stderr : stdout;
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
 }
 
 void print(const QString& text) {
     if (!quiet) printAlways(text);
 }
 
+QString english(const char* context, const char* text) {
+    return QCoreApplication::translate(context, text);
+}
+
+QString errorText(const std::exception& error) {
+    const auto* runTime = dynamic_cast<const RunTimeError*>(&error);
+    if (!runTime || runTime->messageTemplate() == nullptr) return QString::fromUtf8(error.what());
+    const QString text = english(runTime->context(), runTime->messageTemplate());
+    return QString::fromStdString(fillTemplate(text.toStdString(), runTime->arguments()));
+}
+
 QString fileErrorText(const std::exception& error) {
-    QString text = quoted(QString::fromUtf8(error.what()));
+    QString text = quoted(errorText(error));
     const auto* io = dynamic_cast<const EInOutError*>(&error);
     if (io && io->code() != 0)
         text += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(io->code())));

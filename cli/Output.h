@@ -1,7 +1,7 @@
 // qv7ctl's output: text and JSON on stdout, the transfer figures on stderr. Main thread.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -16,12 +16,20 @@ void print(const QString& text);
 // --all prints its own line per indicator: the commands it runs print nothing on stdout meanwhile
 // (set before their threads start, cleared after they end).
 void setQuiet(bool quiet);
+// Where print() and printAlways() write: stdout, or stderr while a saved file goes to stdout ("-o -"),
+// so that stdout holds the file's bytes and nothing else.
+void setListingToStderr(bool toStderr);
 // stdout even while quiet.
 void printAlways(const QString& text);
-// A fixed French text of the indicator, the bridge or the parameter and .LIN files, quoted as it is so
-// that qv7ctl's own English sentences stay apart from it.
+// A fixed text of the indicator, the bridge or the parameter and .LIN files (in English), quoted so
+// that qv7ctl's own sentences stay apart from it.
 QString quoted(const QString& fixedText);
-// A file error as the window would show it, quoted, then the system's reason when it gave one.
+// A fixed French text of the tool in English, through the one translation the window also uses
+// (qv7ctl installs it at start); the French text where no translation is installed.
+QString english(const char* context, const char* text);
+// A run-time error in English: its template translated and filled in; what() when it has none.
+QString errorText(const std::exception& error);
+// A file error in English, quoted, then the system's reason when it gave one.
 QString fileErrorText(const std::exception& error);
 void printJson(const QJsonObject& object);
 // A single in its shortest decimal form, so 12.5 prints as 12.5 and not 12.500000.

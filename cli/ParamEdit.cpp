@@ -1,7 +1,7 @@
 #include "cli/ParamEdit.h"
 
 #include "cli/ParamFields.h"
-#include "indicator/ParamTable.h"
+#include "proto/ParamTable.h"
 
 namespace qv7::cli {
 

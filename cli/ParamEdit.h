@@ -3,7 +3,7 @@
 // given indicator type. Pure functions; qv7ctl's main thread.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QString>
 #include <QStringList>

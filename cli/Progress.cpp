@@ -1,5 +1,7 @@
 #include "cli/Progress.h"
 
+#include "proto/TransferPlan.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <unistd.h>
@@ -10,13 +12,14 @@ namespace {
 
 constexpr int BarWidth = 20;
 
-// Replies of a read-all (type word, registers 0-11, 16-27), a write-all (two blocks) and the
-// table's write (eight blocks and register 2) and read (eight blocks).
-constexpr int ReadAllReplies = 3;
-constexpr int WriteAllReplies = 2;
-constexpr int WriteLinReplies = 9;
-constexpr int ReadLinReplies = 8;
-constexpr int LinVerifiedReplies = WriteLinReplies + ReadAllReplies + ReadLinReplies;
+// Replies of each transfer, as the plan has them.
+int replies(Transfer transfer) {
+    return repliesOf(transfer);
+}
+// The table written, then the parameters and the table read back.
+int linVerifiedReplies() {
+    return replies(Transfer::WriteTable) + replies(Transfer::ReadAll) + replies(Transfer::ReadTable);
+}
 
 void put(const QString& text) {
     std::fputs(text.toUtf8().constData(), stderr);
@@ -29,11 +32,12 @@ bool stderrIsTerminal() {
 }
 
 int expectedReplies(const Options& o) {
+    const int readAll = replies(Transfer::ReadAll);
     if (o.command == "write")
-        return ReadAllReplies + WriteAllReplies + ReadAllReplies + (o.lin.isEmpty() ? 0 : LinVerifiedReplies);
-    if (o.command == "lin-write") return ReadAllReplies + LinVerifiedReplies;
-    if (o.command == "adjust") return ReadAllReplies + 1;
-    return ReadAllReplies; // read, diff
+        return readAll + replies(Transfer::WriteAll) + readAll + (o.lin.isEmpty() ? 0 : linVerifiedReplies());
+    if (o.command == "lin-write") return readAll + linVerifiedReplies();
+    if (o.command == "adjust") return readAll + 1; // the command register's echo
+    return readAll;                                // read, diff
 }
 
 QString progressLine(const QString& name, const QString& command, int replies, int expected,

@@ -148,9 +148,9 @@ int commandReport(const Options& options) {
         } catch (const CliError& e) {
             error = e.message, code = e.exitCode;
         } catch (const EInOutError& e) {
-            error = quoted(QString::fromUtf8(e.what())), code = ExitFileError;
+            error = quoted(errorText(e)), code = ExitFileError;
         } catch (const std::exception& e) {
-            error = QStringLiteral("internal error: ") + QString::fromUtf8(e.what()), code = ExitInternal;
+            error = QStringLiteral("internal error: ") + errorText(e), code = ExitInternal;
         }
     }
     put(dir, "read-all-trace.txt", trace.toUtf8());

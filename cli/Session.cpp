@@ -1,10 +1,7 @@
 #include "cli/Session.h"
 
+#include "devices/Devices.h"
 #include "indicator/FileAccess.h"
-#include "link/HidapiAccess.h"
-#include "sim/Faults.h"
-#include "sim/SimulatedBridge.h"
-#include "sim/SimulatedIndicator.h"
 #include "sim/SimulatorState.h"
 
 #include <QEventLoop>
@@ -23,26 +20,15 @@ namespace {
 const char* const PermissionHint =
     " (on Linux the logged-in user needs access to the indicator's hidraw node: see \"qv7ctl udev-rule\")";
 
-QString registerRange(const char* kind, int first, int count) {
-    return count == 1 ? QStringLiteral("%1 register %2").arg(kind).arg(first)
-                      : QStringLiteral("%1 registers %2–%3").arg(kind).arg(first).arg(first + count - 1);
-}
-
-// What the request of a step asks, for the time-out message.
+// What the request of a step asks, for the time-out message ("the read of holding registers 0–11").
 QString requestOf(int step) {
     const auto request = requestOfStep(step);
     if (!request) return QStringLiteral("the request of step %1").arg(step);
-    switch (request->kind) {
-    case StepKind::ReadInput:
-        return step == StepReadTypeWord
-                   ? QStringLiteral("the read of the type word (input register %1)").arg(request->start)
-                   : "the read of " + registerRange("input", request->start, request->count);
-    case StepKind::ReadHolding:
-        return "the read of " + registerRange("holding", request->start, request->count);
-    case StepKind::WriteHolding:
-        return "the write of " + registerRange("holding", request->start, request->count);
-    }
-    return {};
+    if (step == StepReadTypeWord)
+        return QStringLiteral("the read of the type word (input register %1)").arg(request->start);
+    const RequestWords words = requestWords(*request);
+    return QStringLiteral("the %1 of %2")
+        .arg(QLatin1String(words.verb), QString::fromStdString(words.registers));
 }
 
 // The request of a step as Modbus names it ("read holding registers 0–11"), for the message of a
@@ -50,15 +36,8 @@ QString requestOf(int step) {
 QString modbusRequestOf(int step) {
     const auto request = requestOfStep(step);
     if (!request) return QStringLiteral("the request of step %1").arg(step);
-    switch (request->kind) {
-    case StepKind::ReadInput:
-        return "read " + registerRange("input", request->start, request->count);
-    case StepKind::ReadHolding:
-        return "read " + registerRange("holding", request->start, request->count);
-    case StepKind::WriteHolding:
-        return "write " + registerRange("holding", request->start, request->count);
-    }
-    return {};
+    const RequestWords words = requestWords(*request);
+    return QLatin1String(words.verb) + ' ' + QString::fromStdString(words.registers);
 }
 
 std::atomic<bool> stateUnsaved{false};
@@ -70,11 +49,8 @@ bool simulatorStateUnsaved() {
 }
 
 Session::Session(const Options& options) : options_(options) {
-    if (options_.simulate)
-        buildSimulator();
-    else
-        access_ = std::make_unique<qv7::HidapiAccess>();
-    torvik_ = std::make_unique<TTorvik>(options_.simulate ? static_cast<HidAccess&>(*bridge_) : *access_);
+    openDevices();
+    torvik_ = std::make_unique<TTorvik>(devices_->transport());
     // The component sends each request as soon as the last reply is booked and repeats an unanswered
     // one after the retry interval.
     torvik_->setStepInterval(options_.retryMs);
@@ -88,54 +64,35 @@ Session::~Session() {
         stateUnsaved = true;
         std::fprintf(stderr, "qv7ctl: %s\n", qPrintable(e.message));
     }
-    // The component goes first (its destructor ends the reader thread), then the bridge, then the peer.
+    // The component goes first (its destructor ends the reader thread), then the devices.
     torvik_.reset();
-    bridge_.reset();
+    devices_.reset();
 }
 
-void Session::buildSimulator() {
-    // The state is read only once this program holds its file: another one may be about to keep
-    // what it did there.
-    std::optional<SimulatorState> state;
-    if (!options_.simulateState.isEmpty()) {
-        stateFile_ = std::make_unique<SimulatorStateFile>();
-        try {
-            if (!stateFile_->lock(fileNameBytes(options_.simulateState))) {
-                const long holder = stateFile_->holder();
-                stateFile_.reset();
-                throw CliError{
-                    ExitNoDevice,
-                    holder > 0
-                        ? QStringLiteral("the indicator is in use by another program (pid %1)").arg(holder)
-                        : QStringLiteral("the indicator is in use by another program")};
-            }
-            state = stateFile_->load();
-        } catch (const SimulatorStateError& e) {
-            stateFile_.reset();
-            throw CliError{ExitFileError, QString::fromStdString(e.what())};
-        }
+void Session::openDevices() {
+    DeviceChoice choice;
+    choice.simulate = options_.simulate;
+    choice.typeWord = options_.simulateTypeWord;
+    choice.count = options_.simulateCount;
+    choice.stateFile =
+        options_.simulateState.isEmpty() ? std::string() : fileNameBytes(options_.simulateState);
+    choice.fault = options_.simulateFault.toStdString();
+    try {
+        devices_ = std::make_unique<Devices>(choice);
+    } catch (const SimulatorStateError& e) {
+        throw CliError{ExitFileError, QString::fromStdString(e.what())};
     }
-    bridge_ = std::make_unique<SimulatedBridge>(std::chrono::milliseconds(1));
-    bridge_->setSerialTiming(true);
-    const QString fault = options_.simulateFault.section('@', 0, 0);
-    const QString faultSerial = options_.simulateFault.section('@', 1);
-    for (int i = 0; i < options_.simulateCount; ++i) {
-        // The state file stands for the first indicator; the others start as the type word has them.
-        indicators_.push_back(i == 0 && state
-                                  ? simulatedIndicatorFrom(*state)
-                                  : std::make_unique<SimulatedIndicator>(options_.simulateTypeWord));
-        const QString serial = QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0'));
-        const int index = bridge_->addBridge(serial.toStdString(), indicators_.back().get());
-        if (faultSerial.isEmpty() || faultSerial == serial)
-            applySimulatedFault(fault.toStdString(), *bridge_, index, *indicators_.back());
-    }
+    if (const long holder = devices_->stateHolder(); holder != 0)
+        throw CliError{ExitNoDevice,
+                       holder > 0
+                           ? QStringLiteral("the indicator is in use by another program (pid %1)").arg(holder)
+                           : QStringLiteral("the indicator is in use by another program")};
 }
 
 void Session::saveSimulatorState() const {
-    // Only the holder of the file keeps the state there.
-    if (indicators_.empty() || !stateFile_) return;
+    if (!devices_) return;
     try {
-        stateFile_->save(simulatorStateOf(*indicators_.front()));
+        devices_->saveState();
     } catch (const SimulatorStateError& e) {
         throw CliError{ExitFileError, QString::fromStdString(e.what())};
     }
@@ -212,18 +169,15 @@ QStringList Session::describeDevices() {
 QList<DeviceInfo> Session::devices() {
     QList<DeviceInfo> list;
     const int count = torvik_->ScanDevices();
-    HidAccess& access = options_.simulate ? static_cast<HidAccess&>(*bridge_) : *access_;
     for (int n = 1; n <= count; ++n) {
+        // A device that does not open for its strings keeps them empty; it is still listed.
+        const DeviceIdentity id = torvik_->transport().identity(n);
         DeviceInfo info;
         info.index = n;
-        const std::string path = torvik_->Bridge().MatchingDevicePath(n);
-        info.path = QString::fromStdString(path);
-        // A device that does not open for its strings keeps them empty; it is still listed.
-        if (const auto handle = path.empty() ? nullptr : access.open(path)) {
-            info.serial = QString::fromStdString(handle->serialNumber().value_or(""));
-            info.manufacturer = QString::fromStdString(handle->manufacturer().value_or(""));
-            info.product = QString::fromStdString(handle->product().value_or(""));
-        }
+        info.path = QString::fromStdString(id.path);
+        info.serial = QString::fromStdString(id.serial);
+        info.manufacturer = QString::fromStdString(id.manufacturer);
+        info.product = QString::fromStdString(id.product);
         list << info;
     }
     return list;
@@ -255,7 +209,7 @@ void Session::open() {
     }
     if (connected_) return;
     QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(options_.timeoutSeconds * 1000), &loop, &QEventLoop::quit);
+    QTimer::singleShot(options_.timeoutMs(), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     progress_ = [&] {
         if (connected_) loop.quit();
     };
@@ -280,8 +234,10 @@ void Session::run(const std::function<void()>& start) {
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
-    deadline.setInterval(static_cast<int>(options_.timeoutSeconds * 1000));
+    deadline.setTimerType(Qt::PreciseTimer); // a coarse timer may end 5 % early
+    deadline.setInterval(options_.timeoutMs());
     int watchedStep = std::numeric_limits<int>::min();
+    int requestsBefore = 0; // requests sent before the watched step began
     std::optional<CliError> failure;
 
     progress_ = [&] {
@@ -294,6 +250,7 @@ void Session::run(const std::function<void()>& start) {
         const int step = torvik_->Step.load();
         if (step != watchedStep) {
             watchedStep = step;
+            requestsBefore = torvik_->Master().FramesSent.load();
             lastRejection_.clear();
             deadline.start();
         }
@@ -303,7 +260,7 @@ void Session::run(const std::function<void()>& start) {
         if (!lastRejection_.isEmpty())
             failure = CliError{ExitTimeout, QStringLiteral("no valid answer to %1 after %2 tries; last: %3")
                                                 .arg(modbusRequestOf(watchedStep))
-                                                .arg(torvik_->stepTries())
+                                                .arg(torvik_->Master().FramesSent.load() - requestsBefore)
                                                 .arg(lastRejection_)};
         else
             failure = CliError{ExitTimeout, QStringLiteral("the indicator did not answer %1 within %2 s")
@@ -351,7 +308,7 @@ void Session::writeLin(const TLinTable& table, std::uint8_t lastPoint) {
 
 void Session::waitFor(const std::function<bool()>& finished, const QString& request) {
     QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(options_.timeoutSeconds * 1000), &loop, &QEventLoop::quit);
+    QTimer::singleShot(options_.timeoutMs(), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     progress_ = [&] {
         if (finished() || !connected_) loop.quit();
     };
@@ -390,6 +347,12 @@ void Session::adjust(int code) {
 std::pair<float, float> Session::readAdc() {
     adc_.reset();
     torvik_->ReadADCValues();
+    // A dropped reply is asked for again after the retry interval, as the transfers do; only an
+    // indicator silent for the whole time-out ends the reading.
+    QTimer again;
+    again.setInterval(options_.retryMs);
+    QObject::connect(&again, &QTimer::timeout, [this] { torvik_->ReadADCValues(); });
+    again.start();
     waitFor([this] { return adc_.has_value(); }, QStringLiteral("the read of input registers 5–8"));
     return *adc_;
 }

@@ -20,10 +20,7 @@
 #include <vector>
 
 namespace qv7 {
-class HidAccess;
-class SimulatedBridge;
-class SimulatedIndicator;
-class SimulatorStateFile;
+class Devices;
 } // namespace qv7
 
 namespace qv7::cli {
@@ -94,7 +91,7 @@ public:
     void setTraceSink(std::function<void(const std::string&)> sink) { traceSink_ = std::move(sink); }
 
 private:
-    void buildSimulator();
+    void openDevices();
     int selectedIndex();
     // Runs the event loop until `finished` holds; throws ExitTimeout naming `request` past the time-out.
     void waitFor(const std::function<bool()>& finished, const QString& request);
@@ -104,10 +101,7 @@ private:
     void run(const std::function<void()>& start);
 
     Options options_;
-    std::vector<std::unique_ptr<qv7::SimulatedIndicator>> indicators_; // 0001 first
-    std::unique_ptr<qv7::SimulatedBridge> bridge_;
-    std::unique_ptr<qv7::SimulatorStateFile> stateFile_; // held from before the state is read to the end
-    std::unique_ptr<qv7::HidAccess> access_;
+    std::unique_ptr<qv7::Devices> devices_; // what the component talks to; outlives it
     std::unique_ptr<TTorvik> torvik_;
     TransferStats stats_;
     bool connected_ = false;

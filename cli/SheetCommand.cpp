@@ -88,7 +88,9 @@ int commandSheet(const Options& options) {
     if (error != 0)
         throw CliError{ExitFileError, QStringLiteral("%1: cannot save the sheet: %2")
                                           .arg(options.output, QString::fromLocal8Bit(std::strerror(error)))};
-    print(QStringLiteral("sheet saved to %1\n").arg(options.output));
+    // On standard output the PDF's bytes are all there is to say.
+    if (options.output != StandardOutputName)
+        print(QStringLiteral("sheet saved to %1\n").arg(options.output));
     return ExitOk;
 }
 

@@ -7,6 +7,9 @@
 #include "cli/SheetCommand.h"
 #include "indicator/FileAccess.h"
 
+#include <QCoreApplication>
+#include <QTranslator>
+
 #include <cstdio>
 
 using namespace qv7::cli;
@@ -21,6 +24,10 @@ int main(int argc, char** argv) {
     const auto app = makeApplication(parsed.options ? parsed.options->command : QString(), argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qv7ctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QV7_VERSION));
+    // The tool's fixed texts (file errors, the .LIN and parameter files' messages) are French;
+    // qv7ctl says them in the window's English.
+    QTranslator english;
+    if (english.load(QStringLiteral(":/i18n/qv7cfg_en.qm"))) QCoreApplication::installTranslator(&english);
     if (!parsed.options) {
         std::fprintf(stderr, "qv7ctl: %s\nTry \"qv7ctl --help\".\n", qPrintable(parsed.error));
         return ExitUsage;

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "indicator/LinFile.h"
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
+
+#include <QString>
 
 #include <optional>
 #include <span>
@@ -35,5 +37,16 @@ std::optional<std::vector<LinFilePoint>> linCurveFromTable(const TLinTable& tabl
 
 // The index of the first point whose X is not above the X before it; -1 when X rises throughout.
 int firstNonIncreasingPoint(std::span<const LinFilePoint> points);
+
+// Why a curve is not sent to the indicator: what a read of the table would refuse (a value outside
+// LinTableLow ... LinTableHigh) or what the indicator cannot interpolate (X not rising).
+struct LinSendFault {
+    enum class Kind { OutOfRange, NotRising } kind;
+    int point; // from 0
+};
+// The first fault of `points` as the table would hold them; nothing when they may be sent.
+std::optional<LinSendFault> linSendFault(std::span<const LinFilePoint> points);
+// The fault in the user's words: "Point 3 : hors de -25 ... 125 %" / "Point 3 : X ne croît pas".
+QString linSendFaultText(const LinSendFault& fault);
 
 } // namespace qv7

@@ -98,6 +98,7 @@ public:
         if (!result.ok()) return refused();
         result.points.resize(static_cast<std::size_t>(points_)); // an X without its Y is dropped
         if (declared_ && *declared_ != points_) result.messages << message(LinCountMismatch);
+        result.declared = declared_.value_or(-1);
         return std::move(result);
     }
 

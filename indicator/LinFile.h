@@ -44,6 +44,7 @@ struct LinLoadResult {
     QStringList messages;             // LinTooManySegments, LinCountMismatch, in the order met
     QString error;                    // not empty: the file is refused; points and messages are empty
     int errorLine = 0;                // line (from 1) where a refusal was found; 0 for the whole file
+    int declared = -1;                // the ".equ" count, -1 when the file gives none
     // A ".float" value was met: the loader worked with ',' as decimal separator, which the window
     // then keeps as the process-wide one (also when the file is refused after that value).
     bool valueSeen = false;

@@ -10,7 +10,10 @@ MeasureReadResult loadMeasureFile(const QString& path) {
     const FileRead read = readBoundedFile(fileNameBytes(path), cap, cap);
     raiseIfRefused(path, read);
     if (read.error != 0) throw EInOutError::fromErrno(read.error);
-    return parseMeasurements(read.bytes);
+    // Spreadsheets often start a CSV saved as UTF-8 with a byte-order mark: it is no part of line 1.
+    std::string_view text = read.bytes;
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    return parseMeasurements(text);
 }
 
 std::vector<LinFilePoint> asSavedInFile(std::span<const FitPoint> curve) {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "base/TextMarks.h"
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QByteArrayView>
 #include <QString>

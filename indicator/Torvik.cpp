@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/TextMarks.h"
+#include "proto/ParamTable.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -17,27 +18,17 @@ const char* const FileFilter =
     QT_TRANSLATE_NOOP("TCustomTorvik", "Fichiers indicateur (*.QV)|*.QV|Tous les fichiers (*.*)|*.*");
 constexpr int MaxTextLength = 255;
 
-bool inRange(int value, int lo, int hi) {
-    return value >= lo && value <= hi;
-}
-
 } // namespace
 
 namespace qv7 {
 
 QString BuildModelName(std::uint32_t typeWord) {
-    QString name = QString::fromLatin1((typeWord & 0x4) ? "Pel-" : "Qv7-");
-    // The configurable inputs come first: a multi-input indicator also sets the single-input bits.
-    static constexpr int inputBitOrder[] = {14, 15, 13, 12, 11, 10, 9, 8};
-    for (int bit : inputBitOrder) {
-        if (typeWord & (1u << bit)) {
-            name += QString::fromLatin1(InputCodes[bit - 8]);
-            break;
-        }
-    }
-    if ((typeWord & 0x3) >= 2) name = QStringLiteral("Qv7-") + QString::fromLatin1(FourAlarmCode);
-    if (typeWord & 0x20) name += QString::fromLatin1(OptionSuffixBit5);
-    if (typeWord & 0x40) name += QString::fromLatin1(OptionSuffixBit6);
+    namespace tw = typeword;
+    QString name = QString::fromLatin1(tw::fourDigits(typeWord) ? "Pel-" : "Qv7-");
+    if (const char* code = tw::inputCode(typeWord)) name += QString::fromLatin1(code);
+    if (tw::fourAlarmModel(typeWord)) name = QStringLiteral("Qv7-") + QString::fromLatin1(tw::FourAlarmCode);
+    if (typeWord & tw::OptionBit5) name += QString::fromLatin1(tw::OptionSuffixBit5);
+    if (typeWord & tw::Rs485) name += QString::fromLatin1(tw::OptionSuffixBit6);
     return name.left(MaxTextLength);
 }
 
@@ -46,11 +37,10 @@ QString BuildModelName(std::uint32_t typeWord) {
 // ---------------------------------------------------------------------------------------------
 // Construction
 
-TCustomTorvik::TCustomTorvik(qv7::HidAccess& access, QObject* parent)
-    : QObject(parent), bridge_(std::make_unique<THIDSerial>(access)),
-      master_(std::make_unique<TMiniModbusMaster>(*bridge_)) {
-    bridge_->ProductIdent = "HID-QV7   ";
-    master_->Node = 255;
+TCustomTorvik::TCustomTorvik(qv7::TransportSource transport, QObject* parent)
+    : QObject(parent), transport_(transport.take()),
+      master_(std::make_unique<TMiniModbusMaster>(transport_->link())) {
+    master_->Node = qv7::IndicatorNode;
     master_->OnDataArrival = [this](TComponent*, TDataType type, std::int32_t address, std::int32_t data) {
         HandleDataArrival(type, address, data);
     };
@@ -64,8 +54,8 @@ TCustomTorvik::TCustomTorvik(qv7::HidAccess& access, QObject* parent)
     master_->RxDebugStream = [this](TComponent*, const std::string& text) {
         post([this, text] { raise(RxDebugStream, this, text); });
     };
-    bridge_->OnConnect = [this](TComponent*) { post([this] { raise(OnConnect, this); }); };
-    bridge_->OnDisconnect = [this](TComponent*) { post([this] { raise(OnDisconnect, this); }); };
+    transport_->onConnect = [this] { post([this] { raise(OnConnect, this); }); };
+    transport_->onDisconnect = [this] { post([this] { raise(OnDisconnect, this); }); };
 
     timer_.setSingleShot(true);
     timer_.setInterval(1000);
@@ -80,58 +70,43 @@ TCustomTorvik::~TCustomTorvik() {
     timer_.stop();
     paceTimer_.stop();
     // The reader thread calls back into this object: end it before any member goes.
-    bridge_->StopReader();
-}
-
-template <typename Fn> void TCustomTorvik::post(Fn&& fn) {
-    // Queued even from the component's own thread, so every event keeps its place behind the ones
-    // the reader thread posted before it.
-    QMetaObject::invokeMethod(this, std::forward<Fn>(fn), Qt::QueuedConnection);
+    transport_->stop();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Device operations (component's thread)
 
 int TCustomTorvik::ScanDevices() {
-    return bridge_->CountDevices();
+    return transport_->enumerate();
 }
 
 bool TCustomTorvik::OpenDevice(int Index) {
     lockHolder_ = 0;
-    const std::string path = bridge_->MatchingDevicePath(Index);
-    if (path.empty()) return false;
-    // Another program driving the same indicator would swallow our replies and we its. The claim
-    // this component holds already covers the indicator it opens again (a new scan).
-    std::unique_ptr<qv7::DeviceClaim> claim;
-    if (!claim_ || claimPath_ != path) {
-        long holder = 0;
-        claim = bridge_->Access().claim(path, holder);
-        if (!claim) {
-            lockHolder_ = holder > 0 ? holder : -1;
-            qCInfo(lcIndicator) << "indicator" << Index << "is in use by process" << holder;
-            return false;
-        }
+    long holder = 0;
+    switch (transport_->open(Index, holder)) {
+    case qv7::Transport::OpenResult::InUse:
+        lockHolder_ = holder > 0 ? holder : -1;
+        qCInfo(lcIndicator) << "indicator" << Index << "is in use by process" << holder;
+        return false;
+    case qv7::Transport::OpenResult::Failed:
+        return false;
+    case qv7::Transport::OpenResult::Opened:
+        break;
     }
-    if (!bridge_->OpenDevice(Index)) return false; // a claim just taken goes with `claim`
-    if (claim) {
-        claim_ = std::move(claim);
-        claimPath_ = path;
-    }
-    description_ = bridge_->DescribeDevice(bridge_->DeviceNumber());
+    description_ = transport_->description();
     DeviceText = deviceTextNow();
     return true;
 }
 
 QString TCustomTorvik::deviceTextNow() const {
     // In the window's language; French where no translation is installed (qv7ctl).
-    const QString form = QCoreApplication::translate("THIDSerial", description_.form);
+    const QString form = QCoreApplication::translate(description_.context, description_.form);
     return QString::fromStdString(qv7::fillTemplate(form.toStdString(), description_.arguments))
         .left(MaxTextLength);
 }
 
 void TCustomTorvik::CloseDevice() {
-    bridge_->CloseDevice();
-    claim_.reset();
+    transport_->close();
 }
 
 void TCustomTorvik::startTransfer(std::int32_t step) {
@@ -144,7 +119,7 @@ void TCustomTorvik::startTransfer(std::int32_t step) {
 void TCustomTorvik::ReadAll() {
     {
         std::lock_guard lock(imageMutex_);
-        startTransfer(qv7::StepReadTypeWord);
+        startTransfer(qv7::firstStep(qv7::Transfer::ReadAll));
     }
     schedulePace();
 }
@@ -152,7 +127,7 @@ void TCustomTorvik::ReadAll() {
 void TCustomTorvik::ReadLin() {
     {
         std::lock_guard lock(imageMutex_);
-        startTransfer(qv7::StepReadTable);
+        startTransfer(qv7::firstStep(qv7::Transfer::ReadTable));
     }
     schedulePace();
 }
@@ -161,10 +136,10 @@ void TCustomTorvik::WriteAll() {
     {
         std::lock_guard lock(imageMutex_);
         const qv7::ConfigRegisters registers = qv7::registersFromParams(Params);
-        for (int block : {qv7::ConfigBlockStart, qv7::AlarmBlockStart})
-            for (int r = block; r < block + qv7::BlockLength; ++r)
+        for (const qv7::RegisterBlock& block : qv7::parameterBlocks())
+            for (int r = block.start; r <= block.last(); ++r)
                 writeBuffer_[static_cast<std::size_t>(r)] = registers[static_cast<std::size_t>(r)];
-        startTransfer(qv7::StepWriteConfig);
+        startTransfer(qv7::firstStep(qv7::Transfer::WriteAll));
     }
     schedulePace();
 }
@@ -175,7 +150,7 @@ void TCustomTorvik::WriteLin() {
         const qv7::TableRegisters table = qv7::registersFromLinTable(LinTable);
         std::copy(table.begin(), table.end(), writeBuffer_.begin() + qv7::TableStart);
         writeBuffer_[qv7::LinControlRegister] = qv7::linControlWord(Params);
-        startTransfer(qv7::StepWriteTable);
+        startTransfer(qv7::firstStep(qv7::Transfer::WriteTable));
     }
     schedulePace();
 }
@@ -198,13 +173,16 @@ void TCustomTorvik::AdjustFullScale2() {
 }
 
 int TCustomTorvik::EraseFirmware() {
-    return bridge_->EraseBridgeFirmware();
+    qv7::BridgeExtras* bridge = transport_->bridge();
+    return bridge ? bridge->eraseFirmware() : -1;
 }
 int TCustomTorvik::ProgramFirmware() {
-    return bridge_->WriteBridgeFirmware();
+    qv7::BridgeExtras* bridge = transport_->bridge();
+    return bridge ? bridge->programFirmware() : -1;
 }
 int TCustomTorvik::ResetUsb() {
-    return bridge_->ResetBridge();
+    qv7::BridgeExtras* bridge = transport_->bridge();
+    return bridge ? bridge->resetBridge() : -1;
 }
 
 TParamImage TCustomTorvik::paramsSnapshot() const {
@@ -244,13 +222,23 @@ int TCustomTorvik::stepInterval() const {
 // ---------------------------------------------------------------------------------------------
 // Parameter files (component's thread)
 
-bool TCustomTorvik::SaveToFile() {
-    if (!dialogs_) return true;
+namespace {
+
+// A parameter file's dialog in the window's language (no translation is installed outside the window).
+TorvikDialogs::FileDialog parameterFileDialog(const char* title) {
     TorvikDialogs::FileDialog dialog;
-    // The window's texts in the window's language (no translation is installed outside the window).
-    dialog.title = QCoreApplication::translate("TCustomTorvik", "sauve un fichier indicateur");
+    dialog.title = QCoreApplication::translate("TCustomTorvik", title);
     dialog.filter = QCoreApplication::translate("TCustomTorvik", FileFilter);
     dialog.directory = QStringLiteral(".");
+    return dialog;
+}
+
+} // namespace
+
+bool TCustomTorvik::SaveToFile() {
+    if (!dialogs_) return true;
+    TorvikDialogs::FileDialog dialog =
+        parameterFileDialog(QT_TRANSLATE_NOOP("TCustomTorvik", "sauve un fichier indicateur"));
     dialog.proposedName = ModelName();
     dialog.defaultExtension = QStringLiteral("QV");
     dialog.confirmOverwrite = true;
@@ -263,10 +251,8 @@ bool TCustomTorvik::SaveToFile() {
 
 bool TCustomTorvik::LoadFromFile() {
     if (!dialogs_) return true;
-    TorvikDialogs::FileDialog dialog;
-    dialog.title = QCoreApplication::translate("TCustomTorvik", "Charge un fichier indicateur");
-    dialog.filter = QCoreApplication::translate("TCustomTorvik", FileFilter);
-    dialog.directory = QStringLiteral(".");
+    const TorvikDialogs::FileDialog dialog =
+        parameterFileDialog(QT_TRANSLATE_NOOP("TCustomTorvik", "Charge un fichier indicateur"));
     const auto name = dialogs_->askFileName(dialog, false);
     if (!name) return true;
     qv7::ParamLoadResult result;
@@ -274,9 +260,7 @@ bool TCustomTorvik::LoadFromFile() {
         std::lock_guard lock(imageMutex_);
         result = qv7::loadParamFile(*name, Params.DeviceType, Params);
         // A read-all still running would overwrite what the user just loaded.
-        const std::int32_t step = Step.load();
-        if (result == qv7::ParamLoadResult::Loaded && step >= qv7::StepReadTypeWord &&
-            step <= qv7::StepReadAlarms)
+        if (result == qv7::ParamLoadResult::Loaded && qv7::stepOf(qv7::Transfer::ReadAll, Step.load()))
             startTransfer(qv7::StepIdle);
     }
     if (result != qv7::ParamLoadResult::Loaded)
@@ -432,177 +416,4 @@ void TCustomTorvik::tickReadAllCompleted() {
 
 void TCustomTorvik::tickWriteBlock(int start, int count) {
     master_->WriteMultipleRegisters(start, count, writeBuffer_);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Replies (reader thread). A reply moves Step on only from the step that asked for it, and only when
-// it answers a request of the running transfer; the check and the store are one step under
-// imageMutex_, which every operation of the window also takes to start a transfer or load a file.
-
-void TCustomTorvik::HandleDataArrival(TDataType DataType, std::int32_t Address, std::int32_t Data) {
-    const auto value = static_cast<std::uint16_t>(Data & 0xFFFF);
-    if (DataType == TDataType::dtHoldingRegister) {
-        if (inRange(Address, qv7::ConfigBlockStart, qv7::AlarmBlockStart + qv7::BlockLength - 1))
-            handleConfigRegister(Address);
-        else if (inRange(Address, qv7::TableStart, qv7::TableStart + qv7::TableRegisterCount - 1))
-            handleTableRegister(Address);
-        else if (Address == qv7::CommandRegister)
-            post([this, value] { raise(OnCommandAnswered, this, static_cast<int>(value)); });
-        // Anything else is not ours to book.
-    } else if (DataType == TDataType::dtInputRegister) {
-        if (Address == qv7::TypeWordRegister)
-            handleTypeWord(value);
-        else if (Address == qv7::ProbeStart + qv7::ProbeCount - 1)
-            handleProbeAnswer();
-        else if (Address == qv7::MeasureStart + qv7::MeasureCount - 1)
-            handleMeasure(value);
-        else if (Address == qv7::FirstAdcRegister + qv7::AdcRegisterCount - 1)
-            handleAdcValues();
-    }
-}
-
-bool TCustomTorvik::replyIsCurrent() const {
-    return inFlight_ == generation_;
-}
-
-// The transfer moved on: the next request may go (queued behind the events just posted).
-void TCustomTorvik::markAnswered() {
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            answerCame();
-            pace();
-        },
-        Qt::QueuedConnection);
-}
-
-void TCustomTorvik::answerCame() {
-    if (unanswered_ >= NoAnswerTries) raise(OnAnswerState, this, true);
-    unanswered_ = 0;
-}
-
-// Every request before the probe is answered or never will be: the transfer may go on.
-void TCustomTorvik::handleProbeAnswer() {
-    {
-        std::lock_guard lock(imageMutex_);
-        probeAnswered_ = true;
-    }
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            answerCame();
-            pace();
-        },
-        Qt::QueuedConnection);
-}
-
-qv7::ConfigRegisters TCustomTorvik::configSnapshot() const {
-    qv7::ConfigRegisters words{};
-    for (std::size_t r = 0; r < words.size(); ++r)
-        words[r] = master_->HoldingRegisters[r].load();
-    return words;
-}
-
-qv7::TableRegisters TCustomTorvik::tableSnapshot() const {
-    qv7::TableRegisters words{};
-    for (std::size_t r = 0; r < words.size(); ++r)
-        words[r] = master_->HoldingRegisters[qv7::TableStart + r].load();
-    return words;
-}
-
-// Under imageMutex_: the type word into the record, and what is derived from it.
-void TCustomTorvik::storeTypeWord(std::uint16_t typeWord) {
-    qv7::storeTypeWord(Params, typeWord);
-    fourDigits_ = (typeWord & 0x4) != 0;
-    modelName_ = qv7::BuildModelName(typeWord);
-}
-
-void TCustomTorvik::handleTypeWord(std::uint16_t typeWord) {
-    std::lock_guard lock(imageMutex_);
-    std::int32_t expected = qv7::StepReadTypeWord;
-    if (!replyIsCurrent() || !Step.compare_exchange_strong(expected, qv7::StepReadConfig)) return;
-    storeTypeWord(typeWord);
-    markAnswered();
-}
-
-void TCustomTorvik::handleConfigRegister(int address) {
-    const std::int32_t readingStep =
-        address < qv7::AlarmBlockStart ? qv7::StepReadConfig : qv7::StepReadAlarms;
-    std::lock_guard lock(imageMutex_);
-    if (!replyIsCurrent() || Step.load() != readingStep) return;
-    qv7::storeHoldingRegister(Params, address, configSnapshot());
-    if (address == qv7::ConfigBlockStart + qv7::BlockLength - 1) {
-        Step = qv7::StepReadAlarms;
-        markAnswered();
-    } else if (address == qv7::AlarmBlockStart + qv7::BlockLength - 1) {
-        Step = qv7::StepReadAllDone;
-        markAnswered();
-    }
-}
-
-void TCustomTorvik::handleTableRegister(int address) {
-    const int position = address - qv7::TableStart;
-    const int block = position / qv7::TableBlockLength;
-    std::unique_lock lock(imageMutex_);
-    if (!replyIsCurrent() || Step.load() != qv7::StepReadTable + block) return;
-    auto report = [this, position] { post([this, position] { raise(OnReadLin, this, position); }); };
-    if (position % qv7::TableBlockLength != qv7::TableBlockLength - 1) return report();
-    // Step moves before the block's last event goes out, so a handler that looks at it sees the
-    // next block already asked for.
-    if (block < qv7::TableBlocks - 1) {
-        Step = qv7::StepReadTable + block + 1;
-        markAnswered();
-        return report();
-    }
-    Step = qv7::StepIdle;
-    LinTable = qv7::linTableFromRegisters(tableSnapshot());
-    const TLinTable table = LinTable;
-    markAnswered();
-    lock.unlock();
-    report();
-    // The handler gets the table as it was read, whatever the window does to LinTable meanwhile.
-    post([this, table] { raise(OnReadLinCompleted, this, table); });
-}
-
-void TCustomTorvik::handleAdcValues() {
-    const auto& in = master_->InputRegisters;
-    constexpr std::size_t first = qv7::FirstAdcRegister;
-    const float fval1 = qv7::floatFromWords(in[first].load(), in[first + 1].load());
-    const float fval2 = qv7::floatFromWords(in[first + 2].load(), in[first + 3].load());
-    post([this, fval1, fval2] { raise(OnReadADCValues, this, fval1, fval2); });
-}
-
-void TCustomTorvik::handleMeasure(std::uint16_t typeWord) {
-    {
-        std::lock_guard lock(imageMutex_);
-        std::int32_t expected = qv7::StepMeasure;
-        if (!replyIsCurrent() || !Step.compare_exchange_strong(expected, qv7::StepIdle)) return;
-        storeTypeWord(typeWord);
-        markAnswered();
-    }
-    post([this] { raise(OnReadMeasure, this); });
-}
-
-void TCustomTorvik::HandleWriteReply() {
-    std::unique_lock lock(imageMutex_);
-    const std::int32_t step = replyIsCurrent() ? Step.load() : -1;
-    if (step == qv7::StepWriteConfig) {
-        Step = qv7::StepWriteAlarms;
-        markAnswered();
-    } else if (step == qv7::StepWriteAlarms) {
-        Step = qv7::StepWritten;
-        markAnswered();
-        post([this] { raise(OnWriteAllCompleted, this); });
-    } else if (inRange(step, qv7::StepWriteTable, qv7::StepWriteTable + qv7::TableBlocks - 1)) {
-        const int position = qv7::TableBlockLength * (step - qv7::StepWriteTable) + qv7::TableBlockLength - 1;
-        Step = step + 1;
-        markAnswered();
-        post([this, position] { raise(OnWriteLin, this, position); });
-    } else if (step == qv7::StepWriteLinControl) {
-        Step = qv7::StepWritten;
-        markAnswered();
-        post([this] { raise(OnWriteLinCompleted, this); });
-    }
-    lock.unlock();
-    post([this] { raise(OnWordBlockWriting, this); });
 }

@@ -1,20 +1,23 @@
-// The indicator component: stands for the one attached indicator. Owns the HID-serial bridge (device
-// selection, connection, firmware commands) and the Modbus master that talks through it, and runs every
+// The indicator component: stands for the one attached indicator. Owns the transport (device
+// selection, connection, the device lock; the bridge's firmware commands where it is a bridge) and
+// the Modbus master that talks through its frame link, and runs every
 // transfer as a step machine that sends the next request as soon as the reply to the last one is booked
 // (paced by indicator/Pacing.h); when a request went unanswered for the step interval, its timer sends the
 // probe, then the request again, so that no late answer is booked for another request. The steps are
-// indicator/TransferPlan.h's. Operations run on the component's (window) thread; replies are booked on the
+// proto/TransferPlan.h's. Operations run on the component's (window) thread; replies are booked on the
 // reader thread and every event is then delivered on the component's thread, queued, in the order it was
 // raised.
 #pragma once
 
 #include "indicator/Pacing.h"
 #include "indicator/ParamFile.h"
-#include "indicator/ParamImage.h"
-#include "indicator/TransferPlan.h"
-#include "link/HIDSerial.h"
+#include "link/Transport.h"
 #include "modbus/MiniModbus.h"
+#include "proto/ParamImage.h"
+#include "proto/TransferPlan.h"
+#include "proto/TypeWord.h"
 
+#include <QMetaObject>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -26,6 +29,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // File dialogs and message boxes of SaveToFile / LoadFromFile. The window layer implements it with
@@ -54,12 +58,11 @@ using TAnswerStateEvent = std::function<void(TComponent* Sender, bool answering)
 using TCommandEchoEvent = std::function<void(TComponent* Sender, int value)>;
 
 namespace qv7 {
-// Model-designation codes: input codes of type-word bits 8-15, the four-alarm code, the option
-// suffixes of bits 5 and 6.
-inline constexpr const char* InputCodes[8] = {"MA", "V", "PT", "TC", "P", "F", "UNI", "UI"}; // bits 8..15
-inline constexpr char FourAlarmCode[] = "4RL";
-inline constexpr char OptionSuffixBit5[] = "-OP";
-inline constexpr char OptionSuffixBit6[] = "-RS";
+// Model-designation codes (proto/TypeWord.h).
+using typeword::FourAlarmCode;
+using typeword::InputCodes;
+using typeword::OptionSuffixBit5;
+using typeword::OptionSuffixBit6;
 
 // The model designation of a type word ("Qv7-"/"Pel-", input code, alarm code, option suffixes).
 QString BuildModelName(std::uint32_t typeWord);
@@ -71,16 +74,16 @@ QString BuildModelName(std::uint32_t typeWord);
 class TCustomTorvik : public QObject, public TComponent {
     Q_OBJECT
 public:
-    // Window thread. Builds the bridge on `access` (ProductIdent "HID-QV7   ") and the master on the
-    // bridge (Node 255); the step timer's interval is 1000 ms.
-    explicit TCustomTorvik(qv7::HidAccess& access, QObject* parent = nullptr);
+    // Window thread. Takes the transport (or builds the HID bridge's on a HID access) and builds the
+    // master on its link (Node 255); the step timer's interval is 1000 ms.
+    explicit TCustomTorvik(qv7::TransportSource transport, QObject* parent = nullptr);
     // Stops the reader thread before anything it reports to is freed; pending events are dropped.
     ~TCustomTorvik() override;
 
     // --- Device operations (component's thread; none waits for the indicator) ---
-    int ScanDevices(); // number of attached bridges that match
-    // Index from 1. Claims the indicator first (HidAccess::claim): false, with LockHolder() set, when
-    // another program drives it. On success DeviceText := the bridge's description.
+    int ScanDevices(); // number of attached indicators
+    // Index from 1. Claims the indicator first (the transport's device lock): false, with
+    // LockHolder() set, when another program drives it. On success DeviceText := its description.
     bool OpenDevice(int Index);
     void CloseDevice(); // ends the reader thread and lets the indicator go
     // Each transfer starts a new one: a request of the one it replaces that is still unanswered is
@@ -94,7 +97,8 @@ public:
     void AdjustFullScale1(); // 2
     void AdjustZero2();      // 3
     void AdjustFullScale2(); // 4
-    int EraseFirmware();     // the bridge's result (64, or -2 after the hand-off limit)
+    // The bridge's result (64, or -2 after the hand-off limit); -1 on a transport without a bridge.
+    int EraseFirmware();
     int ProgramFirmware();
     int ResetUsb();
     // Save/load dialogs and checks through dialogs(); both return true (cancel and rejection
@@ -136,7 +140,7 @@ public:
     TorvikDialogs* dialogs() const { return dialogs_; }
 
     // --- State ---
-    // The transfer's step, one of indicator/TransferPlan.h's: -1 idle, 0 idle after a write, 1-3
+    // The transfer's step, one of proto/TransferPlan.h's: -1 idle, 0 idle after a write, 1-3
     // read-all, 10-17 table read, 50 read-all done, 60 live measure, 101-102 write-all, 110-118 table write.
     std::atomic<std::int32_t> Step{qv7::StepIdle};
     // Window thread: the description of the opened device, at most 255 characters, in the window's
@@ -157,9 +161,8 @@ public:
 
     TMiniModbusMaster& Master() { return *master_; }
     const TMiniModbusMaster& Master() const { return *master_; }
-    // The link the master talks through: the bridge, with its device selection and port format.
-    THIDSerial& Bridge() { return *bridge_; }
-    const THIDSerial& Bridge() const { return *bridge_; }
+    // What the master talks through: device selection, identity, the frame link.
+    qv7::Transport& transport() { return *transport_; }
 
 protected:
     TNotifyEvent OnConnect;
@@ -219,8 +222,8 @@ private:
     // Hands an event to the component's thread, behind every event posted before it.
     template <typename Fn> void post(Fn&& fn);
 
-    // The link, built before the master that refers to it and gone after it.
-    std::unique_ptr<THIDSerial> bridge_;
+    // The transport, built before the master that refers to its link and gone after it.
+    std::unique_ptr<qv7::Transport> transport_;
     std::unique_ptr<TMiniModbusMaster> master_;
     QTimer timer_;     // repeats an unanswered request
     QTimer paceTimer_; // sends the next request once the pacing rule lets it
@@ -251,9 +254,7 @@ private:
     // touches it, so no read reply can change what is written.
     std::array<std::uint16_t, qv7::TableStart + qv7::TableRegisterCount> writeBuffer_{};
 
-    std::unique_ptr<qv7::DeviceClaim> claim_;
-    std::string claimPath_;
-    THIDSerial::Description description_{"", {}}; // of the opened device
+    qv7::DeviceText description_; // of the opened device
     qint64 lockHolder_ = 0;
 };
 
@@ -279,3 +280,9 @@ public:
     using TCustomTorvik::TCustomTorvik;
     using TCustomTorvik::TxDebugStream;
 };
+
+template <typename Fn> void TCustomTorvik::post(Fn&& fn) {
+    // Queued even from the component's own thread, so every event keeps its place behind the ones
+    // the reader thread posted before it.
+    QMetaObject::invokeMethod(this, std::forward<Fn>(fn), Qt::QueuedConnection);
+}

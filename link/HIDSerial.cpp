@@ -170,15 +170,7 @@ void THIDSerial::setReceiver(qv7::FrameReceiver* receiver) {
 }
 
 qv7::LineFormat THIDSerial::lineFormat() const {
-    // 8N2 and 8E1 both take 11 bits a character.
-    switch (portFormat_.load()) {
-    case TPortFormat::_19200_8E1:
-        return {19200, 11};
-    case TPortFormat::_38400_8E1:
-        return {38400, 11};
-    default:
-        return {9600, 11};
-    }
+    return qv7::lineFormatOf(static_cast<std::uint8_t>(portFormat_.load()));
 }
 
 bool THIDSerial::AwaitingInput() const {

@@ -6,6 +6,7 @@
 
 #include "base/FrameLink.h"
 #include "link/USB.h"
+#include "proto/PortFormats.h"
 
 #include <atomic>
 #include <chrono>
@@ -13,8 +14,6 @@
 #include <mutex>
 #include <string>
 #include <vector>
-
-enum class TPortFormat : std::uint8_t { _9600_8N2 = 0, _9600_8E1 = 1, _19200_8E1 = 2, _38400_8E1 = 3 };
 
 class THIDSerial : public THIDDevice, public qv7::FrameLink {
 public:

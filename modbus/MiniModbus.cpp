@@ -1,5 +1,8 @@
 #include "modbus/MiniModbus.h"
 
+#include "proto/Crc.h"
+#include "proto/Rtu.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -13,21 +16,8 @@ constexpr std::size_t MaxDebugText = 255;
 // Address, function and the two CRC bytes: anything shorter cannot be a reply.
 constexpr std::size_t MinReply = 4;
 
-constexpr std::uint8_t hi(std::int64_t value) {
-    return static_cast<std::uint8_t>((value >> 8) & 0xFF);
-}
-constexpr std::uint8_t lo(std::int64_t value) {
-    return static_cast<std::uint8_t>(value & 0xFF);
-}
-
 std::uint16_t word(std::span<const std::uint8_t> bytes, std::size_t at) {
     return static_cast<std::uint16_t>(bytes[at] << 8 | bytes[at + 1]);
-}
-
-void appendCRC(std::vector<std::uint8_t>& frame) {
-    const std::uint16_t crc = TCustomMiniModbus::ModbusCRC(frame);
-    frame.push_back(lo(crc));
-    frame.push_back(hi(crc));
 }
 
 // True when [start, start + count) lies inside an image of `size` elements. 64-bit arithmetic: the
@@ -96,16 +86,7 @@ TCustomMiniModbus::~TCustomMiniModbus() {
 }
 
 std::uint16_t TCustomMiniModbus::ModbusCRC(std::span<const std::uint8_t> bytes) {
-    std::uint16_t crc = 0xFFFF;
-    for (std::uint8_t byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            const bool carry = (crc & 1) != 0;
-            crc = static_cast<std::uint16_t>(crc >> 1);
-            if (carry) crc ^= 0xA001;
-        }
-    }
-    return crc;
+    return qv7::modbusCrc(bytes);
 }
 
 std::string TCustomMiniModbus::DebugText(const char* prefix, std::span<const std::uint8_t> bytes) {
@@ -186,14 +167,7 @@ void TMiniModbusMaster::WriteMultipleRegisters(std::int32_t Start, std::int32_t 
 void TMiniModbusMaster::WriteMultipleRegisters(std::int32_t Start, std::int32_t Count,
                                                std::span<const std::uint16_t> Registers) {
     if (Count > MaxBlockRegisters || !insideImage(Start, Count, Registers.size())) return;
-    std::vector<std::uint8_t> frame{Node, 0x10, hi(Start), lo(Start), hi(Count), lo(Count), lo(2 * Count)};
-    for (std::int32_t i = 0; i < Count; ++i) {
-        // The indicator takes block data low byte first, unlike every other 16-bit field.
-        const std::uint16_t value = Registers[static_cast<std::size_t>(Start + i)];
-        frame.push_back(lo(value));
-        frame.push_back(hi(value));
-    }
-    appendCRC(frame);
+    const std::vector<std::uint8_t> frame = qv7::encodeWriteMultiple(Node, Start, Count, Registers);
     recordRequest(16, Start, Count, frame.size());
     TransmitFrame(frame.data(), static_cast<int>(frame.size()));
 }
@@ -206,8 +180,7 @@ std::int64_t TMiniModbusMaster::Now() {
 
 void TMiniModbusMaster::SendRequest(std::int32_t Function, std::int32_t Address, std::int32_t Value,
                                     std::int32_t Count) {
-    std::vector<std::uint8_t> frame{Node, lo(Function), hi(Address), lo(Address), hi(Value), lo(Value)};
-    appendCRC(frame);
+    const std::vector<std::uint8_t> frame = qv7::encodeRequest(Node, Function, Address, Value);
     recordRequest(Function, Address, Count, frame.size());
     TransmitFrame(frame.data(), static_cast<int>(frame.size()));
 }

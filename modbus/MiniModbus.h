@@ -73,7 +73,6 @@ public:
     TDataArrivalEvent OnDataArrival;
     TDebugStreamEvent TxDebugStream;
     TDebugStreamEvent RxDebugStream;
-    TNotifyEvent OnSendComplete; // never raised
     TNotifyEvent OnWordBlockWriting;
     // Reader thread: a received frame was dropped, and why. Set before the link is opened.
     TRejectEvent OnFrameRejected;

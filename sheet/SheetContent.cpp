@@ -3,9 +3,10 @@
 #include "base/TextMarks.h"
 #include "indicator/LinCurve.h"
 #include "indicator/PageCaptions.h"
+#include "indicator/ParamCompare.h"
 #include "indicator/ParamFile.h"
-#include "indicator/ParamTable.h"
 #include "indicator/Torvik.h"
+#include "proto/ParamTable.h"
 
 #include <QRegularExpression>
 #include <QTranslator>
@@ -46,16 +47,6 @@ const std::vector<PageRows>& pages() {
 const char* const AlarmCaptions[4] = {qv7::pagecaption::Alarm1, qv7::pagecaption::Alarm2,
                                       qv7::pagecaption::Alarm3, qv7::pagecaption::Alarm4};
 
-// The table's units are English; their French words for a French sheet.
-const std::map<std::string, const char*>& frenchUnits() {
-    static const std::map<std::string, const char*> units = {
-        {"display units", QT_TRANSLATE_NOOP("Sheet", "unités d'affichage")},
-        {"baud", QT_TRANSLATE_NOOP("Sheet", "bauds")},
-        {"s", "s"},
-    };
-    return units;
-}
-
 struct Lang {
     SheetLanguage language;
     bool french() const { return language == SheetLanguage::French; }
@@ -82,34 +73,26 @@ QString numberText(std::int64_t raw, int decimals, const Lang& lang) {
     return text;
 }
 
+// The unit as the table names it in English, as the pages name it in French.
 QString unitText(const ParamRow& row, const Lang& lang) {
-    if (row.unit.empty() || !lang.french()) return QString::fromStdString(row.unit);
-    const auto it = frenchUnits().find(row.unit);
-    return it == frenchUnits().end() ? QString::fromStdString(row.unit) : lang.text(it->second);
+    return lang.french() ? lang.text(frenchUnit(row), "PageKit") : QString::fromStdString(row.unit);
 }
 
 QString withUnit(const QString& text, const ParamRow& row, const Lang& lang) {
     const QString unit = unitText(row, lang);
-    return unit.isEmpty() ? text : text + QLatin1Char(' ') + unit;
+    if (unit.isEmpty() || text.endsWith(QLatin1Char(' ') + unit)) return text;
+    return text + QLatin1Char(' ') + unit;
 }
 
 QString choiceText(const ParamChoice& choice, const Lang& lang) {
     return lang.pick(choice.french, choice.english);
 }
 
+// The value as qv7ctl show prints it in English and as the pages show it in French, with its unit.
 QString valueText(const ParamRow& row, std::int64_t raw, const Lang& lang) {
-    switch (row.kind) {
-    case ParamKind::Spare:
-        return QStringLiteral("0x%1").arg(raw, 0, 16);
-    case ParamKind::Choice:
-    case ParamKind::Switch:
-        if (const ParamChoice* choice = choiceOf(row, raw))
-            return withUnit(choiceText(*choice, lang), row, lang);
-        return lang.text(QT_TRANSLATE_NOOP("Sheet", "code %1 (aucun choix)")).arg(raw);
-    case ParamKind::Number:
-        break;
-    }
-    return withUnit(numberText(countsPoints(row) ? raw + 1 : raw, row.decimals, lang), row, lang);
+    const QString text = lang.french() ? frenchFieldText(row, raw, QLatin1Char(',')) : fieldText(row, raw);
+    const bool known = row.kind == ParamKind::Number || choiceOf(row, raw) != nullptr;
+    return known && !countsPoints(row) ? withUnit(text, row, lang) : text;
 }
 
 QString rangeText(const ParamRow& row, std::uint32_t typeWord, const Lang& lang) {

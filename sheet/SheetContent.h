@@ -5,7 +5,7 @@
 #pragma once
 
 #include "indicator/LinFile.h"
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QDateTime>
 #include <QList>

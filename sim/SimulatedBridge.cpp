@@ -1,5 +1,7 @@
 #include "sim/SimulatedBridge.h"
 
+#include "proto/PortFormats.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -21,7 +23,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* PathPrefix = "simulated:bridge";
-constexpr int BitsPerCharacter = 11; // start, 8 data, parity or second stop, stop
 
 // An answer of the peer on its way back; it leaves the bridge in data reports once it is available.
 struct PendingAnswer {
@@ -56,20 +57,11 @@ struct BridgeState {
     bool idle() const { return answers.empty() && !closeFrame; }
 };
 
-int baudRate(std::uint8_t portFormat) {
-    switch (portFormat) {
-    case 2:
-        return 19200;
-    case 3:
-        return 38400;
-    default:
-        return 9600;
-    }
-}
-
+// The line's time for these characters at the bridge's last port format.
 std::chrono::microseconds lineTime(std::size_t characters, std::uint8_t portFormat) {
-    const auto bits = static_cast<long long>(characters) * BitsPerCharacter;
-    return std::chrono::microseconds(bits * 1000000 / baudRate(portFormat));
+    const LineFormat line = lineFormatOf(portFormat);
+    const auto bits = static_cast<long long>(characters) * line.bitsPerCharacter;
+    return std::chrono::microseconds(bits * 1000000 / line.baud);
 }
 
 std::optional<int> indexFromPath(const std::string& path) {

@@ -1,5 +1,7 @@
 #include "sim/SimulatedIndicator.h"
 
+#include "proto/Crc.h"
+#include "proto/Rtu.h"
 #include "sim/RtuResponder.h"
 
 #include <algorithm>
@@ -11,19 +13,6 @@
 
 namespace qv7 {
 
-std::uint16_t modbusCrc(std::span<const std::uint8_t> bytes) {
-    std::uint16_t crc = 0xFFFF;
-    for (std::uint8_t byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            const bool carry = (crc & 1) != 0;
-            crc = static_cast<std::uint16_t>(crc >> 1);
-            if (carry) crc ^= 0xA001;
-        }
-    }
-    return crc;
-}
-
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -33,72 +22,17 @@ constexpr std::size_t MaxFrame = 256;
 constexpr std::uint8_t WrongAddress = 0xFE;
 constexpr std::uint8_t SlaveDeviceFailure = 0x04;
 
-void appendCrc(Bytes& frame) {
-    const std::uint16_t crc = modbusCrc(frame);
-    frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    frame.push_back(static_cast<std::uint8_t>(crc >> 8));
-}
-
-bool crcGood(std::span<const std::uint8_t> frame) {
-    if (frame.size() < 4) return false;
-    const std::uint16_t crc = modbusCrc(frame.first(frame.size() - 2));
-    return frame[frame.size() - 2] == (crc & 0xFF) && frame[frame.size() - 1] == (crc >> 8);
-}
-
-// What the bytes at the front of the line buffer say about the request they start.
-enum class Framing { NeedMore, Invalid, Known };
-struct FrameLength {
-    Framing framing;
-    std::size_t length = 0;
-};
-
-// Byte-counted requests: the length follows from the byte count at countAt.
-FrameLength countedLength(std::span<const std::uint8_t> bytes, std::size_t countAt, std::size_t fixed) {
-    if (bytes.size() <= countAt) return {Framing::NeedMore};
-    const std::size_t length = fixed + bytes[countAt];
-    if (length > MaxFrame) return {Framing::Invalid};
-    return {Framing::Known, length};
-}
-
-// The request length from its function code and byte count, as a slave without timing must find it.
-FrameLength requestLength(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 2) return {Framing::NeedMore};
-    switch (bytes[1]) {
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-        return {Framing::Known, 8};
-    case 7:
-    case 11:
-    case 12:
-    case 17:
-        return {Framing::Known, 4};
-    case 15:
-    case 16:
-        return countedLength(bytes, 6, 9);
-    case 22:
-        return {Framing::Known, 10};
-    case 23:
-        return countedLength(bytes, 10, 13);
-    default:
-        return {Framing::Invalid};
-    }
-}
-
 // A complete frame with a good CRC starting at the front of bytes, if there is one.
 std::optional<std::size_t> goodFrameAt(std::span<const std::uint8_t> bytes) {
-    const FrameLength f = requestLength(bytes);
+    const FrameLength f = requestLength(bytes, MaxFrame);
     if (f.framing != Framing::Known || f.length > bytes.size()) return std::nullopt;
-    if (!crcGood(bytes.first(f.length))) return std::nullopt;
+    if (!crcIntact(bytes.first(f.length))) return std::nullopt;
     return f.length;
 }
 
 // Whether the bytes may still become a request once more bytes arrive.
 bool mayStartRequest(std::span<const std::uint8_t> bytes) {
-    const FrameLength f = requestLength(bytes);
+    const FrameLength f = requestLength(bytes, MaxFrame);
     return f.framing == Framing::NeedMore || (f.framing == Framing::Known && f.length > bytes.size());
 }
 

@@ -4,6 +4,8 @@
 // thread; every operation is thread-safe.
 #pragma once
 
+#include "proto/Crc.h" // modbusCrc, which the simulated indicator checks every request with
+
 #include "sim/SimulatedBridge.h"
 
 #include <chrono>
@@ -83,8 +85,5 @@ public:
 private:
     std::unique_ptr<Impl> impl_;
 };
-
-// CRC-16/MODBUS of the bytes (FFFF for none); sent low byte first.
-std::uint16_t modbusCrc(std::span<const std::uint8_t> bytes);
 
 } // namespace qv7

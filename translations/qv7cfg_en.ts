@@ -20,6 +20,14 @@ Do you want to replace it?</translation>
         <source>Trop de segments pour l&apos;appareil : 32 points au maximum</source>
         <translation>Too many segments for the device: 32 points at most</translation>
     </message>
+    <message>
+        <source>Point %1 : hors de -25 ... 125 %</source>
+        <translation>Point %1: outside -25 ... 125 %</translation>
+    </message>
+    <message>
+        <source>Point %1 : X ne croît pas</source>
+        <translation>Point %1: X does not rise</translation>
+    </message>
 </context>
 <context>
     <name>LinFile</name>
@@ -153,6 +161,30 @@ Do you want to replace it?</translation>
         <source>%1 : nombre de %2 à %3</source>
         <translation>%1: number from %2 to %3</translation>
     </message>
+    <message>
+        <source>nombre entier de points d&apos;affichage : le point décimal se règle sur la page Affichage, 9.000 se saisit 9000</source>
+        <translation>whole number of display counts: the decimal point is set on the Display page, 9.000 is entered as 9000</translation>
+    </message>
+    <message>
+        <source>une décimale au plus</source>
+        <translation>at most one decimal</translation>
+    </message>
+    <message>
+        <source>deux décimales au plus</source>
+        <translation>at most two decimals</translation>
+    </message>
+    <message>
+        <source>points d&apos;affichage</source>
+        <translation>display counts</translation>
+    </message>
+    <message>
+        <source>de %1 à %2 %3</source>
+        <translation>from %1 to %2 %3</translation>
+    </message>
+    <message>
+        <source>code %1 (aucun choix)</source>
+        <translation>code %1 (no such choice)</translation>
+    </message>
 </context>
 <context>
     <name>ParamFile</name>
@@ -209,19 +241,18 @@ Do you want to replace it?</translation>
     </message>
 </context>
 <context>
+    <name>SendChecks</name>
+    <message>
+        <source>%1 : le code %2 n&apos;est pas proposé par cet appareil. Rien n&apos;a été écrit.</source>
+        <translation>%1: code %2 is not offered by this indicator. Nothing was written.</translation>
+    </message>
+    <message>
+        <source>%1 : la valeur %2 ne tient pas dans son registre. Rien n&apos;a été écrit.</source>
+        <translation>%1: the value %2 does not fit its register. Nothing was written.</translation>
+    </message>
+</context>
+<context>
     <name>Sheet</name>
-    <message>
-        <source>unités d&apos;affichage</source>
-        <translation>display units</translation>
-    </message>
-    <message>
-        <source>bauds</source>
-        <translation>baud</translation>
-    </message>
-    <message>
-        <source>code %1 (aucun choix)</source>
-        <translation>code %1 (no such choice)</translation>
-    </message>
     <message>
         <source>Bits inutilisés (%1)</source>
         <translation>Unused bits (%1)</translation>
@@ -433,6 +464,61 @@ Do you want to replace it?</translation>
     </message>
 </context>
 <context>
+    <name>TDiffForm</name>
+    <message>
+        <source>Mot de type</source>
+        <translation>Type word</translation>
+    </message>
+    <message>
+        <source>Paramètre</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>Différences</source>
+        <translation>Differences</translation>
+    </message>
+    <message>
+        <source>Comparer à un fichier…</source>
+        <translation>Compare with a file…</translation>
+    </message>
+    <message>
+        <source>Fermer</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Indicateur</source>
+        <translation>Indicator</translation>
+    </message>
+    <message>
+        <source>Modifié</source>
+        <translation>Edited</translation>
+    </message>
+    <message>
+        <source>Aucune modification non écrite.</source>
+        <translation>No change waiting to be written.</translation>
+    </message>
+    <message>
+        <source>Modifications non écrites :</source>
+        <translation>Changes not written:</translation>
+    </message>
+    <message>
+        <source>Fichier</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>%1 : identique à l&apos;indicateur.</source>
+        <translation>%1: the same as the indicator.</translation>
+    </message>
+    <message>
+        <source>%1 diffère de l&apos;indicateur :</source>
+        <translation>%1 differs from the indicator:</translation>
+    </message>
+    <message>
+        <source>Comparer à un fichier indicateur</source>
+        <translation>Compare with an indicator file</translation>
+    </message>
+</context>
+<context>
     <name>TDraw</name>
     <message>
         <source>Zoom</source>
@@ -457,6 +543,37 @@ Do you want to replace it?</translation>
     <message>
         <source>Insère un segment</source>
         <translation>Insert segment</translation>
+    </message>
+</context>
+<context>
+    <name>TEditCommands</name>
+    <message>
+        <source>Annuler</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>Rétablir</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>Revenir aux valeurs de l&apos;indicateur</source>
+        <translation>Revert to the indicator&apos;s values</translation>
+    </message>
+    <message>
+        <source>Différences…</source>
+        <translation>Differences…</translation>
+    </message>
+    <message>
+        <source>Abandonner 1 modification ?</source>
+        <translation>Discard 1 change?</translation>
+    </message>
+    <message>
+        <source>Abandonner %1 modifications ?</source>
+        <translation>Discard %1 changes?</translation>
+    </message>
+    <message>
+        <source>Modifications non écrites</source>
+        <translation>Changes not written</translation>
     </message>
 </context>
 <context>
@@ -593,16 +710,6 @@ Do you want to replace it?</translation>
         <translation>Reading the curve</translation>
     </message>
     <message>
-        <source>Les valeurs X de la courbe ne croissent pas au point %1.
-Ecrire la courbe dans l&apos;appareil quand même ?</source>
-        <translation>The curve&apos;s X values do not rise at point %1.
-Write the curve to the device anyway?</translation>
-    </message>
-    <message>
-        <source>Ecriture</source>
-        <translation>Write</translation>
-    </message>
-    <message>
         <source>Ecriture de la courbe</source>
         <translation>Writing the curve</translation>
     </message>
@@ -617,6 +724,14 @@ Write the curve to the device anyway?</translation>
     <message>
         <source>Courbe lue</source>
         <translation>Curve read</translation>
+    </message>
+    <message>
+        <source>1 modification non écrite</source>
+        <translation>1 change not written</translation>
+    </message>
+    <message>
+        <source>%1 modifications non écrites</source>
+        <translation>%1 changes not written</translation>
     </message>
 </context>
 <context>
@@ -706,6 +821,29 @@ Write the curve to the device anyway?</translation>
     <message>
         <source>Tableaux de mesures (*.csv;*.txt)|*.csv;*.txt|Tous les fichiers (*.*)|*.*</source>
         <translation>Measurement tables (*.csv;*.txt)|*.csv;*.txt|All files (*.*)|*.*</translation>
+    </message>
+</context>
+<context>
+    <name>TParamBinder</name>
+    <message>
+        <source>choix : %1</source>
+        <translation>choices: %1</translation>
+    </message>
+    <message>
+        <source>* modifié ; l&apos;indicateur : %1</source>
+        <translation>* changed; the indicator: %1</translation>
+    </message>
+    <message>
+        <source>registre %1</source>
+        <translation>register %1</translation>
+    </message>
+    <message>
+        <source>registre %1, bit %2</source>
+        <translation>register %1, bit %2</translation>
+    </message>
+    <message>
+        <source>registre %1, bits %2 à %3</source>
+        <translation>register %1, bits %2 to %3</translation>
     </message>
 </context>
 <context>

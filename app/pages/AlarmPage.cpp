@@ -119,33 +119,4 @@ std::string TAlarmPage::key(const char* member) const {
     return "alarm" + std::to_string(number_) + "." + member;
 }
 
-void TAlarmPage::fill(const TAlarmRecord& alarm, QChar separator) {
-    EdAlr->setText(integerText(alarm.Threshold));
-    EdHys->setText(integerText(alarm.Hysteresis));
-    EdDel->setEditMask(QStringLiteral("!90") + separator + QStringLiteral("0;1;_"));
-    QString delay = QString::fromStdString(formatPattern(alarm.Delay / 10.0, "#0.0", '.'));
-    delay.replace(u'.', separator);
-    EdDel->setMaskedText(delay);
-    const bool normallyClosed = (alarm.AlarmFlags & 0x01) != 0;
-    RdRelNo->setChecked(!normallyClosed);
-    RdRelNf->setChecked(normallyClosed);
-    const bool ledOnClosed = (alarm.AlarmFlags & 0x10) != 0;
-    RdLedNe->setChecked(!ledOnClosed);
-    RdLedNa->setChecked(ledOnClosed);
-}
-
-void TAlarmPage::store(TAlarmRecord& alarm, std::uint32_t typeWord) const {
-    const auto threshold = fieldRaw(EdAlr, EdAlr->text(), key("threshold"), typeWord);
-    const auto hysteresis = fieldRaw(EdHys, EdHys->text(), key("hysteresis"), typeWord);
-    const auto delay = fieldRaw(EdDel, EdDel->maskedText(), key("delay"), typeWord, EdDel->literals());
-    // The table's ranges lie within the members.
-    alarm.Threshold = static_cast<std::int16_t>(threshold);
-    alarm.Hysteresis = static_cast<std::int16_t>(hysteresis);
-    alarm.Delay = static_cast<std::uint8_t>(delay);
-    std::uint8_t flags = alarm.AlarmFlags & ~0x11;
-    if (RdRelNf->isChecked()) flags |= 0x01;
-    if (RdLedNa->isChecked()) flags |= 0x10;
-    alarm.AlarmFlags = flags;
-}
-
 } // namespace qv7::pages

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/pages/PageKit.h"
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QWidget>
 
@@ -24,12 +24,6 @@ public:
 
     int number() const { return number_; }
 
-    // Fill step 16 for this alarm.
-    void fill(const TAlarmRecord& alarm, QChar separator);
-    // Write step 11 for this alarm: AlarmFlags bits 0 and 4 from the buttons, its other bits as
-    // read. A field that is empty, no number or beyond its range (the display's for the set point
-    // and hysteresis, 25.5 s for the delay) is a range error on that field.
-    void store(TAlarmRecord& alarm, std::uint32_t typeWord) const;
     // The parameter table's key of one of this alarm's members: key("delay") is "alarm2.delay".
     std::string key(const char* member) const;
 

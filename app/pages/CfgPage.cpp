@@ -1,6 +1,7 @@
 #include "app/pages/CfgPage.h"
 
 #include "app/pages/PageKit.h"
+#include "proto/TypeWord.h"
 
 namespace qv7::pages {
 
@@ -37,7 +38,7 @@ void TCfgPage::showGroups(std::uint32_t typeWord) {
     const bool configurable = hasParam("input.type", typeWord);
     const auto items = pageLimits(paramRow("input.type"), typeWord).highest + 1;
     RdGrCFG1->setVisible(configurable && items == RdGrCFG1->count());
-    RdGrCFG2->setVisible(configurable && (typeWord & 0x8000) != 0);
+    RdGrCFG2->setVisible(configurable && qv7::typeword::offersTwoInputs(typeWord));
 }
 
 TRadioGroup* TCfgPage::activeGroup(bool tabShown) const {
@@ -45,14 +46,6 @@ TRadioGroup* TCfgPage::activeGroup(bool tabShown) const {
     if (!RdGrCFG1->isHidden()) return RdGrCFG1;
     if (!RdGrCFG2->isHidden()) return RdGrCFG2;
     return nullptr;
-}
-
-void TCfgPage::fillInputConfig(TRadioGroup* group, const TParamImage& params) {
-    group->setItemIndex(itemOf("input.type", params));
-}
-
-void TCfgPage::storeInputConfig(const TRadioGroup* group, TParamImage& params) {
-    storeItem("input.type", params, group->ItemIndex());
 }
 
 } // namespace qv7::pages

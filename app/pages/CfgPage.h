@@ -2,7 +2,7 @@
 // bit 14) or two (bit 15), in two radio groups at the same place.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QWidget>
 
@@ -24,11 +24,6 @@ public:
     // The group that carries the input type while the page's tab is shown: RdGrCFG1 when it is
     // shown, else RdGrCFG2 when it is shown, else none (a fixed input).
     TRadioGroup* activeGroup(bool tabShown) const;
-
-    // Fill step 5: `group` selects InputConfig (beyond its list: its last item).
-    static void fillInputConfig(TRadioGroup* group, const TParamImage& params);
-    // Write step 2: InputConfig := the group's item (none selected: kept as read).
-    static void storeInputConfig(const TRadioGroup* group, TParamImage& params);
 
     TRadioGroup* RdGrCFG1;
     TRadioGroup* RdGrCFG2;

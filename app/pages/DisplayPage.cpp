@@ -61,26 +61,6 @@ void TDisplayPage::fillDigits(bool fourDigits) {
     SEGAFF->move(fourDigits ? 35 : 15, SEGAFF->y());
 }
 
-void TDisplayPage::fillRange(const TParamImage& params) {
-    EdPEAF->setText(integerText(params.DisplayHigh));
-    EdZAF->setText(integerText(params.DisplayLow));
-}
-
-void TDisplayPage::fillPoint(const TParamImage& params) {
-    SEGAFF->setPointDecimal(itemOf("display.decimal_point", params));
-}
-
-void TDisplayPage::storeRange(TParamImage& params) const {
-    const auto high = fieldRaw(EdPEAF, EdPEAF->text(), "display.full_scale", params.DeviceType);
-    const auto low = fieldRaw(EdZAF, EdZAF->text(), "display.zero", params.DeviceType);
-    storeItem("display.full_scale", params, high);
-    storeItem("display.zero", params, low);
-}
-
-void TDisplayPage::storePoint(TParamImage& params) const {
-    storeItem("display.decimal_point", params, SEGAFF->PointDecimal() & 7);
-}
-
 void TDisplayPage::SpeedButton4Click() {
     const int limit = fourDigits_() ? 3 : 4;
     const int point = SEGAFF->PointDecimal();

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/pages/PageKit.h"
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QWidget>
 
@@ -22,11 +22,7 @@ public:
     // Sets every text in the window's language: once built, and again at each change of it.
     void retranslate();
 
-    void fillDigits(bool fourDigits);           // fill step 6: SEGAFF's digits and place
-    void fillRange(const TParamImage& params);  // fill step 11
-    void fillPoint(const TParamImage& params);  // fill step 12: PointDecimal := bits 0-2
-    void storeRange(TParamImage& params) const; // write step 6
-    void storePoint(TParamImage& params) const; // write step 7: bits 0-2 := PointDecimal
+    void fillDigits(bool fourDigits); // fill step 6: SEGAFF's digits and place
 
     // SpeedButton4Click: the next decimal-point position, 0 after 3 (4 on a 4½-digit indicator).
     void SpeedButton4Click();

@@ -41,14 +41,4 @@ void TIdentPage::fillName(const QString& modelName) {
     EdName->setText(modelName);
 }
 
-void TIdentPage::fillProtection(TParamImage& params) {
-    if (params.Protection > 2) params.Protection = 2;
-    GrProt->setItemIndex(itemOf("protection", params));
-}
-
-void TIdentPage::storeProtection(TParamImage& params) const {
-    // The third item is kept as 3, the indicator's code for it.
-    storeItem("protection", params, GrProt->ItemIndex());
-}
-
 } // namespace qv7::pages

@@ -2,7 +2,7 @@
 // The parameter-files group on this page belongs to the main window.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QWidget>
 
@@ -23,10 +23,6 @@ public:
 
     // Fill step 2: EdName := the model name.
     void fillName(const QString& modelName);
-    // Fill step 13: a level above 2 becomes 2 in the record itself; GrProt selects it.
-    void fillProtection(TParamImage& params);
-    // Write step 8: the selected level, the third item stored as 3 (none selected: kept as read).
-    void storeProtection(TParamImage& params) const;
 
     QFrame* Bevel1;
     QLabel* Label2;

@@ -29,14 +29,6 @@ void TEntCourantPage::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-void TEntCourantPage::fill(const TParamImage& params) {
-    RdGrCourant->setItemIndex(itemOf("input.current_range", params));
-}
-
-void TEntCourantPage::store(TParamImage& params) const {
-    storeItem("input.current_range", params, RdGrCourant->ItemIndex());
-}
-
 // ---------------------------------------------------------------------------------------------
 
 TEntTensionPage::TEntTensionPage(QWidget* parent) : QWidget(parent) {
@@ -68,14 +60,6 @@ void TEntTensionPage::showGroups(std::uint32_t typeWord) {
     // The two-range group where the indicator's voltage input has two ranges.
     RdGrTension2->setVisible(pageLimits(paramRow("input.voltage_range"), typeWord).highest == 1);
     RdGrTension1->setVisible(RdGrTension2->isHidden());
-}
-
-void TEntTensionPage::fillRange(TRadioGroup* group, const TParamImage& params) {
-    group->setItemIndex(itemOf("input.voltage_range", params));
-}
-
-void TEntTensionPage::storeRange(const TRadioGroup* group, TParamImage& params) {
-    storeItem("input.voltage_range", params, group->ItemIndex());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -118,21 +102,6 @@ void TEntRtdPage::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-void TEntRtdPage::fill(const TParamImage& params) {
-    CbRtd->setCurrentIndex(0);
-    const int wiring = itemOf("input.probe_wiring", params);
-    uncheckAll({Rd2Wires, Rd3Wires, RdDiff});
-    if (wiring == 0) Rd2Wires->setChecked(true);
-    if (wiring == 1) Rd3Wires->setChecked(true);
-    if (wiring == 2) RdDiff->setChecked(true);
-}
-
-void TEntRtdPage::store(TParamImage& params) const {
-    // No button checked: the code read had none and none has been chosen since.
-    const int wiring = Rd2Wires->isChecked() ? 0 : Rd3Wires->isChecked() ? 1 : RdDiff->isChecked() ? 2 : -1;
-    storeItem("input.probe_wiring", params, wiring);
-}
-
 // ---------------------------------------------------------------------------------------------
 
 TEntTCPage::TEntTCPage(QWidget* parent) : QWidget(parent) {
@@ -162,16 +131,6 @@ void TEntTCPage::retranslate() {
 void TEntTCPage::changeEvent(QEvent* event) {
     retranslateOn(event, this);
     QWidget::changeEvent(event);
-}
-
-void TEntTCPage::fill(const TParamImage& params) {
-    CbTC->setCurrentIndex(itemOf("input.thermocouple", params));
-    CKSF->setChecked(itemOf("input.cold_junction", params) == 1);
-}
-
-void TEntTCPage::store(TParamImage& params) const {
-    storeItem("input.thermocouple", params, CbTC->currentIndex());
-    storeItem("input.cold_junction", params, CKSF->isChecked() ? 1 : 0);
 }
 
 } // namespace qv7::pages

@@ -5,7 +5,7 @@
 // stay as read unless the user changes the control that carries them.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QWidget>
 
@@ -28,8 +28,6 @@ public:
     explicit TEntCourantPage(QWidget* parent = nullptr);
     // Sets every text in the window's language: once built, and again at each change of it.
     void retranslate();
-    void fill(const TParamImage& params);  // fill step 7
-    void store(TParamImage& params) const; // write step 3
     TRadioGroup* RdGrCourant;
 
 protected:
@@ -46,10 +44,6 @@ public:
     void retranslate();
     // Fill step 4: RdGrTension2 shown iff type-word bit 15, RdGrTension1 iff RdGrTension2 is not.
     void showGroups(std::uint32_t typeWord);
-    // Fill step 5: `group` selects R = bits 1-2 (beyond its list: its last item).
-    static void fillRange(TRadioGroup* group, const TParamImage& params);
-    // Write step 2: bits 1-2 := the group's item (none selected: kept as read).
-    static void storeRange(const TRadioGroup* group, TParamImage& params);
     TRadioGroup* RdGrTension1;
     TRadioGroup* RdGrTension2;
 
@@ -65,8 +59,6 @@ public:
     explicit TEntRtdPage(QWidget* parent = nullptr);
     // Sets every text in the window's language: once built, and again at each change of it.
     void retranslate();
-    void fill(const TParamImage& params);  // fill step 7
-    void store(TParamImage& params) const; // write step 3
     QGroupBox* GroupBox;
     QLabel* LabelRtd;
     QComboBox* CbRtd;
@@ -86,8 +78,6 @@ public:
     explicit TEntTCPage(QWidget* parent = nullptr);
     // Sets every text in the window's language: once built, and again at each change of it.
     void retranslate();
-    void fill(const TParamImage& params);  // fill step 7
-    void store(TParamImage& params) const; // write step 3
     QGroupBox* GroupBox;
     QLabel* LabelTC;
     QComboBox* CbTC;

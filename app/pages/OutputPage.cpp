@@ -45,20 +45,4 @@ void TOutputPage::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-void TOutputPage::fill(const TParamImage& params) {
-    EdPESA->setText(integerText(params.OutputHigh));
-    EdZSA->setText(integerText(params.OutputLow));
-    CKdecSA->setChecked(itemOf("output.offset", params) == 1);
-}
-
-void TOutputPage::store(TParamImage& params) const {
-    const auto high = fieldRaw(EdPESA, EdPESA->text(), "output.full_scale", params.DeviceType);
-    const auto low = fieldRaw(EdZSA, EdZSA->text(), "output.zero", params.DeviceType);
-    storeItem("output.full_scale", params, high);
-    storeItem("output.zero", params, low);
-    // A non-zero offset read stays as it is while the box stays checked.
-    if (itemOf("output.offset", params) != (CKdecSA->isChecked() ? 1 : 0))
-        storeItem("output.offset", params, CKdecSA->isChecked() ? 1 : 0);
-}
-
 } // namespace qv7::pages

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/pages/PageKit.h"
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QWidget>
 
@@ -19,10 +19,6 @@ public:
     explicit TOutputPage(FourDigitsQuery fourDigits, QWidget* parent = nullptr);
     // Sets every text in the window's language: once built, and again at each change of it.
     void retranslate();
-
-    void fill(const TParamImage& params); // fill step 14
-    // Write step 9. OutputOption: 0 unchecked; checked keeps a non-zero value as read, else 1.
-    void store(TParamImage& params) const;
 
     QGroupBox* GRSA;
     QLabel* LabelPESA;

@@ -5,7 +5,7 @@
 
 #include "base/Errors.h"
 #include "base/Numbers.h"
-#include "indicator/ParamTable.h"
+#include "proto/ParamTable.h"
 #include "widgets/RunTimeErrors.h"
 
 #include <QEvent>
@@ -54,10 +54,13 @@ double pageNumber(const QString& text, const QString& morePoints = QString());
 // there). It is an ERangeError, so it is reported with "Erreur de vérification d'étendue".
 class FieldRangeError : public ERangeError, public WindowTextError {
 public:
+    // Why a field was refused: no number within the row's range, or more decimals than it keeps.
+    enum class Reason { Range, Fraction };
     explicit FieldRangeError(QWidget* field) : field_(field) {}
-    // With the message that names the field and what it accepts on an indicator of this type word
-    // (what() is the French message).
-    FieldRangeError(QWidget* field, const ParamRow& row, std::uint32_t typeWord);
+    // With the message that names the field and what it accepts on an indicator of this type word,
+    // and for a fraction the hint that helps (what() is the French message).
+    FieldRangeError(QWidget* field, const ParamRow& row, std::uint32_t typeWord,
+                    Reason reason = Reason::Range);
     QWidget* field() const { return field_; }
     QString windowText() const override;
 
@@ -65,6 +68,7 @@ private:
     QPointer<QWidget> field_;
     const ParamRow* row_ = nullptr;
     std::uint32_t typeWord_ = 0;
+    Reason reason_ = Reason::Range;
 };
 
 // `value` rounded (halves to even) and stored into To; FieldRangeError(field) when it does not fit.
@@ -99,14 +103,22 @@ int itemOf(const std::string& key, const TParamImage& params);
 void storeItem(const std::string& key, TParamImage& params, std::int64_t item);
 
 // The raw value of a numeric field for the row `key` on an indicator of this type word: the text as
-// a number (either point; `morePoints` as for pageNumber), times ten per decimal of the row,
-// rounded. An empty text, one that is not a number or a value beyond the row's page range raises a
-// FieldRangeError naming the field by its label and saying what it accepts
-// ("Seuil d'alarme 1 : nombre entier de −19999 à 19999"), in the window's language when shown.
+// a number (either point; `morePoints` as for pageNumber), times ten per decimal of the row. An empty
+// text, one that is not a number or a value beyond the row's page range raises a FieldRangeError
+// naming the field by its label and saying what it accepts ("Seuil d'alarme 1 : nombre entier de
+// −19999 à 19999"), in the window's language when shown. A value with more decimals than the row
+// keeps is refused the same way, never rounded: it would write another value than the one shown.
 std::int64_t fieldRaw(QWidget* field, const QString& text, const std::string& key, std::uint32_t typeWord,
                       const QString& morePoints = QString());
 // That message, for the row on an indicator of this type word, in the window's language.
 QString acceptsText(const ParamRow& row, std::uint32_t typeWord);
+// What a numeric row takes on an indicator of this type word, in the window's language, with its
+// unit: "de −19999 à 19999 points d'affichage".
+QString rangeText(const ParamRow& row, std::uint32_t typeWord);
+// The row's label in the window's language (the table's English starts with a capital here).
+QString rowLabel(const ParamRow& row);
+// A raw value as the window says it, in its language ("1,50 s", "Normalement fermé").
+QString valueText(const ParamRow& row, std::int64_t raw);
 
 template <typename W> W* bound(W* control, const std::string& key) {
     bindParam(control, key);

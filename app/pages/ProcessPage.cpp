@@ -95,56 +95,6 @@ void TProcessPage::showLinearisation(bool linearisation) {
     GRTemperature->setVisible(!linearisation);
 }
 
-void TProcessPage::fillLin(const TParamImage& params) {
-    CkLin->setChecked(itemOf("linearisation.enabled", params) == 1);
-}
-
-void TProcessPage::fillTemperature(const TParamImage& params) {
-    CkDixieme->setChecked(itemOf("display.tenths", params) == 1);
-    RDDegF->setChecked(itemOf("display.temperature_unit", params) == 1);
-    RDDegC->setChecked(!RDDegF->isChecked());
-}
-
-void TProcessPage::fillFilter(const TParamImage& params, QChar separator) {
-    EdFilter->setEditMask(QStringLiteral("!90") + separator + QStringLiteral("00;1;_"));
-    std::int32_t shown = params.Filter;
-    unshownFilter_.reset();
-    if (shown < 0 || shown > 9999) {
-        unshownFilter_ = params.Filter;
-        shown = shown < 0 ? 0 : 9999;
-    }
-    QString text = QString::fromStdString(formatPattern(shown / 100.0, "#0.00", '.'));
-    text.replace(u'.', separator);
-    EdFilter->setMaskedText(text);
-    filledFilterText_ = EdFilter->maskedText();
-}
-
-void TProcessPage::fillModulo(const TParamImage& params) {
-    SEGMod->setNb(moduloDigit(itemOf("display.modulo", params)));
-}
-
-void TProcessPage::storeLin(TParamImage& params) const {
-    // The whole byte: its other bits are not kept.
-    params.LinEnable = 0;
-    storeItem("linearisation.enabled", params, CkLin->isChecked() ? 1 : 0);
-}
-
-void TProcessPage::storeFilter(TParamImage& params) const {
-    const QString text = EdFilter->maskedText();
-    if (unshownFilter_ && text == filledFilterText_) {
-        params.Filter = *unshownFilter_;
-        return;
-    }
-    params.Filter = static_cast<std::int32_t>(
-        fieldRaw(EdFilter, text, "filter", params.DeviceType, EdFilter->literals()));
-}
-
-void TProcessPage::storeDisplayFlags(TParamImage& params) const {
-    if (const auto code = moduloCode(SEGMod->Nb())) storeItem("display.modulo", params, *code);
-    storeItem("display.tenths", params, CkDixieme->isChecked() ? 1 : 0);
-    storeItem("display.temperature_unit", params, RDDegF->isChecked() ? 1 : 0);
-}
-
 void TProcessPage::SpeedButton5Click() {
     switch (SEGMod->Nb()) {
     case 0:
@@ -162,17 +112,6 @@ void TProcessPage::SpeedButton5Click() {
     default:
         break;
     }
-}
-
-// The modulo's choices are the digits SEGMod shows, in code order.
-int TProcessPage::moduloDigit(int code) {
-    return choiceTexts("display.modulo").value(code & 3).toInt();
-}
-
-std::optional<int> TProcessPage::moduloCode(int digit) {
-    const int code = static_cast<int>(choiceTexts("display.modulo").indexOf(QString::number(digit)));
-    if (code < 0) return std::nullopt;
-    return code;
 }
 
 } // namespace qv7::pages

@@ -51,17 +51,4 @@ void TRs485Page::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-void TRs485Page::fill(const TParamImage& params) {
-    CbBaudRate->setCurrentIndex(itemOf("rs485.baud", params));
-    CbFormat->setCurrentIndex(itemOf("rs485.format", params));
-    EdAddr->setText(integerText(itemOf("rs485.address", params)));
-}
-
-void TRs485Page::store(TParamImage& params) const {
-    const auto address = fieldRaw(EdAddr, EdAddr->text(), "rs485.address", params.DeviceType);
-    storeItem("rs485.baud", params, CbBaudRate->currentIndex());
-    storeItem("rs485.format", params, CbFormat->currentIndex());
-    storeItem("rs485.address", params, address);
-}
-
 } // namespace qv7::pages

@@ -160,7 +160,7 @@ void TServicePage::fillDeviceText(const QString& deviceText) {
 }
 
 void TServicePage::fillServiceFlag(std::uint32_t typeWord) {
-    CkZeq->setChecked((typeWord & 0x80) != 0);
+    CkZeq->setChecked(qv7::typeword::serviceFlag(typeWord));
     GrAjust->setVisible(CkZeq->isChecked());
 }
 
@@ -293,7 +293,7 @@ void TServicePage::stopLiveAdc() {
 void TServicePage::liveTick() {
     // A transfer runs (the window stops the reading before it starts one; this catches any other).
     const int step = torvik_.Step.load();
-    if (step != -1 && step != 0) return stopLiveAdc();
+    if (!qv7::idleStep(step)) return stopLiveAdc();
     const qint64 now = liveClock_.elapsed();
     if (requestedAt_ >= 0 && now - requestedAt_ < LiveRepeatMs) return;
     requestedAt_ = now;

@@ -20,6 +20,9 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // Raises the given error from its event handler, as a window handler would.
@@ -296,19 +299,87 @@ private slots:
         QVERIFY(instance.tryAcquire());
     }
 
-    void an_empty_lock_file_keeps_the_tool_out_only_while_it_may_be_being_written() {
+    // Only a live holder keeps the tool out: a file left or planted where the lock goes never does.
+    void a_lock_file_without_a_holder_never_keeps_the_tool_out() {
         QTemporaryDir dir;
-        QFile empty(dir.filePath(QStringLiteral("Zeq QV7CFG")));
-        QVERIFY(empty.open(QIODevice::WriteOnly));
-        empty.close();
-        qv7::SingleInstance instance(dir.path());
-        QVERIFY(!instance.tryAcquire());
-        QVERIFY(empty.open(QIODevice::ReadWrite));
-        QVERIFY(
-            empty.setFileTime(QDateTime::currentDateTime().addSecs(-(qv7::UnreadableLockAgeMs / 1000 + 10)),
-                              QFileDevice::FileModificationTime));
-        empty.close();
-        QVERIFY(instance.tryAcquire());
+        for (const QByteArray& planted :
+             {QByteArray(), QByteArray("junk"), QByteArray("1\nqv7cfg\nhost\n")}) {
+            QFile file(dir.filePath(QStringLiteral("Zeq QV7CFG")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(planted);
+            file.close();
+            qv7::SingleInstance instance(dir.path());
+            QVERIFY2(instance.tryAcquire(), planted.constData());
+        }
+    }
+
+    // Where the lock may go: the runtime directory only when no one else may write it, else a folder
+    // of this user's own in the temporary directory; nothing when someone else made that one first.
+    void the_lock_lives_only_where_this_user_alone_writes_data() {
+        QTest::addColumn<int>("runtimeMode");  // 0: no XDG_RUNTIME_DIR
+        QTest::addColumn<int>("fallbackMode"); // -1: not made beforehand, -2: a link to a folder
+        QTest::addColumn<int>("expected");     // 0 the runtime folder, 1 the fallback, 2 none
+        QTest::newRow("private runtime folder") << 0700 << -1 << 0;
+        QTest::newRow("runtime folder others write") << 0777 << -1 << 1;
+        QTest::newRow("runtime folder the group writes") << 0720 << -1 << 1;
+        QTest::newRow("no runtime folder") << 0 << -1 << 1;
+        QTest::newRow("fallback others write") << 0 << 0777 << 2;
+        QTest::newRow("fallback is a link") << 0 << -2 << 2;
+    }
+    void the_lock_lives_only_where_this_user_alone_writes() {
+        QFETCH(int, runtimeMode);
+        QFETCH(int, fallbackMode);
+        QFETCH(int, expected);
+        QTemporaryDir runtime, temp;
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldTemp = qgetenv("TMPDIR");
+        QVERIFY(::chmod(QFile::encodeName(runtime.path()).constData(), static_cast<mode_t>(runtimeMode)) ==
+                0);
+        if (runtimeMode != 0)
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+        const QString fallback = temp.filePath(QStringLiteral("qv7cfg-%1").arg(::geteuid()));
+        if (fallbackMode == -2) QVERIFY(QFile::link(runtime.path(), fallback));
+        if (fallbackMode >= 0) {
+            QVERIFY(QDir().mkdir(fallback));
+            QVERIFY(::chmod(QFile::encodeName(fallback).constData(), static_cast<mode_t>(fallbackMode)) == 0);
+        }
+        const QString chosen = qv7::SingleInstance::defaultDirectory();
+        qv7::SingleInstance instance;
+        const bool acquired = instance.tryAcquire();
+        qputenv("XDG_RUNTIME_DIR", oldRuntime);
+        qputenv("TMPDIR", oldTemp);
+        QCOMPARE(chosen, (QStringList{runtime.path(), fallback, QString()}[expected]));
+        QCOMPARE(acquired, expected != 2);
+        QCOMPARE(instance.failure().isEmpty(), expected != 2);
+        if (expected == 1) QVERIFY(qv7::SingleInstance::isPrivateFolder(fallback));
+        ::chmod(QFile::encodeName(runtime.path()).constData(), 0700);
+    }
+
+    // The window opens even when the lock cannot be had, and says why.
+    void a_lock_that_cannot_be_had_never_ends_the_program_quietly() {
+        QTemporaryDir dir;
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0);
+        QProcess program;
+        QProcessEnvironment env = programEnvironment(dir.path());
+        env.insert(QStringLiteral("TMPDIR"), dir.path());
+        const QString fallback = dir.filePath(QStringLiteral("qv7cfg-%1").arg(::geteuid()));
+        QVERIFY(QDir().mkdir(fallback));
+        QVERIFY(::chmod(QFile::encodeName(fallback).constData(), 0777) == 0);
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(QV7CFG_BINARY), {QStringLiteral("--simulate")});
+        QVERIFY(program.waitForStarted());
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += program.readAllStandardError())
+                                         .contains("running without the "
+                                                   "single-instance lock") ||
+                                     program.state() != QProcess::Running,
+                                 10000);
+        QCOMPARE(program.state(), QProcess::Running);
+        program.kill();
+        program.waitForFinished();
+        ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
     }
 
     void runtime_directory_holds_the_lock() {
@@ -327,7 +398,8 @@ private slots:
         QVERIFY(program.waitForStarted());
         // The running program's lock is what keeps the next one out.
         qv7::SingleInstance other(dir.path());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(other.path()), 10000);
+        // The socket is made once the lock is held.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(other.channelPath()), 10000);
         QVERIFY(!other.tryAcquire());
         QCOMPARE(program.state(), QProcess::Running);
         program.kill();

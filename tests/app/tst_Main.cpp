@@ -592,6 +592,27 @@ private slots:
         expectReady(QStringLiteral("Fichier chargé : meme.QV"));
     }
 
+    // A loaded file with a code the indicator's type does not offer is refused before anything goes.
+    void a_loaded_file_with_a_code_the_type_does_not_offer_is_not_sent() {
+        Rig rig(1);
+        QVERIFY(reachReady());
+        QTemporaryDir dir;
+        ScriptedUser user;
+        TParamImage saved = MainForm->Torvik().paramsSnapshot();
+        qv7::setParamMagic(saved);
+        saved.SerialConfig = (saved.SerialConfig & ~7) | 7; // baud code 7: six rates are offered
+        const QString path = dir.filePath(QStringLiteral("baud7.QV"));
+        QVERIFY(writeFile(path, paramBytes(saved)));
+        user.file = path;
+        QTest::mouseClick(child<QPushButton>("BtnLoad"), Qt::LeftButton);
+        const int sent = MainForm->Torvik().requestsSent();
+        QTest::mouseClick(child<QPushButton>("BtnWriteAll"), Qt::LeftButton);
+        QCOMPARE(user.messages.value(0),
+                 QStringLiteral("Vitesse de transmission : le code 7 n'est pas proposé par cet appareil. "
+                                "Rien n'a été écrit."));
+        QCOMPARE(MainForm->Torvik().requestsSent(), sent);
+    }
+
     void save_writes_the_image_under_the_chosen_name() {
         Rig rig(1);
         QVERIFY(reachReady());

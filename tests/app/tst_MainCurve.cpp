@@ -5,9 +5,9 @@
 #include "app/Forms.h"
 #include "app/Main.h"
 #include "indicator/LinCurve.h"
-#include "indicator/ParamImage.h"
 #include "lineditor/Dessin.h"
 #include "lineditor/Draw.h"
+#include "proto/ParamImage.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
 #include "widgets/Messages.h"
@@ -184,7 +184,10 @@ private slots:
         QTest::newRow("33 points") << long33
                                    << QStringList{"Trop de segments pour l'appareil : 32 points au maximum"}
                                    << 0;
-        QTest::newRow("X falls, the user stops") << Curve{{0, 0}, {60, 10}, {50, 20}} << QStringList() << 1;
+        QTest::newRow("X falls") << Curve{{0, 0}, {60, 10}, {50, 20}}
+                                 << QStringList{"Point 2 : X ne croît pas"} << 0;
+        QTest::newRow("Y above 125 %")
+            << Curve{{0, 0}, {50, 125.5f}, {100, 100}} << QStringList{"Point 1 : hors de -25 ... 125 %"} << 0;
     }
     void refused_curves_send_nothing() {
         QFETCH(Curve, curve);
@@ -201,18 +204,6 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(MainForm->Torvik().requestsSent(), sent);
         QCOMPARE(rig.indicator.holding(2) >> 8, 1); // the simulated indicator's two points
-    }
-
-    void falling_x_is_sent_when_the_user_goes_on() {
-        Rig rig;
-        QVERIFY(rig.ready());
-        rig.answers = {true};
-        DessinForm->setCurve(Curve{{0, 0}, {60, 10}, {50, 20}});
-        QTest::mouseClick(DessinForm->Btn_WR, Qt::LeftButton);
-        QCOMPARE(rig.questions.size(), 1);
-        QVERIFY(rig.questions.first().contains(QStringLiteral("point 2")));
-        QVERIFY(QTest::qWaitFor([&] { return (rig.indicator.holding(2) >> 8) == 2; }, 5000));
-        QCOMPARE(rig.held(2).Abscissa, 0.5f);
     }
 };
 

@@ -9,8 +9,13 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace qv7;
 
@@ -68,3 +73,119 @@ INSTANTIATE_TEST_SUITE_P(
         HolderCase{"a_waiter_is_no_holder", "1: -> FLOCK  ADVISORY  WRITE 99 00:1a:4711 0 EOF\n", 0},
         HolderCase{"a_garbled_line", "1: FLOCK ADVISORY WRITE x 00:1a\n", 0}),
     [](const testing::TestParamInfo<HolderCase>& info) { return std::string(info.param.name); });
+
+namespace {
+
+struct Destination {
+    const char* name;
+    // Makes the destination in `folder` and returns the path to save to.
+    std::string (*make)(const std::string& folder);
+    int error;              // what the save returns
+    const char* file;       // the name in `folder` that must hold "new" afterwards ("" none)
+    bool linkStays = false; // "link" is still a symbolic link
+};
+
+std::string linkToFile(const std::string& f) {
+    std::ofstream(f + "/target") << "old";
+    ::symlink("target", (f + "/link").c_str());
+    return f + "/link";
+}
+std::string linkToLink(const std::string& f) {
+    std::ofstream(f + "/target") << "old";
+    ::symlink("target", (f + "/middle").c_str());
+    ::symlink(f.c_str(), (f + "/dir").c_str());
+    ::symlink("dir/middle", (f + "/link").c_str());
+    return f + "/link";
+}
+std::string danglingLink(const std::string& f) {
+    ::symlink("target", (f + "/link").c_str());
+    return f + "/link";
+}
+std::string folder(const std::string& f) {
+    ::mkdir((f + "/sub").c_str(), 0700);
+    return f + "/sub";
+}
+std::string linkLoop(const std::string& f) {
+    ::symlink("link", (f + "/link").c_str());
+    return f + "/link";
+}
+std::string staleTemporary(const std::string& f) {
+    // No process has the largest pid there can be.
+    std::ofstream(f + "/kept.QV.tmp-4194304-0") << "half";
+    std::ofstream(f + "/kept.QV.tmp-" + std::to_string(::getpid()) + "-x") << "not ours to judge";
+    return f + "/kept.QV";
+}
+
+} // namespace
+
+class SaveDestination : public testing::TestWithParam<Destination> {};
+
+TEST_P(SaveDestination, goes_where_the_user_pointed) {
+    char name[] = "/tmp/qv7-dest-XXXXXX";
+    const std::string dir = ::mkdtemp(name);
+    const Destination& d = GetParam();
+    EXPECT_EQ(saveWholeFile(d.make(dir), "new"), d.error);
+    if (*d.file) {
+        EXPECT_EQ(contents(dir + "/" + d.file), "new");
+    }
+    if (d.linkStays) {
+        EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link"));
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-4194304"), std::string::npos)
+            << "stale file left";
+    std::filesystem::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SaveDestination,
+    testing::Values(Destination{"a_link_replaces_its_target", linkToFile, 0, "target", true},
+                    Destination{"links_of_links_and_folders", linkToLink, 0, "target", true},
+                    Destination{"a_dangling_link_makes_its_target", danglingLink, 0, "target", true},
+                    Destination{"a_folder_is_refused", folder, EISDIR, ""},
+                    Destination{"a_loop_of_links_is_refused", linkLoop, ELOOP, ""},
+                    Destination{"a_dead_save_s_temporary_goes", staleTemporary, 0, "kept.QV"}),
+    [](const testing::TestParamInfo<Destination>& info) { return std::string(info.param.name); });
+
+// A FIFO and a character device take the bytes as they come and stay what they are.
+TEST(Files, a_fifo_and_a_device_are_written_through) {
+    char name[] = "/tmp/qv7-dev-XXXXXX";
+    const std::string dir = ::mkdtemp(name);
+    const std::string fifo = dir + "/pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string got;
+    std::thread reader([&] { got = contents(fifo); });
+    EXPECT_EQ(saveWholeFile(fifo, "new"), 0);
+    reader.join();
+    EXPECT_EQ(got, "new");
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    const std::string null = dir + "/null";
+    if (::mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+        std::filesystem::remove_all(dir);
+        GTEST_SKIP() << "a scratch character device needs root (mknod)";
+    }
+    EXPECT_EQ(saveWholeFile(null, "new"), 0);
+    EXPECT_TRUE(std::filesystem::is_character_file(null));
+    std::filesystem::remove_all(dir);
+}
+
+// An append that fails leaves the old bytes alone; one that works adds every new byte.
+TEST(Files, an_append_is_whole_or_cut_back) {
+    char name[] = "/tmp/qv7-app-XXXXXX";
+    const std::string dir = ::mkdtemp(name);
+    const std::string log = dir + "/log.csv";
+    std::ofstream(log) << "a\n";
+    const int fd = ::open(log.c_str(), O_RDWR | O_APPEND);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(appendWhole(fd, "b\n"), 0);
+    rlimit old{}, small{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    small = old;
+    small.rlim_cur = 6; // room for "a\nb\n" and two bytes more
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_EQ(appendWhole(fd, "cccc\n"), EFBIG);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::close(fd);
+    EXPECT_EQ(contents(log), "a\nb\n");
+    std::filesystem::remove_all(dir);
+}

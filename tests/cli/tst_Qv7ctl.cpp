@@ -1,7 +1,7 @@
 // qv7ctl end to end: the built program run against its simulated indicator (serial line timed as
 // 9600 8N2) in a temporary directory; what it prints, the files it writes and its exit codes.
 #include "base/FileLock.h"
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 #include "sim/SimulatedIndicator.h"
 
 #include <QCoreApplication>
@@ -330,9 +330,9 @@ void tst_Qv7ctl::rejected_files_write_nothing_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("patch"); // 0 short, 1 wrong length byte, 2 other type word
     QTest::addColumn<QString>("message");
-    // The file checks' French texts, quoted as they are inside qv7ctl's English message.
-    const QString incorrect = QStringLiteral("\"  Fichier incorrect !  \"");
-    const QString otherType = QStringLiteral("\"Le fichier ne correspond pas à ce type d'appareil\"");
+    // The file checks' texts in the window's English, quoted inside qv7ctl's own message.
+    const QString incorrect = QStringLiteral("\"  Incorrect file!  \"");
+    const QString otherType = QStringLiteral("\"The file does not match this type of device\"");
     QTest::newRow("write 199 bytes") << "write" << 0 << incorrect + " (the file holds 199 bytes";
     QTest::newRow("write length byte 21") << "write" << 1 << incorrect;
     QTest::newRow("write other type word")
@@ -361,7 +361,7 @@ void tst_Qv7ctl::rejected_files_write_nothing() {
 void tst_Qv7ctl::unwritable_output_fails_without_a_file() {
     const Run run = qv7ctl({"read", "--simulate", "-o", "missing/dir/out.QV"});
     QCOMPARE(run.exitCode, 4);
-    QVERIFY2(run.err.contains("Impossible de créer le fichier missing/dir/out.QV"), qPrintable(run.err));
+    QVERIFY2(run.err.contains("Cannot create the file missing/dir/out.QV"), qPrintable(run.err));
     QVERIFY(!QFile::exists(path("missing/dir/out.QV")));
 }
 

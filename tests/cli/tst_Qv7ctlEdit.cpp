@@ -34,6 +34,8 @@ private slots:
     void import_refuses_what_is_no_record();
     void import_refuses_a_value_it_would_have_to_guess_data();
     void import_refuses_a_value_it_would_have_to_guess();
+    void import_refuses_a_text_that_says_two_things_data();
+    void import_refuses_a_text_that_says_two_things();
 
 private:
     Run qv7ctl(const QStringList& args);
@@ -211,6 +213,49 @@ void tst_Qv7ctlEdit::import_refuses_a_value_it_would_have_to_guess() {
     }
     root.insert("parameters", parameters);
     QVERIFY(writeBytes(dir_->filePath("p.json"), QJsonDocument(root).toJson()));
+    const Run run = qv7ctl({"import", "p.json", "-o", "q.QV"});
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY(!QFile::exists(dir_->filePath("q.QV")));
+}
+
+void tst_Qv7ctlEdit::import_refuses_a_text_that_says_two_things_data() {
+    QTest::addColumn<QString>("from"); // a piece of show --json's text, replaced by `to`
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a key twice") << "\"typeWord\": 16467,"
+                                 << "\"typeWord\": 16467, \"typeWord\": 16448,"
+                                 << "\"typeWord\" is given twice";
+    QTest::newRow("a key twice inside a field") << "\"raw\": 3,"
+                                                << "\"raw\": 3, \"raw\": 4,"
+                                                << "is given twice";
+    QTest::newRow("an unknown key") << "\"parameters\""
+                                    << "\"parametres\": {}, \"parameters\""
+                                    << "unknown key \"parametres\"";
+    QTest::newRow("an unknown field key") << "\"raw\": 3,"
+                                          << "\"raw\": 3, \"rwa\": 4,"
+                                          << "unknown key \"parameters.";
+    QTest::newRow("hex and word disagree") << "\"0x4053\""
+                                           << "\"0x4054\""
+                                           << "\"typeWordHex\" \"0x4054\" disagrees";
+    QTest::newRow("type word above 16 bits") << "\"typeWord\": 16467"
+                                             << "\"typeWord\": 81987"
+                                             << "\"typeWord\" 81987 is no 16-bit type word";
+    QTest::newRow("text and raw disagree") << "\"text\": \"9600\""
+                                           << "\"text\": \"19200\""
+                                           << "rs485.baud: \"text\" \"19200\" disagrees with \"raw\" 3";
+}
+
+void tst_Qv7ctlEdit::import_refuses_a_text_that_says_two_things() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, message);
+    QCOMPARE(fileOf(FiveChoice).size(), 200);
+    const Run shown = qv7ctl({"show", "p.QV", "--json"});
+    QVERIFY(shown.out.contains(from));
+    QString text = shown.out;
+    text.replace(text.indexOf(from), from.size(), to);
+    QVERIFY(writeBytes(dir_->filePath("p.json"), text.toUtf8()));
     const Run run = qv7ctl({"import", "p.json", "-o", "q.QV"});
     QCOMPARE(run.exitCode, 4);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));

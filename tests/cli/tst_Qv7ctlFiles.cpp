@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 
@@ -30,6 +31,8 @@ void asOrdinaryUser() {
     if (::geteuid() != 0) return;
     ::setgroups(0, nullptr);
     if (::setgid(65534) != 0 || ::setuid(65534) != 0) std::_Exit(99);
+    // A clone inside a folder the ordinary user cannot enter (root's home): the program is out of reach.
+    if (::access(QV7CTL_PATH, X_OK) != 0) std::_Exit(99);
 }
 
 } // namespace
@@ -45,6 +48,8 @@ private slots:
     void input_that_is_no_file_is_refused_at_once();
     void file_names_pass_byte_for_byte();
     void a_read_only_state_file_is_an_error_not_replaced();
+    void file_errors_are_said_in_english_data();
+    void file_errors_are_said_in_english();
 
 private:
     QString path(const QString& name) const { return dir_->filePath(name); }
@@ -104,13 +109,13 @@ void tst_Qv7ctlFiles::input_that_is_no_file_is_refused_at_once_data() {
     QTest::newRow("show of a FIFO") << QStringList{"show", "in"} << "fifo"
                                     << "in: not a regular file";
     QTest::newRow("lin-show of a FIFO") << QStringList{"lin-show", "in"} << "fifo"
-                                        << "n'est pas un fichier ordinaire";
+                                        << "\"The file in is not a regular file\"";
     QTest::newRow("import of a FIFO") << QStringList{"import", "in", "-o", "o.QV"} << "fifo"
                                       << "in: not a regular file";
     QTest::newRow("state in a FIFO") << QStringList{"read", "--simulate", "--simulate-state=in"} << "fifo"
                                      << "in is not a regular file";
     QTest::newRow("lin-show of 300 KB") << QStringList{"lin-show", "in"} << "large"
-                                        << "est trop grand";
+                                        << "\"The file in is too large\"";
     QTest::newRow("state of 300 KB") << QStringList{"read", "--simulate", "--simulate-state=in"} << "large"
                                      << "larger than any simulator state";
 }
@@ -149,11 +154,45 @@ void tst_Qv7ctlFiles::a_read_only_state_file_is_an_error_not_replaced() {
     QCOMPARE(::chmod(QFile::encodeName(dir_->path()).constData(), 0777), 0);
     const Run run =
         runQv7ctl(dir_->path(), {"read", "--simulate", "--simulate-state=state.json"}, asOrdinaryUser);
-    if (run.exitCode == 99) QSKIP("cannot run qv7ctl as an ordinary user here");
+    if (run.exitCode == 99)
+        QSKIP("cannot run qv7ctl as an ordinary user here (no such user, or the build lies in a folder "
+              "that user cannot enter)");
     QCOMPARE(run.exitCode, 4);
     QVERIFY2(run.err.contains("state.json") && run.err.contains("Permission denied"), qPrintable(run.err));
     QCOMPARE(readBytes(path("state.json")), state_);
     ::chmod(QFile::encodeName(path("state.json")).constData(), 0644); // for the folder's removal
+}
+
+void tst_Qv7ctlFiles::file_errors_are_said_in_english_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("lin"); // curve.LIN's bytes; none: no such file
+    QTest::addColumn<bool>("full");      // every write fails, as on a full disk
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("french"); // what the window's French says; never printed
+    QTest::newRow("no such file") << QStringList{"lin-show", "curve.LIN"} << QByteArray() << false
+                                  << "curve.LIN: \"File not found\" ("
+                                  << "Fichier introuvable";
+    QTest::newRow("one point") << QStringList{"lin-show", "curve.LIN"}
+                               << QByteArray("n .equ 1\r\nx .float 0\r\ny .float 0\r\n") << false
+                               << "curve.LIN: \"Too few points: at least two are needed\""
+                               << "Trop peu de points";
+    // The last write fails (EFBIG): the file is not made, with the system's reason after it.
+    QTest::newRow("full disk") << QStringList{"read", "--simulate", "-o", "out.QV"} << QByteArray() << true
+                               << "out.QV: cannot save the parameters: \"Cannot create the file out.QV\" (F"
+                               << "Impossible de";
+}
+
+void tst_Qv7ctlFiles::file_errors_are_said_in_english() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, lin);
+    QFETCH(bool, full);
+    QFETCH(QString, message);
+    QFETCH(QString, french);
+    if (!lin.isEmpty()) QVERIFY(writeBytes(path("curve.LIN"), lin));
+    const Run run = runQv7ctl(dir_->path(), args, full ? limitFileSize : nullptr);
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains("qv7ctl: " + message), qPrintable(run.err));
+    QVERIFY2(!run.err.contains(french), qPrintable(run.err));
 }
 
 QTEST_GUILESS_MAIN(tst_Qv7ctlFiles)

@@ -90,9 +90,9 @@ void tst_Qv7ctlLin::lin_show_prints_the_points_and_the_editors_messages_data() {
     QTest::addColumn<QStringList>("messages");
     QTest::newRow("as the editor saves it") << fileOf(3, 3) << pointsJson(3) << QStringList();
     QTest::newRow("count 4 for three points")
-        << fileOf(3, 4) << pointsJson(3) << QStringList{"Attention : Nombre de segment incorrect"};
+        << fileOf(3, 4) << pointsJson(3) << QStringList{"Warning: wrong number of segments"};
     QTest::newRow("362 points") << fileOf(362, 362) << pointsJson(360)
-                                << QStringList{"Trop de segments", "Attention : Nombre de segment incorrect"};
+                                << QStringList{"Too many segments", "Warning: wrong number of segments"};
     QTest::newRow("',' and exponent")
         << QByteArray(".float 1,5e1\r\n.float 2,5\r\n.float 1E2\r\n.float 100\r\n")
         << QJsonArray{QJsonArray{15, 2.5}, QJsonArray{100, 100}} << QStringList();
@@ -117,18 +117,34 @@ void tst_Qv7ctlLin::lin_write_refuses_before_opening_the_indicator_data() {
     const QStringList write{"lin-write", "curve.LIN", "--simulate", "--simulate-state=state.json"};
     QTest::newRow("33 points")
         << write << fileOf(33, 33)
-        << "\"Trop de segments pour l'appareil : 32 points au maximum\" (the file holds 33)";
+        << "\"Too many segments for the device: 32 points at most\" (the file holds 33)";
     QTest::newRow("comment after the count")
         << write << QByteArray("n .equ 2 ; two\r\n" + pair("0", "0", 0) + pair("1", "1", 1))
-        << "curve.LIN (line 1): \"'2' n'est pas une valeur entière correcte\"";
+        << "curve.LIN (line 1): \"'2' is not a valid integer value\"";
     QTest::newRow("one point") << write << QByteArray(header(1) + pair("0", "0", 0))
-                               << "Trop peu de points : il en faut au moins deux";
+                               << "Too few points: at least two are needed";
+    QTest::newRow("Y above 125 %") << write
+                                   << QByteArray(header(2) + pair("0", "0", 0) + pair("100", "200", 1))
+                                   << "point 1 (X 100, Y 200) lies outside -25 ... 125 %";
+    QTest::newRow("X below -25 %") << write
+                                   << QByteArray(header(2) + pair("-50", "0", 0) + pair("100", "100", 1))
+                                   << "point 0 (X -50, Y 0) lies outside";
+    QTest::newRow("a huge Y") << write << QByteArray(header(2) + pair("0", "3e38", 0) + pair("100", "100", 1))
+                              << "point 0 (X 0, Y 3e+38) lies outside";
+    QTest::newRow("X falling") << write
+                               << QByteArray(header(3) + pair("0", "0", 0) + pair("60", "10", 1) +
+                                             pair("50", "20", 2))
+                               << "point 2 (X 50, Y 20) does not lie right of the point before it";
+    QTest::newRow("cut short by a blank line")
+        << write
+        << QByteArray(header(4) + pair("0", "0", 0) + pair("10", "10", 1) + "\r\n" + pair("20", "20", 2))
+        << "it declares 4 points but holds 2";
     QTest::newRow("no such file") << QStringList{"lin-write", "absent.LIN", "--simulate",
                                                  "--simulate-state=state.json"}
-                                  << QByteArray() << "absent.LIN: \"Fichier introuvable\"";
+                                  << QByteArray() << "absent.LIN: \"File not found\"";
     QTest::newRow("lin-show of a refused file")
         << QStringList{"lin-show", "curve.LIN", "--json"} << QByteArray(".float x\r\n")
-        << "'x' n'est pas une valeur à virgule flottante correcte";
+        << "'x' is not a valid floating-point value";
 }
 
 void tst_Qv7ctlLin::lin_write_refuses_before_opening_the_indicator() {

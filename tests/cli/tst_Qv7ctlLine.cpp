@@ -203,7 +203,7 @@ void tst_Qv7ctlLine::list_json_describes_each_indicator() {
         QCOMPARE(d.value("product").toString(), QStringLiteral("HID-QV7   "));
         QCOMPARE(d.value("manufacturer").toString(), QStringLiteral("Norvex"));
         QCOMPARE(d.value("description").toString(),
-                 QStringLiteral("USB n°%1 :  Norvex  HID-QV7     {%2}").arg(i + 1).arg(serial));
+                 QStringLiteral("USB #%1:  Norvex  HID-QV7     {%2}").arg(i + 1).arg(serial));
     }
 }
 

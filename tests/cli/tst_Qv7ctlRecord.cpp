@@ -4,6 +4,7 @@
 #include "Qv7ctlRun.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -12,6 +13,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -57,6 +59,10 @@ private slots:
     void log_records_one_line_per_indicator();
     void failed_append_keeps_every_earlier_line_data();
     void failed_append_keeps_every_earlier_line();
+    void write_refuses_what_the_type_does_not_offer_data();
+    void write_refuses_what_the_type_does_not_offer();
+    void log_goes_to_a_regular_file_or_nowhere_data();
+    void log_goes_to_a_regular_file_or_nowhere();
     void adc_watch_reads_until_interrupted_or_lost_data();
     void adc_watch_reads_until_interrupted_or_lost();
 
@@ -168,6 +174,61 @@ void tst_Qv7ctlRecord::failed_append_keeps_every_earlier_line() {
     QCOMPARE(QDir(dir_->path()).entryList({"line.csv.*"}, QDir::Files), QStringList());
 }
 
+void tst_Qv7ctlRecord::write_refuses_what_the_type_does_not_offer_data() {
+    QTest::addColumn<int>("offset"); // the record's byte changed
+    QTest::addColumn<int>("orBits");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("baud code 7") << 56 << 0x07 << "rs485.baud (RS485 baud rate) holds code 7";
+    QTest::newRow("thermocouple 15") << 32 << 0xF0 << "input.thermocouple (Thermocouple type) holds code 15";
+    QTest::newRow("256 points") << 37 << 0xFF << "linearisation.last_point";
+}
+
+void tst_Qv7ctlRecord::write_refuses_what_the_type_does_not_offer() {
+    QFETCH(int, offset);
+    QFETCH(int, orBits);
+    QFETCH(QString, message);
+    QByteArray bytes = readBytes(path("line.QV"));
+    bytes[offset] = static_cast<char>(bytes[offset] | orBits);
+    QVERIFY(writeBytes(path("odd.QV"), bytes));
+    const Run run = runQv7ctl(dir_->path(), {"write", "odd.QV", "--simulate", "--simulate-state=state.json"});
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains(message) && run.err.contains("nothing was sent"), qPrintable(run.err));
+    QVERIFY(!QFile::exists(path("state.json"))); // no indicator was even started
+}
+
+void tst_Qv7ctlRecord::log_goes_to_a_regular_file_or_nowhere_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("a link to the log: the target grows, the link stays") << "link" << 0;
+    QTest::newRow("a FIFO is refused at once") << "fifo" << 4;
+    QTest::newRow("a link to a device is refused") << "device" << 4;
+    QTest::newRow("a folder is refused") << "folder" << 4;
+}
+
+void tst_Qv7ctlRecord::log_goes_to_a_regular_file_or_nowhere() {
+    QFETCH(QString, kind);
+    QFETCH(int, exitCode);
+    const QByteArray log = QFile::encodeName(path("log.csv"));
+    if (kind == "link") {
+        QVERIFY(writeBytes(path("target.csv"), "earlier\r\n"));
+        QVERIFY(QFile::link("target.csv", path("log.csv")));
+    }
+    if (kind == "fifo") QCOMPARE(::mkfifo(log.constData(), 0600), 0);
+    if (kind == "device") QVERIFY(QFile::link("/dev/zero", path("log.csv")));
+    if (kind == "folder") QVERIFY(QDir(dir_->path()).mkdir("log.csv"));
+    const Run run = runQv7ctl(dir_->path(), {"read", "--simulate", "--log", "log.csv"});
+    QCOMPARE(run.exitCode, exitCode);
+    if (exitCode != 0) {
+        QVERIFY2(run.err.contains("the record was not appended to the log: log.csv"), qPrintable(run.err));
+        return;
+    }
+    QVERIFY(QFileInfo(path("log.csv")).isSymLink());
+    const QList<QByteArray> lines = readBytes(path("target.csv")).split('\n');
+    QCOMPARE(lines.size(), 3); // the earlier line, the record, and nothing after the last CR LF
+    QCOMPARE(lines[0], "earlier\r");
+    QVERIFY(lines[1].contains(",read,"));
+}
+
 void tst_Qv7ctlRecord::adc_watch_reads_until_interrupted_or_lost_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("interval"); // ms; 0: the indicator is lost, no Ctrl+C
@@ -175,6 +236,8 @@ void tst_Qv7ctlRecord::adc_watch_reads_until_interrupted_or_lost_data() {
     QTest::newRow("JSON every 30 ms") << QStringList{"adc", "--watch", "--json", "--interval", "30"} << 30;
     QTest::newRow("adjust, then the values")
         << QStringList{"adjust", "fullscale2", "--watch", "--interval=40"} << 40;
+    QTest::newRow("a dropped reply is ridden over")
+        << QStringList{"adc", "--watch", "--interval=60", "--simulate-fault=drop:1"} << 60;
     QTest::newRow("silent indicator is lost")
         << QStringList{"adc", "--watch", "--simulate-fault=silent", "--timeout=1"} << 0;
 }

@@ -2,7 +2,7 @@
 // both languages, with nothing of what the indicator lacks; and --against marking what diff lists.
 #include "Qv7ctlRun.h"
 #include "indicator/ParamFile.h"
-#include "indicator/ParamTable.h"
+#include "proto/ParamTable.h"
 #include "sim/SimulatedIndicator.h"
 
 #include <QRegularExpression>

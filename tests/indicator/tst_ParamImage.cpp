@@ -1,5 +1,5 @@
 // The parameter record's byte layout and the register map both ways.
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // The parameter table against the record's bytes written by hand: what each row reads, what it
 // stores and refuses. (Which indicators have a parameter and what a page may give it is checked
 // through qv7ctl's set and the window's pages.)
-#include "indicator/ParamTable.h"
+#include "proto/ParamTable.h"
 
 #include <QTest>
 
@@ -97,7 +97,7 @@ private slots:
         for (const qv7::ParamRow& r : qv7::paramTable()) {
             QVERIFY2(!keys.contains(QString::fromStdString(r.key)), r.key.c_str());
             keys << QString::fromStdString(r.key);
-            std::uint32_t& bits = covered[{static_cast<int>(r.field), r.alarm}];
+            std::uint32_t& bits = covered[{r.member.offset, r.alarm}];
             QVERIFY2((bits & r.mask()) == 0, r.key.c_str());
             bits |= r.mask();
         }

@@ -88,24 +88,28 @@ static_assert(sizeof(TLinTable) == 256);
 
 namespace qv7 {
 
-// Register numbers of the indicator (slave 255).
+// The indicator answers at this Modbus address whatever its RS485 address.
+inline constexpr std::uint8_t IndicatorNode = 255;
+
+// Register numbers of the indicator.
 inline constexpr int TypeWordRegister = 0; // input
 inline constexpr int FirstAdcRegister = 5; // input 5-8: two floats, low word first
-inline constexpr int ConfigBlockStart = 0; // holding 0-11
-inline constexpr int AlarmBlockStart = 16; // holding 16-27
-inline constexpr int BlockLength = 12;
+// The parameter blocks' starts; where each ends follows from the parameter table's rows.
+inline constexpr int ConfigBlockStart = 0;   // holding 0-11
+inline constexpr int AlarmBlockStart = 16;   // holding 16-27
 inline constexpr int LinControlRegister = 2; // LinEnable + 256 * LinLastPoint
 inline constexpr int TableStart = 32;        // holding 32-159, 8 blocks of 16
 inline constexpr int TableRegisterCount = 128;
 inline constexpr int TableBlockLength = 16;
 inline constexpr int CommandRegister = 1000; // adjustments 1-4
 
-// Holding registers 0-27 as one array indexed by register number (12-15 are never sent).
+// Holding registers 0-27 as one array indexed by register number (those no parameter travels in,
+// 12-15 today, are never sent).
 using ConfigRegisters = std::array<std::uint16_t, 28>;
 // Holding registers 32-159, index 0 = register 32.
 using TableRegisters = std::array<std::uint16_t, TableRegisterCount>;
 
-// The register map below comes from the parameter table's register slots (ParamTable.cpp).
+// The register map below comes from the members the parameter table's rows name (ParamTable.cpp).
 // Record -> registers 0-11 and 16-27, as write-all sends them (12-15 zero).
 ConfigRegisters registersFromParams(const TParamImage& params);
 // Register 2's value: LinEnable + 256 * LinLastPoint.

@@ -1,4 +1,4 @@
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
 
 #include <cstring>
 

@@ -4,7 +4,8 @@
 // functions: any thread may call them.
 #pragma once
 
-#include "indicator/ParamImage.h"
+#include "proto/ParamImage.h"
+#include "proto/TypeWord.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,39 +14,31 @@
 
 namespace qv7 {
 
-// The members of the record a parameter lives in (the alarms' four once each; the row says which alarm).
-enum class RecordField : std::uint8_t {
-    InputConfig,
-    InputOptions,
-    LinEnable,
-    LinLastPoint,
-    Filter,
-    DisplayHigh,
-    DisplayLow,
-    DisplayFlags,
-    OutputHigh,
-    OutputLow,
-    OutputOption,
-    SerialConfig,
-    Protection,
-    Threshold,
-    Hysteresis,
-    Delay,
-    AlarmFlags,
-};
-
-// How a member travels: the holding register it is sent in, from which bit, and how many of the
-// register's bits it takes back on arrival. Registers of one block land together with the last one.
-struct RegisterSlot {
-    RecordField field;
-    int alarm = -1;          // 0-3 for an alarm's members
-    int address = 0;         // holding register
+// One member of the record: where it lies, and how it travels in the holding registers. Several rows
+// may share a member (each takes some of its bits); the register map is made of the members.
+struct RecordMember {
+    int offset = 0;          // byte offset in the 200-byte record
+    int bytes = 1;           // 1, 2 or 4, little-endian
+    bool isSigned = false;   // two's complement
+    int address = -1;        // the holding register it is sent in; -1 it does not travel
     int registerBit = 0;     // the member's bit 0 in the register
     int readBits = 16;       // bits stored on arrival (the rest of the member is cleared)
     bool signedRead = false; // a 16-bit value sign-extended into the member
-    int landsWith = 0;       // the register whose arrival stores this member
+    int landsWith = -1;      // the register whose arrival stores it; -1 its own. A group of
+                             // registers lands together with its last one.
+
+    int bits() const { return 8 * bytes; }
+    int arrival() const { return landsWith < 0 ? address : landsWith; }
 };
-const std::vector<RegisterSlot>& registerSlots();
+
+// The holding-register blocks read-all reads and write-all writes, in order: each runs from its
+// start to the last register a member travels in.
+struct RegisterBlock {
+    int start = 0;
+    int count = 0;
+    int last() const { return start + count - 1; }
+};
+const std::vector<RegisterBlock>& parameterBlocks();
 
 enum class ParamKind : std::uint8_t {
     Number, // a count in display units, tenths or hundredths
@@ -71,7 +64,7 @@ struct ParamRow {
     std::string key;     // show --json's key: "alarm2.threshold"
     std::string english; // "Alarm 2 threshold"
     std::string french;  // "Seuil d'alarme 2", the label a write check names
-    RecordField field;
+    RecordMember member;
     int alarm = -1; // 0-3 for an alarm's parameters
     int shift = 0;  // first bit within the member
     int width = 0;  // bits within the member; 0 the whole member
@@ -87,6 +80,10 @@ struct ParamRow {
     // What a page accepts on an indicator of this type word: a number's range, or the page items of
     // a choice or switch (item i stores choices[i].raw). Null: every choice.
     ParamLimits (*limits)(std::uint32_t typeWord) = nullptr;
+    // The raw value of a freshly configured indicator (the simulated one starts with it); a
+    // function of the type word when `defaultOf` is set.
+    std::int64_t defaultRaw = 0;
+    std::int64_t (*defaultOf)(std::uint32_t typeWord) = nullptr;
 
     bool isSigned() const;
     std::uint32_t mask() const; // the bits within the member, in place
@@ -95,6 +92,9 @@ struct ParamRow {
 // Every parameter, in record order (the type word is not one of them).
 const std::vector<ParamRow>& paramTable();
 const ParamRow* findParam(const std::string& key);
+
+// The record of a freshly configured indicator of this type word: every row's default.
+TParamImage defaultParams(std::uint32_t typeWord);
 
 // The row's value as the record holds it (bits masked and shifted down, signed members signed).
 std::int64_t rawValue(const ParamRow& row, const TParamImage& params);
@@ -115,7 +115,7 @@ const ParamChoice* choiceOf(const ParamRow& row, std::int64_t raw);
 
 // Type-word bit 2: the 4-digit family.
 inline bool fourDigitsOf(std::uint32_t typeWord) {
-    return (typeWord & 0x4) != 0;
+    return typeword::fourDigits(typeWord);
 }
 // The display's range by its digits: -1999 to 9999 with 4 digits, -19999 to 19999 with 4½.
 ParamLimits displayRangeOfDigits(bool fourDigits);

@@ -1,0 +1,136 @@
+#include "app/MainControls.h"
+
+#include "app/PageControl.h"
+#include "app/pages/PageKit.h"
+#include "widgets/Bitmaps.h"
+#include "widgets/Led.h"
+#include "widgets/MyControls.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+
+using qv7::pages::named;
+
+namespace {
+
+constexpr int StatusHeight = 19;
+
+// Keeps a button's text whole at its fixed width: where this platform's sans-serif face runs wider
+// than the face the window was drawn for, the button takes the condensed cut of the same face. A
+// button condensed for a longer text of another language takes its full width again first.
+void fitText(QAbstractButton* button) {
+    QFont font = button->font();
+    if (font.stretch() == QFont::Condensed) {
+        font.setStretch(QFont::AnyStretch);
+        button->setFont(font);
+    }
+    if (button->sizeHint().width() <= button->width()) return;
+    font.setStretch(QFont::Condensed);
+    button->setFont(font);
+}
+
+} // namespace
+
+TMainControls::TMainControls(QWidget* window) : window_(window) {
+    LedConnect = named(new Tled(window), "LedConnect");
+    LedConnect->setKind(TLedKind::Green);
+    LedConnect->setGeometry(24, 8, 16, 16);
+
+    LabelLangue4 = named(new TLabelLangue(window), "LabelLangue4");
+    LabelLangue4->CaptionSet()->setTexts(QStringLiteral("Présence de l'appareil USB"),
+                                         QStringLiteral("USB Device connected"));
+    LabelLangue4->move(48, 10);
+
+    Image1 = named(new QLabel(window), "Image1");
+    Image1->setGeometry(232, 1, 33, 33);
+    Image1->setPixmap(QPixmap::fromImage(qv7::loadTransparentBitmap(QString::fromLatin1(qv7::LogoBitmap))));
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setToolTip(QStringLiteral("Norvex"));
+
+    BtnScan = named(new TBitBtnLangue(window), "BtnScan");
+    BtnScan->CaptionSet()->setTexts(QStringLiteral("Recheche du materiel USB"),
+                                    QStringLiteral("Scan USB Device"));
+    BtnScan->setGlyph(QString::fromLatin1(qv7::ScanGlyph));
+    BtnScan->setIconSize(QSize(32, 32));
+    BtnScan->setGeometry(8, 32, 257, 41);
+
+    PageControl = named(new TPageControl(window), "PageControl");
+    PageControl->setGeometry(8, 88, 257, 321);
+    PageControl->setUsesScrollButtons(true);
+    TabConnect = named(new QWidget, "TabConnect");
+    Label1 = named(new QLabel(TabConnect), "Label1");
+    Label1->setWordWrap(true);
+
+    BtnReadAll = named(new QPushButton(window), "BtnReadAll");
+    BtnReadAll->setGeometry(8, 408, 257, 25);
+    BtnReadAll->setEnabled(false);
+    BtnWriteAll = named(new QPushButton(window), "BtnWriteAll");
+    BtnWriteAll->setGeometry(8, 432, 257, 25);
+    BtnWriteAll->setEnabled(false);
+    BtnQuit = named(new QPushButton(window), "BtnQuit");
+    BtnQuit->setGeometry(8, 456, 257, 25);
+
+    StatusBar = named(new QStatusBar(window), "StatusBar");
+    StatusBar->setSizeGripEnabled(false);
+    StatusBar->setGeometry(0, ClientHeight - StatusHeight, ClientWidth, StatusHeight);
+    // A label rather than showMessage(): a temporary message would be wiped by hover tips.
+    StatusLabel = named(new QLabel(StatusBar), "StatusText");
+    StatusBar->addWidget(StatusLabel, 1);
+    ChangesLabel = named(new QLabel(StatusBar), "ChangesText");
+    ChangesLabel->setContentsMargins(0, 0, 4, 0);
+    StatusBar->addPermanentWidget(ChangesLabel);
+    ChangesLabel->hide();
+}
+
+void TMainControls::filesGroup(QWidget* page) {
+    GroupBoxLangue5 = named(new TGroupBoxLangue(page), "GroupBoxLangue5");
+    GroupBoxLangue5->CaptionSet()->setTexts(QStringLiteral("Fichiers sauvegardés"),
+                                            QStringLiteral("Parameters files"));
+    GroupBoxLangue5->setGeometry(8, 64, 233, 97);
+
+    BtnLoad = named(new TBitBtnLangue(GroupBoxLangue5), "BtnLoad");
+    BtnLoad->CaptionSet()->setTexts(QStringLiteral("Charge de nouveaux paramètres"),
+                                    QStringLiteral("Load new parameters"));
+    BtnLoad->setGlyph(QString::fromLatin1(qv7::LoadGlyph), 2);
+    BtnLoad->setGeometry(16, 24, 201, 25);
+
+    BtnSave = named(new TBitBtnLangue(GroupBoxLangue5), "BtnSave");
+    BtnSave->CaptionSet()->setTexts(QStringLiteral("Enregistre les paramètres en cours"),
+                                    QStringLiteral("Save parameters"));
+    BtnSave->setGlyph(QString::fromLatin1(qv7::SaveGlyph), 2);
+    BtnSave->setGeometry(16, 56, 201, 25);
+}
+
+void TMainControls::retranslate() {
+    Label1->setText(
+        QCoreApplication::translate("TMainForm", "Connecter la prise USB à l'arrière de l'appareil"));
+    // Wider faces than the window was drawn for would push the end of the hint off the page.
+    Label1->setGeometry(16, 32, 217, Label1->heightForWidth(217));
+    BtnReadAll->setText(QCoreApplication::translate("TMainForm", "Lecture complète de l'indicateur"));
+    BtnWriteAll->setText(QCoreApplication::translate("TMainForm", "Ecriture complète de l'indicateur"));
+    BtnQuit->setText(QCoreApplication::translate("TMainForm", "Quitter le programme"));
+    showChangeCount(changeCount_);
+}
+
+// Labels size themselves to their text, as the window's labels always have, and the buttons take
+// the face their text needs.
+void TMainControls::fitButtons() {
+    for (auto* label : window_->findChildren<TLabelLangue*>())
+        label->adjustSize();
+    for (QAbstractButton* button :
+         {static_cast<QAbstractButton*>(BtnScan), static_cast<QAbstractButton*>(BtnLoad),
+          static_cast<QAbstractButton*>(BtnSave), static_cast<QAbstractButton*>(BtnReadAll),
+          static_cast<QAbstractButton*>(BtnWriteAll), static_cast<QAbstractButton*>(BtnQuit), BtnEditLin})
+        if (button != nullptr) fitText(button);
+}
+
+void TMainControls::showChangeCount(int count) {
+    changeCount_ = count;
+    ChangesLabel->setVisible(count > 0);
+    ChangesLabel->setText(
+        count == 1 ? QCoreApplication::translate("TMainForm", "1 modification non écrite")
+                   : QCoreApplication::translate("TMainForm", "%1 modifications non écrites").arg(count));
+}
