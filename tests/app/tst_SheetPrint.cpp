@@ -2,14 +2,19 @@
 // values typed since the last read marked until they are written.
 #include "PagesRig.h"
 #include "app/Language.h"
+#include "app/PageControl.h"
 #include "app/SheetPrint.h"
 #include "app/pages/AlarmPage.h"
+#include "proto/ParamTable.h"
 
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <map>
+#include <set>
 
 using namespace pagestest;
 
@@ -70,6 +75,39 @@ private slots:
         const QString after = printed(path, english);
         QVERIFY2(after.contains(line + ' ') && after.contains(QStringLiteral("1234")), qPrintable(after));
         QVERIFY(!after.contains(QStringLiteral("◆")));
+    }
+
+    // The sheet's groups are the window's pages: each row sits in the group captioned as the tab of
+    // the page whose control sets it, each alarm in the column of its page; every parameter a page
+    // sets is on the sheet.
+    void groups_are_the_pages_that_set_their_rows() {
+        Rig rig(0x4053);
+        QVERIFY(rig.ready());
+        std::map<std::string, std::set<QString>> tabsOf; // key -> captions of the pages setting it
+        TPageControl* tabs = MainForm->pageControl();
+        for (int i = 0; i < tabs->count(); ++i)
+            for (const QWidget* control : tabs->widget(i)->findChildren<QWidget*>())
+                if (const QVariant key = control->property("param"); key.isValid())
+                    tabsOf[key.toString().toStdString()].insert(
+                        tabs->tabText(i).remove(QStringLiteral(" *")));
+        const auto sheet = MainForm->findChild<TSheetPrint*>(QStringLiteral("SheetPrint"))->currentSheet();
+        const qv7::sheet::SheetContent content = qv7::sheet::buildSheet(sheet);
+        std::set<std::string> onSheet;
+        for (const qv7::sheet::SheetGroup& group : content.groups)
+            for (const qv7::sheet::SheetRow& row : group.rows) {
+                onSheet.insert(row.key);
+                if (qv7::findParam(row.key)->onPage)
+                    QVERIFY2(tabsOf[row.key].count(group.caption),
+                             qPrintable(QString::fromStdString(row.key)));
+            }
+        for (int k = 0; k < content.alarms.columns.size(); ++k) {
+            const std::string key = "alarm" + std::to_string(k + 1) + ".threshold";
+            QVERIFY(tabsOf[key].count(content.alarms.columns[k]));
+            onSheet.insert(key);
+        }
+        QCOMPARE(content.alarms.columns.size(), 4);
+        for (const auto& [key, captions] : tabsOf)
+            if (key.rfind("alarm", 0) != 0) QVERIFY2(onSheet.count(key), key.c_str());
     }
 };
 
