@@ -11,6 +11,7 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 
 #include <cstring>
 
@@ -98,7 +99,12 @@ std::unique_ptr<QCoreApplication> makeApplication(const QString& command, int& a
     if (command != "sheet") return std::make_unique<QCoreApplication>(argc, argv);
     // The sheet draws text for a PDF, never on a screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QGuiApplication>(argc, argv);
+    // Qt Gui looks into the session's runtime folder while it starts and warns where there is none
+    // (a service, a cron job): the sheet needs nothing there, so that start says nothing.
+    QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+    auto app = std::make_unique<QGuiApplication>(argc, argv);
+    QLoggingCategory::setFilterRules(QString());
+    return app;
 }
 
 } // namespace qv7::cli
