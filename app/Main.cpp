@@ -12,6 +12,7 @@
 #include "app/Select.h"
 #include "app/SendChecks.h"
 #include "app/Session.h"
+#include "app/SheetPrint.h"
 #include "app/StatusText.h"
 #include "app/pages/IdentPage.h"
 #include "app/pages/PageKit.h"
@@ -82,6 +83,7 @@ TMainForm::TMainForm(qv7::TransportSource transport, QWidget* parent)
     wireControls();
     wireTorvik();
     wireSession();
+    new TSheetPrint(*this); // Ctrl+P prints the pages' configuration sheet; a child of the window
     // The page keys are the window's wherever the focus is: seen before any control can take them.
     qApp->installEventFilter(this);
 }
@@ -268,8 +270,8 @@ void TMainForm::openDevice(int number) {
     RetryOpen->stop();
     if (torvik_->OpenDevice(number)) {
         // Among several indicators the window says which one it drives.
-        serial_ = deviceCount_ > 1 ? QString::fromStdString(torvik_->transport().identity(number).serial)
-                                   : QString();
+        openedSerial_ = QString::fromStdString(torvik_->transport().identity(number).serial);
+        serial_ = deviceCount_ > 1 ? openedSerial_ : QString();
         showCaption();
         return;
     }

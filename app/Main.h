@@ -99,6 +99,8 @@ public:
     qv7::pages::TRs485Page* rs485Page() const { return pages_->rs485; }
     qv7::pages::TServicePage* servicePage() const { return pages_->service; }
     TMainPages& pages() const { return *pages_; }
+    // The serial number of the indicator last opened; empty when it gives none.
+    const QString& SerialNumber() const { return openedSerial_; }
     TDiffForm* diffForm() const { return diffForm_; }
     TPageControl* pageControl() const;
     // Whether a page's tab is in the strip.
@@ -158,6 +160,7 @@ private:
     std::function<QString()> statusBeforeNoAnswer_; // said again once the indicator answers
     std::function<QString()> status_;
     QString serial_;             // of the indicator the caption names; empty: none named
+    QString openedSerial_;       // of the indicator last opened, as it reports it
     QTimer* RetryOpen = nullptr; // tries an indicator held by another program again
     int retryNumber_ = 0;
     int deviceCount_ = 0; // at the last scan

@@ -13,6 +13,7 @@
 #include "app/pages/ProcessPage.h"
 #include "app/pages/Rs485Page.h"
 #include "app/pages/ServicePage.h"
+#include "indicator/PageCaptions.h"
 #include "indicator/Torvik.h"
 #include "widgets/RunTimeErrors.h"
 #include "widgets/SEGMENTS.h"
@@ -28,24 +29,11 @@ using namespace qv7::pages;
 namespace {
 
 // The tabs' captions; "RS485" and "Norvex" are names and stay as they are.
+namespace caption = qv7::pagecaption;
 const char* const PageCaptions[TMainPageIds::PageCount] = {
-    QT_TRANSLATE_NOOP("TMainForm", "Connexion"),
-    QT_TRANSLATE_NOOP("TMainForm", "Identification"),
-    QT_TRANSLATE_NOOP("TMainForm", "Configuration"),
-    QT_TRANSLATE_NOOP("TMainForm", "Entrée"),
-    QT_TRANSLATE_NOOP("TMainForm", "Entrée"),
-    QT_TRANSLATE_NOOP("TMainForm", "Entrée"),
-    QT_TRANSLATE_NOOP("TMainForm", "Entrée"),
-    QT_TRANSLATE_NOOP("TMainForm", "Traitement"),
-    QT_TRANSLATE_NOOP("TMainForm", "Affichage"),
-    QT_TRANSLATE_NOOP("TMainForm", "Alarme 1"),
-    QT_TRANSLATE_NOOP("TMainForm", "Alarme 2"),
-    QT_TRANSLATE_NOOP("TMainForm", "Alarme 3"),
-    QT_TRANSLATE_NOOP("TMainForm", "Alarme 4"),
-    QT_TRANSLATE_NOOP("TMainForm", "Sortie"),
-    "RS485",
-    "Norvex",
-};
+    caption::Connect, caption::Ident,   caption::Cfg,     caption::Input,  caption::Input,  caption::Input,
+    caption::Input,   caption::Process, caption::Display, caption::Alarm1, caption::Alarm2, caption::Alarm3,
+    caption::Alarm4,  caption::Output,  caption::Rs485,   caption::Service};
 
 } // namespace
 

@@ -78,6 +78,16 @@ mean=$(sed -nE 's/.*ratio best [0-9.]+x, mean ([0-9.]+)x.*/\1/p' "$f")
 row "qv7ctl write --all, eight indicators against one, best (mean)" "${best}× (${mean}×)" "≤ 1.5×" \
     "$(at_most "$best" 1.5)" "$all"
 
+sheet="bench/bench_sheet.sh $dir/cli/qv7ctl 10"
+run sheet $sheet
+f=$out/sheet.txt
+file=$(sed -nE 's/.*of a file with its curve: best ([0-9.]+) ms.*/\1/p' "$f")
+row "qv7ctl sheet of a file with its curve, best" "$file ms" "< 1000 ms" "$(at_most "$file" 1000)" "$sheet"
+best=$(sed -nE 's/.*sheet --all:.*ratio best ([0-9.]+)x.*/\1/p' "$f")
+mean=$(sed -nE 's/.*sheet --all:.*ratio best [0-9.]+x, mean ([0-9.]+)x.*/\1/p' "$f")
+row "qv7ctl sheet --all, eight indicators against one, best (mean)" "${best}× (${mean}×)" "≤ 1.5×" \
+    "$(at_most "$best" 1.5)" "$sheet"
+
 draw="$dir/bench/bench_draw"
 run draw $draw
 f=$out/draw.txt

@@ -10,6 +10,7 @@
 #include "cli/ParamFields.h"
 #include "cli/Report.h"
 #include "cli/Session.h"
+#include "cli/SheetCommand.h"
 #include "indicator/FileAccess.h"
 #include "indicator/ParamFile.h"
 #include "indicator/ParamSend.h"
@@ -84,6 +85,15 @@ TParamImage checkAgainst(const QString& path, const QByteArray& head, std::uint3
     }
     return image;
 }
+
+} // namespace
+
+QList<FieldDifference> differencesFromFile(const QString& path, const QByteArray& head,
+                                           const TParamImage& actual) {
+    return compareParams(asSent(checkAgainst(path, head, actual.DeviceType)), actual);
+}
+
+namespace {
 
 QJsonArray differencesJson(const QList<FieldDifference>& differences) {
     QJsonArray out;
@@ -243,8 +253,9 @@ int commandDiff(const Options& options) {
     const QString path = options.arguments.first();
     const QByteArray head = readParamFile(path);
     Session session(options);
-    const TParamImage image = fileCheckedAgainstIndicator(path, head, session);
-    const QList<FieldDifference> differences = compareParams(image, session.params());
+    session.open();
+    session.readAll();
+    const QList<FieldDifference> differences = differencesFromFile(path, head, session.params());
     if (options.outcome)
         options.outcome->differences =
             differencesText(differences, QStringLiteral("file"), QStringLiteral("indicator"))
@@ -283,6 +294,7 @@ int runCommand(const Options& options) {
     if (c == "lin-write") return commandLinWrite(options);
     if (c == "lin-show") return commandLinShow(options);
     if (c == "lin-fit") return commandLinFit(options);
+    if (c == "sheet") return commandSheet(options);
     if (c == "udev-rule") {
         print(udevRule());
         return ExitOk;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/Options.h"
+#include "indicator/ParamCompare.h"
 #include "proto/ParamImage.h"
 
 #include <QByteArray>
@@ -25,6 +26,12 @@ QByteArray readParamFile(const QString& path);
 // names `what` ("parameter file") when it is no regular file, larger, or cannot be read.
 std::string readInputFile(const QString& path, std::size_t cap, std::size_t keep, const char* what);
 TParamImage imageOfParamFile(const QByteArray& head);
+
+// What diff lists: the fields in which `actual` differs from the parameter file `path` (its first
+// bytes `head`), the file checked against actual's type word and taken as it would be sent. Throws
+// CliError(ExitFileError) when the file is refused for that indicator.
+QList<FieldDifference> differencesFromFile(const QString& path, const QByteArray& head,
+                                           const TParamImage& actual);
 
 // The udev rule compiled into the program (the shipped packaging/70-qv7.rules).
 QString udevRule();

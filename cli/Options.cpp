@@ -10,15 +10,15 @@ namespace qv7::cli {
 
 namespace {
 
-const QSet<QString> Commands = {"list",     "read",      "write",    "show",      "diff",
-                                "lin-read", "lin-write", "lin-show", "udev-rule", "adjust",
-                                "adc",      "set",       "import",   "report",    "lin-fit"};
+const QSet<QString> Commands = {"list",      "read",     "write",     "show",   "diff", "lin-read",
+                                "lin-write", "lin-show", "udev-rule", "adjust", "adc",  "set",
+                                "import",    "report",   "lin-fit",   "sheet"};
 // Commands with a JSON form; elsewhere --json is refused rather than silently ignored.
 const QSet<QString> JsonCommands = {"list",     "read",      "write",    "show", "diff",
                                     "lin-read", "lin-write", "lin-show", "adc",  "lin-fit"};
 const QStringList AdjustTargets = {"zero1", "fullscale1", "zero2", "fullscale2"};
 // Commands that --all runs on every attached indicator at once.
-const QSet<QString> AllCommands = {"read", "write", "diff", "lin-write", "adjust"};
+const QSet<QString> AllCommands = {"read", "write", "diff", "lin-write", "adjust", "sheet"};
 
 // Commands and how many file operands they take.
 int operandCount(const QString& command) {
@@ -74,6 +74,34 @@ bool textOption(const QStringList& args, qsizetype& i, QString& target, const QS
     return error.isEmpty();
 }
 
+// sheet's --lang fr|en and --paper a4|letter.
+bool sheetChoice(const QStringList& args, qsizetype& i, Options& o, QString& error) {
+    const bool lang = args[i].startsWith("--lang");
+    QString& target = lang ? o.lang : o.paper;
+    if (!textOption(args, i, target, lang ? QStringLiteral("fr or en") : QStringLiteral("a4 or letter"),
+                    error))
+        return false;
+    target = target.toLower();
+    if (lang ? (target != "fr" && target != "en") : (target != "a4" && target != "letter"))
+        error = lang ? QStringLiteral("--lang takes fr or en") : QStringLiteral("--paper takes a4 or letter");
+    return error.isEmpty();
+}
+
+// A sheet is made of one parameter file (its curve with --table) or read from indicators.
+QString checkSheet(const Options& o) {
+    const bool sheetOption = !o.table.isEmpty() || !o.against.isEmpty() || o.lang != "en" || o.paper != "a4";
+    if (o.command != "sheet")
+        return sheetOption ? QStringLiteral("--table, --against, --lang and --paper are for sheet only")
+                           : QString();
+    if (o.output.isEmpty()) return QStringLiteral("sheet needs -o SHEET.pdf");
+    if (o.arguments.size() > 1) return QStringLiteral("sheet takes at most one file");
+    if (!o.arguments.isEmpty() && (o.simulate || o.all || !o.serial.isEmpty() || o.deviceGiven))
+        return QStringLiteral("sheet takes a parameter file or an indicator, not both");
+    if (!o.table.isEmpty() && o.arguments.isEmpty())
+        return QStringLiteral("--table goes with a parameter file (an indicator's own table is read)");
+    return {};
+}
+
 // One option at args[i]; false with `error` set when it is not understood.
 bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& error) {
     const QString& arg = args[i];
@@ -122,6 +150,10 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
         return error.isEmpty();
     }
     if (isOption(arg, "--lin")) return textOption(args, i, o.lin, QStringLiteral("a file name"), error);
+    if (isOption(arg, "--table")) return textOption(args, i, o.table, QStringLiteral("a file name"), error);
+    if (isOption(arg, "--against"))
+        return textOption(args, i, o.against, QStringLiteral("a file name"), error);
+    if (isOption(arg, "--lang") || isOption(arg, "--paper")) return sheetChoice(args, i, o, error);
     if (isOption(arg, "--serial"))
         return textOption(args, i, o.serial, QStringLiteral("a serial number"), error);
     if (arg == "--simulate-count" || arg.startsWith("--simulate-count=")) {
@@ -176,10 +208,10 @@ QString checkSelection(const Options& o) {
     if (int(o.all) + int(!o.serial.isEmpty()) + int(o.deviceGiven) > 1)
         return QStringLiteral("--all, --serial and --device exclude each other");
     if (o.all && !AllCommands.contains(o.command))
-        return QStringLiteral("--all is for read, write, diff, lin-write and adjust only");
+        return QStringLiteral("--all is for read, write, diff, lin-write, adjust and sheet only");
     if (o.all && o.json) return QStringLiteral("--all prints one line per indicator and has no --json form");
     if (!o.log.isEmpty() && !AllCommands.contains(o.command))
-        return QStringLiteral("--log is for read, write, diff, lin-write and adjust only");
+        return QStringLiteral("--log is for read, write, diff, lin-write, adjust and sheet only");
     if (o.watch && o.command != "adc" && o.command != "adjust")
         return QStringLiteral("--watch is for adc and adjust only");
     if (o.watch && o.all) return QStringLiteral("--watch reads one indicator and has no --all form");
@@ -234,9 +266,11 @@ ParseResult parseOptions(const QStringList& args) {
     if (o.command.isEmpty()) return {std::nullopt, QStringLiteral("no command given")};
     if (!Commands.contains(o.command))
         return {std::nullopt, QStringLiteral("unknown command \"%1\"").arg(o.command)};
-    static const QSet<QString> OutputCommands = {"read", "lin-read", "import", "report", "lin-fit"};
+    static const QSet<QString> OutputCommands = {"read", "lin-read", "import", "report", "lin-fit", "sheet"};
     if (!o.output.isEmpty() && !OutputCommands.contains(o.command))
-        return {std::nullopt, QStringLiteral("-o is for read, lin-read, lin-fit, import and report only")};
+        return {std::nullopt,
+                QStringLiteral("-o is for read, lin-read, lin-fit, import, report and sheet only")};
+    if (const QString error = checkSheet(o); !error.isEmpty()) return {std::nullopt, error};
     if (const QString error = checkFit(o); !error.isEmpty()) return {std::nullopt, error};
     if (!o.lin.isEmpty() && o.command != "write")
         return {std::nullopt, QStringLiteral("--lin is for write only")};
@@ -247,7 +281,7 @@ ParseResult parseOptions(const QStringList& args) {
     if (o.json && !JsonCommands.contains(o.command))
         return {std::nullopt, QStringLiteral("%1 has no --json form").arg(o.command)};
     if (const QString error = checkSelection(o); !error.isEmpty()) return {std::nullopt, error};
-    if (o.command != "set" && !(o.command == "lin-fit" && !o.shape.isEmpty()) &&
+    if (o.command != "set" && o.command != "sheet" && !(o.command == "lin-fit" && !o.shape.isEmpty()) &&
         o.arguments.size() != operandCount(o.command))
         return {std::nullopt,
                 operandCount(o.command)
@@ -298,6 +332,17 @@ QString helpText() {
         "                        them (udev rule installed or not), a trace of one read-all, and\n"
         "                        the parameters and linearisation table read (also made when the\n"
         "                        indicator cannot be read: errors.txt then says why)\n"
+        "  sheet FILE.QV [--table FILE.LIN] -o SHEET.pdf\n"
+        "  sheet [--serial S | --device N | --all] -o SHEET.pdf\n"
+        "                        make the configuration sheet (PDF) of a parameter file, or of an\n"
+        "                        indicator read now (its linearisation table too when it uses one):\n"
+        "                        model, serial number, type word, date, SHA-256 of the 200 bytes,\n"
+        "                        every parameter the indicator has with its unit and range, grouped\n"
+        "                        as the window's pages, the alarms as one table, the curve with its\n"
+        "                        points, and sign-off lines; --lang fr|en (default en), --paper\n"
+        "                        a4|letter (default a4), --against REF.QV marks the rows diff would\n"
+        "                        list against REF.QV; with --all each indicator's sheet is\n"
+        "                        SHEET-SERIAL.pdf; saved whole or not at all\n"
         "  udev-rule             print the udev rule that gives the logged-in user the indicator\n"
         "  adjust zero1|fullscale1|zero2|fullscale2\n"
         "                        start the indicator's own adjustment of input 1 or 2 (zero or full\n"
@@ -324,7 +369,8 @@ QString helpText() {
         "  -o, --output FILE     (read) save the parameters to FILE (200 bytes, replaced atomically);\n"
         "                        (lin-read) save the linearisation curve to FILE.LIN;\n"
         "                        (lin-fit) the .LIN file of the fitted points;\n"
-        "                        (import) the parameter file to make; (report) the archive\n"
+        "                        (import) the parameter file to make; (report) the archive;\n"
+        "                        (sheet) the PDF\n"
         "  --json                (list, read, show, write, diff, lin-read, lin-show, lin-write, adc,\n"
         "                        lin-fit: {\"points\": [[x, y], ...], \"max_error\": e, \"at\": x,\n"
         "                        \"even_spacing_error\": e2})\n"
@@ -335,7 +381,7 @@ QString helpText() {
         "  --device N            use the N-th attached indicator (default 1)\n"
         "  --serial S            use the indicator whose USB serial number is S (it stays the same\n"
         "                        whichever port it is plugged into)\n"
-        "  --all                 (read, write, diff, lin-write, adjust) every attached indicator,\n"
+        "  --all                 (read, write, diff, lin-write, adjust, sheet) every attached indicator,\n"
         "                        all at once: one line per indicator (serial number, model,\n"
         "                        result), a summary line, and the highest exit code any of them\n"
         "                        gave; with read -o FILE.QV each indicator's file is\n"

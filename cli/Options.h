@@ -36,6 +36,9 @@ struct Options {
     QStringList arguments; // the command's operands (a file name)
     QString output;        // -o FILE
     QString lin;           // write --lin FILE.LIN: the table written before the parameters
+    // sheet: the .LIN file of a parameter file's curve, the reference file whose differing rows are
+    // marked, the sheet's language ("en" or "fr") and paper ("a4" or "letter").
+    QString table, against, lang = QStringLiteral("en"), paper = QStringLiteral("a4");
     bool json = false;
     bool simulate = false;
     std::uint16_t simulateTypeWord = 0x4053;

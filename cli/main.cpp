@@ -4,6 +4,7 @@
 #include "cli/AllDevices.h"
 #include "cli/Commands.h"
 #include "cli/Session.h"
+#include "cli/SheetCommand.h"
 #include "indicator/FileAccess.h"
 
 #include <QCoreApplication>
@@ -14,20 +15,19 @@
 using namespace qv7::cli;
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("qv7ctl"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QV7_VERSION));
-    // The tool's fixed texts (file errors, the .LIN and parameter files' messages) are French;
-    // qv7ctl says them in the window's English.
-    QTranslator english;
-    if (english.load(QStringLiteral(":/i18n/qv7cfg_en.qm"))) QCoreApplication::installTranslator(&english);
-
     // File names are taken byte for byte: QCoreApplication::arguments() would replace the bytes of
     // a name that are no UTF-8, and the file would then not be found or be made under another name.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << qv7::fileNameFromBytes(argv[i]);
     const ParseResult parsed = parseOptions(arguments);
+    const auto app = makeApplication(parsed.options ? parsed.options->command : QString(), argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qv7ctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QV7_VERSION));
+    // The tool's fixed texts (file errors, the .LIN and parameter files' messages) are French;
+    // qv7ctl says them in the window's English.
+    QTranslator english;
+    if (english.load(QStringLiteral(":/i18n/qv7cfg_en.qm"))) QCoreApplication::installTranslator(&english);
     if (!parsed.options) {
         std::fprintf(stderr, "qv7ctl: %s\nTry \"qv7ctl --help\".\n", qPrintable(parsed.error));
         return ExitUsage;

@@ -2,6 +2,8 @@
 
 #include "base/Errors.h"
 
+#include <QCryptographicHash>
+
 namespace qv7 {
 
 namespace {
@@ -74,6 +76,10 @@ std::string fileNameBytes(const QString& name) {
 void raiseIfRefused(const QString& path, const FileRead& read) {
     if (read.refusal == FileRead::Refusal::NotRegular) throw EInOutError::notRegular(path.toStdString());
     if (read.refusal == FileRead::Refusal::TooLarge) throw EInOutError::tooLarge(path.toStdString());
+}
+
+QString sha256Hex(QByteArrayView bytes) {
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
 
 } // namespace qv7

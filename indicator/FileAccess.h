@@ -27,4 +27,8 @@ QString fileNameFromBytes(QByteArrayView bytes);
 // Raises EInOutError::notRegular or tooLarge, naming `path`, when `read` was refused.
 void raiseIfRefused(const QString& path, const FileRead& read);
 
+// The SHA-256 of `bytes` in lower-case hex: the digest the production record and the configuration
+// sheet give of a file.
+QString sha256Hex(QByteArrayView bytes);
+
 } // namespace qv7

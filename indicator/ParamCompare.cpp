@@ -1,5 +1,7 @@
 #include "indicator/ParamCompare.h"
 
+#include "base/TextMarks.h"
+
 namespace qv7 {
 
 namespace {
@@ -32,6 +34,20 @@ QString fieldText(const ParamRow& row, qint64 raw) {
     for (int i = 0; i < row.decimals; ++i)
         divisor *= 10.0;
     return QStringLiteral("%1 s").arg(static_cast<double>(raw) / divisor, 0, 'f', row.decimals);
+}
+
+QString frenchFieldText(const ParamRow& row, qint64 raw, QChar decimalPoint) {
+    if (const ParamChoice* choice = choiceOf(row, raw)) return utf8(choice->french);
+    if (row.kind == ParamKind::Choice || row.kind == ParamKind::Switch)
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("PageKit", "code %1 (aucun choix)")).arg(raw);
+    QString shown = fieldText(row, raw);
+    if (row.decimals > 0) shown.replace(u'.', decimalPoint);
+    return shown;
+}
+
+const char* frenchUnit(const ParamRow& row) {
+    if (row.unit == "display units") return QT_TRANSLATE_NOOP("PageKit", "points d'affichage");
+    return row.unit.c_str();
 }
 
 namespace {

@@ -27,6 +27,14 @@ struct Field {
 // What show prints for a row's raw value ("1.50 s", "4-20 mA", "code 9 (no such choice)").
 QString fieldText(const ParamRow& row, qint64 raw);
 
+// What the pages show in French for a row's raw value: a choice's French text, "code N (aucun
+// choix)" (context "PageKit") for a code no choice stands for, otherwise show's text with
+// `decimalPoint` for its point.
+QString frenchFieldText(const ParamRow& row, qint64 raw, QChar decimalPoint);
+// The French name of a row's unit ("points d'affichage" for display units), marked for the window's
+// translations in context "PageKit"; a unit without a French name of its own (s, baud) as it is.
+const char* frenchUnit(const ParamRow& row);
+
 // Every field of the record's configuration and alarm part, in record order (type word excluded).
 QList<Field> decodeParams(const TParamImage& params);
 

@@ -35,6 +35,12 @@ void setParamMagic(TParamImage& params) {
     std::memcpy(params.Magic.data() + 1, ParamMagicText, MagicLength);
 }
 
+QString paramFileSha256(TParamImage params) {
+    setParamMagic(params);
+    const auto bytes = params.bytes();
+    return sha256Hex(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
 bool hasParamMagic(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 1 + MagicLength || bytes[0] != MagicLength) return false;
     return std::memcmp(bytes.data() + 1, ParamMagicText, MagicLength) == 0;

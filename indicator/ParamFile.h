@@ -62,6 +62,10 @@ ParamLoadResult checkParamBytes(QByteArrayView bytes, std::uint32_t deviceType, 
 ParamLoadResult loadParamFile(const QString& path, std::uint32_t deviceType, TParamImage& out,
                               ParamFileFault* fault = nullptr);
 
+// The SHA-256 (lower-case hex) of the 200 bytes a parameter file of `params` holds, magic set: the
+// digest of the file read -o saves, whatever the record in memory holds in its magic bytes.
+QString paramFileSha256(TParamImage params);
+
 // Writes the 200 bytes of `params`, magic set, atomically. On success `params` keeps the magic from
 // then on; on failure raises EInOutError::cannotCreate(path) with the system's error number as its
 // code, leaving `params` and any previous file at `path` untouched. `beforeRename`: see saveWholeFile.

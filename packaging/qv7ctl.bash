@@ -18,6 +18,7 @@ declare -gA _qv7ctl_options=(
     [adc]="--json"
     [set]=""
     [import]="-o --output"
+    [sheet]="-o --output --table --against --lang --paper --all"
 )
 # The options every command takes.
 _qv7ctl_common="--device --serial --timeout --trace --capture --stats --simulate --simulate= --simulate-count
@@ -27,6 +28,7 @@ declare -gA _qv7ctl_files=(
     [read]='*.[Qq][Vv]' [write]='*.[Qq][Vv]' [show]='*.[Qq][Vv]' [diff]='*.[Qq][Vv]' [set]='*.[Qq][Vv]'
     [lin-read]='*.[Ll][Ii][Nn]' [lin-write]='*.[Ll][Ii][Nn]' [lin-show]='*.[Ll][Ii][Nn]'
     [import]='*.[Jj][Ss][Oo][Nn]' [report]='*.tar.gz' [lin-fit]='*.[CcTt][SsXx][VvTt]'
+    [sheet]='*.[Qq][Vv]'
 )
 _qv7ctl_faults="silent drop: delay: writefail: crc: exception: internal"
 
@@ -75,6 +77,10 @@ _qv7ctl() {
     case $prev in
     -o | --output)
         [[ $command == lin-fit ]] && _qv7ctl_offer_files "$cur" '*.[Ll][Ii][Nn]' && return
+        if [[ $command == sheet ]]; then
+            _qv7ctl_offer_files "$cur" '*.[Pp][Dd][Ff]'
+            return
+        fi
         _qv7ctl_offer_files "$cur" "${_qv7ctl_files[$command]:-*}"
         return
         ;;
@@ -89,8 +95,20 @@ _qv7ctl() {
     --points | --samples | --cutoff)
         return # a number
         ;;
-    --lin)
+    --lin | --table)
         _qv7ctl_offer_files "$cur" '*.[Ll][Ii][Nn]'
+        return
+        ;;
+    --against)
+        _qv7ctl_offer_files "$cur" '*.[Qq][Vv]'
+        return
+        ;;
+    --lang)
+        _qv7ctl_offer "$cur" fr en
+        return
+        ;;
+    --paper)
+        _qv7ctl_offer "$cur" a4 letter
         return
         ;;
     --device | --timeout | --serial | --simulate-count)

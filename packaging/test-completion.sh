@@ -26,7 +26,7 @@ while IFS='|' read -r line expected; do
         failed=1
     fi
 done <<'CASES'
-qv7ctl |adc adjust diff import lin-fit lin-read lin-show lin-write list read report set show udev-rule write
+qv7ctl |adc adjust diff import lin-fit lin-read lin-show lin-write list read report set sheet show udev-rule write
 qv7ctl lin-|lin-fit lin-read lin-show lin-write
 qv7ctl lin-fit --shape |hcyl sphere sqrt
 qv7ctl lin-fit c.txt -o |b.LIN sub
@@ -53,5 +53,11 @@ qv7ctl read --output |a.QV sub
 qv7ctl read |
 qv7ctl list --device |
 qv7ctl list --simulate-state=c|c.txt
+qv7ctl sheet |a.QV sub
+qv7ctl sheet a.QV --table |b.LIN sub
+qv7ctl sheet a.QV --against |a.QV sub
+qv7ctl sheet a.QV --lang |en fr
+qv7ctl sheet a.QV --paper l|letter
+qv7ctl sheet --simulate -o |sub
 CASES
 exit $failed

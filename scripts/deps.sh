@@ -8,9 +8,10 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libhidapi-dev libmodbus-
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core fonts-dejavu-extra dpkg-dev
           qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n)
 if [ "${1:-}" = "--extra" ]; then
-    # Sanitizer, fuzzing, format and package checks, an X server for the tab-strip test, and tshark
-    # that reads the capture files back (CI).
-    packages+=(clang libclang-rt-14-dev clang-format appstream desktop-file-utils lintian xvfb xauth tshark)
+    # Sanitizer, fuzzing, format and package checks, an X server for the tab-strip test, pdftotext
+    # for the configuration sheets' text and tshark that reads the capture files back (CI).
+    packages+=(clang libclang-rt-14-dev clang-format appstream desktop-file-utils lintian xvfb xauth poppler-utils
+               tshark)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -243,6 +243,117 @@ The status line says how the indicator is doing; a cut text reads whole in its t
     </message>
 </context>
 <context>
+    <name>Sheet</name>
+    <message>
+        <source>Bits inutilisés (%1)</source>
+        <translation>Unused bits (%1)</translation>
+    </message>
+    <message>
+        <source>Bits inutilisés</source>
+        <translation>Unused bits</translation>
+    </message>
+    <message>
+        <source>Autres bits du record</source>
+        <translation>Other bits of the record</translation>
+    </message>
+    <message>
+        <source>Courbe de linéarisation</source>
+        <translation>Linearisation curve</translation>
+    </message>
+    <message>
+        <source>Linéarisation active : table non fournie</source>
+        <translation>Linearisation on: no table given</translation>
+    </message>
+    <message>
+        <source>Point</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>la table de l&apos;indicateur</source>
+        <translation>the indicator&apos;s table</translation>
+    </message>
+    <message>
+        <source>%1 points, de %2</source>
+        <translation>%1 points, from %2</translation>
+    </message>
+    <message>
+        <source>Modèle</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Numéro de série</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>inconnu (fichier de paramètres)</source>
+        <translation>unknown (parameter file)</translation>
+    </message>
+    <message>
+        <source>Mot de type</source>
+        <translation>Type word</translation>
+    </message>
+    <message>
+        <source>Date (heure locale)</source>
+        <translation>Date (local time)</translation>
+    </message>
+    <message>
+        <source>Date (UTC)</source>
+        <translation>Date (UTC)</translation>
+    </message>
+    <message>
+        <source>Version du programme</source>
+        <translation>Program version</translation>
+    </message>
+    <message>
+        <source>SHA-256 des 200 octets</source>
+        <translation>SHA-256 of the 200 bytes</translation>
+    </message>
+    <message>
+        <source>Fiche de configuration</source>
+        <translation>Configuration sheet</translation>
+    </message>
+    <message>
+        <source>Paramètre</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>Valeur</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Étendue</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>Alarmes</source>
+        <translation>Alarms</translation>
+    </message>
+    <message>
+        <source>valeur pas encore écrite dans l&apos;indicateur</source>
+        <translation>value not yet written to the indicator</translation>
+    </message>
+    <message>
+        <source>valeur différente de %1</source>
+        <translation>value differs from %1</translation>
+    </message>
+    <message>
+        <source>Configuré par :</source>
+        <translation>Configured by:</translation>
+    </message>
+    <message>
+        <source>Vérifié par :</source>
+        <translation>Checked by:</translation>
+    </message>
+    <message>
+        <source>Date :</source>
+        <translation>Date:</translation>
+    </message>
+    <message>
+        <source>Page %1 / %2</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+</context>
+<context>
     <name>TAboutBox</name>
     <message>
         <source>Système : %1</source>

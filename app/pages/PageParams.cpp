@@ -122,11 +122,7 @@ QString refusalText(const ParamRow& row, std::uint32_t typeWord, FieldRangeError
 
 QString rangeText(const ParamRow& row, std::uint32_t typeWord) {
     const ParamLimits limits = pageLimits(row, typeWord);
-    QString unit;
-    if (row.unit == "display units")
-        unit = QCoreApplication::translate("PageKit", "points d'affichage");
-    else
-        unit = QString::fromStdString(row.unit);
+    const QString unit = QCoreApplication::translate("PageKit", frenchUnit(row));
     return QCoreApplication::translate("PageKit", "de %1 à %2 %3")
         .arg(limitText(limits.lowest, row.decimals), limitText(limits.highest, row.decimals), unit)
         .trimmed();
@@ -137,13 +133,7 @@ QString rowLabel(const ParamRow& row) {
 }
 
 QString valueText(const ParamRow& row, std::int64_t raw) {
-    if (english()) return fieldText(row, raw);
-    if (const ParamChoice* choice = choiceOf(row, raw)) return QString::fromStdString(choice->french);
-    if (row.kind == ParamKind::Choice || row.kind == ParamKind::Switch)
-        return QCoreApplication::translate("PageKit", "code %1 (aucun choix)").arg(raw);
-    QString shown = fieldText(row, raw);
-    if (row.decimals > 0) shown.replace(u'.', decimalSeparator());
-    return shown;
+    return english() ? fieldText(row, raw) : frenchFieldText(row, raw, decimalSeparator());
 }
 
 QString acceptsText(const ParamRow& row, std::uint32_t typeWord) {

@@ -169,8 +169,9 @@ void tst_Qv7ctl::usage_errors_exit_with_1_data() {
     QTest::newRow("unknown option") << QStringList{"read", "--fast"} << "unknown option --fast";
     QTest::newRow("type word beyond 16 bits") << QStringList{"read", "--simulate=0x10000"} << "bad type word";
     QTest::newRow("write without a file") << QStringList{"write", "--simulate"} << "write takes one file";
-    QTest::newRow("output for lin-show") << QStringList{"lin-show", "t.LIN", "-o", "u.LIN"}
-                                         << "-o is for read, lin-read, lin-fit, import and report only";
+    QTest::newRow("output for lin-show")
+        << QStringList{"lin-show", "t.LIN", "-o", "u.LIN"}
+        << "-o is for read, lin-read, lin-fit, import, report and sheet only";
     QTest::newRow("lin-write without a file")
         << QStringList{"lin-write", "--simulate"} << "lin-write takes one file";
     QTest::newRow("device 0") << QStringList{"read", "--device", "0"} << "--device takes a number from 1";

@@ -1,0 +1,21 @@
+// The linearisation curve drawn on a sheet as vector graphics, in the look of the editor's plot:
+// white field in a black frame, red axes with their full-scale marks at 100 %, the curve in black
+// with a square handle on each point. Any thread that owns the painter.
+#pragma once
+
+#include "indicator/LinFile.h"
+
+#include <QRectF>
+
+#include <vector>
+
+class QPainter;
+
+namespace qv7::sheet {
+
+// Draws `points` (percent of full scale) inside `area`; `unit` is one typographic point in the
+// painter's units. The view spans -25 ... 110 % on both axes, widened to hold every point.
+void drawCurvePlot(QPainter& painter, const QRectF& area, const std::vector<LinFilePoint>& points,
+                   double unit);
+
+} // namespace qv7::sheet

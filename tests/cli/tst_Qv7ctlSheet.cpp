@@ -1,0 +1,186 @@
+// qv7ctl sheet end to end: the PDF's text (pdftotext) against what show prints of the same file, in
+// both languages, with nothing of what the indicator lacks; and --against marking what diff lists.
+#include "Qv7ctlRun.h"
+#include "indicator/ParamFile.h"
+#include "proto/ParamTable.h"
+#include "sim/SimulatedIndicator.h"
+
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <map>
+
+using Bank = std::map<int, std::uint16_t>;
+Q_DECLARE_METATYPE(Bank)
+
+namespace {
+
+// The alarm table's lines, by parameter; the columns name the alarms.
+const std::map<std::string, std::pair<QString, QString>> AlarmLines = {
+    {"threshold", {"Threshold", "Seuil d'alarme"}},
+    {"hysteresis", {"Hysteresis", "Hystérésis de l'alarme"}},
+    {"delay", {"Delay", "Delai de l'alarme"}},
+    {"contact", {"Contact", "Contact de l'alarme"}},
+    {"led", {"LED", "Voyant de l'alarme"}}};
+
+QString collapsed(QString text) {
+    return text.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+}
+
+} // namespace
+
+class tst_Qv7ctlSheet : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir_;
+    Run qv7ctl(const QStringList& args) { return runQv7ctl(dir_->path(), args); }
+    QString text(const QString& pdf, const char* mode) {
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {mode, dir_->filePath(pdf), QStringLiteral("-")});
+        p.waitForFinished();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+private slots:
+    void init() {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed: the sheets' text cannot be read");
+        dir_ = std::make_unique<QTemporaryDir>();
+    }
+
+    void sheet_holds_what_show_prints_and_nothing_the_indicator_lacks_data() {
+        QTest::addColumn<int>("typeWord");
+        QTest::addColumn<Bank>("changes");
+        QTest::addColumn<QString>("table"); // a .LIN file given with --table
+        QTest::newRow("fixed current, alarms, output, RS485") << 0x0153 << Bank{} << QString();
+        QTest::newRow("fixed voltage 0-1 V, 4 digits, two alarms")
+            << 0x0205 << Bank{{1, 0x0002}} << QString();
+        QTest::newRow("thermocouple K, Fahrenheit") << 0x0853 << Bank{{1, 0x0410}, {6, 0x0100}} << QString();
+        QTest::newRow("two-choice voltage") << 0x8013 << Bank{{0, 1}, {1, 0x0002}} << QString();
+        QTest::newRow("five-choice, everything") << 0x4053 << Bank{{11, 3}, {27, 0x1196}} << QString();
+        QTest::newRow("five-choice with its table")
+            << 0x4053 << Bank{{2, 0x0201}}
+            << "Nb_Seg\t\t.equ 3\r\n\t\t.float\t0.00\r\n\t\t.float\t-5.00\r\n\t\t.float\t20.00\r\n"
+               "\t\t.float\t35.50\r\n\t\t.float\t100.00\r\n\t\t.float\t110.25\r\nEND\r\n";
+    }
+    void sheet_holds_what_show_prints_and_nothing_the_indicator_lacks() {
+        QFETCH(int, typeWord);
+        QFETCH(Bank, changes);
+        QFETCH(QString, table);
+        Bank bank = qv7::SimulatedIndicator::defaultRegisters(static_cast<std::uint16_t>(typeWord));
+        for (const auto& [r, v] : changes)
+            bank[r] = v;
+        qv7::ConfigRegisters words{};
+        for (const auto& [r, v] : bank)
+            if (r < static_cast<int>(words.size())) words[static_cast<std::size_t>(r)] = v;
+        TParamImage image;
+        qv7::paramsFromRegisters(image, words);
+        image.DeviceType = static_cast<std::uint32_t>(typeWord);
+        qv7::saveParamFile(dir_->filePath("p.QV"), image);
+        QStringList extra;
+        if (!table.isEmpty()) {
+            QVERIFY(writeBytes(dir_->filePath("t.LIN"), table.toLatin1()));
+            extra << "--table"
+                  << "t.LIN";
+        }
+        const Run shown = qv7ctl({"show", "p.QV"});
+        QCOMPARE(shown.exitCode, 0);
+        for (const bool french : {false, true}) {
+            const Run made =
+                qv7ctl(QStringList{"sheet", "p.QV", "-o", "s.pdf", "--lang", french ? "fr" : "en"} + extra);
+            QVERIFY2(made.exitCode == 0, qPrintable(made.err));
+            const QString layout = text("s.pdf", "-layout"), raw = collapsed(text("s.pdf", "-raw"));
+            const auto lineWith = [&](const QString& label) {
+                for (const QString& line : layout.split('\n'))
+                    if (line.contains(
+                            QRegularExpression("(^|\\s)" + QRegularExpression::escape(label) + "\\s")))
+                        return line;
+                return QString();
+            };
+            for (const QString& line : shown.out.split('\n', Qt::SkipEmptyParts).mid(1)) {
+                const qv7::ParamRow* row = nullptr;
+                for (const qv7::ParamRow& r : qv7::paramTable())
+                    if (QString::fromStdString(r.english) == line.left(34).trimmed()) row = &r;
+                QVERIFY2(row, qPrintable(line));
+                QString value = line.mid(35).remove(" (display units)");
+                if (const qv7::ParamChoice* c = qv7::choiceOf(*row, qv7::rawValue(*row, image)); c && french)
+                    value = QString::fromStdString(c->french);
+                else if (french)
+                    value.replace('.', ',');
+                const bool present = qv7::paramPresent(*row, image.DeviceType);
+                if (row->alarm >= 0) {
+                    const auto& names = AlarmLines.at(row->key.substr(row->key.find('.') + 1));
+                    const QString label = french ? names.second : names.first;
+                    const QString column = QString(french ? "Alarme %1" : "Alarm %1").arg(row->alarm + 1);
+                    QCOMPARE(layout.contains(column), present);
+                    if (present)
+                        QVERIFY2(raw.mid(raw.indexOf(label + ' ')).contains(value), qPrintable(line));
+                    continue;
+                }
+                const QString label = QString::fromStdString(french ? row->french : row->english);
+                QVERIFY2(lineWith(label).contains(value) == present, qPrintable(label + " / " + value));
+            }
+            QVERIFY(layout.contains(QStringLiteral("0x%1").arg(typeWord, 4, 16, QLatin1Char('0'))));
+            QVERIFY(layout.contains(qv7::paramFileSha256(image)));
+            if (!table.isEmpty())
+                QVERIFY2(raw.contains(french ? "0 0,00 -5,00 1 20,00 35,50 2 100,00 110,25"
+                                             : "0 0.00 -5.00 1 20.00 35.50"),
+                         qPrintable(raw));
+        }
+    }
+
+    void against_marks_the_rows_diff_lists_data() {
+        QTest::addColumn<QStringList>("assignments");
+        QTest::newRow("none") << QStringList{};
+        QTest::newRow("protection and baud rate") << QStringList{"protection=none", "rs485.baud=19200"};
+        QTest::newRow("filter and two alarms")
+            << QStringList{"filter=25", "alarm2.delay=50", "alarm4.led=lit when the NO contact is closed"};
+    }
+    void against_marks_the_rows_diff_lists() {
+        QFETCH(QStringList, assignments);
+        QCOMPARE(qv7ctl({"read", "--simulate", "-o", "ref.QV"}).exitCode, 0);
+        if (!assignments.isEmpty()) QCOMPARE(qv7ctl(QStringList{"set", "ref.QV"} + assignments).exitCode, 0);
+        const Run diff = qv7ctl({"diff", "ref.QV", "--simulate"});
+        QStringList listed;
+        for (const QString& line : diff.out.split('\n', Qt::SkipEmptyParts))
+            listed << line.section(": file ", 0, 0);
+        const Run made = qv7ctl({"sheet", "--simulate", "--against", "ref.QV", "-o", "d.pdf"});
+        QVERIFY2(made.exitCode == 0, qPrintable(made.err));
+        // A marked row's label, an alarm's as "Alarm N" and its line.
+        const QStringList lines = text("d.pdf", "-layout").split('\n');
+        const QString columns =
+            *std::find_if(lines.begin(), lines.end(), [](const QString& l) { return l.contains("Alarm 1"); });
+        QStringList marked;
+        for (const QString& line : lines) {
+            if (!line.contains(QStringLiteral("◆")) || line.contains("differs from")) continue;
+            if (line.trimmed().startsWith(QStringLiteral("◆"))) {
+                marked << line.trimmed().mid(2).section("  ", 0, 0);
+                continue;
+            }
+            for (qsizetype at = line.indexOf(QStringLiteral("◆")); at >= 0;
+                 at = line.indexOf(QStringLiteral("◆"), at + 1)) {
+                const QString name = line.trimmed().section(' ', 0, 0);
+                marked << "Alarm " + QString::number(columns.left(at + 6).count("Alarm ")) + ' ' +
+                              (name == "LED" ? name : name.toLower());
+            }
+        }
+        listed.sort();
+        marked.sort();
+        QCOMPARE(marked, listed);
+        QCOMPARE(text("d.pdf", "-layout").contains("value differs from ref.QV"), !listed.isEmpty());
+    }
+
+    void a_sheet_that_cannot_be_saved_leaves_nothing() {
+        QCOMPARE(qv7ctl({"read", "--simulate", "-o", "p.QV"}).exitCode, 0);
+        const Run run = qv7ctl({"sheet", "p.QV", "-o", "absent/s.pdf"});
+        QCOMPARE(run.exitCode, 4);
+        QVERIFY2(run.err.contains("absent/s.pdf: cannot save the sheet"), qPrintable(run.err));
+        QCOMPARE(qv7ctl({"sheet", "p.QV"}).exitCode, 1);
+        QCOMPARE(qv7ctl({"sheet", "--simulate", "--table", "t.LIN", "-o", "s.pdf"}).exitCode, 1);
+        QVERIFY(!QFile::exists(dir_->filePath("s.pdf")));
+    }
+};
+
+QTEST_MAIN(tst_Qv7ctlSheet)
+#include "tst_Qv7ctlSheet.moc"
