@@ -18,7 +18,9 @@ Do you want to replace it?</translation>
   Flèches : autre choix d&apos;un groupe ; Espace : appuie sur le bouton
   Ctrl+Tab, Ctrl+Page suiv. : page suivante
   Ctrl+Maj+Tab, Ctrl+Page préc. : page précédente
-  F1 : cette aide
+  Ctrl+Z, Ctrl+Y : annuler, rétablir une modification des pages
+  Ctrl+D : les modifications non écrites ; Ctrl+P : imprimer la fiche
+  F9 : le moniteur de trames ; F1 : cette aide
 
 « Recheche du materiel USB » trouve l&apos;indicateur et lit ses paramètres ; « Lecture complète » les lit à nouveau, « Ecriture complète » écrit ceux des pages.
 Les fichiers de paramètres (.QV) se chargent et s&apos;enregistrent sur la page Identification ; la courbe de linéarisation s&apos;édite sur la page Traitement.
@@ -29,7 +31,9 @@ La ligne d&apos;état dit où en est l&apos;indicateur ; un texte coupé se lit 
   Arrows: another choice of a group; Space: presses the button
   Ctrl+Tab, Ctrl+PgDown: next page
   Ctrl+Shift+Tab, Ctrl+PgUp: previous page
-  F1: this help
+  Ctrl+Z, Ctrl+Y: undo, redo a change on the pages
+  Ctrl+D: the changes not written; Ctrl+P: print the sheet
+  F9: the frame monitor; F1: this help
 
 “Scan USB Device” finds the indicator and reads its parameters; “Read all” reads them again, “Write all” writes those of the pages.
 Parameter files (.QV) are loaded and saved on the Identification page; the linearisation curve is edited on the Processing page.
