@@ -178,6 +178,7 @@ void FrameMonitor::fitColumns() {
         "000000.0",
         "0000.0",
         "← reçue",
+        "FF 03 00 00 00 0C D1 D0",
         "mauvais",
         "réponse périmée",
         "00000",
@@ -185,8 +186,7 @@ void FrameMonitor::fitColumns() {
         "16 écriture de registres",
         "0000",
         "000",
-        "16 Seuil d'alarme 1 = 5000; 17 Hystérésis d'alarme",
-        ""};
+        "16 Seuil d'alarme 1 = 5000; 17 Hystérésis d'alarme"};
     QFont bold = view_->font();
     bold.setBold(true); // a rejected row's weight
     const QFontMetrics metrics(bold);

@@ -290,10 +290,9 @@ QVariant FrameLog::data(const QModelIndex& index, int role) const {
 }
 
 QStringList FrameLog::headerTexts() const {
-    return {tr("Rejet"),      tr("N°"),       tr("t (ms)"),          tr("Δt (ms)"),
-            tr("Sens"),       tr("CRC"),      tr("Raison du rejet"), tr("Réponse à"),
-            tr("Délai (ms)"), tr("Fonction"), tr("Registre"),        tr("Nombre"),
-            tr("Décodage"),   tr("Octets")};
+    return {tr("Rejet"),    tr("N°"),       tr("t (ms)"),          tr("Δt (ms)"),   tr("Sens"),
+            tr("Octets"),   tr("CRC"),      tr("Raison du rejet"), tr("Réponse à"), tr("Délai (ms)"),
+            tr("Fonction"), tr("Registre"), tr("Nombre"),          tr("Décodage")};
 }
 
 QVariant FrameLog::headerData(int section, Qt::Orientation orientation, int role) const {

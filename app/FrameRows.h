@@ -50,6 +50,7 @@ public:
         ColTime,
         ColDelta,
         ColDirection,
+        ColBytes,
         ColCrc,
         ColReason,
         ColAnswers,
@@ -58,7 +59,6 @@ public:
         ColRegister,
         ColCount,
         ColDecoding,
-        ColBytes,
         ColumnCount
     };
     static constexpr int MaxRows = 10000;
