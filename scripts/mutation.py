@@ -20,7 +20,7 @@ import time
 from dataclasses import dataclass, asdict
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-LAYERS = ["base", "link", "modbus", "sim", "indicator", "widgets", "lineditor", "app", "cli"]
+LAYERS = ["base", "proto", "link", "modbus", "sim", "indicator", "devices", "widgets", "sheet", "lineditor", "app", "cli"]
 # Tests that can tell nothing about a mutant (the X server tests exist only where xvfb-run does).
 EXCLUDED_TESTS = "packaging_"
 KEYWORDS = ("return", "if", "for", "while", "switch", "case", "else", "delete", "throw", "do", "using",
