@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
@@ -95,7 +96,9 @@ FrameMonitor::FrameMonitor(QWidget* parent) : QWidget(parent, Qt::Window), log_(
         showCount();
     });
     connect(&log_, &QAbstractItemModel::modelReset, this, [this] { showCount(); });
-    resize(1440, 440);
+    // Room for every column on a usual screen, but never past the edges of the one it opens on.
+    const QRect room = screen()->availableGeometry();
+    resize(std::min(1440, room.width() * 9 / 10), std::min(440, room.height() * 9 / 10));
     retranslate();
 }
 
