@@ -1,19 +1,11 @@
 #include "app/Options.h"
 
 #include "sim/Faults.h"
+#include "sim/SimulatorOptions.h"
 
 namespace qv7 {
 
 namespace {
-
-bool parseTypeWord(const QString& text, std::uint16_t& value) {
-    bool ok = false;
-    const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
-    const uint number = hex ? text.mid(2).toUInt(&ok, 16) : text.toUInt(&ok, 10);
-    if (!ok || number > 0xFFFF) return false;
-    value = static_cast<std::uint16_t>(number);
-    return true;
-}
 
 bool parseCount(const QString& text, int& value) {
     bool ok = false;
@@ -64,7 +56,10 @@ int parseOne(const QStringList& args, int i, Options& options) {
     }
     if (arg.startsWith(QLatin1String("--simulate="))) {
         options.simulate = true;
-        if (parseTypeWord(arg.mid(11), options.typeWord)) return 1;
+        if (const auto word = parseTypeWord(arg.mid(11).toStdString())) {
+            options.typeWord = *word;
+            return 1;
+        }
         options.error = QStringLiteral("invalid type word: %1").arg(arg.mid(11));
         return 0;
     }

@@ -27,8 +27,6 @@ struct Options {
     QString error; // empty when the command line was understood
 };
 
-inline constexpr int MaxSimulatedDevices = 16;
-
 // Reads the arguments after the program name: --simulate[=TYPEWORD] (hex 0x.. or decimal, 0-65535),
 // --simulate-count N (1-16, implies --simulate), --simulate-state=FILE (implies --simulate),
 // --simulate-fault=FAULT (qv7ctl's faults, implies --simulate), --trace, --capture FILE,

@@ -3,6 +3,7 @@
 #include "indicator/Measures.h"
 #include "sim/Faults.h"
 #include "sim/SimulatedIndicator.h"
+#include "sim/SimulatorOptions.h"
 
 #include <QSet>
 
@@ -112,7 +113,7 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
     if (arg == "--stats") return o.stats = true;
     if (arg == "--simulate") return o.simulate = true;
     if (arg.startsWith("--simulate=")) {
-        const auto word = parseTypeWord(arg.mid(11));
+        const auto word = parseTypeWord(arg.mid(11).toStdString());
         if (!word)
             error = QStringLiteral("bad type word \"%1\" (hex 0x0000-0xFFFF or decimal)").arg(arg.mid(11));
         o.simulate = true;
@@ -160,8 +161,8 @@ bool parseOption(const QStringList& args, qsizetype& i, Options& o, QString& err
         const auto v = valueOf(args, i, QStringLiteral("--simulate-count"), error);
         bool ok = false;
         if (v) o.simulateCount = v->toInt(&ok);
-        if (v && (!ok || o.simulateCount < 1 || o.simulateCount > 16))
-            error = QStringLiteral("--simulate-count takes a number from 1 to 16");
+        if (v && (!ok || o.simulateCount < 1 || o.simulateCount > MaxSimulatedDevices))
+            error = QStringLiteral("--simulate-count takes a number from 1 to %1").arg(MaxSimulatedDevices);
         o.simulate = true;
         return error.isEmpty();
     }
@@ -239,14 +240,6 @@ QString checkFit(const Options& o) {
 }
 
 } // namespace
-
-std::optional<std::uint16_t> parseTypeWord(const QString& text) {
-    bool ok = false;
-    const bool isHex = text.startsWith("0x", Qt::CaseInsensitive);
-    const uint value = isHex ? text.mid(2).toUInt(&ok, 16) : text.toUInt(&ok, 10);
-    if (!ok || value > 0xFFFF) return std::nullopt;
-    return static_cast<std::uint16_t>(value);
-}
 
 ParseResult parseOptions(const QStringList& args) {
     Options o;

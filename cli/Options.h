@@ -82,9 +82,6 @@ struct ParseResult {
 // `arguments` without the program name.
 ParseResult parseOptions(const QStringList& arguments);
 
-// A type word in hex (0x prefix) or decimal, 0-65535.
-std::optional<std::uint16_t> parseTypeWord(const QString& text);
-
 QString helpText();
 
 } // namespace qv7::cli

@@ -207,6 +207,14 @@ private slots:
             << QStringList{"--simulate=0x10000"} << true << def << 1 << false << false << true;
         QTest::newRow("type word not a number")
             << QStringList{"--simulate=abc"} << true << def << 1 << false << false << true;
+        QTest::newRow("type word at its largest")
+            << QStringList{"--simulate=0xFFFF"} << true << 0xFFFF << 1 << false << false << false;
+        QTest::newRow("decimal type word too large")
+            << QStringList{"--simulate=65536"} << true << def << 1 << false << false << true;
+        QTest::newRow("hex prefix alone")
+            << QStringList{"--simulate=0x"} << true << def << 1 << false << false << true;
+        QTest::newRow("type word with a tail")
+            << QStringList{"--simulate=12a"} << true << def << 1 << false << false << true;
         QTest::newRow("count zero") << QStringList{"--simulate-count", "0"} << true << def << 1 << false
                                     << false << true;
         QTest::newRow("count missing")
