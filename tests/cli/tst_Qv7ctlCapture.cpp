@@ -32,7 +32,9 @@ QString tshark(const QStringList& args) {
 }
 
 // The capture `file` holds the frames `trace` printed, `badCrc` replies of them with a bad CRC.
-void decodesAsTraced(const QString& file, const QString& trace, int badCrc) {
+// `badCrcText`: the reason a rejected reply carries, in the language of the program that saved it.
+void decodesAsTraced(const QString& file, const QString& trace, int badCrc,
+                     const QString& badCrcText = QStringLiteral("bad CRC")) {
     QStringList sent; // "TX FF 03 ..." as the trace printed them
     for (const QString& line : trace.split('\n'))
         if (line.startsWith("TX : ") || line.startsWith("RX : "))
@@ -47,7 +49,7 @@ void decodesAsTraced(const QString& file, const QString& trace, int badCrc) {
         tshark(QStringList{"-r", file} + UserDlt +
                QStringList{"-T", "fields", "-E", "separator=;", "-e", "frame.packet_flags_direction", "-e",
                            "frame.protocols", "-e", "mbrtu.crc16.status", "-e", "modbus.func_code", "-e",
-                           "modbus.request_frame"})
+                           "modbus.request_frame", "-e", "frame.comment"})
             .split('\n', Qt::SkipEmptyParts);
     QCOMPARE(packets.size(), sent.size());
     QCOMPARE(fields.size(), sent.size());
@@ -65,6 +67,8 @@ void decodesAsTraced(const QString& file, const QString& trace, int badCrc) {
         QCOMPARE(f[0], QString(outbound ? "0x00000002" : "0x00000001"));
         QCOMPARE(f[1], QStringLiteral("user_dlt:mbrtu:modbus"));
         bad += f[2] == "0";
+        // The master's reason rides with the frame it rejected, and only with it.
+        QCOMPARE(f.value(5), f[2] == "0" ? badCrcText : QString());
         QVERIFY2(f[2] == "1" || (f[2] == "0" && !outbound), qPrintable(fields[i]));
         QCOMPARE(f[3].toInt(), sent[i].mid(6, 2).toInt(nullptr, 16) & 0x7F);
         // A good reply names the request just before it.
@@ -121,13 +125,15 @@ void tst_Qv7ctlCapture::the_window_saves_its_capture_when_told_to_end() {
     env.insert("XDG_RUNTIME_DIR", dir.path()); // its own single-instance lock
     env.insert("QT_QPA_PLATFORM", "offscreen");
     window.setProcessEnvironment(env);
-    window.start(QV7CFG_PATH, {"--simulate", "--simulate-fault=crc:1", "--trace", "--capture", "w.pcapng"});
+    window.start(QV7CFG_PATH, {"--simulate", "--simulate-fault=crc:1", "--trace", "--capture", "w.pcapng",
+                               "--lang", "fr"});
     QString trace;
     QTRY_VERIFY_WITH_TIMEOUT((trace += window.readAllStandardError()).count("RX : ") >= 3, 30000);
     window.terminate();
     QVERIFY(window.waitForFinished(30000));
     QCOMPARE(window.exitCode(), 0);
-    decodesAsTraced(dir.filePath("w.pcapng"), trace + window.readAllStandardError(), 1);
+    decodesAsTraced(dir.filePath("w.pcapng"), trace + window.readAllStandardError(), 1,
+                    QStringLiteral("CRC erroné"));
 }
 
 QTEST_MAIN(tst_Qv7ctlCapture)
