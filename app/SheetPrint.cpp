@@ -8,6 +8,7 @@
 #include "indicator/FileAccess.h"
 #include "indicator/LinCurve.h"
 #include "sheet/SheetPainter.h"
+#include "widgets/Messages.h"
 #include "widgets/RunTimeErrors.h"
 
 #include <QFileInfo>
@@ -57,7 +58,11 @@ qv7::sheet::SheetSource TSheetPrint::currentSheet() {
 }
 
 void TSheetPrint::print() {
-    if (!form_.Session().hasReference()) return; // the pages hold nothing of an indicator yet
+    if (!form_.Session().hasReference()) {
+        // The pages hold nothing of an indicator yet: a sheet of them would be a blank form.
+        qv7::showMessage(tr("Rien à imprimer : aucun paramètre lu ni chargé"));
+        return;
+    }
     const qv7::sheet::SheetContent content = qv7::sheet::buildSheet(currentSheet());
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(content.title);

@@ -964,6 +964,13 @@ The status line says how the indicator is doing; a cut text reads whole in its t
     </message>
 </context>
 <context>
+    <name>TSheetPrint</name>
+    <message>
+        <source>Rien à imprimer : aucun paramètre lu ni chargé</source>
+        <translation>Nothing to print: no parameters read or loaded</translation>
+    </message>
+</context>
+<context>
     <name>TXfertForm</name>
     <message>
         <source>Transfert des informations de linéarisation</source>
