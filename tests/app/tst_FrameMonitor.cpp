@@ -29,6 +29,7 @@ private slots:
     void the_key_and_the_status_line_open_it();
     void it_keeps_the_last_rows_only();
     void a_late_reply_takes_its_place_in_time();
+    void a_capture_stops_growing_at_its_bound();
     void pictures_in_both_languages();
 };
 
@@ -216,6 +217,20 @@ void tst_FrameMonitor::a_late_reply_takes_its_place_in_time() {
     for (int r : {0, 1, 2})
         QCOMPARE(monitor.log().frameRow(r).frame.at, 10 * (r + 1));
     QCOMPARE(monitor.log().frameRow(1).answers, 1);
+}
+
+// Past its bound a capture counts the frames it no longer keeps and stays a whole file.
+void tst_FrameMonitor::a_capture_stops_growing_at_its_bound() {
+    qv7::FrameCapture capture(0, 0);
+    const TFrameRecord frame{0, true, std::vector<std::uint8_t>(250, 0x55), {}};
+    const std::size_t headers = capture.bytes().size();
+    const std::size_t packet = qv7::FrameCapture::packetBlock(0, true, frame.bytes, {}).size();
+    const std::size_t fits = (qv7::FrameCapture::MaxBytes - headers) / packet;
+    for (std::size_t i = 0; i < fits + 3; ++i)
+        capture.add(frame);
+    QCOMPARE(capture.frames(), fits);
+    QCOMPARE(capture.dropped(), std::size_t{3});
+    QCOMPARE(capture.bytes().size(), headers + fits * packet);
 }
 
 // QV7_PICTURES=docs draws docs/frame-monitor.png and docs/en/frame-monitor.png: a read-all with one
