@@ -300,6 +300,8 @@ def report(mutants):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--layer", action="append", help="a layer to mutate (repeatable; default: all)")
+    parser.add_argument("--file", action="append",
+                        help="only this source (repeatable; its layer is implied), e.g. app/MainStatus.cpp")
     parser.add_argument("--sample", type=int, default=10, help="mutants per source file (default 10)")
     parser.add_argument("--header-sample", type=int,
                         help="mutants per header (default: a quarter of --sample, at least 1); a header's "
@@ -327,7 +329,9 @@ def main():
         report(list(judged.values()))
         return 0
 
-    layers = [l for part in (args.layer or LAYERS) for l in part.split(",")]
+    files = set(args.file or [])
+    implied = sorted({f.split("/")[0] for f in files})
+    layers = [l for part in (args.layer or implied or LAYERS) for l in part.split(",")]
     unknown = [l for l in layers if l not in LAYERS]
     if unknown:
         sys.exit(f"mutation: unknown layer {', '.join(unknown)} (layers: {', '.join(LAYERS)})")
@@ -346,6 +350,8 @@ def main():
     else:
         for layer in layers:
             for path in layer_files(layer):
+                if files and path not in files:
+                    continue
                 n = headers if path.endswith(".h") else args.sample
                 chosen += sample(file_mutants(path), n, random.Random(f"{args.seed}:{path}"))
     if args.list:
