@@ -127,6 +127,8 @@ void tst_FrameMonitor::rows_name_parameters_and_rejections() {
     if (reason.isEmpty()) return;
     QVERIFY2(column(log, FrameLog::ColReason).join('\n').contains(reason), qPrintable(log.text()));
     if (fault.startsWith("crc")) QVERIFY(column(log, FrameLog::ColCrc).contains("mauvais"));
+    if (fault.startsWith("exception"))
+        QVERIFY(column(log, FrameLog::ColFunction).join('\n').contains("(exception)"));
     monitor.filter().setErrorsOnly(true);
     QCOMPARE(monitor.filter().rowCount(), rejected);
 }

@@ -493,6 +493,14 @@ private slots:
         QVERIFY(MainForm->StatusText() == QStringLiteral("Lecture des paramètres") || isReady());
         QVERIFY(tickUntil(isReady));
         QCOMPARE(label1->text(), QStringLiteral("L'appareil USB est connecté."));
+        // A second no-answer in a row keeps what the line said before the first, and the answer
+        // brings that back.
+        MainForm->setStatusText(QStringLiteral("Fichier chargé : a.QV"));
+        MainForm->TorvikAnswerState(false);
+        MainForm->TorvikAnswerState(false);
+        QVERIFY(MainForm->StatusText() != QStringLiteral("Fichier chargé : a.QV"));
+        MainForm->TorvikAnswerState(true);
+        QCOMPARE(MainForm->StatusText(), QStringLiteral("Fichier chargé : a.QV"));
     }
 
     void scan_while_ready_drops_and_reads_again() {
