@@ -501,6 +501,11 @@ private slots:
         QVERIFY(MainForm->StatusText() != QStringLiteral("Fichier chargé : a.QV"));
         MainForm->TorvikAnswerState(true);
         QCOMPARE(MainForm->StatusText(), QStringLiteral("Fichier chargé : a.QV"));
+        // What the line said after the no-answer stays when the answer comes.
+        MainForm->TorvikAnswerState(false);
+        MainForm->setStatusText(QStringLiteral("Lecture des paramètres"));
+        MainForm->TorvikAnswerState(true);
+        QCOMPARE(MainForm->StatusText(), QStringLiteral("Lecture des paramètres"));
     }
 
     void scan_while_ready_drops_and_reads_again() {
