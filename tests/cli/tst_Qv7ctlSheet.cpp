@@ -123,6 +123,15 @@ private slots:
             }
             QVERIFY(layout.contains(QStringLiteral("0x%1").arg(typeWord, 4, 16, QLatin1Char('0'))));
             QVERIFY(layout.contains(qv7::paramFileSha256(image)));
+            // Ranges as the pages take them: decimals kept, points counted from 2 as show counts them.
+            for (const auto& [key, range] : {std::pair{"filter", QStringLiteral("0.00 … 99.99 s")},
+                                             {"linearisation.last_point", QStringLiteral("2 … 32")}}) {
+                const qv7::ParamRow& row = *qv7::findParam(key);
+                const QString label = QString::fromStdString(french ? row.french : row.english);
+                if (qv7::paramPresent(row, image.DeviceType))
+                    QVERIFY2(lineWith(label).contains(french ? QString(range).replace('.', ',') : range),
+                             qPrintable(lineWith(label)));
+            }
             if (!table.isEmpty())
                 QVERIFY2(raw.contains(french ? "0 0,00 -5,00 1 20,00 35,50 2 100,00 110,25"
                                              : "0 0.00 -5.00 1 20.00 35.50"),
