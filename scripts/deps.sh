@@ -22,5 +22,6 @@ if [ ${#missing[@]} -gt 0 ]; then
     sudo=""
     [ "$(id -u)" -ne 0 ] && sudo=sudo
     $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+    # sudo clears the environment: the setting goes through env so no package asks a question.
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
