@@ -4,6 +4,7 @@
 // device connected to OnReadAllCompleted, the table read and the table write. Each run is compared
 // with the time the bytes alone need on the line plus two report periods per exchange (the reply's
 // report and the empty report that closes the frame). One line per transfer: best and mean ratio.
+#include "RunUntil.h"
 #include "indicator/Torvik.h"
 #include "sim/SimulatedBridge.h"
 #include "sim/SimulatedIndicator.h"
@@ -20,28 +21,14 @@
 
 namespace {
 
+using bench::runUntil;
+
 constexpr double BitsPerChar = 11.0;
 constexpr double Baud = 9600.0;
 constexpr double ReportPeriodMs = 1.0;
 
 double wireBoundMs(int bytesBothWays, int exchanges) {
     return bytesBothWays * BitsPerChar / Baud * 1000.0 + exchanges * 2 * ReportPeriodMs;
-}
-
-// Runs the event loop until done() or the guard time passes; returns the elapsed milliseconds or -1.
-double runUntil(const std::function<void()>& start, bool& done) {
-    done = false;
-    QEventLoop loop;
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-    guard.start(20000);
-    QElapsedTimer clock;
-    clock.start();
-    start();
-    while (!done && guard.isActive())
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
-    return done ? static_cast<double>(clock.nsecsElapsed()) / 1e6 : -1.0;
 }
 
 void report(const char* name, const std::vector<double>& times, double boundMs) {

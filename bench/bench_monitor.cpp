@@ -4,6 +4,7 @@
 // hidden and taking none) so that both see the same machine load; one line each, best and mean,
 // and their ratio. Then one hour of live reading on the service page (two input reads every 250 ms,
 // 28 800 frames) fed to the monitor: the rows it keeps and the memory the process grew by.
+#include "RunUntil.h"
 #include "app/FrameMonitor.h"
 #include "indicator/Torvik.h"
 #include "sim/SimulatedBridge.h"
@@ -23,19 +24,7 @@
 
 namespace {
 
-double runUntil(const std::function<void()>& start, bool& done) {
-    done = false;
-    QEventLoop loop;
-    QTimer guard;
-    guard.setSingleShot(true);
-    guard.start(20000);
-    QElapsedTimer clock;
-    clock.start();
-    start();
-    while (!done && guard.isActive())
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
-    return done ? static_cast<double>(clock.nsecsElapsed()) / 1e6 : -1.0;
-}
+using bench::runUntil;
 
 long residentKiB() {
     std::ifstream status("/proc/self/status");
