@@ -18,9 +18,11 @@
 #include "widgets/RunTimeErrors.h"
 #include "widgets/SEGMENTS.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -109,6 +111,19 @@ void TMainPages::showPagesOf(std::uint32_t T) {
 }
 
 void TMainPages::fill(const TParamImage& image, bool fourDigits) {
+    // Pages are hidden and shown again on the way, which moves the strip off the page shown: that
+    // page, and the field holding the focus on it, stay where they were when the record still has
+    // them (an undo leaves the technician where he was typing).
+    const int current = control_->currentIndex();
+    QWidget* const focused = QApplication::focusWidget();
+    const QPointer<QWidget> focus = focused != nullptr && control_->isAncestorOf(focused) ? focused : nullptr;
+    fillPages(image, fourDigits);
+    if (current >= 0 && current < PageCount && tabShown(static_cast<Page>(current)))
+        control_->setCurrentIndex(current);
+    if (focus && focus->isVisible()) focus->setFocus(Qt::OtherFocusReason);
+}
+
+void TMainPages::fillPages(const TParamImage& image, bool fourDigits) {
     const std::uint32_t T = image.DeviceType;
     service->fillServiceFlag(T);
     showPagesOf(T);

@@ -108,6 +108,8 @@ signals:
     void edited(QWidget* control);
 
 private:
+    // The fill step's work, which may move the strip to another page on the way.
+    void fillPages(const TParamImage& image, bool fourDigits);
     void showPagesOf(std::uint32_t typeWord);
     void retranslateTabs();
     void pagesEdited(QWidget* control);

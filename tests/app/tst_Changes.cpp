@@ -237,6 +237,17 @@ private slots:
         QCOMPARE(changesText(), QString());
         key(Qt::Key_Z, Qt::ControlModifier); // the revert is undone too
         QCOMPARE(changesText(), QStringLiteral("2 modifications non écrites"));
+        // The page shown and the field typed in stay as they were, though the fill hides and shows
+        // pages again on the way.
+        QTabWidget* pages = form().pageControl();
+        pages->setCurrentIndex(TMainForm::TabDisplay);
+        QApplication::setActiveWindow(MainForm);
+        QLineEdit* zero = form().displayPage()->EdZAF;
+        zero->setFocus();
+        type(zero, QStringLiteral("5"));
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pages->currentIndex(), int(TMainForm::TabDisplay));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(zero));
     }
 
     void nothing_unwritten_is_dropped_without_asking_data() {
