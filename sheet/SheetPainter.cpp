@@ -152,44 +152,81 @@ Block alarmBlock(const Page& page, const SheetContent& c) {
     return tableBlock(page, rows);
 }
 
-Block curveBlock(const Page& page, const SheetContent& c) {
+// The curve: its bar, the plot with the first points beside it, then the other points in blocks of
+// their own under a heading row of their own, each no taller than a page holds, so that a long
+// table flows over the pages and never over a footer.
+QList<Block> curveBlocks(const Page& page, const SheetContent& c, double usable) {
     const Cells bar{{c.curveCaption}, {page.width}, page.heading, BarColour};
     const double barHeight = rowHeight(page, bar);
     const Cells note{{c.curveNote}, {page.width}, page.body};
     const double noteHeight = c.curveNote.isEmpty() ? 0 : rowHeight(page, note);
     if (c.curve.empty())
-        return {barHeight + noteHeight + page.pt(8),
-                [page, bar, note, barHeight, noteHeight](QPainter& p, double top) {
-                    drawRow(p, page, bar, top, barHeight);
-                    if (noteHeight > 0) drawRow(p, page, note, top + barHeight, noteHeight);
-                }};
+        return {{barHeight + noteHeight + page.pt(8),
+                 [page, bar, note, barHeight, noteHeight](QPainter& p, double top) {
+                     drawRow(p, page, bar, top, barHeight);
+                     if (noteHeight > 0) drawRow(p, page, note, top + barHeight, noteHeight);
+                 }}};
     const double side = std::min(page.width * 0.58, page.pt(300));
     const double tableX = side + page.pt(16), tableWidth = page.width - tableX;
     const QList<double> widths{tableWidth * 0.26, tableWidth * 0.37, tableWidth * 0.37};
     const QList<Qt::Alignment> right{Qt::AlignRight, Qt::AlignRight, Qt::AlignRight};
-    QList<Cells> points{Cells{c.pointColumns, widths, page.heading, BarColour, right}};
-    for (const QStringList& row : c.pointRows)
-        points << Cells{row, widths, page.small, Qt::transparent, right};
-    QList<double> heights;
-    double table = 0;
-    for (const Cells& r : points)
-        table += heights.emplace_back(rowHeight(page, r));
-    const double body = std::max(side, table);
-    return {barHeight + page.pt(4) + body + noteHeight + page.pt(8),
-            [=, curve = c.curve](QPainter& p, double top) {
-                drawRow(p, page, bar, top, barHeight);
-                const double y = top + barHeight + page.pt(4);
-                drawCurvePlot(p, QRectF(0, y, side, side), curve, page.unit);
-                p.save();
-                p.translate(tableX, 0);
-                double rowTop = y;
-                for (qsizetype i = 0; i < points.size(); ++i) {
-                    drawRow(p, page, points[i], rowTop, heights[i]);
-                    rowTop += heights[i];
-                }
-                p.restore();
-                if (noteHeight > 0) drawRow(p, page, note, y + body, noteHeight);
-            }};
+    const Cells heading{c.pointColumns, widths, page.heading, BarColour, right};
+    const double headingHeight = rowHeight(page, heading);
+    // The points, cut into runs that fit: beside the plot first, then a page each at most.
+    QList<QList<Cells>> runs{{}};
+    double room = usable - barHeight - page.pt(4) - headingHeight - page.pt(8);
+    double filled = 0;
+    for (const QStringList& row : c.pointRows) {
+        const Cells cells{row, widths, page.small, Qt::transparent, right};
+        const double h = rowHeight(page, cells);
+        if (!runs.last().isEmpty() && filled + h > room) {
+            runs.append(QList<Cells>());
+            room = usable - headingHeight - page.pt(8);
+            filled = 0;
+        }
+        runs.last() << cells;
+        filled += h;
+    }
+    const auto heights = [&page](const QList<Cells>& rows) {
+        QList<double> list;
+        for (const Cells& r : rows)
+            list << rowHeight(page, r);
+        return list;
+    };
+    const auto drawRun = [page](QPainter& p, const QList<Cells>& rows, const QList<double>& h, double x,
+                                double y) {
+        p.save();
+        p.translate(x, 0);
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            drawRow(p, page, rows[i], y, h[i]);
+            y += h[i];
+        }
+        p.restore();
+        return y;
+    };
+    QList<Block> blocks;
+    for (qsizetype n = 0; n < runs.size(); ++n) {
+        const QList<Cells> rows = QList<Cells>{heading} + runs[n];
+        const QList<double> h = heights(rows);
+        double table = 0;
+        for (double each : h)
+            table += each;
+        const bool first = n == 0, last = n + 1 == runs.size();
+        const double lead = first ? barHeight + page.pt(4) : 0;
+        const double body = first ? std::max(side, table) : table;
+        const double tail = last ? noteHeight : 0;
+        blocks.append({lead + body + tail + page.pt(8), [=, curve = c.curve](QPainter& p, double top) {
+                           double y = top;
+                           if (first) {
+                               drawRow(p, page, bar, top, barHeight);
+                               y = top + barHeight + page.pt(4);
+                               drawCurvePlot(p, QRectF(0, y, side, side), curve, page.unit);
+                           }
+                           drawRun(p, rows, h, tableX, y);
+                           if (tail > 0) drawRow(p, page, note, y + body, noteHeight);
+                       }});
+    }
+    return blocks;
 }
 
 // The sign-off lines and the page number at the foot of every page.
@@ -217,12 +254,12 @@ void drawFooter(QPainter& p, const Page& page, const SheetContent& c, int number
                Qt::AlignRight | Qt::AlignBottom, c.pageOf.arg(number).arg(count));
 }
 
-QList<Block> blocksOf(const Page& page, const SheetContent& c) {
+QList<Block> blocksOf(const Page& page, const SheetContent& c, double usable) {
     QList<Block> blocks{headerBlock(page, c)};
     for (const SheetGroup& g : c.groups)
         blocks << groupBlock(page, c, g);
     if (!c.alarms.columns.isEmpty()) blocks << alarmBlock(page, c);
-    if (!c.curve.empty() || !c.curveNote.isEmpty()) blocks << curveBlock(page, c);
+    if (!c.curve.empty() || !c.curveNote.isEmpty()) blocks << curveBlocks(page, c, usable);
     return blocks;
 }
 
@@ -233,10 +270,10 @@ int paintSheet(QPagedPaintDevice& device, const SheetContent& c) {
     const Page page{
         &device,   unit,     double(device.width()), double(device.height()), font(15, true), font(9, true),
         font(8.5), font(7.5)};
-    const QList<Block> blocks = blocksOf(page, c);
+    const double usable = page.height - page.pt(FooterPt);
+    const QList<Block> blocks = blocksOf(page, c, usable);
     // Pages first, so that each footer can say how many there are.
     QList<QList<QPair<const Block*, double>>> pages{{}};
-    const double usable = page.height - page.pt(FooterPt);
     double y = 0;
     for (const Block& b : blocks) {
         if (y > 0 && y + b.height > usable) {
