@@ -2,10 +2,12 @@
 
 #include "indicator/FileAccess.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include <algorithm>
 #include <cstring>
 
 #include <sys/socket.h>
@@ -16,7 +18,9 @@ namespace qv7 {
 
 namespace {
 constexpr char RaiseWord[] = "raise\n";
-}
+// The running copy's answer once its window was brought to the front.
+constexpr char RaisedWord[] = "raised\n";
+} // namespace
 
 SingleInstance::SingleInstance(const QString& directory)
     : directory_(directory.isEmpty() ? defaultDirectory() : directory),
@@ -32,9 +36,12 @@ bool SingleInstance::isPrivateFolder(const QString& folder) {
 QString SingleInstance::defaultDirectory() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (isPrivateFolder(runtime)) return runtime;
-    // The shared temporary folder: a folder of our own in it, made before anyone else could, or
-    // nothing (another user who made it first must not get to hold our lock or hear our socket).
-    const QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("qv7cfg-%1").arg(::geteuid()));
+    // No runtime folder: one of ours in the user's own cache, never in a shared folder, where another
+    // user could make it first and hold our lock or hear our socket.
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (!QDir::isAbsolutePath(cache)) cache = QDir(QDir::homePath()).filePath(QStringLiteral(".cache"));
+    ::mkdir(fileNameBytes(cache).c_str(), 0700);
+    const QString own = QDir(cache).filePath(QStringLiteral("qv7cfg"));
     ::mkdir(fileNameBytes(own).c_str(), 0700);
     return isPrivateFolder(own) ? own : QString();
 }
@@ -88,7 +95,10 @@ bool InstanceChannel::listen() {
                 // Only the one word is understood; anything else is dropped with the connection.
                 if (socket->bytesAvailable() > 64) return socket->abort();
                 if (!socket->canReadLine()) return;
-                if (socket->readLine() == RaiseWord) emit raiseRequested();
+                if (socket->readLine() == RaiseWord) {
+                    emit raiseRequested();
+                    socket->write(RaisedWord);
+                }
                 socket->disconnectFromServer();
             });
         }
@@ -97,13 +107,18 @@ bool InstanceChannel::listen() {
 }
 
 bool InstanceChannel::askToRaise(const QString& path, int timeoutMs) {
+    // One limit for the whole exchange: a copy that accepts the connection but never answers (it
+    // hangs) is no copy that raised its window.
+    const QDeadlineTimer deadline(timeoutMs);
+    const auto left = [&deadline] { return static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0)); };
     QLocalSocket socket;
     socket.connectToServer(path);
-    if (!socket.waitForConnected(timeoutMs) || !peerIsThisUser(socket)) return false;
+    if (!socket.waitForConnected(left()) || !peerIsThisUser(socket)) return false;
     socket.write(RaiseWord);
-    if (!socket.waitForBytesWritten(timeoutMs)) return false;
-    socket.waitForDisconnected(timeoutMs);
-    return true;
+    if (!socket.waitForBytesWritten(left())) return false;
+    while (!socket.canReadLine() && !deadline.hasExpired() && socket.state() == QLocalSocket::ConnectedState)
+        socket.waitForReadyRead(left());
+    return socket.canReadLine() && socket.readLine() == RaisedWord;
 }
 
 } // namespace qv7

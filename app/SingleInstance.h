@@ -1,7 +1,7 @@
 // SingleInstance: makes sure only one copy of the tool runs. The lock is an flock on the file
 // "Zeq QV7CFG" in a folder only this user can write: the runtime directory when it is usable, or
-// else a folder of this user's own under the temporary directory (made 0700, owner and mode
-// checked). The kernel frees the lock when its holder ends, so no file left behind, and none another
+// else the folder "qv7cfg" of the user's cache ($XDG_CACHE_HOME or ~/.cache; made 0700, owner and
+// mode checked). The kernel frees the lock when its holder ends, so no file left behind, and none another
 // user could plant, keeps the tool out. Window thread, before any window exists.
 #pragma once
 
@@ -33,8 +33,8 @@ public:
     QString path() const { return path_; }
 
     // The runtime directory when it is a folder of this user's that no one else may write, else the
-    // folder "qv7cfg-UID" of the temporary directory, made when missing; empty when that folder is
-    // not this user's own either (someone else made it first).
+    // folder "qv7cfg" of the user's cache, made when missing; empty when that folder is not this
+    // user's own either.
     static QString defaultDirectory();
     // Whether `folder` is a folder (not a link) owned by this user that no one else may write.
     static bool isPrivateFolder(const QString& folder);
@@ -60,8 +60,8 @@ public:
 
     // Listens; only the lock's holder calls it (a socket file left by a copy that died is replaced).
     bool listen();
-    // A second copy: asks the running one to raise its window; false when none of this user answered
-    // in time.
+    // A second copy: asks the running one to raise its window; false when none of this user said
+    // within `timeoutMs` that it did (none listens, or the one that does hangs).
     static bool askToRaise(const QString& path, int timeoutMs = 2000);
     // Whether the process at the other end of a connected local socket runs as this user.
     static bool peerIsThisUser(const QLocalSocket& socket);

@@ -60,15 +60,16 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // Another copy already runs: its window comes to the front, and this copy ends.
+    // Another copy already runs: its window comes to the front, and this copy ends. A copy that does
+    // not answer within 2 s (it hangs) is said, and this one fails.
     qv7::SingleInstance instance;
     const bool single = instance.tryAcquire();
     if (!single && instance.failure().isEmpty()) {
-        const bool raised = qv7::InstanceChannel::askToRaise(instance.channelPath());
+        const bool raised = qv7::InstanceChannel::askToRaise(instance.channelPath(), 2000);
         std::fprintf(stderr, "qv7cfg: %s\n",
                      raised ? "already running; its window was brought to the front"
-                            : "already running (its window did not answer)");
-        return 0;
+                            : "already running, but it did not answer within 2 s");
+        return raised ? 0 : 1;
     }
     // A lock that cannot be had (no folder of this user's own) never keeps the window from opening.
     if (!single)

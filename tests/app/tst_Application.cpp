@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalServer>
 #include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -323,7 +324,8 @@ private slots:
     }
 
     // Where the lock may go: the runtime directory only when no one else may write it, else a folder
-    // of this user's own in the temporary directory; nothing when someone else made that one first.
+    // of this user's own in the user's cache, never the shared temporary folder; nothing when that
+    // one is no private folder.
     void the_lock_lives_only_where_this_user_alone_writes_data() {
         QTest::addColumn<int>("runtimeMode");  // 0: no XDG_RUNTIME_DIR
         QTest::addColumn<int>("fallbackMode"); // -1: not made beforehand, -2: a link to a folder
@@ -334,13 +336,15 @@ private slots:
         QTest::newRow("no runtime folder") << 0 << -1 << 1;
         QTest::newRow("fallback others write") << 0 << 0777 << 2;
         QTest::newRow("fallback is a link") << 0 << -2 << 2;
+        QTest::newRow("no runtime folder, no cache named: ~/.cache") << 0 << -3 << 1;
     }
     void the_lock_lives_only_where_this_user_alone_writes() {
         QFETCH(int, runtimeMode);
         QFETCH(int, fallbackMode);
         QFETCH(int, expected);
-        QTemporaryDir runtime, temp;
-        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldTemp = qgetenv("TMPDIR");
+        QTemporaryDir runtime, temp, cache;
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldTemp = qgetenv("TMPDIR"),
+                         oldCache = qgetenv("XDG_CACHE_HOME"), oldHome = qgetenv("HOME");
         QVERIFY(::chmod(QFile::encodeName(runtime.path()).constData(), static_cast<mode_t>(runtimeMode)) ==
                 0);
         if (runtimeMode != 0)
@@ -348,7 +352,13 @@ private slots:
         else
             qunsetenv("XDG_RUNTIME_DIR");
         qputenv("TMPDIR", QFile::encodeName(temp.path()));
-        const QString fallback = temp.filePath(QStringLiteral("qv7cfg-%1").arg(::geteuid()));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+        QString fallback = cache.filePath(QStringLiteral("qv7cfg"));
+        if (fallbackMode == -3) {
+            qputenv("XDG_CACHE_HOME", "relative/cache"); // not a path the cache may have
+            qputenv("HOME", QFile::encodeName(cache.path()));
+            fallback = cache.filePath(QStringLiteral(".cache/qv7cfg"));
+        }
         if (fallbackMode == -2) QVERIFY(QFile::link(runtime.path(), fallback));
         if (fallbackMode >= 0) {
             QVERIFY(QDir().mkdir(fallback));
@@ -359,6 +369,9 @@ private slots:
         const bool acquired = instance.tryAcquire();
         qputenv("XDG_RUNTIME_DIR", oldRuntime);
         qputenv("TMPDIR", oldTemp);
+        qputenv("XDG_CACHE_HOME", oldCache);
+        qputenv("HOME", oldHome);
+        QVERIFY(QDir(temp.path()).isEmpty()); // nothing of ours in the shared folder
         QCOMPARE(chosen, (QStringList{runtime.path(), fallback, QString()}[expected]));
         QCOMPARE(acquired, expected != 2);
         QCOMPARE(instance.failure().isEmpty(), expected != 2);
@@ -372,8 +385,8 @@ private slots:
         QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0);
         QProcess program;
         QProcessEnvironment env = programEnvironment(dir.path());
-        env.insert(QStringLiteral("TMPDIR"), dir.path());
-        const QString fallback = dir.filePath(QStringLiteral("qv7cfg-%1").arg(::geteuid()));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.path());
+        const QString fallback = dir.filePath(QStringLiteral("qv7cfg"));
         QVERIFY(QDir().mkdir(fallback));
         QVERIFY(::chmod(QFile::encodeName(fallback).constData(), 0777) == 0);
         program.setProcessEnvironment(env);
@@ -432,18 +445,28 @@ private slots:
         QVERIFY(program.readAllStandardError().contains("brought to the front"));
     }
 
-    void second_program_ends_at_once_without_a_window() {
+    // A running copy that gives no answer (none listens, or it hangs with the connection accepted)
+    // is said, and the second copy fails within the 2 s it waits, without a window.
+    void second_program_fails_when_the_running_one_does_not_answer_data() {
+        QTest::addColumn<bool>("listening");
+        QTest::newRow("no one listens") << false;
+        QTest::newRow("a copy that hangs") << true;
+    }
+    void second_program_fails_when_the_running_one_does_not_answer() {
+        QFETCH(bool, listening);
         QTemporaryDir dir;
         qv7::SingleInstance held(dir.path());
         QVERIFY(held.tryAcquire());
+        QLocalServer hung; // accepts in the kernel's backlog; this thread never reads
+        if (listening) QVERIFY(hung.listen(held.channelPath()));
         QProcess program;
         program.setProcessEnvironment(programEnvironment(dir.path()));
         program.start(QStringLiteral(QV7CFG_BINARY), {QStringLiteral("--simulate")});
         QVERIFY(program.waitForStarted());
-        // A copy that opened its window would run until closed; this one has to end by itself.
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY(program.readAllStandardError().contains("did not answer within 2 s"));
         QCOMPARE(program.readAllStandardOutput(), QByteArray());
     }
 
