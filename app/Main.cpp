@@ -372,15 +372,27 @@ void TMainForm::startReadAll() {
     session_->setTransfer(TSession::Transfer::Reading);
 }
 
+// The file holds what the pages show: the indicator's image with every edit not yet written, each
+// field refused as write-all refuses it (nothing saved, the focus on it).
 void TMainForm::BtnSaveClick() {
+    TParamImage params = torvik_->paramsSnapshot();
+    pages_->store(params);
+    const int unwritten = session_->changeCount();
     dialogs_->forget();
     try {
-        torvik_->SaveToFile();
+        torvik_->SaveToFile(params);
     } catch (...) {
         sayFileResult(QT_TR_NOOP("Fichier non enregistré : %1"), nullptr);
         throw;
     }
     sayFileResult(QT_TR_NOOP("Fichier non enregistré : %1"), QT_TR_NOOP("Fichier enregistré : %1"));
+    if (unwritten == 0 || !dialogs_->chosen() || dialogs_->complained()) return;
+    setStatus([unwritten, name = QFileInfo(*dialogs_->chosen()).fileName()] {
+        return unwritten == 1 ? tr("Fichier enregistré : %1 (1 modification non écrite comprise)").arg(name)
+                              : tr("Fichier enregistré : %1 (%2 modifications non écrites comprises)")
+                                    .arg(name)
+                                    .arg(unwritten);
+    });
 }
 
 bool TMainForm::isWriting() const {

@@ -241,6 +241,10 @@ TorvikDialogs::FileDialog parameterFileDialog(const char* title) {
 } // namespace
 
 bool TCustomTorvik::SaveToFile() {
+    return SaveToFile(paramsSnapshot());
+}
+
+bool TCustomTorvik::SaveToFile(const TParamImage& image) {
     if (!dialogs_) return true;
     TorvikDialogs::FileDialog dialog =
         parameterFileDialog(QT_TRANSLATE_NOOP("TCustomTorvik", "sauve un fichier indicateur"));
@@ -249,8 +253,11 @@ bool TCustomTorvik::SaveToFile() {
     dialog.confirmOverwrite = true;
     const auto name = dialogs_->askFileName(dialog, true);
     if (!name) return true;
+    TParamImage saved = image;
+    qv7::saveParamFile(*name, saved);
+    // The record carries the file's magic from then on, as it does after a load.
     std::lock_guard lock(imageMutex_);
-    qv7::saveParamFile(*name, Params);
+    qv7::setParamMagic(Params);
     return true;
 }
 

@@ -104,8 +104,10 @@ public:
     // Save/load dialogs and checks through dialogs(); both return true (cancel and rejection
     // included). Raise qv7::EInOutError when the chosen file cannot be created / opened.
     // Without dialogs set they do nothing. A file loaded while a read-all runs ends that read, so
-    // the file's values stand.
+    // the file's values stand. SaveToFile(image) saves `image` instead of the record (the window's
+    // pages with the edits not yet written).
     bool SaveToFile();
+    bool SaveToFile(const TParamImage& image);
     bool LoadFromFile();
 
     // One tick of the step machine: repeats the outstanding request of the current Step at once, or

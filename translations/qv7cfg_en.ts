@@ -768,6 +768,14 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>%1 modifications non écrites</source>
         <translation>%1 changes not written</translation>
     </message>
+    <message>
+        <source>Fichier enregistré : %1 (1 modification non écrite comprise)</source>
+        <translation>File saved: %1 (1 unwritten change included)</translation>
+    </message>
+    <message>
+        <source>Fichier enregistré : %1 (%2 modifications non écrites comprises)</source>
+        <translation>File saved: %1 (%2 unwritten changes included)</translation>
+    </message>
 </context>
 <context>
     <name>TMesuresForm</name>
