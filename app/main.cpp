@@ -113,25 +113,35 @@ int main(int argc, char** argv) {
         MainForm->raise();
         MainForm->activateWindow();
     });
-    qv7::EndSignals endSignals([] { QCoreApplication::quit(); });
+    // A session's end asks nothing: the window says what it leaves undone and the program ends with
+    // 128 + the signal's number, as a program the signal ended.
+    qv7::EndSignals endSignals([](int number) {
+        qv7::endWindow(*MainForm, number, [number](const QStringList& report) {
+            for (const QString& line : report)
+                std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+            QCoreApplication::exit(128 + number);
+        });
+    });
     MainForm->show();
     const int result = app.exec();
     // The reader stops, then the frames' events still queued reach the monitor and the capture.
     MainForm->Torvik().CloseDevice();
     QCoreApplication::sendPostedEvents(&MainForm->Torvik(), QEvent::MetaCall);
     monitor.close();
+    // The capture and the simulated indicator's state are kept each whatever became of the other.
+    int status = result;
     if (capture) {
         if (const int error = capture->save(qv7::fileNameBytes(options.capture))) {
             std::fprintf(stderr, "qv7cfg: the capture was not saved to %s: %s\n", qPrintable(options.capture),
                          std::strerror(error));
-            return 1;
+            status = status == 0 ? 1 : status;
         }
     }
     try {
         devices->saveState();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "qv7cfg: %s\n", error.what());
-        return 1;
+        status = status == 0 ? 1 : status;
     }
-    return result;
+    return status;
 }

@@ -11,15 +11,31 @@ namespace {
 
 volatile std::sig_atomic_t writeEnd = -1;
 
-extern "C" void onSignal(int) {
+extern "C" void onSignal(int number) {
     const int saved = errno;
-    const char byte = 1;
+    // Signal numbers fit a byte; the byte says which one came.
+    const auto byte = static_cast<unsigned char>(number);
     // A full pipe already holds a wake-up.
     [[maybe_unused]] const auto n = ::write(writeEnd, &byte, 1);
     errno = saved;
 }
 
 } // namespace
+
+std::string signalName(int number) {
+    switch (number) {
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGINT:
+        return "SIGINT";
+    case SIGHUP:
+        return "SIGHUP";
+    case SIGQUIT:
+        return "SIGQUIT";
+    default:
+        return "signal " + std::to_string(number);
+    }
+}
 
 SignalPipe::SignalPipe(std::initializer_list<int> signalNumbers) {
     if (::pipe2(fds_, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -49,9 +65,11 @@ SignalPipe::~SignalPipe() {
 
 int SignalPipe::drain() {
     int count = 0;
-    char bytes[16];
-    for (ssize_t n; fds_[0] >= 0 && (n = ::read(fds_[0], bytes, sizeof bytes)) > 0;)
+    unsigned char bytes[16];
+    for (ssize_t n; fds_[0] >= 0 && (n = ::read(fds_[0], bytes, sizeof bytes)) > 0;) {
         count += static_cast<int>(n);
+        last_ = bytes[n - 1];
+    }
     return count;
 }
 

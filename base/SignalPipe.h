@@ -7,10 +7,14 @@
 
 #include <csignal>
 #include <initializer_list>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace qv7 {
+
+// "SIGTERM", "SIGINT", "SIGHUP", …; "signal N" for one without a name here.
+std::string signalName(int number);
 
 class SignalPipe {
 public:
@@ -24,9 +28,12 @@ public:
     int readEnd() const { return fds_[0]; }
     // Empties the pipe; the number of signals that came.
     int drain();
+    // The number of the last signal drain() found; 0 before any.
+    int lastSignal() const { return last_; }
 
 private:
     int fds_[2] = {-1, -1};
+    int last_ = 0;
     std::vector<std::pair<int, struct sigaction>> previous_;
 };
 

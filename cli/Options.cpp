@@ -423,7 +423,10 @@ QString helpText() {
         "     (lin-write: also a curve of more than 32 points; lin-read: a table out of range)\n"
         "  5  write read back differing fields, or diff found differences (lin-write: points;\n"
         "     adjust: the indicator answered other than by taking the command)\n"
-        "  6  internal error of qv7ctl or its environment (not the indicator's fault)\n");
+        "  6  internal error of qv7ctl or its environment (not the indicator's fault)\n"
+        "  128+N  ended by signal N (SIGHUP 1, SIGINT 2, SIGTERM 15) at the next frame boundary,\n"
+        "     the capture and the simulator's state kept; stderr says what was written and\n"
+        "     acknowledged and what was not sent (adc --watch: Ctrl+C ends it with 0)\n");
 }
 
 } // namespace qv7::cli

@@ -2,6 +2,7 @@
 
 #include "cli/Output.h"
 
+#include "base/SignalPipe.h"
 #include "devices/Devices.h"
 #include "indicator/FileAccess.h"
 #include "modbus/FrameCapture.h"
@@ -9,12 +10,16 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 
@@ -53,7 +58,58 @@ std::string englishMasterText(const char* french) {
     return english("TMiniModbus", french).toStdString();
 }
 
+std::atomic<int> endSignalCame{0};
+
+// The sessions' loops waiting for an end signal, each woken on its own thread.
+std::mutex wakesMutex;
+std::map<std::uint64_t, std::pair<QObject*, std::function<void()>>> wakes;
+std::uint64_t nextWake = 0;
+
+// The signals' pipe, watched on the main thread for as long as the application lives.
+class EndSignalWatch : public QObject {
+public:
+    explicit EndSignalWatch(QObject* parent) : QObject(parent) {
+        if (pipe_.readEnd() < 0) return; // the signals keep their default actions
+        notifier_ = std::make_unique<QSocketNotifier>(pipe_.readEnd(), QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+            if (pipe_.drain() == 0) return;
+            int none = 0;
+            endSignalCame.compare_exchange_strong(none, pipe_.lastSignal());
+            std::lock_guard lock(wakesMutex);
+            for (const auto& [id, wake] : wakes)
+                QMetaObject::invokeMethod(wake.first, wake.second, Qt::QueuedConnection);
+        });
+    }
+
+private:
+    SignalPipe pipe_{SIGTERM, SIGINT, SIGHUP};
+    std::unique_ptr<QSocketNotifier> notifier_; // goes before the pipe it watches
+};
+
+void watchEndSignals() {
+    QCoreApplication* app = QCoreApplication::instance();
+    static bool watched = false;
+    if (app == nullptr || watched || QThread::currentThread() != app->thread()) return;
+    watched = true;
+    new EndSignalWatch(app);
+}
+
 } // namespace
+
+int endSignal() {
+    return endSignalCame.load();
+}
+
+EndSignalWake::EndSignalWake(QObject* context, std::function<void()> wake) {
+    std::lock_guard lock(wakesMutex);
+    id_ = nextWake++;
+    wakes.emplace(id_, std::pair(context, std::move(wake)));
+}
+
+EndSignalWake::~EndSignalWake() {
+    std::lock_guard lock(wakesMutex);
+    wakes.erase(id_);
+}
 
 bool simulatorStateUnsaved() {
     return stateUnsaved.load();
@@ -64,6 +120,7 @@ bool captureUnsaved() {
 }
 
 Session::Session(const Options& options) : options_(options) {
+    watchEndSignals();
     openDevices();
     torvik_ = std::make_unique<TTorvik>(devices_->transport());
     // The component sends each request as soon as the last reply is booked and repeats an unanswered
@@ -254,8 +311,10 @@ void Session::open() {
     progress_ = [&] {
         if (connected_) loop.quit();
     };
-    loop.exec();
+    const EndSignalWake wake(&loop, [&loop] { loop.quit(); });
+    if (endSignal() == 0) loop.exec();
     progress_ = nullptr;
+    if (endSignal() != 0) throw interrupted(QString());
     if (!connected_)
         throw CliError{ExitNoDevice, QStringLiteral("indicator %1 did not connect within %2 s")
                                              .arg(device)
@@ -271,7 +330,7 @@ QString Session::inUse() const {
 
 // The component paces the transfer itself; this waits for its completion event, and gives up when
 // the transfer stays on one step for the time-out or the indicator goes away.
-void Session::run(const std::function<void()>& start) {
+void Session::run(const std::function<void()>& start, Transfer transfer) {
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
@@ -280,8 +339,11 @@ void Session::run(const std::function<void()>& start) {
     int watchedStep = std::numeric_limits<int>::min();
     int requestsBefore = 0; // requests sent before the watched step began
     std::optional<CliError> failure;
+    bool stopping = false;
 
     progress_ = [&] {
+        // Stopping, the loop ends once the line is quiet (or the indicator is gone).
+        if (stopping) return stoppedAt_ || !connected_ ? loop.quit() : void();
         if (done_) return loop.quit();
         if (!connected_) {
             failure = CliError{ExitNoDevice,
@@ -309,6 +371,19 @@ void Session::run(const std::function<void()>& start) {
                                                 .arg(options_.timeoutSeconds)};
         loop.quit();
     });
+    // An end signal: nothing more is sent, the exchange on the wire ends (answered, or given up after
+    // the retry interval), and the loop with it.
+    const EndSignalWake wake(&loop, [&] {
+        if (stopping) return;
+        stopping = true;
+        deadline.stop();
+        stoppedAt_.reset();
+        torvik_->StopAtFrameBoundary([this](std::int32_t step, bool sentUnanswered) {
+            stoppedAt_ = std::pair(step, sentUnanswered);
+            if (progress_) progress_();
+        });
+    });
+    if (endSignal() != 0) throw interrupted(QString());
 
     QElapsedTimer clock;
     clock.start();
@@ -318,11 +393,32 @@ void Session::run(const std::function<void()>& start) {
     if (!done_ && !failure) loop.exec();
     progress_ = nullptr;
     stats_.elapsedNs += clock.nsecsElapsed();
+    if (stopping) {
+        const auto [step, sentUnanswered] = stoppedAt_.value_or(std::pair(torvik_->Step.load(), true));
+        const std::string did = stopText(transfer, step, sentUnanswered, written_);
+        throw interrupted(QString::fromStdString(
+            transfer == Transfer::WriteAll || transfer == Transfer::WriteTable ? ": " + did : " " + did));
+    }
     if (failure) throw *failure;
+    if (transfer == Transfer::WriteAll || transfer == Transfer::WriteTable) {
+        const auto all = stopOf(transfer, StepWritten, false).answered;
+        written_.insert(written_.end(), all.begin(), all.end());
+    }
+}
+
+CliError Session::interrupted(const QString& during) const {
+    const int number = endSignal();
+    QString text = QStringLiteral("interrupted by ") + QString::fromStdString(signalName(number));
+    if (!during.isEmpty())
+        text += during;
+    else if (!written_.empty())
+        text += QStringLiteral("; written and acknowledged before it: ") +
+                QString::fromStdString(registersText(written_));
+    return CliError{128 + number, text};
 }
 
 void Session::readAll() {
-    run([this] { torvik_->ReadAll(); });
+    run([this] { torvik_->ReadAll(); }, Transfer::ReadAll);
     if (options_.outcome) {
         options_.outcome->model = modelName();
         options_.outcome->typeWord = params().DeviceType;
@@ -331,11 +427,11 @@ void Session::readAll() {
 
 void Session::writeAll(const TParamImage& image) {
     torvik_->editImage([&](TParamImage& params, TLinTable&) { params = image; });
-    run([this] { torvik_->WriteAll(); });
+    run([this] { torvik_->WriteAll(); }, Transfer::WriteAll);
 }
 
 TLinTable Session::readLin() {
-    run([this] { torvik_->ReadLin(); });
+    run([this] { torvik_->ReadLin(); }, Transfer::ReadTable);
     return table_;
 }
 
@@ -344,7 +440,7 @@ void Session::writeLin(const TLinTable& table, std::uint8_t lastPoint) {
         lin = table;
         params.LinLastPoint = lastPoint;
     });
-    run([this] { torvik_->WriteLin(); });
+    run([this] { torvik_->WriteLin(); }, Transfer::WriteTable);
 }
 
 void Session::waitFor(const std::function<bool()>& finished, const QString& request) {
@@ -353,8 +449,11 @@ void Session::waitFor(const std::function<bool()>& finished, const QString& requ
     progress_ = [&] {
         if (finished() || !connected_) loop.quit();
     };
-    if (!finished()) loop.exec();
+    // A single request, not a transfer: an end signal gives up its answer.
+    const EndSignalWake wake(&loop, [&loop] { loop.quit(); });
+    if (!finished() && endSignal() == 0) loop.exec();
     progress_ = nullptr;
+    if (endSignal() != 0) throw interrupted(QStringLiteral(" during ") + request);
     if (finished()) return;
     if (!connected_)
         throw CliError{ExitNoDevice, QStringLiteral("the indicator went away during ") + request};

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <array>
+#include <cstdint>
 
 #include <functional>
 #include <memory>
@@ -47,6 +48,23 @@ struct TransferStats {
 struct DeviceInfo {
     int index = 0; // from 1, as --device counts
     QString serial, path, manufacturer, product;
+};
+
+// SIGTERM, SIGINT and SIGHUP end qv7ctl at its next frame boundary: watched from the first session
+// made on the main thread on (a command that only reads and writes files keeps their default
+// actions). The first that came, 0 for none; any thread.
+int endSignal();
+// Calls `wake` on `context`'s thread when an end signal comes, for as long as it lives. Made and
+// destroyed on `context`'s thread, `context` outliving it.
+class EndSignalWake {
+public:
+    EndSignalWake(QObject* context, std::function<void()> wake);
+    ~EndSignalWake();
+    EndSignalWake(const EndSignalWake&) = delete;
+    EndSignalWake& operator=(const EndSignalWake&) = delete;
+
+private:
+    std::uint64_t id_;
 };
 
 // True once a session failed to keep its simulator state file (it says so on stderr then).
@@ -99,11 +117,15 @@ private:
     void saveCapture() const;
     int selectedIndex();
     // Runs the event loop until `finished` holds; throws ExitTimeout naming `request` past the time-out.
+    // An end signal abandons the request and throws.
     void waitFor(const std::function<bool()>& finished, const QString& request);
     void wireEvents();
     QString inUse() const;
-    // Starts a transfer with `start` and runs the event loop until its completion event.
-    void run(const std::function<void()>& start);
+    // Starts `transfer` with `start` and runs the event loop until its completion event. An end
+    // signal stops it at the next frame boundary and throws, saying what it did.
+    void run(const std::function<void()>& start, Transfer transfer);
+    // The error an end signal ends the command with: 128 + its number, and what was done and not.
+    CliError interrupted(const QString& during) const;
 
     Options options_;
     std::unique_ptr<qv7::Devices> devices_; // what the component talks to; outlives it
@@ -121,6 +143,10 @@ private:
     QString lastRejection_; // why the last frame of the running request was dropped; empty: none was
     std::optional<int> commandEcho_;
     std::optional<std::pair<float, float>> adc_;
+    // The writes acknowledged so far, and where a stopped transfer stopped (its step, and whether
+    // that step's request went out unanswered).
+    std::vector<StepRequest> written_;
+    std::optional<std::pair<std::int32_t, bool>> stoppedAt_;
 };
 
 } // namespace qv7::cli

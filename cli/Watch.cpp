@@ -6,7 +6,6 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <cmath>
@@ -16,40 +15,14 @@ namespace qv7::cli {
 
 namespace {
 
-// Turns Ctrl+C into `interrupted` and a quit of the loop that waits, for as long as it lives. The
-// first Ctrl+C is ours; the handler then steps aside, so a second one ends a program that waits for
-// an indicator that does not answer.
-class InterruptWatch {
-public:
-    InterruptWatch() {
-        if (pipe_.readEnd() < 0) return;
-        notifier_ = std::make_unique<QSocketNotifier>(pipe_.readEnd(), QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
-            if (pipe_.drain() == 0) return;
-            interrupted_ = true;
-            if (waiting_) waiting_->quit();
-        });
-    }
-    InterruptWatch(const InterruptWatch&) = delete;
-    InterruptWatch& operator=(const InterruptWatch&) = delete;
-
-    bool interrupted() const { return interrupted_; }
-    // Runs the event loop for `ms`, or until Ctrl+C.
-    void sleep(qint64 ms) {
-        if (ms <= 0 || interrupted_) return;
-        QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(ms), &loop, &QEventLoop::quit);
-        waiting_ = &loop;
-        loop.exec();
-        waiting_ = nullptr;
-    }
-
-private:
-    SignalPipe pipe_{SIGINT};
-    std::unique_ptr<QSocketNotifier> notifier_; // goes before the pipe it watches
-    bool interrupted_ = false;
-    QEventLoop* waiting_ = nullptr;
-};
+// Waits between readings until the interval ends or an end signal comes.
+void sleepUnlessEnded(qint64 ms) {
+    if (ms <= 0 || endSignal() != 0) return;
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(ms), &loop, &QEventLoop::quit);
+    const EndSignalWake wake(&loop, [&loop] { loop.quit(); });
+    if (endSignal() == 0) loop.exec();
+}
 
 QString jsonNumber(float value) {
     return std::isfinite(value) ? shortestText(value) : QStringLiteral("null");
@@ -66,23 +39,30 @@ QString watchLine(double seconds, float adc1, float adc2, bool json) {
 }
 
 int watchAdc(Session& session, const Options& options) {
-    InterruptWatch watch;
     QElapsedTimer clock;
     clock.start();
-    while (!watch.interrupted()) {
+    // Ctrl+C is the watch's own end; SIGTERM and SIGHUP end it as they end any command.
+    const auto ended = [] {
+        if (endSignal() == SIGINT) return true;
+        if (endSignal() != 0)
+            throw CliError{128 + endSignal(), QStringLiteral("interrupted by ") +
+                                                  QString::fromStdString(signalName(endSignal()))};
+        return false;
+    };
+    while (!ended()) {
         const qint64 started = clock.elapsed();
         std::pair<float, float> values;
         try {
             values = session.readAdc();
         } catch (const CliError& e) {
-            if (watch.interrupted()) break;
+            if (ended()) break;
             // Gone or silent, the indicator is lost to the watch either way.
             throw CliError{ExitTimeout, e.message};
         }
         printAlways(
             watchLine(static_cast<double>(started) / 1000.0, values.first, values.second, options.json));
         // From this reading's start: a late one never makes the next come sooner.
-        watch.sleep(started + options.intervalMs - clock.elapsed());
+        sleepUnlessEnded(started + options.intervalMs - clock.elapsed());
     }
     return ExitOk;
 }

@@ -1,6 +1,7 @@
 // qv7ctl: the command-line companion of qv7cfg. Parses the command line, runs one command inside a
 // QCoreApplication (the component's events arrive through its event loop) and maps failures to the
 // exit codes that --help lists.
+#include "base/SignalPipe.h"
 #include "cli/AllDevices.h"
 #include "cli/Commands.h"
 #include "cli/Session.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
+#include <csignal>
 #include <cstdio>
 
 using namespace qv7::cli;
@@ -46,5 +48,12 @@ int main(int argc, char** argv) {
     if (code == ExitOk && (simulatorStateUnsaved() || captureUnsaved()))
         code = ExitFileError; // said when it failed
     if (!error.isEmpty()) std::fprintf(stderr, "qv7ctl: %s\n", error.toUtf8().constData());
+    // A signal that came after the last exchange with the indicator stopped nothing, but it asked
+    // the program to end: the exit code says so, as it says any other. Ctrl+C is a watch's own end.
+    if (const int number = endSignal(); number != 0 && code < 128 && !(options.watch && number == SIGINT)) {
+        std::fprintf(stderr, "qv7ctl: %s came after the last exchange with the indicator\n",
+                     qv7::signalName(number).c_str());
+        code = 128 + number;
+    }
     return code;
 }

@@ -119,6 +119,34 @@ void TCustomTorvik::startTransfer(std::int32_t step) {
     ++generation_;
     Step = step;
     unanswered_ = 0;
+    stopping_ = false;
+    stopped_ = nullptr;
+}
+
+void TCustomTorvik::StopAtFrameBoundary(std::function<void(std::int32_t, bool)> stopped) {
+    stopped_ = std::move(stopped);
+    stopping_ = true;
+    paceTimer_.stop();
+    // Nothing on the wire: the boundary is now. Otherwise pace() ends it when the answer was booked
+    // or the repeat timer gave it up.
+    if (!awaiting_ && !probing_) finishStop();
+}
+
+void TCustomTorvik::finishStop() {
+    timer_.stop();
+    paceTimer_.stop();
+    stopping_ = awaiting_ = probing_ = false;
+    std::int32_t reached = qv7::StepIdle;
+    bool sentUnanswered = false;
+    {
+        std::lock_guard lock(imageMutex_);
+        reached = Step.load();
+        sentUnanswered = reached == sentStep_ && sentGeneration_ == generation_ && qv7::planStep(reached);
+        ++generation_; // an answer still on its way is booked nowhere
+        if (!qv7::idleStep(reached)) Step = qv7::StepIdle;
+    }
+    sentStep_ = -1;
+    if (const auto stopped = std::exchange(stopped_, nullptr)) stopped(reached, sentUnanswered);
 }
 
 void TCustomTorvik::ReadAll() {
@@ -330,6 +358,14 @@ void TCustomTorvik::pace(bool timedOut) {
         generation = generation_;
         probeAnswered = probeAnswered_;
         probeAnswered_ = false;
+    }
+    if (stopping_) {
+        // The exchange on the wire is over once its answer was booked (the step moved on, or the
+        // probe was answered) or its repeat interval passed.
+        const bool answered =
+            probing_ ? probeAnswered : !(awaiting_ && step == sentStep_ && generation == sentGeneration_);
+        if (answered || timedOut) finishStop();
+        return;
     }
     if (timedOut && (probing_ || awaiting_) && ++unanswered_ == NoAnswerTries) {
         saidNoAnswer_ = true;

@@ -92,6 +92,13 @@ public:
     void ReadLin();  // Step := StepReadTable (10)
     void WriteAll(); // Params -> the write buffer (registers 0-11, 16-27); Step := StepWriteConfig (101)
     void WriteLin(); // LinTable -> the write buffer (registers 32-159, register 2); Step := StepWriteTable
+    // Ends the running transfer at the next frame boundary: no request goes after this. The one on
+    // the wire is still answered and booked (its events raised), or abandoned once its repeat
+    // interval passed; then the component is idle, a late answer booked nowhere, and `stopped` runs
+    // with the step reached (the first whose answer was not booked, or the transfer's end) and
+    // whether that step's request went out unanswered. At once when nothing is awaited; a transfer
+    // started meanwhile cancels the stop.
+    void StopAtFrameBoundary(std::function<void(std::int32_t step, bool sentUnanswered)> stopped);
     void ReadADCValues();    // sends the read of input registers 5-8 now
     void AdjustZero1();      // write 1 to register 1000 now
     void AdjustFullScale1(); // 2
@@ -215,6 +222,7 @@ private:
     void issue(std::int32_t step, std::uint64_t generation);
     void sendRequest(std::int32_t step);
     void startTransfer(std::int32_t step);
+    void finishStop();
     // One function per kind of step.
     void tickReadBlock(int start, int count);
     void tickReadAllCompleted();
@@ -256,6 +264,9 @@ private:
     // each open and each transfer started, so every one of them that goes unanswered is said.
     int unanswered_ = 0;
     bool saidNoAnswer_ = false; // component's thread: OnAnswerState(false) was the last raised
+    // Component's thread: a stop waits for the frame boundary; what to call once it is there.
+    bool stopping_ = false;
+    std::function<void(std::int32_t, bool)> stopped_;
     void answerCame();
 
     // What write-all and table write send, filled when they start; only the component's thread

@@ -87,6 +87,65 @@ RequestWords requestWords(const StepRequest& r) {
     return {r.kind == StepKind::WriteHolding ? "write" : "read", registers};
 }
 
+TransferStop stopOf(Transfer transfer, std::int32_t step, bool sentUnanswered) {
+    TransferStop stop;
+    // A step outside the transfer: it had ended, every request answered.
+    bool reached = false;
+    for (const PlanStep& s : transferPlan()) {
+        if (s.transfer != transfer) continue;
+        if (s.step == step) reached = true;
+        if (!reached)
+            stop.answered.push_back(s.request);
+        else if (s.step == step && sentUnanswered)
+            stop.unanswered.push_back(s.request);
+        else
+            stop.notSent.push_back(s.request);
+    }
+    return stop;
+}
+
+std::string registersText(const std::vector<StepRequest>& requests) {
+    if (requests.empty()) return "nothing";
+    // Neighbouring blocks of one kind read as one range.
+    std::vector<StepRequest> ranges;
+    for (const StepRequest& r : requests) {
+        if (!ranges.empty() && ranges.back().kind == r.kind && ranges.back().last() + 1 == r.start)
+            ranges.back().count += r.count;
+        else
+            ranges.push_back(r);
+    }
+    std::string text;
+    StepKind said = ranges.front().kind;
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        const StepRequest& r = ranges[i];
+        // "holding registers 0–11, 16–27": the kind is said again only where it changes.
+        const bool sameKind = i > 0 && r.kind == said && r.count > 1 && ranges[i - 1].count > 1;
+        const std::string words = requestWords(r).registers;
+        text += (i > 0 ? ", " : "") + (sameKind ? words.substr(words.rfind(' ') + 1) : words);
+        said = r.kind;
+    }
+    return text;
+}
+
+std::string stopText(Transfer transfer, std::int32_t step, bool sentUnanswered,
+                     const std::vector<StepRequest>& writtenBefore) {
+    const TransferStop stop = stopOf(transfer, step, sentUnanswered);
+    if (transfer == Transfer::WriteAll || transfer == Transfer::WriteTable) {
+        std::vector<StepRequest> written = writtenBefore;
+        written.insert(written.end(), stop.answered.begin(), stop.answered.end());
+        std::string text = "written and acknowledged: " + registersText(written);
+        if (!stop.unanswered.empty()) text += "; sent, not acknowledged: " + registersText(stop.unanswered);
+        return text + "; not sent: " + registersText(stop.notSent);
+    }
+    // A read: the request it was waiting for, or the first it had not sent.
+    std::string text = !stop.unanswered.empty() ? "during the read of " + registersText(stop.unanswered)
+                       : !stop.notSent.empty() ? "before the read of " + registersText({stop.notSent.front()})
+                                               : std::string("after the read");
+    if (!writtenBefore.empty())
+        text += "; written and acknowledged before it: " + registersText(writtenBefore);
+    return text;
+}
+
 const PlanStep* readStepOfHolding(int address) {
     for (const PlanStep& s : transferPlan())
         if (s.request.kind == StepKind::ReadHolding && address >= s.request.start &&

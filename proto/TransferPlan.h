@@ -76,6 +76,23 @@ struct RequestWords {
 };
 RequestWords requestWords(const StepRequest& request);
 
+// Where a transfer stopped before its end left its requests, in the plan's order. `step` is the one
+// it stopped at (a step outside the transfer: it had ended); `sentUnanswered`: that step's request
+// went out and no answer to it was booked.
+struct TransferStop {
+    std::vector<StepRequest> answered, unanswered, notSent;
+};
+TransferStop stopOf(Transfer transfer, std::int32_t step, bool sentUnanswered);
+// Requests' registers together, neighbouring blocks of one kind as one range ("holding registers
+// 0–11, 16–27"); "nothing" for none. UTF-8.
+std::string registersText(const std::vector<StepRequest>& requests);
+// What a transfer stopped at `step` did, in qv7ctl's words: for a write "written and acknowledged:
+// …; sent, not acknowledged: …; not sent: …", for a read "during the read of …" (its request went
+// unanswered), "before the read of …" (the first not sent) or "after the read". `writtenBefore`: the writes
+// acknowledged before this transfer.
+std::string stopText(Transfer transfer, std::int32_t step, bool sentUnanswered,
+                     const std::vector<StepRequest>& writtenBefore = {});
+
 // The read step whose request asks for holding register `address`, nullptr when none does.
 const PlanStep* readStepOfHolding(int address);
 

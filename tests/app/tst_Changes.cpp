@@ -4,6 +4,7 @@
 // them, and nothing unwritten is dropped without asking.
 #include "PagesRig.h"
 #include "app/DiffForm.h"
+#include "app/EndSignals.h"
 #include "app/Language.h"
 #include "app/MainPages.h"
 #include "app/PageControl.h"
@@ -25,6 +26,8 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+
+#include <csignal>
 
 using pagestest::Rig;
 using qv7::Language;
@@ -294,6 +297,106 @@ private slots:
             form().close();
             QCOMPARE(questions, QStringList{QStringLiteral("Discard 2 changes?")});
         }
+    }
+
+    // The file holds the pages as they stand: the indicator's image with every edit not yet written,
+    // refused as write-all refuses; loading it back marks the same changes again.
+    void save_keeps_what_the_pages_show_data() {
+        QTest::addColumn<int>(
+            "edits"); // 0-3 of: alarm 1's threshold, alarm 2's, linearisation; -1: a refused field
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("no edit") << 0 << false << QStringLiteral("Fichier enregistré : s.QV");
+        QTest::newRow("one edit") << 1 << false
+                                  << QStringLiteral(
+                                         "Fichier enregistré : s.QV (1 modification non écrite comprise)");
+        QTest::newRow("three edits")
+            << 3 << false
+            << QStringLiteral("Fichier enregistré : s.QV (3 modifications non écrites comprises)");
+        QTest::newRow("three edits, in English")
+            << 3 << true << QStringLiteral("File saved: s.QV (3 unwritten changes included)");
+        QTest::newRow("a whole number field holding 1.5") << -1 << false << QString();
+    }
+    void save_keeps_what_the_pages_show() {
+        QFETCH(int, edits);
+        QFETCH(bool, english);
+        QFETCH(QString, status);
+        Rig rig(0x4053);
+        QVERIFY(rig.ready());
+        if (english) speak(Language::English);
+        TParamImage expected = rig.torvik().paramsSnapshot();
+        if (edits >= 1) type(form().alarmPage(1)->EdAlr, QStringLiteral("1234"));
+        if (edits >= 2) type(form().alarmPage(2)->EdAlr, QStringLiteral("-777"));
+        if (edits >= 3) form().processPage()->CkLin->click();
+        if (edits < 0) form().displayPage()->EdZAF->setText(QStringLiteral("1.5"));
+        expected.Alarms[0].Threshold = edits >= 1 ? 1234 : expected.Alarms[0].Threshold;
+        expected.Alarms[1].Threshold = edits >= 2 ? -777 : expected.Alarms[1].Threshold;
+        expected.LinEnable ^= edits >= 3 ? 1 : 0;
+        qv7::setParamMagic(expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("s.QV"));
+        qv7::setFileDialogHook([&](QFileDialog&) { return std::optional(path); });
+        QStringList messages;
+        qv7::setMessageHook([&](const QString& shown) { messages << shown; });
+        QTest::mouseClick(form().findChild<QAbstractButton*>(QStringLiteral("BtnSave")), Qt::LeftButton);
+        QFile file(path);
+        if (edits < 0) {
+            QCOMPARE(messages.size(), 1);
+            QVERIFY2(messages.first().startsWith(QStringLiteral("Zéro d'affichage : nombre entier")),
+                     qPrintable(messages.first()));
+            QVERIFY(!file.exists());
+            return;
+        }
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(form().StatusText(), status);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(bytes.size(), 200);
+        QVERIFY(TParamImage::fromBytes(std::span<const std::uint8_t, 200>(
+                    reinterpret_cast<const std::uint8_t*>(bytes.constData()), 200)) == expected);
+        // Read again from the indicator (the edits dropped), then the file: the same changes, marked again.
+        qv7::setQuestionHook([](const QString&, const QString&) { return true; });
+        QTest::mouseClick(form().findChild<QAbstractButton*>(QStringLiteral("BtnReadAll")), Qt::LeftButton);
+        QVERIFY(rig.tickUntil(Rig::idle));
+        QCOMPARE(changesText(), QString());
+        QTest::mouseClick(form().findChild<QAbstractButton*>(QStringLiteral("BtnLoad")), Qt::LeftButton);
+        QCOMPARE(form().Session().changeCount(), edits);
+        QCOMPARE(form().pages().binder().isMarked(form().alarmPage(1)->EdAlr), edits >= 1);
+    }
+
+    // A session's end asks nothing: what a write in flight did and the changes left are said, at once.
+    void a_signal_ends_the_window_without_a_question_data() {
+        QTest::addColumn<bool>("writing"); // the write-all clicked just before
+        QTest::addColumn<QStringList>("report");
+        QTest::newRow("one edit") << false
+                                  << QStringList{
+                                         "qv7cfg: ended by SIGTERM: 1 change on the pages was not written"};
+        QTest::newRow("a write-all that sent nothing yet")
+            << true
+            << QStringList{
+                   "qv7cfg: ended by SIGTERM during a write to the indicator: written and acknowledged: "
+                   "nothing; not sent: holding registers 0–11, 16–27",
+                   "qv7cfg: ended by SIGTERM: 1 change on the pages was not written"};
+    }
+    void a_signal_ends_the_window_without_a_question() {
+        QFETCH(bool, writing);
+        QFETCH(QStringList, report);
+        Rig rig(0x4053);
+        QVERIFY(rig.ready());
+        const std::map<int, std::uint16_t> before = rig.configRegisters();
+        type(form().alarmPage(1)->EdAlr, QStringLiteral("4321"));
+        int questions = 0;
+        qv7::setQuestionHook([&](const QString&, const QString&) { return ++questions, false; });
+        if (writing)
+            QTest::mouseClick(form().findChild<QAbstractButton*>(QStringLiteral("BtnWriteAll")),
+                              Qt::LeftButton);
+        QStringList said;
+        qv7::endWindow(form(), SIGTERM, [&](const QStringList& lines) { said = lines; });
+        QTRY_VERIFY_WITH_TIMEOUT(!said.isEmpty(), 2000);
+        QCOMPARE(said, report);
+        QCOMPARE(questions, 0);
+        QVERIFY(rig.tickUntil([&] { return !form().isBusy() || rig.torvik().Step.load() == -1; }));
+        QCOMPARE(rig.configRegisters(), before); // nothing went after the stop
     }
 
     void after_a_load_the_marks_show_where_the_file_differs_from_the_indicator() {
