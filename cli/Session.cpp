@@ -341,23 +341,6 @@ void Session::run(const std::function<void()>& start, Transfer transfer) {
     std::optional<CliError> failure;
     bool stopping = false;
 
-    progress_ = [&] {
-        // Stopping, the loop ends once the line is quiet (or the indicator is gone).
-        if (stopping) return stoppedAt_ || !connected_ ? loop.quit() : void();
-        if (done_) return loop.quit();
-        if (!connected_) {
-            failure = CliError{ExitNoDevice,
-                               QStringLiteral("the indicator went away during ") + requestOf(watchedStep)};
-            return loop.quit();
-        }
-        const int step = torvik_->Step.load();
-        if (step != watchedStep) {
-            watchedStep = step;
-            requestsBefore = torvik_->Master().FramesSent.load();
-            lastRejection_.clear();
-            deadline.start();
-        }
-    };
     QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
         // Frames came, none of them a valid answer: say why the last one was not.
         if (!lastRejection_.isEmpty())
@@ -384,6 +367,23 @@ void Session::run(const std::function<void()>& start, Transfer transfer) {
         });
     });
     if (endSignal() != 0) throw interrupted(QString());
+    progress_ = [&] {
+        // Stopping, the loop ends once the line is quiet (or the indicator is gone).
+        if (stopping) return stoppedAt_ || !connected_ ? loop.quit() : void();
+        if (done_) return loop.quit();
+        if (!connected_) {
+            failure = CliError{ExitNoDevice,
+                               QStringLiteral("the indicator went away during ") + requestOf(watchedStep)};
+            return loop.quit();
+        }
+        const int step = torvik_->Step.load();
+        if (step != watchedStep) {
+            watchedStep = step;
+            requestsBefore = torvik_->Master().FramesSent.load();
+            lastRejection_.clear();
+            deadline.start();
+        }
+    };
 
     QElapsedTimer clock;
     clock.start();
