@@ -53,8 +53,13 @@ void endWindow(TMainForm& form, int number, std::function<void(const QStringList
     end->unwritten = form.Session().changeCount();
     end->writing = writeUnderWay(form.Torvik().Step.load());
     end->ended = std::move(ended);
-    QTimer::singleShot(limitMs, &form,
-                       [end] { end->finish(QStringLiteral("its last exchange did not end in time")); });
+    // The limit: the request on the wire counts as sent and not acknowledged.
+    QTimer::singleShot(limitMs, &form, [end, &form] {
+        if (end->writing)
+            end->finish(QString::fromStdString(stopText(*end->writing, form.Torvik().Step.load(), true)));
+        else
+            end->finish(QString());
+    });
     form.Torvik().StopAtFrameBoundary([end](std::int32_t step, bool sentUnanswered) {
         // A write-all that reached its end carried the pages' changes.
         if (end->writing == Transfer::WriteAll && !stepOf(Transfer::WriteAll, step)) end->unwritten = 0;
