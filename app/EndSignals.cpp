@@ -6,6 +6,8 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace qv7 {
 
