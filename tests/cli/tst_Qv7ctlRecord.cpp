@@ -57,6 +57,8 @@ private slots:
     void a_fault_on_one_of_eight_leaves_seven_clean();
     void log_records_one_line_per_indicator_data();
     void log_records_one_line_per_indicator();
+    void the_record_hashes_the_bytes_not_the_names_data();
+    void the_record_hashes_the_bytes_not_the_names();
     void failed_append_keeps_every_earlier_line_data();
     void failed_append_keeps_every_earlier_line();
     void write_refuses_what_the_type_does_not_offer_data();
@@ -145,6 +147,37 @@ void tst_Qv7ctlRecord::log_records_one_line_per_indicator() {
         QCOMPARE(f[8], want[4]);
         QVERIFY2(want[5].isEmpty() ? f[9].isEmpty() : f[9].contains(want[5]), qPrintable(f[9]));
     }
+}
+
+void tst_Qv7ctlRecord::the_record_hashes_the_bytes_not_the_names_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("serial"); // the record's serial field
+    QTest::addColumn<bool>("hashesOut"); // the parameter digest is out.QV's; else none
+    // The parameters go down a pipe: all 200 bytes arrive, and the record has their digest.
+    QTest::newRow("read -o /dev/stdout into a pipe")
+        << "\"$Q\" read --simulate -o /dev/stdout --log rec.csv | cat > out.QV" << 0 << "0001" << true;
+    // A refused input is not read, let alone hashed (/dev/zero would never end).
+    QTest::newRow("diff of /dev/zero")
+        << "\"$Q\" diff /dev/zero --simulate --log rec.csv" << 4 << "0001" << false;
+    // A serial that reads as a formula stays text in a spreadsheet.
+    QTest::newRow("a formula for a serial")
+        << "\"$Q\" read --simulate --serial=@SUM --log rec.csv" << 2 << "'@SUM" << false;
+}
+
+void tst_Qv7ctlRecord::the_record_hashes_the_bytes_not_the_names() {
+    QFETCH(QString, script);
+    QFETCH(int, exitCode);
+    QFETCH(QString, serial);
+    QFETCH(bool, hashesOut);
+    const Run run = runShell(dir_->path(), script);
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.err));
+    const QStringList lines = QString::fromUtf8(readBytes(path("rec.csv"))).split("\r\n");
+    QCOMPARE(lines.size(), 3);
+    const QStringList f = csvFields(lines[1]);
+    QCOMPARE(f.value(2), serial);
+    if (hashesOut) QCOMPARE(readBytes(path("out.QV")).size(), 200);
+    QCOMPARE(f.value(5), hashesOut ? sha256sum(path("out.QV")) : QString());
 }
 
 void tst_Qv7ctlRecord::failed_append_keeps_every_earlier_line_data() {
