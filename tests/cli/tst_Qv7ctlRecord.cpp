@@ -271,6 +271,9 @@ void tst_Qv7ctlRecord::adc_watch_reads_until_interrupted_or_lost_data() {
         << QStringList{"adjust", "fullscale2", "--watch", "--interval=40"} << 40;
     QTest::newRow("a dropped reply is ridden over")
         << QStringList{"adc", "--watch", "--interval=60", "--simulate-fault=drop:1"} << 60;
+    // A read that takes 60 ms does not push the next one 60 ms later each time.
+    QTest::newRow("slow reads keep the pace")
+        << QStringList{"adc", "--watch", "--interval=100", "--simulate-fault=delay:60"} << 100;
     QTest::newRow("silent indicator is lost")
         << QStringList{"adc", "--watch", "--simulate-fault=silent", "--timeout=1"} << 0;
 }
@@ -296,7 +299,7 @@ void tst_Qv7ctlRecord::adc_watch_reads_until_interrupted_or_lost() {
     if (args.first() == "adjust")
         QCOMPARE(lines.takeFirst(), "Qv7-4RL-RS: fullscale2 taken (holding register 1000 := 4)");
     QVERIFY(lines.size() >= 4);
-    double last = -1.0;
+    double first = -1.0, last = -1.0;
     for (const QString& line : lines) {
         // The simulator holds 12.5 in input registers 5-6 and 0.25 in 7-8.
         const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
@@ -309,7 +312,13 @@ void tst_Qv7ctlRecord::adc_watch_reads_until_interrupted_or_lost() {
         // Readings start an interval apart, never sooner (their times are rounded to the millisecond).
         QVERIFY2(last < 0 || time - last >= (interval - 2) / 1000.0, qPrintable(line));
         last = time;
+        if (first < 0) first = time;
     }
+    // Each reading starts an interval after the last one started: slow reads do not add up (the
+    // mean step stays below the interval and half of the 60 ms a read takes).
+    if (args.contains("--simulate-fault=delay:60"))
+        QVERIFY2((last - first) / (lines.size() - 1) < (interval + 30) / 1000.0,
+                 qPrintable(lines.join('\n')));
 }
 
 QTEST_GUILESS_MAIN(tst_Qv7ctlRecord)
