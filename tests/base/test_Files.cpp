@@ -14,11 +14,9 @@
 
 #include <fcntl.h>
 #include <grp.h>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -209,7 +207,7 @@ int sysctlValue(const char* path) {
     return value;
 }
 
-// Runs `body` in a child process (as nobody when `asNobody`) and returns what it returned, or -1.
+// Runs `body` in a child process, as nobody when asked; its return value, or -1 when it died.
 int inChild(bool asNobody, const std::function<int()>& body) {
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -222,216 +220,131 @@ int inChild(bool asNobody, const std::function<int()>& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-struct Refusal {
-    const char* name;
-    bool needsRoot;
-    const char* sysctl; // the kernel protection the case relies on; "" none
-    // Prepares `folder` (sticky and open to all); returns the path to save to.
-    std::string (*make)(const std::string& folder);
-    bool asNobody; // the save runs as nobody
-    int error;
-    const char* untouched; // a file that must keep "old"
-};
-
-std::string readOnlyFile(const std::string& f) {
-    std::ofstream(f + "/golden.QV") << "old";
-    ::chown((f + "/golden.QV").c_str(), Nobody, Nobody);
-    ::chmod((f + "/golden.QV").c_str(), 0444);
-    return f + "/golden.QV";
+// A file "old" in `f` (sticky and open to all), nobody's, with `mode`.
+std::string nobodys(const std::string& f, const char* name, mode_t mode) {
+    std::ofstream(f + "/" + name) << "old";
+    ::chown((f + "/" + name).c_str(), Nobody, Nobody);
+    ::chmod((f + "/" + name).c_str(), mode);
+    return f + "/" + name;
 }
-// A link an ordinary user planted in a shared folder, to root's own file.
+std::string readOnly(const std::string& f) {
+    return nobodys(f, "golden.QV", 0444);
+}
+std::string plantedFile(const std::string& f) {
+    return nobodys(f, "line.QV", 0644);
+}
+std::string usersFile(const std::string& f) {
+    return nobodys(f, "user.QV", 0640);
+}
+// A link nobody planted in the shared folder, to root's own file.
 std::string plantedLink(const std::string& f) {
     std::ofstream(f + "/precious.conf") << "old";
     ::symlink((f + "/precious.conf").c_str(), (f + "/line.QV").c_str());
     ::lchown((f + "/line.QV").c_str(), Nobody, Nobody);
     return f + "/line.QV";
 }
-// A file an ordinary user made in a shared folder ahead of root's save.
-std::string plantedFile(const std::string& f) {
-    std::ofstream(f + "/line.QV") << "old";
-    ::chown((f + "/line.QV").c_str(), Nobody, Nobody);
-    return f + "/line.QV";
-}
+
+struct AsTheShell {
+    const char* name;
+    const char* sysctl; // the kernel's protection the case needs on; "" none
+    std::string (*make)(const std::string& folder);
+    bool asNobody; // the save runs as nobody
+    int error;
+    const char *file, *holds; // a file of the folder and what it must hold afterwards
+};
 
 } // namespace
 
-class SaveRefused : public testing::TestWithParam<Refusal> {};
+class SaveAsTheShell : public testing::TestWithParam<AsTheShell> {};
 
-// What the shell's "> file" would refuse, a save refuses, and the file stays as it was.
-TEST_P(SaveRefused, as_the_shell_would) {
-    const Refusal& r = GetParam();
-    if (r.needsRoot && ::geteuid() != 0) GTEST_SKIP() << "another user's files need root to set up";
-    if (*r.sysctl && sysctlValue(r.sysctl) < 1)
-        GTEST_SKIP() << r.sysctl << " is 0 here: the kernel allows it";
-    char name[] = "/tmp/qv7-refuse-XXXXXX";
+// A save does what the shell's "> file" would do, no more: refused where it is refused, the file
+// unchanged; a replaced file keeps its owner, group and mode.
+TEST_P(SaveAsTheShell, decides_as_the_kernel_does) {
+    const AsTheShell& c = GetParam();
+    if (::geteuid() != 0) GTEST_SKIP() << "another user's files need root to set up";
+    if (*c.sysctl && sysctlValue(c.sysctl) < 1)
+        GTEST_SKIP() << c.sysctl << " is 0 here: the kernel allows it";
+    char name[] = "/tmp/qv7-shell-XXXXXX";
     const std::string dir = ::mkdtemp(name);
     ASSERT_EQ(::chmod(dir.c_str(), 01777), 0);
-    const std::string path = r.make(dir);
-    EXPECT_EQ(inChild(r.asNobody, [&] { return saveWholeFile(path, "new"); }), r.error);
-    EXPECT_EQ(contents(dir + "/" + r.untouched), "old");
-    std::filesystem::remove_all(dir);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, SaveRefused,
-    testing::Values(Refusal{"a_read_only_file", true, "", readOnlyFile, true, EACCES, "golden.QV"},
-                    Refusal{"a_link_planted_in_a_shared_folder", true, "/proc/sys/fs/protected_symlinks",
-                            plantedLink, false, EACCES, "precious.conf"},
-                    Refusal{"a_file_planted_in_a_shared_folder", true, "/proc/sys/fs/protected_regular",
-                            plantedFile, false, EACCES, "line.QV"}),
-    [](const testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
-
-// A replaced file keeps its owner and group, as root saves over a user's file.
-TEST(Files, a_replaced_file_keeps_its_owner_and_group) {
-    if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
-    char name[] = "/tmp/qv7-owner-XXXXXX";
-    const std::string dir = ::mkdtemp(name);
-    const std::string path = dir + "/user.QV";
-    std::ofstream(path) << "old";
-    ASSERT_EQ(::chown(path.c_str(), Nobody, Nobody), 0);
-    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    EXPECT_EQ(saveWholeFile(path, "new"), 0);
+    const std::string path = c.make(dir);
+    EXPECT_EQ(inChild(c.asNobody, [&] { return saveWholeFile(path, "new"); }), c.error);
+    EXPECT_EQ(contents(dir + "/" + c.file), c.holds);
     struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_uid, Nobody);
-    EXPECT_EQ(info.st_gid, Nobody);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
-    EXPECT_EQ(contents(path), "new");
-    std::filesystem::remove_all(dir);
-}
-
-struct Held {
-    const char* label;
-    const char* name; // the name given, "%d" standing for the descriptor
-    bool append;
-    const char* expected;
-};
-
-class HeldStream : public testing::TestWithParam<Held> {};
-
-// A name of a descriptor already open writes through it, appending or not as it was opened, and
-// even once its file was deleted: nothing is made under another name.
-TEST_P(HeldStream, is_written_through_its_descriptor) {
-    const Held& h = GetParam();
-    char name[] = "/tmp/qv7-held-XXXXXX";
-    const std::string dir = ::mkdtemp(name);
-    const std::string path = dir + "/run.log";
-    std::ofstream(path) << "a\nb\n";
-    const int fd = ::open(path.c_str(), O_RDWR | (h.append ? O_APPEND : 0));
-    ASSERT_GE(fd, 0);
-    ::unlink(path.c_str());
-    char given[64];
-    std::snprintf(given, sizeof given, h.name, fd);
-    EXPECT_EQ(heldStream(given), fd);
-    EXPECT_EQ(saveWholeFile(given, "new"), 0);
-    char got[16] = {};
-    EXPECT_GT(::pread(fd, got, sizeof got - 1, 0), 0);
-    ::close(fd);
-    EXPECT_STREQ(got, h.expected);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 0) << "nothing made beside it";
+    if (c.error == 0 && ::stat((dir + "/" + c.file).c_str(), &info) == 0) {
+        EXPECT_EQ(info.st_uid, Nobody);
+        EXPECT_EQ(info.st_gid, Nobody);
+        EXPECT_EQ(info.st_mode & 07777, 0640u);
+    }
     std::filesystem::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, HeldStream,
-    testing::Values(Held{"dev_fd_appending", "/dev/fd/%d", true, "a\nb\nnew"},
-                    Held{"proc_self_fd_from_the_start", "/proc/self/fd/%d", false, "new\n"}),
-    [](const testing::TestParamInfo<Held>& info) { return std::string(info.param.label); });
+    Files, SaveAsTheShell,
+    testing::Values(AsTheShell{"a_read_only_file", "", readOnly, true, EACCES, "golden.QV", "old"},
+                    AsTheShell{"a_link_planted_in_a_shared_folder", "/proc/sys/fs/protected_symlinks",
+                               plantedLink, false, EACCES, "precious.conf", "old"},
+                    AsTheShell{"a_file_planted_in_a_shared_folder", "/proc/sys/fs/protected_regular",
+                               plantedFile, false, EACCES, "line.QV", "old"},
+                    AsTheShell{"root_saving_a_user_s_file", "", usersFile, false, 0, "user.QV", "new"}),
+    [](const testing::TestParamInfo<AsTheShell>& info) { return std::string(info.param.name); });
 
-struct TempName {
-    std::string base;
-    std::size_t nameMax;
-    std::string expected; // with the random part "abcdefghijkl"
-};
-
-class TemporaryName : public testing::TestWithParam<TempName> {};
-
-TEST_P(TemporaryName, fits_beside_any_name) {
-    const TempName& t = GetParam();
-    const std::string made = temporaryName(t.base, "abcdefghijkl", t.nameMax);
-    EXPECT_EQ(made, t.expected);
-    EXPECT_TRUE(isTemporaryName(t.base, made, t.nameMax));
-    EXPECT_FALSE(isTemporaryName("z" + t.base, made, t.nameMax));
-    EXPECT_FALSE(isTemporaryName(t.base, t.expected.substr(0, t.expected.size() - 1) + "L", t.nameMax));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, TemporaryName,
-    testing::Values(TempName{"kept.QV", 255, "kept.QV.tmp-abcdefghijkl"},
-                    // 254 bytes of name: 238 of them are kept, 17 go to ".tmp-" and the random part.
-                    TempName{std::string(254, 'x'), 255, std::string(238, 'x') + ".tmp-abcdefghijkl"},
-                    // "é" is two bytes: the cut keeps none of a character it would split.
-                    TempName{"ab\xc3\xa9", 20, "ab.tmp-abcdefghijkl"}));
-
-// A name as long as the folder allows saves, and the temporaries of the folder are judged dead
-// only by their free lock and their owner: another user's, or one still being written, stay.
+// A name as long as the folder allows saves; a leftover temporary goes only when its lock is free
+// and it is the caller's: one still being written, or another user's, stays.
 TEST(Files, a_long_name_saves_and_only_dead_temporaries_go) {
     char name[] = "/tmp/qv7-long-XXXXXX";
     const std::string dir = ::mkdtemp(name);
     const std::string base(254, 'n');
-    const std::string stale = dir + "/" + temporaryName(base, "00000000dead", 255);
-    const std::string live = dir + "/" + temporaryName(base, "0000000alive", 255);
-    const std::string planted = dir + "/" + temporaryName(base, "00000planted", 255);
-    for (const std::string& p : {stale, live, planted})
-        std::ofstream(p) << "half";
-    const int liveLock = ::open(live.c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(liveLock, LOCK_EX), 0);
+    const auto temporary = [&](const char* random) { return dir + "/" + temporaryName(base, random, 255); };
+    for (const char* random : {"00000000dead", "0000000alive", "00000planted"})
+        std::ofstream(temporary(random)) << "half";
+    const int live = ::open(temporary("0000000alive").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
     const bool root = ::geteuid() == 0;
-    if (root) ::chown(planted.c_str(), Nobody, Nobody);
+    if (root) ::chown(temporary("00000planted").c_str(), Nobody, Nobody);
     EXPECT_EQ(saveWholeFile(dir + "/" + base, "new"), 0);
     EXPECT_EQ(contents(dir + "/" + base), "new");
-    EXPECT_FALSE(std::filesystem::exists(stale));
-    EXPECT_TRUE(std::filesystem::exists(live));
-    if (root) {
-        EXPECT_TRUE(std::filesystem::exists(planted));
-    }
-    ::close(liveLock);
+    EXPECT_FALSE(std::filesystem::exists(temporary("00000000dead")));
+    EXPECT_TRUE(std::filesystem::exists(temporary("0000000alive")));
+    EXPECT_EQ(std::filesystem::exists(temporary("00000planted")), root);
+    ::close(live);
     std::filesystem::remove_all(dir);
 }
 
-// A rename that fails at the very end is the save's failure, and the old file stays.
+// The final rename's failure is the save's, and the old file stays.
 TEST(Files, a_failed_final_rename_is_reported) {
     char name[] = "/tmp/qv7-rename-XXXXXX";
     const std::string dir = ::mkdtemp(name);
-    const std::string path = dir + "/kept.QV";
-    std::ofstream(path) << "old";
+    std::ofstream(dir + "/kept.QV") << "old";
     const auto removeTemporary = [&] {
         for (const auto& entry : std::filesystem::directory_iterator(dir))
-            if (isTemporaryName("kept.QV", entry.path().filename().string(), 255))
-                std::filesystem::remove(entry);
+            if (entry.path().filename() != "kept.QV") std::filesystem::remove(entry);
         return 0;
     };
-    EXPECT_EQ(saveWholeFile(path, "new", removeTemporary), ENOENT);
-    EXPECT_EQ(contents(path), "old");
+    EXPECT_EQ(saveWholeFile(dir + "/kept.QV", "new", removeTemporary), ENOENT);
+    EXPECT_EQ(contents(dir + "/kept.QV"), "old");
     std::filesystem::remove_all(dir);
 }
 
-// The wait for a log lock ends on time with every signal blocked (a parent may block any).
+// A lock wait ends on time with every signal blocked (a parent may block any); a wait that never
+// ends meets the alarm, the one signal left open.
 TEST(FileLock, a_lock_wait_ends_whatever_signals_are_blocked) {
     char name[] = "/tmp/qv7-lockwait-XXXXXX";
-    const std::string dir = ::mkdtemp(name);
-    const std::string path = dir + "/log.csv";
+    const std::string path = std::string(::mkdtemp(name)) + "/log.csv";
     std::ofstream(path) << "";
     const int holder = ::open(path.c_str(), O_RDONLY);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        sigset_t all;
-        sigfillset(&all);
-        ::sigprocmask(SIG_BLOCK, &all, nullptr);
-        const int fd = ::open(path.c_str(), O_RDONLY);
-        std::_Exit(lockExclusive(fd, std::chrono::milliseconds(100)) == ETIMEDOUT ? 0 : 1);
-    }
-    // The child must be done well within 10 s; a wait that never ends is killed and fails.
-    const int done = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    pollfd ready{done, POLLIN, 0};
-    const int finished = ::poll(&ready, 1, 10000);
-    if (finished == 0) ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_EQ(finished, 1);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    ::close(done);
+    EXPECT_EQ(inChild(false,
+                      [&] {
+                          sigset_t all;
+                          sigfillset(&all);
+                          sigdelset(&all, SIGALRM);
+                          ::sigprocmask(SIG_BLOCK, &all, nullptr);
+                          ::alarm(10);
+                          return lockExclusive(::open(path.c_str(), O_RDONLY),
+                                               std::chrono::milliseconds(100));
+                      }),
+              ETIMEDOUT);
     ::close(holder);
-    std::filesystem::remove_all(dir);
+    std::filesystem::remove_all(std::filesystem::path(path).parent_path());
 }

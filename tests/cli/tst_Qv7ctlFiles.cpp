@@ -229,17 +229,11 @@ void tst_Qv7ctlFiles::outputs_go_where_the_shell_sent_them_data() {
     // A FIFO nobody reads gives up at once.
     QTest::newRow("-o FIFO") << "mkfifo f; " + p + "-o f" << 4 << "a FIFO that no program reads"
                              << "";
-    QTest::newRow("--capture FIFO") << "mkfifo f; " + p + "--capture f >/dev/null" << 4
-                                    << "a FIFO that no program reads"
+    QTest::newRow("--capture FIFO") << "mkfifo f; " + p + "--capture f" << 4 << "a FIFO that no program reads"
                                     << "";
     // Two outputs on one stream are refused before anything is sent.
-    QTest::newRow("-o - --capture -") << p + "-o - --capture -" << 1 << "both write to descriptor 1"
-                                      << "";
     QTest::newRow("/dev/stdout and -")
         << p + "-o /dev/stdout --capture -" << 1 << "both write to descriptor 1"
-        << "";
-    QTest::newRow("/dev/fd/1 and /proc/self/fd/1")
-        << p + "--capture /dev/fd/1 -o /proc/self/fd/1" << 1 << "both write to descriptor 1"
         << "";
 }
 
