@@ -11,7 +11,9 @@
 #include <csignal>
 #include <cstdlib>
 
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,6 +57,8 @@ private slots:
     void outputs_go_where_the_shell_sent_them();
     void a_read_only_file_is_refused();
     void two_sets_on_one_file_keep_both_changes();
+    void a_file_held_by_another_run_is_waited_for_data();
+    void a_file_held_by_another_run_is_waited_for();
 
 private:
     QString path(const QString& name) const { return dir_->filePath(name); }
@@ -283,6 +287,26 @@ void tst_Qv7ctlFiles::two_sets_on_one_file_keep_both_changes() {
                      shown.contains(QRegularExpression("Alarm 2 threshold +4321 ")),
                  qPrintable(QStringLiteral("round %1:\n%2").arg(round).arg(shown)));
     }
+}
+
+void tst_Qv7ctlFiles::a_file_held_by_another_run_is_waited_for_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("set") << QStringList{"set", "g.QV", "alarm1.threshold=1234"};
+    QTest::newRow("import") << QStringList{"import", "p.json", "-o", "g.QV"};
+}
+
+// Another run holds the file past --timeout: the run gives up, says so, and changes nothing.
+void tst_Qv7ctlFiles::a_file_held_by_another_run_is_waited_for() {
+    QFETCH(QStringList, args);
+    QVERIFY(writeBytes(path("g.QV"), "held"));
+    QVERIFY(writeBytes(path("p.json"), json_));
+    const int holder = ::open(QFile::encodeName(path("g.QV")).constData(), O_RDONLY);
+    QCOMPARE(::flock(holder, LOCK_EX), 0);
+    const Run run = qv7ctl(args + QStringList{"--timeout", "0.2"});
+    ::close(holder);
+    QCOMPARE(run.exitCode, 3);
+    QVERIFY2(run.err.contains("another program kept the file locked"), qPrintable(run.err));
+    QCOMPARE(readBytes(path("g.QV")), QByteArray("held"));
 }
 
 QTEST_GUILESS_MAIN(tst_Qv7ctlFiles)
