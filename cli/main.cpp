@@ -4,6 +4,7 @@
 #include "base/SignalPipe.h"
 #include "cli/AllDevices.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "cli/Session.h"
 #include "cli/SheetCommand.h"
 #include "indicator/FileAccess.h"
@@ -32,16 +33,16 @@ int main(int argc, char** argv) {
     if (english.load(QStringLiteral(":/i18n/qv7cfg_en.qm"))) QCoreApplication::installTranslator(&english);
     if (!parsed.options) {
         std::fprintf(stderr, "qv7ctl: %s\nTry \"qv7ctl --help\".\n", qPrintable(parsed.error));
-        return ExitUsage;
+        return closeOutputs(ExitUsage);
     }
     const Options& options = *parsed.options;
     if (options.help) {
         std::fputs(helpText().toUtf8().constData(), stdout);
-        return ExitOk;
+        return closeOutputs(ExitOk);
     }
     if (options.version) {
         std::printf("qv7ctl %s\n", QV7_VERSION);
-        return ExitOk;
+        return closeOutputs(ExitOk);
     }
     QString error;
     int code = runCaught(options, error);
@@ -55,5 +56,5 @@ int main(int argc, char** argv) {
                      qv7::signalName(number).c_str());
         code = 128 + number;
     }
-    return code;
+    return closeOutputs(code);
 }

@@ -13,13 +13,7 @@ struct Run {
     QString out, err;
 };
 
-// `inChild` runs in the child before qv7ctl starts (limits, another user).
-inline Run runQv7ctl(const QString& folder, const QStringList& args,
-                     const std::function<void()>& inChild = {}) {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    if (inChild) process.setChildProcessModifier(inChild);
-    process.start(QStringLiteral(QV7CTL_PATH), args);
+inline Run finished(QProcess& process) {
     Run run;
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -30,6 +24,28 @@ inline Run runQv7ctl(const QString& folder, const QStringList& args,
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+// `inChild` runs in the child before qv7ctl starts (limits, another user).
+inline Run runQv7ctl(const QString& folder, const QStringList& args,
+                     const std::function<void()>& inChild = {}) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    if (inChild) process.setChildProcessModifier(inChild);
+    process.start(QStringLiteral(QV7CTL_PATH), args);
+    return finished(process);
+}
+
+// Runs a shell script in `folder`, "$Q" standing for qv7ctl: the redirections a shell makes (">>",
+// "> /dev/full", a descriptor of a deleted file) as a user's script would.
+inline Run runShell(const QString& folder, const QString& script) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("Q"), QStringLiteral(QV7CTL_PATH));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+    return finished(process);
 }
 
 inline QByteArray readBytes(const QString& path) {
