@@ -35,9 +35,11 @@ src=$cache/src
 say() { printf '== %s\n' "$*" >&2; }
 
 install_packages() {
-    local packages=(g++-mingw-w64-x86-64-posix wine64 wine nsis zip autoconf automake libtool
-                    dpkg-dev cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev
-                    qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n googletest xvfb xauth tclsh)
+    # The Qt-free layers need the cross compiler, Wine and the tools that build hidapi and libmodbus.
+    local packages=(g++-mingw-w64-x86-64-posix wine64 wine autoconf automake libtool dpkg-dev cmake ninja-build
+                    pkg-config googletest)
+    [ "$mode" = core ] || packages+=(nsis zip qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+                                     qt6-translations-l10n xvfb xauth tcl)
     local missing=()
     for p in "${packages[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -52,8 +54,9 @@ install_packages() {
 # Debian's source packages, through a deb-src twin of the machine's own source list.
 fetch_sources() {
     mkdir -p "$src"
-    local need=()
-    for p in qt6-base hidapi libmodbus sqlite3; do
+    local need=() wanted=(hidapi libmodbus)
+    [ "$mode" = core ] || wanted+=(qt6-base sqlite3)
+    for p in "${wanted[@]}"; do
         ls "$src"/${p}_*.dsc >/dev/null 2>&1 || need+=("$p")
     done
     [ ${#need[@]} -eq 0 ] && return
@@ -112,9 +115,75 @@ build_qt() {
     rm -rf "$build"
 }
 
+# The test programs' libraries: static, so a test .exe needs no DLL but MinGW's own runtime.
+build_deps() {
+    local stamp=$deps_prefix/.deps-1
+    [ -f "$stamp" ] && { say "hidapi, libmodbus and GoogleTest for Windows: cached in $deps_prefix"; return; }
+    local tc=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
+              -DCMAKE_INSTALL_PREFIX="$deps_prefix" -DBUILD_SHARED_LIBS=OFF)
+    say "hidapi for Windows (its winapi backend)"
+    local dir
+    dir=$(unpack hidapi)
+    cmake -S "$dir" -B "$cache/build/hidapi" "${tc[@]}" -DHIDAPI_BUILD_HIDTEST=OFF >/dev/null
+    cmake --build "$cache/build/hidapi" -j"$jobs" >/dev/null
+    cmake --install "$cache/build/hidapi" >/dev/null
+    say "GoogleTest for Windows"
+    cmake -S /usr/src/googletest -B "$cache/build/gtest" "${tc[@]}" -DBUILD_GMOCK=OFF -Dgtest_force_shared_crt=ON >/dev/null
+    cmake --build "$cache/build/gtest" -j"$jobs" >/dev/null
+    cmake --install "$cache/build/gtest" >/dev/null
+    say "libmodbus for Windows"
+    dir=$(unpack libmodbus)
+    [ -x "$dir/configure" ] || (cd "$dir" && autoreconf -fi >/dev/null 2>&1)
+    mkdir -p "$cache/build/libmodbus"
+    (cd "$cache/build/libmodbus" &&
+        "$dir/configure" --host=x86_64-w64-mingw32 --prefix="$deps_prefix" --enable-static --disable-shared \
+            --disable-tests CC=x86_64-w64-mingw32-gcc-posix >/dev/null &&
+        make -j"$jobs" -C src >/dev/null && make -C src install >/dev/null && make install-pkgconfigDATA >/dev/null)
+    rm -rf "$cache/build/hidapi" "$cache/build/gtest" "$cache/build/libmodbus"
+    touch "$stamp"
+}
+
+# Wine with its own prefix under the cache, quiet, finding MinGW's runtime DLLs: the emulator CTest
+# runs every test program through. Unix variables starting with QT_ do not reach Windows programs
+# under Wine; WINEQT_X arrives as QT_X.
+make_wine_runner() {
+    local runner=$cache/wine-run
+    cat >"$runner" <<RUNNER
+#!/bin/sh
+export WINEPREFIX="$cache/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPATH="/usr/lib/gcc/x86_64-w64-mingw32/12-posix;/usr/x86_64-w64-mingw32/lib;$deps_prefix/bin;$qt_prefix/bin\${WINEPATH:+;\$WINEPATH}"
+exec wine "\$@"
+RUNNER
+    chmod +x "$runner"
+    if [ ! -f "$cache/wine/system.reg" ]; then
+        say "a Wine prefix in $cache/wine (once, about a minute)"
+        WINEPREFIX="$cache/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot --init >/dev/null 2>&1
+        WINEPREFIX="$cache/wine" wineserver -w
+    fi
+    printf '%s\n' "$runner"
+}
+
+# The Qt-free layers (base, proto, link, modbus, sim, devices) and their tests under Wine.
+build_core() {
+    build_deps
+    local runner
+    runner=$(make_wine_runner)
+    local build=$top/build-win-core
+    say "the Qt-free layers for Windows in $build"
+    PKG_CONFIG_LIBDIR=$deps_prefix/lib/pkgconfig:$deps_prefix/share/pkgconfig PKG_CONFIG_PATH= \
+        cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DQV7_WIN_PREFIXES="$deps_prefix" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV7_QT=OFF -DQV7_BENCH=OFF \
+        -DQV7_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$runner" \
+        $(command -v ccache >/dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache) >/dev/null
+    cmake --build "$build" -j"$jobs"
+    say "the Qt-free layers' tests under Wine"
+    ctest --test-dir "$build" -j"$jobs" --output-on-failure --no-tests=error
+}
+
 install_packages
 fetch_sources
 case "$mode" in
     qt) build_qt; exit 0 ;;
+    core) build_core; exit 0 ;;
 esac
 build_qt
