@@ -1,11 +1,11 @@
 #include "base/FileLock.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <csignal>
-#include <ctime>
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -16,6 +16,8 @@
 namespace qv7 {
 
 namespace {
+
+constexpr std::chrono::milliseconds MaxLockPause{50};
 
 long holderOf(int fd) {
     struct stat info {};
@@ -36,53 +38,23 @@ bool stillNamed(int fd, const std::string& path) {
            open.st_ino == named.st_ino;
 }
 
-// The wake-up of a lock wait: its handler does nothing, it only makes the blocked flock return EINTR.
-int wakeSignal() {
-    static const int signal = SIGRTMIN + 7;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        struct sigaction action {};
-        action.sa_handler = [](int) {};
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = 0; // no SA_RESTART: the flock must come back
-        ::sigaction(signal, &action, nullptr);
-    });
-    return signal;
-}
-
-timespec timespecOf(std::chrono::nanoseconds span) {
-    return {static_cast<time_t>(span.count() / 1000000000), static_cast<long>(span.count() % 1000000000)};
-}
-
 } // namespace
 
 int lockExclusive(int fd, std::chrono::milliseconds wait) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
-    if (errno != EWOULDBLOCK) return errno;
-    if (wait.count() <= 0) return ETIMEDOUT;
-    sigevent event{};
-    event.sigev_notify = SIGEV_THREAD_ID;
-    event.sigev_signo = wakeSignal();
-    event._sigev_un._tid = ::gettid(); // glibc names no field for it before 2.35
-    timer_t timer{};
-    if (::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0) return errno;
-    // The timer fires at the deadline and then every few milliseconds, so that a signal that came
-    // just before the flock began cannot leave it blocked for good.
-    itimerspec timing{};
-    timing.it_value = timespecOf(wait);
-    timing.it_interval = timespecOf(std::chrono::milliseconds(5));
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    int error = ::timer_settime(timer, 0, &timing, nullptr) == 0 ? EINTR : errno;
-    while (error == EINTR) {
-        if (::flock(fd, LOCK_EX) == 0)
-            error = 0;
-        else if (errno != EINTR)
-            error = errno;
-        else if (std::chrono::steady_clock::now() >= deadline)
-            error = ETIMEDOUT;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + wait;
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) return errno;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) return ETIMEDOUT;
+        // A holder usually lets go within milliseconds (an append, a save); a long one is asked
+        // after at most every 50 ms. No signal is involved, so none that is blocked can stall it.
+        std::this_thread::sleep_for(std::min(pause, left));
+        pause = std::min(pause * 2, MaxLockPause);
     }
-    ::timer_delete(timer);
-    return error;
 }
 
 FileLock::~FileLock() {
@@ -122,6 +94,33 @@ FileLock::Outcome FileLock::lock(const std::string& path, bool readWrite) {
     }
     error_ = EAGAIN;
     return Outcome::Failed;
+}
+
+FileLock::Outcome FileLock::lockNamed(const std::string& path, std::chrono::milliseconds wait) {
+    unlock();
+    holder_ = 0;
+    error_ = 0;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        errno = 0;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) {
+            error_ = errno != 0 ? errno : EIO;
+            return Outcome::Failed;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (const int error = lockExclusive(fd, std::max(left, std::chrono::milliseconds(0))); error != 0) {
+            ::close(fd);
+            error_ = error;
+            return Outcome::Failed;
+        }
+        if (stillNamed(fd, path)) {
+            fd_ = fd;
+            return Outcome::Locked;
+        }
+        ::close(fd); // the holder saved a new file under the name: that one is locked now
+    }
 }
 
 } // namespace qv7

@@ -24,6 +24,12 @@ public:
     // the lock without waiting. Locked: this object holds it. Held: another program does, holder()
     // names it. Failed: the file did not open, error() says why.
     Outcome lock(const std::string& path, bool readWrite = false);
+    // Opens the existing file `path` read-only and takes the lock, waiting at most `wait` for its
+    // holder. A holder that saved meanwhile replaced the file by a rename: the name's new file is
+    // opened and locked in its turn, so the lock held is always on the file the name names, and it
+    // keeps out every other lockNamed of that name until this object lets go (after its own save).
+    // Locked, or Failed with error(): ETIMEDOUT when the wait ran out, ENOENT when there is no file.
+    Outcome lockNamed(const std::string& path, std::chrono::milliseconds wait);
     void unlock();
 
     bool locked() const { return fd_ >= 0; }
@@ -38,9 +44,10 @@ private:
     int error_ = 0;
 };
 
-// Takes an exclusive flock on `fd`, waiting at most `wait` for its holder to let go (without
-// spinning: the wait is a blocking flock that a timer of this thread interrupts). Returns 0,
-// ETIMEDOUT when the wait ran out, or the system's error number.
+// Takes an exclusive flock on `fd`, waiting at most `wait` for its holder to let go: tries again after
+// pauses that grow from 1 ms to 50 ms, the last cut to the deadline, so the wait ends on time whatever
+// signals the process blocks, and never spins. Returns 0, ETIMEDOUT when the wait ran out, or the
+// system's error number.
 int lockExclusive(int fd, std::chrono::milliseconds wait);
 
 // The process holding a flock on the file of this device number and inode, as /proc/locks lists

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <thread>
 
@@ -115,6 +116,48 @@ FileLock::Outcome FileLock::lock(const std::string& path, bool readWrite) {
     }
     error_ = EAGAIN;
     return Outcome::Failed;
+}
+
+FileLock::Outcome FileLock::lockNamed(const std::string& path, std::chrono::milliseconds wait) {
+    unlock();
+    holder_ = 0;
+    error_ = 0;
+    const std::wstring name = widePath(path);
+    if (name.empty()) {
+        error_ = EINVAL;
+        return Outcome::Failed;
+    }
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            error_ = errnoOfWindowsError(::GetLastError());
+            return Outcome::Failed;
+        }
+        const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY);
+        if (fd < 0) {
+            ::CloseHandle(handle);
+            error_ = EMFILE;
+            return Outcome::Failed;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (const int error = lockExclusive(fd, std::max(left, std::chrono::milliseconds(0))); error != 0) {
+            ::_close(fd);
+            error_ = error;
+            return Outcome::Failed;
+        }
+        HANDLE named = ::CreateFileW(name.c_str(), 0, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const bool still = named != INVALID_HANDLE_VALUE && sameFile(handle, named);
+        if (named != INVALID_HANDLE_VALUE) ::CloseHandle(named);
+        if (still) {
+            fd_ = fd;
+            return Outcome::Locked;
+        }
+        ::_close(fd); // the holder saved a new file under the name: that one is locked now
+    }
 }
 
 } // namespace qv7

@@ -10,14 +10,16 @@
 #include <io.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
+#include <random>
 
 namespace qv7 {
 
 namespace {
 
-constexpr char TemporaryMark[] = ".tmp-";
+// NTFS allows 255 UTF-16 units to a name; a UTF-8 name of 255 bytes never has more.
+constexpr std::size_t NameMax = 255;
+constexpr int TemporaryAttempts = 100;
 // The bits of a replaced file's attributes that its new bytes keep.
 constexpr DWORD KeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -102,31 +104,44 @@ std::wstring finalName(HANDLE handle) {
     return {};
 }
 
+std::string randomPart() {
+    static constexpr char Characters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    static std::random_device seed; // the system's randomness (rand_s)
+    std::string random;
+    for (std::size_t i = 0; i < TemporaryRandomLength; ++i)
+        random += Characters[seed() % (sizeof Characters - 1)];
+    return random;
+}
+
 // A save killed between its write and its move leaves its temporary file; the next save of the
-// same file clears it away.
+// same file clears it away. A save still writing has its temporary open, unshared, so the system
+// refuses to delete that one.
 void removeStaleTemporaries(const std::wstring& target) {
     const std::wstring folder = folderOf(target);
+    const std::string base = narrow(baseOf(target));
     WIN32_FIND_DATAW found{};
-    const std::wstring pattern = folder + L"\\" + baseOf(target) + L".tmp-*";
+    const std::wstring pattern = folder + L"\\" + baseOf(target).substr(0, 8) + L"*";
     HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
-    const std::string targetName = narrow(target);
     do {
-        if (isStaleTemporary(targetName, narrow(found.cFileName)))
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+            isTemporaryName(base, narrow(found.cFileName), NameMax))
             ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
     } while (::FindNextFileW(search, &found) != 0);
     ::FindClose(search);
 }
 
+// A new temporary file beside `target`, open for writing and shared with nobody while it is written.
 HANDLE createBeside(const std::wstring& target, std::wstring& temporary) {
-    static std::atomic<unsigned> serial{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary =
-            target + L".tmp-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(serial++);
-        HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring folder = folderOf(target);
+    const std::string base = narrow(baseOf(target));
+    for (int attempt = 0; attempt < TemporaryAttempts; ++attempt) {
+        temporary = folder + L"\\" + widePath(temporaryName(base, randomPart(), NameMax));
+        HANDLE handle =
+            ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) return handle;
     }
+    ::SetLastError(ERROR_FILE_EXISTS);
     return INVALID_HANDLE_VALUE;
 }
 
@@ -289,41 +304,17 @@ int errnoOfWindowsError(unsigned long error) {
 
 void ignoreFileSizeSignal() {} // Windows has no size-limit signal: a limit shows as a failed write
 
-bool isStaleTemporary(const std::string& target, const std::string& name) {
-    const std::string prefix = narrow(baseOf(widePath(target))) + TemporaryMark;
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
-    const std::string rest = name.substr(prefix.size()); // "PID-N"
-    const auto dash = rest.find('-');
-    if (dash == 0 || dash == std::string::npos || dash + 1 == rest.size()) return false;
-    if (!std::all_of(rest.begin(), rest.end(), [](char c) { return c == '-' || (c >= '0' && c <= '9'); }))
-        return false;
-    if (rest.find('-', dash + 1) != std::string::npos || dash > 9) return false;
-    const unsigned long pid = std::stoul(rest.substr(0, dash));
-    if (pid == 0) return false;
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
-    if (process == nullptr) return ::GetLastError() == ERROR_INVALID_PARAMETER; // no such process
-    DWORD code = 0;
-    const bool running = ::GetExitCodeProcess(process, &code) != 0 && code == STILL_ACTIVE;
-    ::CloseHandle(process);
-    return !running;
-}
-
-int followLinks(const std::string& path, std::string& target) {
-    target = path;
-    const std::wstring name = widePath(path);
-    if (name.empty()) return EINVAL;
-    const DWORD attributes = ::GetFileAttributesW(name.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return 0;
-    Handle file(openExisting(name, 0));
-    if (!file.valid()) return lastError();
-    const std::wstring resolved = finalName(file.get());
-    if (resolved.empty()) return lastError();
-    target = narrow(resolved);
-    return 0;
+int heldStream(const std::string& path) {
+    if (path == StandardOutputName || path == "/dev/stdout") return 1;
+    if (path == "/dev/stderr") return 2;
+    return -1;
 }
 
 int saveWholeFile(const std::string& path, std::string_view bytes, const std::function<int()>& beforeRename) {
-    if (path == StandardOutputName) return writeThrough(::GetStdHandle(STD_OUTPUT_HANDLE), bytes);
+    // Through the descriptor's own handle: the C library's text mode would add CRs.
+    if (const int held = heldStream(path); held >= 0)
+        return writeThrough(reinterpret_cast<HANDLE>(::_get_osfhandle(held)), bytes);
+    if (path.empty()) return ENOENT;
     const std::wstring name = widePath(path);
     if (name.empty()) return EINVAL;
     std::wstring target = name;

@@ -73,9 +73,13 @@ TEST(FilesWindows, names_outside_the_ansi_code_page_are_saved_and_read) {
 TEST(FilesWindows, a_device_is_written_through_and_a_dead_save_s_temporary_goes) {
     EXPECT_EQ(saveWholeFile("NUL", "new"), 0);
     test::TempDir dir;
-    std::ofstream(dir.file("kept.QV.tmp-4194304-0")) << "half"; // no process has this id
+    std::ofstream(dir.file("kept.QV.tmp-0a1b2c3d4e5f")) << "half";
+    std::ofstream(dir.file("kept.QV.tmp-not-ours")) << "kept";
+    std::ofstream writing(dir.file("kept.QV.tmp-zzzzzzzzzzzz")); // a save still writing
     ASSERT_EQ(saveWholeFile(utf8(dir.file("kept.QV")), "new"), 0);
-    EXPECT_EQ(entries(dir.path()), 1u);
+    EXPECT_FALSE(fs::exists(dir.file("kept.QV.tmp-0a1b2c3d4e5f")));
+    EXPECT_TRUE(fs::exists(dir.file("kept.QV.tmp-zzzzzzzzzzzz")));
+    EXPECT_EQ(entries(dir.path()), 4u);
     EXPECT_EQ(contents(dir.file("kept.QV")), "new");
 }
 
@@ -120,6 +124,21 @@ TEST(FilesWindows, a_lock_wait_ends_when_its_time_is_up) {
     holder.unlock();
     EXPECT_EQ(lockExclusive(fd, std::chrono::milliseconds(30)), 0);
     ::_close(fd);
+}
+
+// A named lock follows the name to the file its holder saved meanwhile.
+TEST(FilesWindows, a_named_lock_waits_for_the_holder_and_takes_the_saved_file) {
+    test::TempDir dir;
+    const std::string path = utf8(dir.file("state.json"));
+    ASSERT_EQ(saveWholeFile(path, "old"), 0);
+    FileLock holder, waiter;
+    ASSERT_EQ(holder.lockNamed(path, std::chrono::milliseconds(0)), FileLock::Outcome::Locked);
+    EXPECT_EQ(waiter.lockNamed(path, std::chrono::milliseconds(30)), FileLock::Outcome::Failed);
+    EXPECT_EQ(waiter.error(), ETIMEDOUT);
+    ASSERT_EQ(saveWholeFile(path, "new"), 0);
+    holder.unlock();
+    ASSERT_EQ(waiter.lockNamed(path, std::chrono::milliseconds(30)), FileLock::Outcome::Locked);
+    EXPECT_EQ(readBoundedFile(waiter.fd(), 10, 10).bytes, "new");
 }
 
 TEST(FilesWindows, stream_and_link_cases_of_the_posix_suite) {
