@@ -130,8 +130,8 @@ FileLock::Outcome FileLock::lockNamed(const std::string& path, std::chrono::mill
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
-        HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr);
+        HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             error_ = errnoOfWindowsError(::GetLastError());
             return Outcome::Failed;
@@ -142,14 +142,15 @@ FileLock::Outcome FileLock::lockNamed(const std::string& path, std::chrono::mill
             error_ = EMFILE;
             return Outcome::Failed;
         }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (const int error = lockExclusive(fd, std::max(left, std::chrono::milliseconds(0))); error != 0) {
             ::_close(fd);
             error_ = error;
             return Outcome::Failed;
         }
-        HANDLE named = ::CreateFileW(name.c_str(), 0, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE named =
+            ::CreateFileW(name.c_str(), 0, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         const bool still = named != INVALID_HANDLE_VALUE && sameFile(handle, named);
         if (named != INVALID_HANDLE_VALUE) ::CloseHandle(named);
         if (still) {

@@ -137,8 +137,8 @@ HANDLE createBeside(const std::wstring& target, std::wstring& temporary) {
     const std::string base = narrow(baseOf(target));
     for (int attempt = 0; attempt < TemporaryAttempts; ++attempt) {
         temporary = folder + L"\\" + widePath(temporaryName(base, randomPart(), NameMax));
-        HANDLE handle =
-            ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) return handle;
     }
     ::SetLastError(ERROR_FILE_EXISTS);
