@@ -1,13 +1,12 @@
 // SIGTERM, SIGINT and SIGHUP end qv7cfg as closing its window does: the event loop returns, and what
 // the program keeps at its end (the capture, the simulated indicator's state) is saved, where the
-// default action would lose it. Window thread.
+// default action would lose it. On Windows, closing the console qv7cfg was started from, logging off
+// and shutting down do the same. Window thread.
 #pragma once
 
 #include "base/SignalPipe.h"
 
 #include <QObject>
-
-#include <QSocketNotifier>
 
 #include <functional>
 #include <memory>
@@ -20,8 +19,8 @@ public:
     explicit EndSignals(std::function<void()> onSignal, QObject* parent = nullptr);
 
 private:
-    SignalPipe pipe_{SIGTERM, SIGINT, SIGHUP};
-    std::unique_ptr<QSocketNotifier> notifier_; // goes before the pipe it watches
+    SignalPipe pipe_{SIGTERM, SIGINT, HangUpSignal};
+    std::unique_ptr<QObject> notifier_; // goes before the pipe it watches
 };
 
 } // namespace qv7

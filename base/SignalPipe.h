@@ -15,6 +15,14 @@
 
 namespace qv7 {
 
+// The hang-up signal (the terminal went away). Windows has none: closing the console stands for it,
+// as for SIGTERM.
+#ifdef SIGHUP
+inline constexpr int HangUpSignal = SIGHUP;
+#else
+inline constexpr int HangUpSignal = SIGTERM;
+#endif
+
 class SignalPipe {
 public:
     explicit SignalPipe(std::initializer_list<int> signalNumbers);

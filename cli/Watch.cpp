@@ -3,10 +3,10 @@
 #include "base/SignalPipe.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
+#include "indicator/SignalNotifier.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <cmath>
@@ -22,10 +22,7 @@ namespace {
 class InterruptWatch {
 public:
     InterruptWatch() {
-        if (pipe_.readEnd() < 0) return;
-        notifier_ = std::make_unique<QSocketNotifier>(pipe_.readEnd(), QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
-            if (pipe_.drain() == 0) return;
+        notifier_ = makeSignalNotifier(pipe_, [this] {
             interrupted_ = true;
             if (waiting_) waiting_->quit();
         });
@@ -46,7 +43,7 @@ public:
 
 private:
     SignalPipe pipe_{SIGINT};
-    std::unique_ptr<QSocketNotifier> notifier_; // goes before the pipe it watches
+    std::unique_ptr<QObject> notifier_; // goes before the pipe it watches
     bool interrupted_ = false;
     QEventLoop* waiting_ = nullptr;
 };

@@ -32,7 +32,7 @@ qt_prefix=$cache/qt-$qt_version-$qt_key
 deps_prefix=$cache/deps
 src=$cache/src
 
-say() { printf '== %s\n' "$*" >&2; }
+say() { printf '== [%4ds] %s\n' "$SECONDS" "$*" >&2; }
 
 install_packages() {
     # The Qt-free layers need the cross compiler, Wine and the tools that build hidapi and libmodbus.
