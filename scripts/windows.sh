@@ -143,15 +143,20 @@ build_deps() {
     touch "$stamp"
 }
 
-# Wine with its own prefix under the cache, quiet, finding MinGW's runtime DLLs: the emulator CTest
-# runs every test program through. Unix variables starting with QT_ do not reach Windows programs
-# under Wine; WINEQT_X arrives as QT_X.
+# Wine with its own prefix under the cache, quiet, finding MinGW's runtime DLLs (and Qt's): the
+# emulator CTest runs every test program through. Wine drops the Unix variables starting with QT_;
+# WINEQT_X arrives as QT_X, so each QT_ variable is passed on that way. QtTest writes to the
+# debugger channel unless QT_FORCE_STDERR_LOGGING is set.
 make_wine_runner() {
     local runner=$cache/wine-run
     cat >"$runner" <<RUNNER
 #!/bin/sh
 export WINEPREFIX="$cache/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH="/usr/lib/gcc/x86_64-w64-mingw32/12-posix;/usr/x86_64-w64-mingw32/lib;$deps_prefix/bin;$qt_prefix/bin\${WINEPATH:+;\$WINEPATH}"
+export LC_ALL=C.UTF-8 WINEQT_FORCE_STDERR_LOGGING=1
+for name in \$(env | sed -n 's/^\(QT_[A-Za-z0-9_]*\)=.*/\1/p'); do
+    eval "export WINE\$name=\\"\\\$\$name\\""
+done
 exec wine "\$@"
 RUNNER
     chmod +x "$runner"
@@ -180,6 +185,101 @@ build_core() {
     ctest --test-dir "$build" -j"$jobs" --output-on-failure --no-tests=error
 }
 
+project_version() {
+    sed -n 's/^project(qv7cfg VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt"
+}
+
+# The whole project against the Qt of the cache; the host's Qt tools (moc, rcc, lrelease) serve it.
+build_full() {
+    local testing=$1 build=$top/build-win
+    build_deps
+    runner=$(make_wine_runner)
+    say "qv7cfg and qv7ctl for Windows in $build"
+    PKG_CONFIG_LIBDIR=$deps_prefix/lib/pkgconfig:$deps_prefix/share/pkgconfig PKG_CONFIG_PATH= \
+        cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        "-DQV7_WIN_PREFIXES=$deps_prefix;$qt_prefix" -DCMAKE_PREFIX_PATH="$qt_prefix" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DCMAKE_BUILD_TYPE=Release -DQV7_BENCH=OFF -DBUILD_TESTING="$testing" \
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$runner" \
+        $(command -v ccache >/dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache) >/dev/null
+    cmake --build "$build" -j"$jobs"
+}
+
+# The programs with what they load: MinGW's runtime, Qt's libraries and the plugins they load (the
+# windows platform, the offscreen one, the style, printing, image formats), Qt's French, the licences.
+stage() {
+    local build=$top/build-win version
+    version=$(project_version)
+    stage_dir=$build/stage/qv7cfg-$version-win64
+    rm -rf "$stage_dir"
+    mkdir -p "$stage_dir"/{plugins,translations,licenses}
+    cp "$build/app/qv7cfg.exe" "$build/cli/qv7ctl.exe" "$stage_dir/"
+    x86_64-w64-mingw32-strip "$stage_dir"/*.exe
+    cp /usr/lib/gcc/x86_64-w64-mingw32/12-posix/{libstdc++-6.dll,libgcc_s_seh-1.dll} \
+        /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$stage_dir/"
+    for m in Core Gui Widgets Network PrintSupport; do cp "$qt_prefix/bin/Qt6$m.dll" "$stage_dir/"; done
+    for p in platforms/qwindows.dll platforms/qoffscreen.dll styles/qwindowsvistastyle.dll \
+             printsupport/windowsprintersupport.dll; do
+        [ -f "$qt_prefix/plugins/$p" ] || continue
+        mkdir -p "$stage_dir/plugins/$(dirname "$p")"
+        cp "$qt_prefix/plugins/$p" "$stage_dir/plugins/$p"
+    done
+    [ -d "$qt_prefix/plugins/imageformats" ] && cp -r "$qt_prefix/plugins/imageformats" "$stage_dir/plugins/"
+    cp /usr/share/qt6/translations/qtbase_fr.qm "$stage_dir/translations/" 2>/dev/null || true
+    printf '[Paths]\nPrefix = .\nPlugins = plugins\nTranslations = translations\n' >"$stage_dir/qt.conf"
+    cp "$top/LICENSE" "$stage_dir/licenses/qv7cfg.txt"
+    cp "$src/qtbase-everywhere-src-$qt_version/LICENSES/LGPL-3.0-only.txt" "$stage_dir/licenses/Qt-LGPL-3.0.txt"
+    cp "$(unpack hidapi)/LICENSE-bsd.txt" "$stage_dir/licenses/hidapi-BSD.txt"
+    cp "$(unpack libmodbus)/COPYING.LESSER" "$stage_dir/licenses/libmodbus-LGPL-2.1.txt"
+    cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage_dir/licenses/MinGW-GCC-runtime.txt"
+    cp /usr/share/doc/mingw-w64-common/copyright "$stage_dir/licenses/MinGW-w64.txt"
+}
+
+package() {
+    local version out=$top/build-win
+    version=$(project_version)
+    say "qv7cfg-$version-win64.zip and qv7cfg-$version-setup.exe in $out"
+    (cd "$(dirname "$stage_dir")" && rm -f "$out/qv7cfg-$version-win64.zip" &&
+        zip -qr "$out/qv7cfg-$version-win64.zip" "$(basename "$stage_dir")")
+    makensis -V2 -DVERSION="$version" -DSTAGE="$stage_dir" -DOUTFILE="$out/qv7cfg-$version-setup.exe" \
+        "$top/packaging/windows/qv7cfg.nsi"
+}
+
+# The test suite under Wine, qv7ctl.exe against qv7ctl for Linux, and the installer in and out.
+run_tests() {
+    local build=$top/build-win version
+    version=$(project_version)
+    say "the test suite under Wine"
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" -j"$jobs" --output-on-failure --no-tests=error || failed=1
+    say "qv7ctl.exe against qv7ctl for Linux on the simulated indicator"
+    local linux=$top/build/cli/qv7ctl
+    if [ ! -x "$linux" ]; then
+        cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+        cmake --build "$top/build" -j"$jobs" --target qv7ctl
+    fi
+    "$top/scripts/windows-e2e.sh" "$linux" "$stage_dir/qv7ctl.exe" "$runner" || failed=1
+    say "the installer, silently in and out under Wine"
+    local drive=$cache/wine/drive_c/Program\ Files/qv7cfg
+    "$runner" "$top/build-win/qv7cfg-$version-setup.exe" /S
+    WINEPREFIX=$cache/wine wineserver -w
+    if [ -f "$drive/qv7cfg.exe" ] && [ -f "$drive/qv7ctl.exe" ] && [ -f "$drive/plugins/platforms/qwindows.dll" ] &&
+        "$runner" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\qv7cfg' >/dev/null 2>&1 &&
+        "$runner" reg query 'HKLM\Software\Classes\qv7cfg.QV\shell\open\command' >/dev/null 2>&1 &&
+        "$runner" "$drive/qv7ctl.exe" --version >/dev/null 2>&1; then
+        "$runner" "$drive/uninstall.exe" /S
+        WINEPREFIX=$cache/wine wineserver -w
+        # The uninstaller copies itself away and runs from there: wait for it to finish.
+        for _ in $(seq 1 30); do [ -e "$drive/qv7cfg.exe" ] || break; sleep 1; done
+        if [ -e "$drive/qv7cfg.exe" ] || "$runner" reg query 'HKLM\Software\Classes\.QV' >/dev/null 2>&1; then
+            echo "FAIL the uninstaller left the program or its associations"; failed=1
+        else
+            echo "installer: installed and uninstalled silently"
+        fi
+    else
+        echo "FAIL the installer did not install the programs and their registry entries"; failed=1
+    fi
+}
+
 install_packages
 fetch_sources
 case "$mode" in
@@ -187,3 +287,10 @@ case "$mode" in
     core) build_core; exit 0 ;;
 esac
 build_qt
+failed=0
+if [ "$mode" = test ]; then build_full ON; else build_full OFF; fi
+stage
+package
+[ "$mode" = test ] && run_tests
+say "done"
+exit "$failed"
