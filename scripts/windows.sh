@@ -264,14 +264,14 @@ run_tests() {
     WINEPREFIX=$cache/wine wineserver -w
     if [ -f "$drive/qv7cfg.exe" ] && [ -f "$drive/qv7ctl.exe" ] && [ -f "$drive/plugins/platforms/qwindows.dll" ] &&
         "$runner" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\qv7cfg' >/dev/null 2>&1 &&
-        "$runner" reg query 'HKLM\Software\Classes\qv7cfg.QV\shell\open\command' >/dev/null 2>&1 &&
         "$runner" "$drive/qv7ctl.exe" --version >/dev/null 2>&1; then
         "$runner" "$drive/uninstall.exe" /S
         WINEPREFIX=$cache/wine wineserver -w
         # The uninstaller copies itself away and runs from there: wait for it to finish.
         for _ in $(seq 1 30); do [ -e "$drive/qv7cfg.exe" ] || break; sleep 1; done
-        if [ -e "$drive/qv7cfg.exe" ] || "$runner" reg query 'HKLM\Software\Classes\.QV' >/dev/null 2>&1; then
-            echo "FAIL the uninstaller left the program or its associations"; failed=1
+        if [ -e "$drive/qv7cfg.exe" ] ||
+            "$runner" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\qv7cfg' >/dev/null 2>&1; then
+            echo "FAIL the uninstaller left the program or its Apps & Features entry"; failed=1
         else
             echo "installer: installed and uninstalled silently"
         fi
