@@ -189,15 +189,16 @@ project_version() {
     sed -n 's/^project(qv7cfg VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt"
 }
 
-# The whole project against the Qt of the cache; the host's Qt tools (moc, rcc, lrelease) serve it.
+# The whole project against the Qt of the cache, through the toolchain file Qt made (it loads ours
+# and finds the host's Qt tools: moc, rcc, lrelease, lupdate).
 build_full() {
     local testing=$1 build=$top/build-win
     build_deps
     runner=$(make_wine_runner)
     say "qv7cfg and qv7ctl for Windows in $build"
     PKG_CONFIG_LIBDIR=$deps_prefix/lib/pkgconfig:$deps_prefix/share/pkgconfig PKG_CONFIG_PATH= \
-        cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        "-DQV7_WIN_PREFIXES=$deps_prefix;$qt_prefix" -DCMAKE_PREFIX_PATH="$qt_prefix" \
+        cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
+        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" "-DQV7_WIN_PREFIXES=$deps_prefix;$qt_prefix" \
         -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
         -DCMAKE_BUILD_TYPE=Release -DQV7_BENCH=OFF -DBUILD_TESTING="$testing" \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$runner" \
