@@ -39,7 +39,8 @@ install_packages() {
     local packages=(g++-mingw-w64-x86-64-posix wine64 wine autoconf automake libtool dpkg-dev cmake ninja-build
                     pkg-config googletest)
     [ "$mode" = core ] || packages+=(nsis zip qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-                                     qt6-translations-l10n xvfb xauth tcl)
+                                     qt6-translations-l10n xvfb xauth tcl
+                                     xdotool imagemagick poppler-utils)
     local missing=()
     for p in "${packages[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -281,6 +282,21 @@ run_tests() {
     fi
 }
 
+# The window under Wine on an X server of its own, in French and in English, for docs/windows/.
+take_pictures() {
+    local out=$top/docs/windows lang
+    mkdir -p "$out"
+    for lang in fr en; do
+        say "a picture of the window under Wine ($lang)"
+        timeout 300 xvfb-run -a -s "-screen 0 1200x860x24" sh -c "
+            '$runner' '$stage_dir/qv7cfg.exe' --simulate --lang $lang >/dev/null 2>&1 &
+            timeout 120 xdotool search --sync --onlyvisible --name Zeq >/dev/null 2>&1
+            sleep 5 # the first read of the simulated indicator fills the pages
+            import -window root '$out/main-$lang.png'
+            WINEPREFIX='$cache/wine' wineserver -k" || echo "no picture in $lang"
+    done
+}
+
 install_packages
 fetch_sources
 case "$mode" in
@@ -292,6 +308,9 @@ failed=0
 if [ "$mode" = test ]; then build_full ON; else build_full OFF; fi
 stage
 package
-[ "$mode" = test ] && run_tests
+if [ "$mode" = test ]; then
+    run_tests
+    take_pictures
+fi
 say "done"
 exit "$failed"
