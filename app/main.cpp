@@ -8,11 +8,13 @@
 #include "app/LineStatus.h"
 #include "app/Options.h"
 #include "app/SingleInstance.h"
+#include "base/Files.h"
 #include "devices/Devices.h"
 #include "indicator/FileAccess.h"
 #include "modbus/FrameCapture.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -38,9 +40,21 @@ void traceTo(TMainForm& form) {
     });
 }
 
+// As coreutils' close_stdout, at every exit: what qv7cfg printed (--help, --version, a trace) has
+// arrived, or the failure is said and the exit is non-zero.
+void closeStandardStreams() {
+    if (const int error = qv7::closeOutputStream(stdout); error != 0) {
+        std::fprintf(stderr, "qv7cfg: standard output: write error: %s\n", std::strerror(error));
+        qv7::closeOutputStream(stderr);
+        std::_Exit(1);
+    }
+    if (qv7::closeOutputStream(stderr) != 0) std::_Exit(1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    std::atexit(closeStandardStreams);
     if (const QString answer = qv7::earlyAnswer(argc, argv); !answer.isEmpty()) {
         std::fputs(qPrintable(answer), stdout);
         return 0;

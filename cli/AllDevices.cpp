@@ -92,12 +92,10 @@ LogRecord recordOf(const Unit& u) {
     r.serial = u.name;
     r.model = u.outcome.model;
     r.typeWord = u.outcome.typeWord;
-    // The parameter file written or compared, or the one read saved; the table file written.
-    const bool saved = o.command == "read" && u.code == ExitOk && o.output != StandardOutputName;
-    r.paramSha256 = fileSha256(o.command == "write" || o.command == "diff" ? o.arguments.value(0)
-                               : saved                                     ? o.output
-                                                                           : QString());
-    r.tableSha256 = fileSha256(o.command == "lin-write" ? o.arguments.value(0) : o.lin);
+    // The bytes of the parameter file written or compared, or of the one read saved; of the table
+    // file written: as the command read or wrote them, never read again by name.
+    r.paramSha256 = u.outcome.paramSha256;
+    r.tableSha256 = u.outcome.tableSha256;
     r.result = resultText(u);
     r.exitCode = u.code;
     r.differences = u.outcome.differences;
@@ -172,9 +170,10 @@ namespace {
 // were replaced) would save into one file: refused before anything is sent.
 void refuseSharedNames(const Options& options, const QList<DeviceInfo>& devices) {
     if (options.output.isEmpty()) return;
-    if (options.output == StandardOutputName)
+    if (heldStream(fileNameBytes(options.output)) >= 0)
         throw CliError{ExitUsage,
-                       QStringLiteral("-o - takes one indicator; --all saves a file per indicator")};
+                       QStringLiteral("-o %1 takes one indicator; --all saves a file per indicator")
+                           .arg(options.output)};
     QMap<QString, QStringList> byFile;
     for (const DeviceInfo& info : devices)
         byFile[perDeviceName(options.output, nameOf(info))]

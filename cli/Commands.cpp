@@ -15,6 +15,7 @@
 #include "indicator/ParamFile.h"
 #include "indicator/ParamSend.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 
 #include <QJsonArray>
@@ -25,7 +26,13 @@
 #include <cstdio>
 #include <optional>
 
+#include <unistd.h>
+
 namespace qv7::cli {
+
+QString sha256Hex(QByteArrayView bytes) {
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
 
 namespace {
 
@@ -51,9 +58,11 @@ std::string readInputFile(const QString& path, std::size_t cap, std::size_t keep
     return read.bytes;
 }
 
-QByteArray readParamFile(const QString& path) {
-    const QByteArray head =
-        QByteArray::fromStdString(readInputFile(path, ParamFileCap, TParamImage::Size, "parameter file"));
+QByteArray readParamFile(const QString& path, QString* sha256) {
+    QByteArray head = QByteArray::fromStdString(
+        readInputFile(path, ParamFileCap, sha256 ? ParamFileCap : TParamImage::Size, "parameter file"));
+    if (sha256) *sha256 = sha256Hex(head);
+    head.truncate(TParamImage::Size);
     if (head.size() < static_cast<qsizetype>(TParamImage::Size))
         throw rejected(
             path, ParamLoadResult::Incorrect,
@@ -138,10 +147,10 @@ int commandRead(const Options& options) {
     if (!options.output.isEmpty()) {
         try {
             saveParamFile(options.output, params);
+            if (options.outcome) options.outcome->paramSha256 = paramFileSha256(params);
         } catch (const EInOutError& e) {
-            throw CliError{
-                ExitFileError,
-                QStringLiteral("%1: cannot save the parameters: %2").arg(options.output, fileErrorText(e))};
+            throw CliError{ExitFileError, QStringLiteral("%1: cannot save the parameters: %2")
+                                              .arg(options.output, fileErrorText(e, true))};
         }
     }
     if (options.json)
@@ -206,12 +215,17 @@ void refuseUnsendable(const QString& path, const TParamImage& image) {
 
 int commandWrite(const Options& options) {
     const QString path = options.arguments.first();
-    const QByteArray head = readParamFile(path);
+    QString sha256;
+    const QByteArray head = readParamFile(path, &sha256);
     refuseUnsendable(path, imageOfParamFile(head));
     const std::optional<LinToWrite> lin =
         options.lin.isEmpty() ? std::nullopt : std::optional(linToWrite(options.lin));
     Session session(options);
     TParamImage image = fileCheckedAgainstIndicator(path, head, session);
+    if (options.outcome) {
+        options.outcome->paramSha256 = sha256;
+        if (lin) options.outcome->tableSha256 = lin->sha256;
+    }
     if (!lin) warnOfUnsentTable(path, image);
     const QStringList tableDifferences = lin ? writeTableFirst(options, *lin, image, session) : QStringList();
     session.writeAll(image);
@@ -251,11 +265,13 @@ int commandWrite(const Options& options) {
 
 int commandDiff(const Options& options) {
     const QString path = options.arguments.first();
-    const QByteArray head = readParamFile(path);
+    QString sha256;
+    const QByteArray head = readParamFile(path, &sha256);
     Session session(options);
     session.open();
     session.readAll();
     const QList<FieldDifference> differences = differencesFromFile(path, head, session.params());
+    if (options.outcome) options.outcome->paramSha256 = sha256;
     if (options.outcome)
         options.outcome->differences =
             differencesText(differences, QStringLiteral("file"), QStringLiteral("indicator"))
@@ -277,7 +293,11 @@ QString udevRule() {
 
 int runCommand(const Options& options) {
     const QString& c = options.command;
-    setListingToStderr(options.output == StandardOutputName);
+    // A saved file or a capture on standard output is all that goes there.
+    const auto onStdout = [](const QString& path) {
+        return !path.isEmpty() && heldStream(fileNameBytes(path)) == STDOUT_FILENO;
+    };
+    setListingToStderr(onStdout(options.output) || onStdout(options.capture));
     if (options.all) return runOnAll(options);
     if (wantsRecord(options)) return runRecorded(options);
     if (c == "list") return commandList(options);

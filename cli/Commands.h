@@ -21,11 +21,14 @@ int runCommand(const Options& options);
 
 // The first 200 bytes of a parameter file after the checks that need no indicator: length and magic.
 // Throws CliError(ExitFileError) naming the file's French rejection.
-QByteArray readParamFile(const QString& path);
+// `sha256`, when given, receives the SHA-256 of every byte read (lower-case hex).
+QByteArray readParamFile(const QString& path, QString* sha256 = nullptr);
 // The first `keep` bytes of a regular input file of at most `cap` bytes; throws a file error that
 // names `what` ("parameter file") when it is no regular file, larger, or cannot be read.
 std::string readInputFile(const QString& path, std::size_t cap, std::size_t keep, const char* what);
 TParamImage imageOfParamFile(const QByteArray& head);
+// The SHA-256 of `bytes` in lower-case hex, as the record gives it.
+QString sha256Hex(QByteArrayView bytes);
 
 // What diff lists: the fields in which `actual` differs from the parameter file `path` (its first
 // bytes `head`), the file checked against actual's type word and taken as it would be sent. Throws

@@ -21,14 +21,15 @@ std::vector<FitPoint> measuredPairs(const Options& options) {
     try {
         read = loadMeasureFile(path);
     } catch (const EInOutError& e) {
-        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, quoted(errorText(e)))};
+        throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, fileErrorText(e, true))};
     }
     if (!read.ok())
         throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, measureErrorText(*read.error))};
     return std::move(read.pairs);
 }
 
-// Saves the points as the editor does and returns what the saved file holds.
+// Saves the points as the editor does and returns what the saved file holds: the saved bytes read
+// as the editor reads a file, never the name again ("-" is standard output, /dev/null keeps nothing).
 std::vector<FitPoint> saved(const QString& path, std::span<const FitPoint> points) {
     const std::vector<LinFilePoint> inFile = asSavedInFile(points);
     if (inFile.size() < 2)
@@ -37,8 +38,7 @@ std::vector<FitPoint> saved(const QString& path, std::span<const FitPoint> point
             QStringLiteral("%1: the inputs span less than the file's 0.01 %; nothing saved").arg(path)};
     try {
         saveLinFile(path, inFile);
-        const LinLoadResult back = loadLinFile(path);
-        return fitPointsOf(back.points);
+        return fitPointsOf(parseLinText(linFileText(inFile)).points);
     } catch (const EInOutError& e) {
         throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, quoted(errorText(e)))};
     }

@@ -3,6 +3,7 @@
 #include "cli/ParamEdit.h"
 #include "cli/ParamFields.h"
 #include "cli/Session.h"
+#include "indicator/ParamSend.h"
 #include "proto/ParamTable.h"
 
 #include <QJsonArray>
@@ -160,6 +161,12 @@ TParamImage importedImage(const QString& path, QByteArrayView json) {
         if (!parameters.contains(key)) throw refused(path, QStringLiteral("%1 is missing").arg(key));
         storeFieldOf(path, image, row, parameters.value(key).toObject());
     }
+    // A choice code outside its table, which write would refuse to send, makes no parameter file either.
+    if (const auto fault = paramSendFault(image); fault && fault->kind == ParamSendFault::Kind::NotOffered)
+        throw refused(path, QStringLiteral("%1 (%2) holds code %3, which this indicator type does not offer")
+                                .arg(QString::fromStdString(fault->row->key),
+                                     QString::fromStdString(fault->row->english))
+                                .arg(fault->raw));
     return image;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/LinCommands.h"
 
 #include "base/Errors.h"
+#include "cli/Commands.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "indicator/LinCurve.h"
@@ -42,10 +43,10 @@ void warn(const QString& text) {
 }
 
 // The file as the editor's "Charge" reads it; a file it refuses ends qv7ctl with exit 4.
-LinLoadResult loadOrRefuse(const QString& path) {
+LinLoadResult loadOrRefuse(const QString& path, QByteArray* bytes = nullptr) {
     LinLoadResult loaded;
     try {
-        loaded = loadLinFile(path);
+        loaded = loadLinFile(path, bytes);
     } catch (const EInOutError& e) {
         throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(path, fileErrorText(e))};
     }
@@ -86,7 +87,8 @@ QStringList linDifferences(const TLinTable& sent, int sentLast, const TLinTable&
 }
 
 LinToWrite linToWrite(const QString& path) {
-    const LinLoadResult loaded = loadOrRefuse(path);
+    QByteArray bytes;
+    const LinLoadResult loaded = loadOrRefuse(path, &bytes);
     const auto count = static_cast<int>(loaded.points.size());
     if (count > LinTablePoints)
         throw CliError{ExitFileError, QStringLiteral("%1: %2 (the file holds %3)")
@@ -114,7 +116,7 @@ LinToWrite linToWrite(const QString& path) {
     }
     for (const QString& message : loaded.messages)
         warn(QStringLiteral("%1: %2").arg(path, quoted(message)));
-    return {tableOf(loaded.points), static_cast<std::uint8_t>(count - 1)};
+    return {tableOf(loaded.points), static_cast<std::uint8_t>(count - 1), sha256Hex(bytes)};
 }
 
 QStringList writeLinVerified(Session& session, const LinToWrite& lin) {
@@ -149,7 +151,8 @@ int commandLinRead(const Options& options) {
         try {
             saveLinFile(options.output, *curve);
         } catch (const EInOutError& e) {
-            throw CliError{ExitFileError, QStringLiteral("%1: %2").arg(options.output, fileErrorText(e))};
+            throw CliError{ExitFileError,
+                           QStringLiteral("%1: %2").arg(options.output, fileErrorText(e, true))};
         }
     }
     return ExitOk;
@@ -176,7 +179,10 @@ int commandLinWrite(const Options& options) {
     session.open();
     session.readAll(); // the write keeps the indicator's linearisation on/off bit
     const QStringList differing = writeLinVerified(session, lin);
-    if (options.outcome) options.outcome->differences = differing;
+    if (options.outcome) {
+        options.outcome->differences = differing;
+        options.outcome->tableSha256 = lin.sha256;
+    }
     if (options.json)
         printJson(QJsonObject{{"written", path}, {"differences", QJsonArray::fromStringList(differing)}});
     else if (differing.isEmpty())

@@ -27,6 +27,7 @@ int commandLinShow(const Options& options);
 struct LinToWrite {
     TLinTable table{};
     std::uint8_t lastPoint = 0;
+    QString sha256; // of the file's bytes as read
 };
 // The file as the editor's "Charge" reads it, with its warnings on stderr; a file it refuses, or one
 // of more than 32 points, ends qv7ctl with exit 4 before anything is sent.

@@ -5,8 +5,6 @@
 #include "base/OpenFiles.h"
 #include "indicator/FileAccess.h"
 
-#include <QCryptographicHash>
-#include <QFile>
 #include <QScopeGuard>
 
 #include <cerrno>
@@ -29,7 +27,10 @@ QString csvLine(const QStringList& fields) {
 
 } // namespace
 
-QString csvField(const QString& text) {
+QString csvField(const QString& raw) {
+    // A serial number or a file name from outside must never run as a formula where the record is opened.
+    const bool formula = !raw.isEmpty() && QStringLiteral("=+-@").contains(raw.front());
+    const QString text = formula ? '\'' + raw : raw;
     const bool needsQuotes = text.contains(',') || text.contains('"') || text.contains('\n') ||
                              text.contains('\r') || text.startsWith(' ') || text.endsWith(' ');
     if (!needsQuotes) return text;
@@ -49,17 +50,6 @@ QString logLine(const LogRecord& r) {
     return csvLine({r.time.toUTC().toString(Qt::ISODate), r.command, r.serial, r.model, typeWord,
                     r.paramSha256, r.tableSha256, r.result, QString::number(r.exitCode),
                     r.differences.join(QStringLiteral("; "))});
-}
-
-QString fileSha256(const QString& path) {
-    if (path.isEmpty()) return {};
-    const int fd = openForReading(fileNameBytes(path)).fd;
-    if (fd < 0) return {};
-    QFile file;
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    const bool ok = file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) && hash.addData(&file);
-    if (!file.isOpen()) closeFile(fd);
-    return ok ? QString::fromLatin1(hash.result().toHex()) : QString();
 }
 
 QString appendToLog(const QString& path, const QList<LogRecord>& records, int lockWaitMs) {

@@ -20,14 +20,11 @@ struct LogRecord {
 };
 
 // One field as RFC 4180 wants it: quoted, inner quotes doubled, when it holds a comma, a quote or a
-// line break (or starts or ends with a blank, which spreadsheets would drop).
+// line break (or starts or ends with a blank, which spreadsheets would drop). A field that starts as
+// a spreadsheet formula would (=, +, - or @) is written as text, behind a leading '.
 QString csvField(const QString& text);
 QString logHeader();
 QString logLine(const LogRecord& record);
-
-// The file's SHA-256 in lower-case hex; empty for no file or one that cannot be read. The name is
-// taken byte for byte.
-QString fileSha256(const QString& path);
 
 // Appends the records (and the header first when the file is new or empty) with one write to the
 // log opened for appending, under an exclusive lock on the log itself that it waits for at most

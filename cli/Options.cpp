@@ -1,5 +1,7 @@
 #include "cli/Options.h"
 
+#include "base/Files.h"
+#include "indicator/FileAccess.h"
 #include "indicator/Measures.h"
 #include "sim/Faults.h"
 #include "sim/SimulatedIndicator.h"
@@ -222,6 +224,23 @@ QString checkSelection(const Options& o) {
 }
 
 // lin-fit takes a data file or --shape, not both; the fit's options are its own.
+// Two outputs written through one held descriptor ("-o - --capture -", "-o /dev/stdout --capture
+// /dev/fd/1") would run their bytes into each other: refused before anything is sent.
+QString checkStreams(const Options& o) {
+    const QList<std::pair<QString, QString>> outputs = {{QStringLiteral("-o"), o.output},
+                                                        {QStringLiteral("--capture"), o.capture},
+                                                        {QStringLiteral("--log"), o.log}};
+    for (qsizetype i = 0; i < outputs.size(); ++i)
+        for (qsizetype j = i + 1; j < outputs.size(); ++j) {
+            const int fd = outputs[i].second.isEmpty() ? -1 : heldStream(fileNameBytes(outputs[i].second));
+            if (fd >= 0 && !outputs[j].second.isEmpty() && heldStream(fileNameBytes(outputs[j].second)) == fd)
+                return QStringLiteral("%1 %2 and %3 %4 both write to descriptor %5; give one of them a file")
+                    .arg(outputs[i].first, outputs[i].second, outputs[j].first, outputs[j].second)
+                    .arg(fd);
+        }
+    return {};
+}
+
 QString checkFit(const Options& o) {
     const bool fitOption = o.points != 32 || !o.shape.isEmpty() || o.samples != 1001 || o.cutoff != 0.0 ||
                            o.offData || o.freeEnds;
@@ -274,6 +293,7 @@ ParseResult parseOptions(const QStringList& args) {
     if (o.json && !JsonCommands.contains(o.command))
         return {std::nullopt, QStringLiteral("%1 has no --json form").arg(o.command)};
     if (const QString error = checkSelection(o); !error.isEmpty()) return {std::nullopt, error};
+    if (const QString error = checkStreams(o); !error.isEmpty()) return {std::nullopt, error};
     if (o.command != "set" && o.command != "sheet" && !(o.command == "lin-fit" && !o.shape.isEmpty()) &&
         o.arguments.size() != operandCount(o.command))
         return {std::nullopt,
@@ -353,13 +373,17 @@ QString helpText() {
         "                        show --json names it, VALUE its text as show prints it (\"19200\",\n"
         "                        \"1.50 s\") or else its raw number, each checked against what the\n"
         "                        parameter pages accept for the file's indicator type; the file\n"
-        "                        is replaced atomically, and only when every value is accepted\n"
+        "                        is replaced atomically, and only when every value is accepted;\n"
+        "                        runs of set and import on one file take turns (a lock held from\n"
+        "                        the read to the save, waited for at most --timeout)\n"
         "  import FILE.json -o FILE.QV\n"
         "                        make the parameter file that show --json described (bytes the\n"
         "                        record does not use are written as zeros)\n"
         "\n"
         "Options:\n"
-        "  -o, --output FILE     (read) save the parameters to FILE (200 bytes, replaced atomically);\n"
+        "  -o, --output FILE     (read) save the parameters to FILE (200 bytes, replaced atomically;\n"
+        "                        \"-\", /dev/stdout and /dev/fd/N write to that stream as the shell\n"
+        "                        opened it, and no two outputs may share one);\n"
         "                        (lin-read) save the linearisation curve to FILE.LIN;\n"
         "                        (lin-fit) the .LIN file of the fitted points;\n"
         "                        (import) the parameter file to make; (report) the archive;\n"
@@ -382,9 +406,11 @@ QString helpText() {
         "                        terminal (write and lin-write show theirs there too)\n"
         "  --log FILE.csv        (read, write, diff, lin-write, adjust) append one record per\n"
         "                        indicator: UTC time, command, serial number, model, type word,\n"
-        "                        SHA-256 of the parameter and table files, result, exit code and\n"
-        "                        the differences read back; a header when the file is new; the\n"
-        "                        file is replaced atomically, so a failed append loses nothing\n"
+        "                        SHA-256 of the bytes of the parameter and table files written or\n"
+        "                        read, result, exit code and the differences read back; a header\n"
+        "                        when the file is new; appended under a lock on the log itself\n"
+        "                        (waited for at most --timeout), and cut back when an append fails,\n"
+        "                        so a failed append loses nothing\n"
         "  --timeout SECONDS     give up when a request stays unanswered this long (default 5)\n"
         "  --trace               print every Modbus frame on stderr (\"TX : ...\" / \"RX : ...\")\n"
         "  --capture FILE        save every frame sent and received, rejected ones too, as a pcapng\n"

@@ -28,6 +28,9 @@ struct DeviceOutcome {
     QString model;
     int typeWord = -1;       // -1: never read
     QStringList differences; // what the read-back or the comparison found, one text each
+    // The SHA-256 of the bytes of the parameter file written or read (once accepted), and of the
+    // table file read; empty when none.
+    QString paramSha256, tableSha256;
     std::atomic<int> replies{0};
 };
 

@@ -1,12 +1,16 @@
 #include "cli/Output.h"
 
 #include "base/Errors.h"
+#include "base/Files.h"
+#include "cli/Options.h"
 #include "cli/Session.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +24,8 @@ constexpr double ReportPeriodMs = 1.0;
 
 std::atomic<bool> quiet = false;
 std::atomic<bool> listingToStderr = false;
+// The first failed write to stdout: its reason, which the stream's error flag does not keep.
+std::atomic<int> stdoutError = 0;
 } // namespace
 
 void setListingToStderr(bool toStderr) {
@@ -32,8 +38,23 @@ void setQuiet(bool on) {
 
 void printAlways(const QString& text) {
     FILE* stream = listingToStderr ? stderr : stdout;
-    std::fputs(text.toUtf8().constData(), stream);
-    std::fflush(stream);
+    errno = 0;
+    if ((std::fputs(text.toUtf8().constData(), stream) < 0 || std::fflush(stream) != 0) && stream == stdout) {
+        int none = 0;
+        stdoutError.compare_exchange_strong(none, errno != 0 ? errno : EIO);
+    }
+}
+
+int closeOutputs(int code) {
+    int error = closeOutputStream(stdout);
+    if (error == EIO && stdoutError != 0) error = stdoutError;
+    if (error != 0) {
+        std::fprintf(stderr, "qv7ctl: standard output: write error: %s\n", std::strerror(error));
+        code = std::max(code, static_cast<int>(ExitFileError));
+    }
+    // Nothing is left to say a failure of stderr on: the exit code alone tells it.
+    if (closeOutputStream(stderr) != 0) code = std::max(code, static_cast<int>(ExitFileError));
+    return code;
 }
 
 void print(const QString& text) {
@@ -51,11 +72,19 @@ QString errorText(const std::exception& error) {
     return QString::fromStdString(fillTemplate(text.toStdString(), runTime->arguments()));
 }
 
-QString fileErrorText(const std::exception& error) {
+QString saveErrorText(int error) {
+    const QString reason = QString::fromLocal8Bit(std::strerror(error));
+    if (error == EACCES) return QStringLiteral("read-only: ") + reason;
+    if (error == ENXIO) return QStringLiteral("a FIFO that no program reads: ") + reason;
+    return reason;
+}
+
+QString fileErrorText(const std::exception& error, bool saving) {
     QString text = quoted(errorText(error));
     const auto* io = dynamic_cast<const EInOutError*>(&error);
     if (io && io->code() != 0)
-        text += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(io->code())));
+        text += QStringLiteral(" (%1)").arg(saving ? saveErrorText(io->code())
+                                                   : QString::fromLocal8Bit(std::strerror(io->code())));
     return text;
 }
 

@@ -21,6 +21,10 @@ void setQuiet(bool quiet);
 void setListingToStderr(bool toStderr);
 // stdout even while quiet.
 void printAlways(const QString& text);
+// The end of every run: standard output, then standard error, flushed and closed. A write that
+// failed on the way or now (a full disk, a closed pipe) is said on stderr and turns `code` into a
+// file error; returns the exit code.
+int closeOutputs(int code);
 // A fixed text of the indicator, the bridge or the parameter and .LIN files (in English), quoted so
 // that qv7ctl's own sentences stay apart from it.
 QString quoted(const QString& fixedText);
@@ -29,8 +33,12 @@ QString quoted(const QString& fixedText);
 QString english(const char* context, const char* text);
 // A run-time error in English: its template translated and filled in; what() when it has none.
 QString errorText(const std::exception& error);
-// A file error in English, quoted, then the system's reason when it gave one.
-QString fileErrorText(const std::exception& error);
+// The system's reason for a failed save, with what it means there: EACCES is a file the user may not
+// write ("read-only"), ENXIO a FIFO that no program reads.
+QString saveErrorText(int error);
+// A file error in English, quoted, then the system's reason when it gave one (as saveErrorText says
+// it for a failed save).
+QString fileErrorText(const std::exception& error, bool saving = false);
 void printJson(const QJsonObject& object);
 // A single in its shortest decimal form, so 12.5 prints as 12.5 and not 12.500000.
 QString shortestText(float value);

@@ -31,7 +31,7 @@ const QStringList UdevRulePlaces = {"/etc/udev/rules.d/70-qv7.rules", "/usr/lib/
                                     "/lib/udev/rules.d/70-qv7.rules"};
 
 QString systemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return saveErrorText(error);
 }
 
 void put(const QDir& dir, const QString& name, const QByteArray& bytes) {

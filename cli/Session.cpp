@@ -102,7 +102,7 @@ void Session::saveCapture() const {
     if (const int error = capture_->save(fileNameBytes(options_.capture))) {
         captureFailed = true;
         std::fprintf(stderr, "qv7ctl: the capture was not saved to %s: %s\n",
-                     options_.capture.toUtf8().constData(), std::strerror(error));
+                     options_.capture.toUtf8().constData(), saveErrorText(error).toUtf8().constData());
     }
 }
 

@@ -87,10 +87,11 @@ int commandSheet(const Options& options) {
     const int error = saveWholeFile(fileNameBytes(options.output),
                                     std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
     if (error != 0)
-        throw CliError{ExitFileError, QStringLiteral("%1: cannot save the sheet: %2")
-                                          .arg(options.output, QString::fromLocal8Bit(std::strerror(error)))};
+        throw CliError{
+            ExitFileError,
+            QStringLiteral("%1: cannot save the sheet: %2").arg(options.output, saveErrorText(error))};
     // On standard output the PDF's bytes are all there is to say.
-    if (options.output != StandardOutputName)
+    if (heldStream(fileNameBytes(options.output)) < 0)
         print(QStringLiteral("sheet saved to %1\n").arg(options.output));
     return ExitOk;
 }

@@ -3,6 +3,7 @@
 // exit codes that --help lists.
 #include "cli/AllDevices.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "cli/Session.h"
 #include "cli/SheetCommand.h"
 #include "indicator/FileAccess.h"
@@ -27,21 +28,21 @@ int main(int argc, char** argv) {
     if (english.load(QStringLiteral(":/i18n/qv7cfg_en.qm"))) QCoreApplication::installTranslator(&english);
     if (!parsed.options) {
         std::fprintf(stderr, "qv7ctl: %s\nTry \"qv7ctl --help\".\n", qPrintable(parsed.error));
-        return ExitUsage;
+        return closeOutputs(ExitUsage);
     }
     const Options& options = *parsed.options;
     if (options.help) {
         std::fputs(helpText().toUtf8().constData(), stdout);
-        return ExitOk;
+        return closeOutputs(ExitOk);
     }
     if (options.version) {
         std::printf("qv7ctl %s\n", QV7_VERSION);
-        return ExitOk;
+        return closeOutputs(ExitOk);
     }
     QString error;
     int code = runCaught(options, error);
     if (code == ExitOk && (simulatorStateUnsaved() || captureUnsaved()))
         code = ExitFileError; // said when it failed
     if (!error.isEmpty()) std::fprintf(stderr, "qv7ctl: %s\n", error.toUtf8().constData());
-    return code;
+    return closeOutputs(code);
 }

@@ -212,10 +212,11 @@ LinLoadResult parseLinText(QByteArrayView text) {
     return reader.finish();
 }
 
-LinLoadResult loadLinFile(const QString& path) {
+LinLoadResult loadLinFile(const QString& path, QByteArray* bytes) {
     const FileRead read = readBoundedFile(fileNameBytes(path), LinFileCap, LinFileCap);
     raiseIfRefused(path, read);
     if (read.error != 0) raiseIo(read.error);
+    if (bytes) *bytes = QByteArray::fromStdString(read.bytes);
     return parseLinText(QByteArrayView(read.bytes));
 }
 

@@ -57,8 +57,8 @@ LinLoadResult parseLinText(QByteArrayView text);
 
 // Reads `path` and parses it. Raises EInOutError with the text-file message of the system's error
 // when the file cannot be opened or read, notRegular or tooLarge (over LinFileCap) when it is no
-// file to read.
-LinLoadResult loadLinFile(const QString& path);
+// file to read. `bytes`, when given, receives the bytes read.
+LinLoadResult loadLinFile(const QString& path, QByteArray* bytes = nullptr);
 
 // The file's bytes for `points` (at least one): the header, an X and a Y line per point formatted
 // "##0.00" with '.', "END"; Windows-1252, CR LF.

@@ -146,7 +146,9 @@ std::optional<std::int64_t> itemOfRaw(const ParamRow& row, std::int64_t raw) {
     // A switch on a whole member is on for any non-zero value.
     if (row.kind == ParamKind::Switch && row.width == 0) return raw != 0 ? 1 : 0;
     for (std::size_t i = 0; i < row.choices.size(); ++i)
-        if (row.choices[i].raw == raw || row.choices[i].alias == raw) return static_cast<std::int64_t>(i);
+        // -1 marks "no alias": a raw -1 is no choice at all, not the first one's alias.
+        if (row.choices[i].raw == raw || (row.choices[i].alias >= 0 && row.choices[i].alias == raw))
+            return static_cast<std::int64_t>(i);
     return std::nullopt;
 }
 

@@ -7,14 +7,18 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <thread>
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace qv7;
@@ -191,4 +195,156 @@ TEST(Files, an_append_is_whole_or_cut_back) {
     ::close(fd);
     EXPECT_EQ(contents(log), "a\nb\n");
     std::filesystem::remove_all(dir);
+}
+
+namespace {
+
+constexpr uid_t Nobody = 65534;
+
+int sysctlValue(const char* path) {
+    int value = 0;
+    std::ifstream(path) >> value;
+    return value;
+}
+
+// Runs `body` in a child process, as nobody when asked; its return value, or -1 when it died.
+int inChild(bool asNobody, const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
+            std::_Exit(200);
+        std::_Exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A file "old" in `f` (sticky and open to all), nobody's, with `mode`.
+std::string nobodys(const std::string& f, const char* name, mode_t mode) {
+    std::ofstream(f + "/" + name) << "old";
+    ::chown((f + "/" + name).c_str(), Nobody, Nobody);
+    ::chmod((f + "/" + name).c_str(), mode);
+    return f + "/" + name;
+}
+std::string readOnly(const std::string& f) {
+    return nobodys(f, "golden.QV", 0444);
+}
+std::string plantedFile(const std::string& f) {
+    return nobodys(f, "line.QV", 0644);
+}
+std::string usersFile(const std::string& f) {
+    return nobodys(f, "user.QV", 0640);
+}
+// A link nobody planted in the shared folder, to root's own file.
+std::string plantedLink(const std::string& f) {
+    std::ofstream(f + "/precious.conf") << "old";
+    ::symlink((f + "/precious.conf").c_str(), (f + "/line.QV").c_str());
+    ::lchown((f + "/line.QV").c_str(), Nobody, Nobody);
+    return f + "/line.QV";
+}
+
+struct AsTheShell {
+    const char* name;
+    const char* sysctl; // the kernel's protection the case needs on; "" none
+    std::string (*make)(const std::string& folder);
+    bool asNobody; // the save runs as nobody
+    int error;
+    const char *file, *holds; // a file of the folder and what it must hold afterwards
+};
+
+} // namespace
+
+class SaveAsTheShell : public testing::TestWithParam<AsTheShell> {};
+
+// A save does what the shell's "> file" would do, no more: refused where it is refused, the file
+// unchanged; a replaced file keeps its owner, group and mode.
+TEST_P(SaveAsTheShell, decides_as_the_kernel_does) {
+    const AsTheShell& c = GetParam();
+    if (::geteuid() != 0) GTEST_SKIP() << "another user's files need root to set up";
+    if (*c.sysctl && sysctlValue(c.sysctl) < 1)
+        GTEST_SKIP() << c.sysctl << " is 0 here: the kernel allows it";
+    char name[] = "/tmp/qv7-shell-XXXXXX";
+    const std::string dir = ::mkdtemp(name);
+    ASSERT_EQ(::chmod(dir.c_str(), 01777), 0);
+    const std::string path = c.make(dir);
+    EXPECT_EQ(inChild(c.asNobody, [&] { return saveWholeFile(path, "new"); }), c.error);
+    EXPECT_EQ(contents(dir + "/" + c.file), c.holds);
+    struct stat info {};
+    if (c.error == 0 && ::stat((dir + "/" + c.file).c_str(), &info) == 0) {
+        EXPECT_EQ(info.st_uid, Nobody);
+        EXPECT_EQ(info.st_gid, Nobody);
+        EXPECT_EQ(info.st_mode & 07777, 0640u);
+    }
+    std::filesystem::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SaveAsTheShell,
+    testing::Values(AsTheShell{"a_read_only_file", "", readOnly, true, EACCES, "golden.QV", "old"},
+                    AsTheShell{"a_link_planted_in_a_shared_folder", "/proc/sys/fs/protected_symlinks",
+                               plantedLink, false, EACCES, "precious.conf", "old"},
+                    AsTheShell{"a_file_planted_in_a_shared_folder", "/proc/sys/fs/protected_regular",
+                               plantedFile, false, EACCES, "line.QV", "old"},
+                    AsTheShell{"root_saving_a_user_s_file", "", usersFile, false, 0, "user.QV", "new"}),
+    [](const testing::TestParamInfo<AsTheShell>& info) { return std::string(info.param.name); });
+
+// A name as long as the folder allows saves; a leftover temporary goes only when its lock is free
+// and it is the caller's: one still being written, or another user's, stays.
+TEST(Files, a_long_name_saves_and_only_dead_temporaries_go) {
+    char name[] = "/tmp/qv7-long-XXXXXX";
+    const std::string dir = ::mkdtemp(name);
+    const std::string base(254, 'n');
+    const auto temporary = [&](const char* random) { return dir + "/" + temporaryName(base, random, 255); };
+    for (const char* random : {"00000000dead", "0000000alive", "00000planted"})
+        std::ofstream(temporary(random)) << "half";
+    const int live = ::open(temporary("0000000alive").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) ::chown(temporary("00000planted").c_str(), Nobody, Nobody);
+    EXPECT_EQ(saveWholeFile(dir + "/" + base, "new"), 0);
+    EXPECT_EQ(contents(dir + "/" + base), "new");
+    EXPECT_FALSE(std::filesystem::exists(temporary("00000000dead")));
+    EXPECT_TRUE(std::filesystem::exists(temporary("0000000alive")));
+    EXPECT_EQ(std::filesystem::exists(temporary("00000planted")), root);
+    ::close(live);
+    std::filesystem::remove_all(dir);
+}
+
+// The final rename's failure is the save's, and the old file stays.
+TEST(Files, a_failed_final_rename_is_reported) {
+    char name[] = "/tmp/qv7-rename-XXXXXX";
+    const std::string dir = ::mkdtemp(name);
+    std::ofstream(dir + "/kept.QV") << "old";
+    const auto removeTemporary = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            if (entry.path().filename() != "kept.QV") std::filesystem::remove(entry);
+        return 0;
+    };
+    EXPECT_EQ(saveWholeFile(dir + "/kept.QV", "new", removeTemporary), ENOENT);
+    EXPECT_EQ(contents(dir + "/kept.QV"), "old");
+    std::filesystem::remove_all(dir);
+}
+
+// A lock wait ends on time with every signal blocked (a parent may block any); a wait that never
+// ends meets the alarm, the one signal left open.
+TEST(FileLock, a_lock_wait_ends_whatever_signals_are_blocked) {
+    char name[] = "/tmp/qv7-lockwait-XXXXXX";
+    const std::string path = std::string(::mkdtemp(name)) + "/log.csv";
+    std::ofstream(path) << "";
+    const int holder = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    EXPECT_EQ(inChild(false,
+                      [&] {
+                          sigset_t all;
+                          sigfillset(&all);
+                          sigdelset(&all, SIGALRM);
+                          ::sigprocmask(SIG_BLOCK, &all, nullptr);
+                          ::alarm(10);
+                          return lockExclusive(::open(path.c_str(), O_RDONLY),
+                                               std::chrono::milliseconds(100));
+                      }),
+              ETIMEDOUT);
+    ::close(holder);
+    std::filesystem::remove_all(std::filesystem::path(path).parent_path());
 }

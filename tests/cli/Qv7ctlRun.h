@@ -13,6 +13,19 @@ struct Run {
     QString out, err;
 };
 
+inline Run finished(QProcess& process) {
+    Run run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
 // `inChild` runs in the child before qv7ctl starts (limits, another user); POSIX only, since
 // Windows starts a program without a child process to run it in.
 inline Run runQv7ctl(const QString& folder, const QStringList& args,
@@ -25,16 +38,19 @@ inline Run runQv7ctl(const QString& folder, const QStringList& args,
     Q_ASSERT(!inChild);
 #endif
     process.start(QStringLiteral(QV7CTL_PATH), args);
-    Run run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return finished(process);
+}
+
+// Runs a shell script in `folder`, "$Q" standing for qv7ctl: the redirections a shell makes (">>",
+// "> /dev/full", a descriptor of a deleted file) as a user's script would.
+inline Run runShell(const QString& folder, const QString& script) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("Q"), QStringLiteral(QV7CTL_PATH));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+    return finished(process);
 }
 
 inline QByteArray readBytes(const QString& path) {

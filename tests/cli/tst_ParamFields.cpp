@@ -1,14 +1,18 @@
 // The record decoded into named fields: every choice and unit the indicator's parameters have, codes
-// without a choice, spare bits, and the field-by-field comparison write and diff rely on.
+// without a choice, spare bits, and the field-by-field comparison write and diff rely on; the --log
+// record's fields and first appends.
 #include "cli/LinCommands.h"
+#include "cli/LineLog.h"
 #include "cli/Options.h"
 #include "cli/ParamFields.h"
 #include "indicator/LinCurve.h"
 
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
+#include <thread>
 
 using qv7::cli::Field;
 
@@ -38,6 +42,9 @@ private slots:
     void compare_finds_each_changed_field();
     void equal_records_have_no_difference();
     void json_carries_raw_text_and_unit();
+    void record_fields_are_csv_text_data();
+    void record_fields_are_csv_text();
+    void first_appends_at_once_write_one_header();
     void features_follow_the_type_word_data();
     void features_follow_the_type_word();
     void lin_write_names_each_point_read_back_otherwise_data();
@@ -274,6 +281,47 @@ void tst_ParamFields::without_simulate_the_real_indicators_are_used() {
     QVERIFY(!real.options->simulate);
     const qv7::cli::ParseResult simulated = qv7::cli::parseOptions({"read", "--simulate"});
     QVERIFY(simulated.options && simulated.options->simulate);
+}
+
+void tst_ParamFields::record_fields_are_csv_text_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("plain") << "0001"
+                           << "0001";
+    QTest::newRow("quotes inside") << "say \"hi\", 2"
+                                   << "\"say \"\"hi\"\", 2\"";
+    // What a spreadsheet would run as a formula is written as text.
+    QTest::newRow("=") << "=1+1"
+                       << "'=1+1";
+    QTest::newRow("-") << "-2+3"
+                       << "'-2+3";
+    QTest::newRow("@ and a comma") << "@SUM(A1,A2)"
+                                   << "\"'@SUM(A1,A2)\"";
+}
+
+void tst_ParamFields::record_fields_are_csv_text() {
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QCOMPARE(qv7::cli::csvField(text), field);
+}
+
+// Eight appends start at once on a record that does not exist yet: one header, then eight lines.
+void tst_ParamFields::first_appends_at_once_write_one_header() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("line.csv");
+    std::vector<std::thread> appenders;
+    std::vector<QString> failures(8);
+    for (QString& failure : failures)
+        appenders.emplace_back([&] { failure = qv7::cli::appendToLog(path, {qv7::cli::LogRecord{}}, 5000); });
+    for (std::thread& t : appenders)
+        t.join();
+    QCOMPARE(failures, std::vector<QString>(8));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.size(), 1 + 8 + 1);
+    QCOMPARE(lines.count(qv7::cli::logHeader().toUtf8() + '\r'), 1);
+    QCOMPARE(lines.first(), qv7::cli::logHeader().toUtf8() + '\r');
 }
 
 QTEST_GUILESS_MAIN(tst_ParamFields)

@@ -190,6 +190,9 @@ void tst_Qv7ctlEdit::import_refuses_a_value_it_would_have_to_guess_data() {
                                     << "32768 does not fit alarm2.hysteresis";
     QTest::newRow("left out") << "rs485.baud" << QJsonValue(QJsonValue::Undefined) << "rs485.baud is missing";
     QTest::newRow("no raw") << "protection" << QJsonValue(QJsonValue::Null) << "protection has no whole";
+    // A code outside the choices is refused here as write refuses to send it.
+    QTest::newRow("a choice outside the table")
+        << "protection" << QJsonValue(-1) << "holds code -1, which this indicator type does not offer";
 }
 
 void tst_Qv7ctlEdit::import_refuses_a_value_it_would_have_to_guess() {
@@ -205,10 +208,9 @@ void tst_Qv7ctlEdit::import_refuses_a_value_it_would_have_to_guess() {
         parameters.remove(key);
     } else {
         QJsonObject field = parameters.value(key).toObject();
-        if (raw.isNull())
-            field.remove("raw");
-        else
-            field.insert("raw", raw);
+        // The raw value alone: its text, which show wrote for the old value, would disagree first.
+        field.remove(raw.isNull() ? "raw" : "text");
+        if (!raw.isNull()) field.insert("raw", raw);
         parameters.insert(key, field);
     }
     root.insert("parameters", parameters);

@@ -3,6 +3,7 @@
 #include "Qv7ctlRun.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,6 +51,10 @@ private slots:
     void a_read_only_state_file_is_an_error_not_replaced();
     void file_errors_are_said_in_english_data();
     void file_errors_are_said_in_english();
+    void outputs_go_where_the_shell_sent_them_data();
+    void outputs_go_where_the_shell_sent_them();
+    void a_read_only_file_is_refused();
+    void two_sets_on_one_file_keep_both_changes();
 
 private:
     QString path(const QString& name) const { return dir_->filePath(name); }
@@ -193,6 +198,91 @@ void tst_Qv7ctlFiles::file_errors_are_said_in_english() {
     QCOMPARE(run.exitCode, 4);
     QVERIFY2(run.err.contains("qv7ctl: " + message), qPrintable(run.err));
     QVERIFY2(!run.err.contains(french), qPrintable(run.err));
+}
+
+void tst_Qv7ctlFiles::outputs_go_where_the_shell_sent_them_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err"); // a part of stderr
+    QTest::addColumn<QString>("out"); // stdout starts with it; "@" for run.log: "a\nb\n" and the parameters
+    const QString p = QStringLiteral("\"$Q\" read --simulate ");
+    // A stream is written as the shell opened it: appended to, or a deleted file's descriptor.
+    QTest::newRow("-o /dev/stdout >> log")
+        << "printf 'a\\nb\\n' > run.log; " + p + "-o /dev/stdout >> run.log" << 0 << ""
+        << "@";
+    QTest::newRow("/dev/fd/3 of a deleted file")
+        << "exec 3>gone.QV; rm gone.QV; " + p + "-o /dev/fd/3 >/dev/null; ls" << 0 << ""
+        << "";
+    // Standard output's failures are failures.
+    QTest::newRow("> /dev/full") << p + "> /dev/full" << 4 << "standard output: write error: No space left"
+                                 << "";
+    QTest::newRow("show --json past a size limit")
+        << "trap '' XFSZ; ulimit -f 4; \"$Q\" show p.QV --json > big.json" << 4
+        << "standard output: write error: File too large"
+        << "";
+    QTest::newRow("-o /dev/null") << "\"$Q\" lin-fit --shape sqrt -o /dev/null > /dev/null" << 0 << ""
+                                  << "";
+    // "-" is standard output and nothing else: a file of that name is never read back.
+    QTest::newRow("lin-fit -o -") << "printf junk > ./-; \"$Q\" lin-fit --shape sqrt --points 3 -o -" << 0
+                                  << ""
+                                  << "; /* SEG";
+    // A FIFO nobody reads gives up at once.
+    QTest::newRow("-o FIFO") << "mkfifo f; " + p + "-o f" << 4 << "a FIFO that no program reads"
+                             << "";
+    QTest::newRow("--capture FIFO") << "mkfifo f; " + p + "--capture f >/dev/null" << 4
+                                    << "a FIFO that no program reads"
+                                    << "";
+    // Two outputs on one stream are refused before anything is sent.
+    QTest::newRow("/dev/stdout and -")
+        << p + "-o /dev/stdout --capture -" << 1 << "both write to descriptor 1"
+        << "";
+}
+
+void tst_Qv7ctlFiles::outputs_go_where_the_shell_sent_them() {
+    QFETCH(QString, script);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    QFETCH(QString, out);
+    QVERIFY(writeBytes(path("p.QV"), params_));
+    const Run run = runShell(dir_->path(), script);
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.err));
+    QVERIFY2(run.err.contains(err), qPrintable(run.err));
+    if (out == "@")
+        QCOMPARE(readBytes(path("run.log")), "a\nb\n" + params_);
+    else
+        QVERIFY2(out.isEmpty() || run.out.startsWith(out), qPrintable(run.out));
+    if (out.isEmpty() && exitCode != 0) QCOMPARE(run.out, QString());
+}
+
+void tst_Qv7ctlFiles::a_read_only_file_is_refused() {
+    QVERIFY(writeBytes(path("golden.QV"), params_));
+    const QByteArray golden = QFile::encodeName(path("golden.QV"));
+    QCOMPARE(::chmod(golden.constData(), 0444), 0);
+    QCOMPARE(::chmod(QFile::encodeName(dir_->path()).constData(), 0777), 0);
+    if (::geteuid() == 0) QCOMPARE(::chown(golden.constData(), 65534, 65534), 0);
+    const Run run = runQv7ctl(dir_->path(), {"set", "golden.QV", "alarm1.threshold=1234"}, asOrdinaryUser);
+    if (run.exitCode == 99) QSKIP("cannot run qv7ctl as an ordinary user here");
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains("read-only"), qPrintable(run.err));
+    QCOMPARE(readBytes(path("golden.QV")), params_);
+}
+
+// Two runs of set on one file at once: each waits for the other, and both changes are in the file.
+void tst_Qv7ctlFiles::two_sets_on_one_file_keep_both_changes() {
+    for (int round = 0; round < 20; ++round) {
+        QVERIFY(writeBytes(path("g.QV"), params_));
+        QProcess first, second;
+        for (QProcess* p : {&first, &second})
+            p->setWorkingDirectory(dir_->path());
+        first.start(QStringLiteral(QV7CTL_PATH), {"set", "g.QV", "alarm1.threshold=1234"});
+        second.start(QStringLiteral(QV7CTL_PATH), {"set", "g.QV", "alarm2.threshold=4321"});
+        QCOMPARE(finished(first).exitCode, 0);
+        QCOMPARE(finished(second).exitCode, 0);
+        const QString shown = qv7ctl({"show", "g.QV"}).out;
+        QVERIFY2(shown.contains(QRegularExpression("Alarm 1 threshold +1234 ")) &&
+                     shown.contains(QRegularExpression("Alarm 2 threshold +4321 ")),
+                 qPrintable(QStringLiteral("round %1:\n%2").arg(round).arg(shown)));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_Qv7ctlFiles)

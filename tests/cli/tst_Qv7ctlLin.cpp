@@ -203,6 +203,11 @@ void tst_Qv7ctlLin::write_with_lin_sends_the_table_before_the_parameters_data() 
     QTest::newRow("no --lin, linearisation off")
         << QStringList{"linearisation.enabled=off"} << 0 << 0 << (0 + 256 * 1) << false;
     QTest::newRow("--lin of 33 points") << on << 33 << 4 << -1 << false;
+    // The very top of each range is sent, not refused: a full table, the longest filter.
+    QTest::newRow("--lin of a full 32-point table") << on << 32 << 0 << (1 + 256 * 31) << false;
+    QTest::newRow("32 points in use and the longest filter")
+        << QStringList{"linearisation.enabled=on", "linearisation.last_point=32", "filter=9999"} << 0 << 0
+        << (1 + 256 * 31) << true;
 }
 
 void tst_Qv7ctlLin::write_with_lin_sends_the_table_before_the_parameters() {

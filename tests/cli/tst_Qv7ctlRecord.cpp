@@ -57,6 +57,8 @@ private slots:
     void a_fault_on_one_of_eight_leaves_seven_clean();
     void log_records_one_line_per_indicator_data();
     void log_records_one_line_per_indicator();
+    void the_record_hashes_the_bytes_not_the_names_data();
+    void the_record_hashes_the_bytes_not_the_names();
     void failed_append_keeps_every_earlier_line_data();
     void failed_append_keeps_every_earlier_line();
     void write_refuses_what_the_type_does_not_offer_data();
@@ -145,6 +147,27 @@ void tst_Qv7ctlRecord::log_records_one_line_per_indicator() {
         QCOMPARE(f[8], want[4]);
         QVERIFY2(want[5].isEmpty() ? f[9].isEmpty() : f[9].contains(want[5]), qPrintable(f[9]));
     }
+}
+
+void tst_Qv7ctlRecord::the_record_hashes_the_bytes_not_the_names_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("exitCode"); // 0: the digest is out.QV's, else there is none
+    // The parameters go down a pipe: all 200 bytes arrive, and the record has their digest.
+    QTest::newRow("read -o /dev/stdout into a pipe")
+        << "\"$Q\" read --simulate -o /dev/stdout --log rec.csv | cat > out.QV" << 0;
+    // A refused input is not read, let alone hashed (/dev/zero would never end).
+    QTest::newRow("diff of /dev/zero") << "\"$Q\" diff /dev/zero --simulate --log rec.csv" << 4;
+}
+
+void tst_Qv7ctlRecord::the_record_hashes_the_bytes_not_the_names() {
+    QFETCH(QString, script);
+    QFETCH(int, exitCode);
+    const Run run = runShell(dir_->path(), script);
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.err));
+    const QStringList lines = QString::fromUtf8(readBytes(path("rec.csv"))).split("\r\n");
+    QCOMPARE(lines.size(), 3);
+    if (exitCode == 0) QCOMPARE(readBytes(path("out.QV")).size(), 200);
+    QCOMPARE(csvFields(lines[1]).value(5), exitCode == 0 ? sha256sum(path("out.QV")) : QString());
 }
 
 void tst_Qv7ctlRecord::failed_append_keeps_every_earlier_line_data() {
@@ -238,6 +261,9 @@ void tst_Qv7ctlRecord::adc_watch_reads_until_interrupted_or_lost_data() {
         << QStringList{"adjust", "fullscale2", "--watch", "--interval=40"} << 40;
     QTest::newRow("a dropped reply is ridden over")
         << QStringList{"adc", "--watch", "--interval=60", "--simulate-fault=drop:1"} << 60;
+    // A read that takes 60 ms does not push the next one 60 ms later each time.
+    QTest::newRow("slow reads keep the pace")
+        << QStringList{"adc", "--watch", "--interval=100", "--simulate-fault=delay:60"} << 100;
     QTest::newRow("silent indicator is lost")
         << QStringList{"adc", "--watch", "--simulate-fault=silent", "--timeout=1"} << 0;
 }
@@ -263,7 +289,7 @@ void tst_Qv7ctlRecord::adc_watch_reads_until_interrupted_or_lost() {
     if (args.first() == "adjust")
         QCOMPARE(lines.takeFirst(), "Qv7-4RL-RS: fullscale2 taken (holding register 1000 := 4)");
     QVERIFY(lines.size() >= 4);
-    double last = -1.0;
+    double first = -1.0, last = -1.0;
     for (const QString& line : lines) {
         // The simulator holds 12.5 in input registers 5-6 and 0.25 in 7-8.
         const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
@@ -276,7 +302,13 @@ void tst_Qv7ctlRecord::adc_watch_reads_until_interrupted_or_lost() {
         // Readings start an interval apart, never sooner (their times are rounded to the millisecond).
         QVERIFY2(last < 0 || time - last >= (interval - 2) / 1000.0, qPrintable(line));
         last = time;
+        if (first < 0) first = time;
     }
+    // Each reading starts an interval after the last one started: slow reads do not add up (the
+    // mean step stays below the interval and half of the 60 ms a read takes).
+    if (args.contains("--simulate-fault=delay:60"))
+        QVERIFY2((last - first) / (lines.size() - 1) < (interval + 30) / 1000.0,
+                 qPrintable(lines.join('\n')));
 }
 
 QTEST_GUILESS_MAIN(tst_Qv7ctlRecord)

@@ -173,6 +173,7 @@ void tst_LinFit::table_reader_data() {
         << QByteArray("input,output\n50,40\n0,0\n100,100\n") << "0:0 50:40 100:100";
     QTest::newRow("semicolons with decimal commas, CR LF")
         << QByteArray("# tank\r\n0;0\r\n\r\n12,5;3,25\r\n100;100\r\n") << "0:0 12.5:3.25 100:100";
+    QTest::newRow("TAB with decimal commas") << QByteArray("0\t0\n12,5\t3,25\n") << "0:0 12.5:3.25";
     QTest::newRow("TAB, blanks, exponent, a trailing empty field")
         << QByteArray(" 0\t -5 \n1e1\t+20\t\n") << "0:-5 10:20";
     QTest::newRow("the same pair twice counts once") << QByteArray("1,2\n3,4\n1,2\n") << "1:2 3:4";
