@@ -80,8 +80,10 @@ unpack() { # unpack PACKAGE: the folder of its upstream source, unpacked once
     printf '%s\n' "$src/$folder"
 }
 
+# Qt's SQLite driver asks for the columns' origins (sqlite3_column_table_name16): the library is
+# built with column metadata.
 build_sqlite() {
-    [ -f "$deps_prefix/lib/libsqlite3.a" ] && return
+    [ -f "$deps_prefix/.sqlite-2" ] && return
     say "SQLite for Windows"
     local dir
     dir=$(unpack sqlite3)
@@ -89,10 +91,11 @@ build_sqlite() {
     if [ ! -f "$cache/build/sqlite/sqlite3.c" ]; then
         (cd "$cache/build/sqlite" && "$dir/configure" --disable-tcl >/dev/null && make sqlite3.c >/dev/null)
     fi
-    x86_64-w64-mingw32-gcc-posix -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_FTS5=0 -c \
+    x86_64-w64-mingw32-gcc-posix -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_FTS5=0 -DSQLITE_ENABLE_COLUMN_METADATA -c \
         "$cache/build/sqlite/sqlite3.c" -o "$cache/build/sqlite/sqlite3.o"
     x86_64-w64-mingw32-ar rcs "$deps_prefix/lib/libsqlite3.a" "$cache/build/sqlite/sqlite3.o"
     cp "$cache/build/sqlite/sqlite3.h" "$deps_prefix/include/"
+    touch "$deps_prefix/.sqlite-2"
 }
 
 build_qt() {
