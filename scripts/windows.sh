@@ -98,6 +98,47 @@ build_sqlite() {
     touch "$deps_prefix/.sqlite-2"
 }
 
+# Debian's qt6-base source leaves out the Wacom tablet header (src/3rdparty/wintab) that the windows
+# platform plugin includes; Wine's own wintab.h and pktdef.h (libwine-dev) stand in for it, with the
+# macros Wine's build gives them.
+provide_wintab() {
+    local dir=$1/src/3rdparty/wintab
+    [ -f "$dir/wintab.h" ] && return
+    say "Wine's wintab.h for Qt's windows platform plugin"
+    local scratch
+    scratch=$(mktemp -d)
+    (cd "$scratch" && apt-get download libwine-dev >/dev/null && dpkg-deb -x libwine-dev_*.deb root)
+    mkdir -p "$dir"
+    cp "$scratch/root/usr/include/wine/wine/windows/wintab.h" "$dir/wine_wintab.h"
+    cp "$scratch/root/usr/include/wine/wine/windows/pktdef.h" "$dir/pktdef.h"
+    rm -rf "$scratch"
+    cat >"$dir/wintab.h" <<'WINTAB'
+/* Wine's wintab.h, with the macros its own build environment gives it. */
+#ifndef QV7_WINTAB_WRAPPER_H
+#define QV7_WINTAB_WRAPPER_H
+#include <windows.h>
+#ifndef API
+#define API WINAPI
+#endif
+#ifndef DECL_WINELIB_TYPE_AW
+#ifdef UNICODE
+#define DECL_WINELIB_TYPE_AW(type) typedef type##W type;
+#else
+#define DECL_WINELIB_TYPE_AW(type) typedef type##A type;
+#endif
+#endif
+#ifndef WINELIB_NAME_AW
+#ifdef UNICODE
+#define WINELIB_NAME_AW(func) func##W
+#else
+#define WINELIB_NAME_AW(func) func##A
+#endif
+#endif
+#include "wine_wintab.h"
+#endif
+WINTAB
+}
+
 build_qt() {
     if [ -f "$qt_prefix/.complete" ]; then
         say "Qt $qt_version for Windows: cached in $qt_prefix"
@@ -107,6 +148,7 @@ build_qt() {
     say "Qt $qt_version for Windows into $qt_prefix (about 40 minutes on 2 cores, once)"
     local dir
     dir=$(unpack qt6-base)
+    provide_wintab "$dir"
     local build=$cache/build/qt-$qt_key
     mkdir -p "$build"
     (cd "$build" && "$dir/configure" -prefix "$qt_prefix" "${qt_options[@]}" -- -G Ninja \
