@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 #include "app/Session.h"
+#include "indicator/SignalNotifier.h"
 
 #include <QTimer>
 
@@ -11,13 +12,8 @@
 
 namespace qv7 {
 
-EndSignals::EndSignals(std::function<void(int)> onSignal, QObject* parent) : QObject(parent) {
-    if (pipe_.readEnd() < 0) return; // the signals keep their default actions
-    notifier_ = std::make_unique<QSocketNotifier>(pipe_.readEnd(), QSocketNotifier::Read);
-    connect(notifier_.get(), &QSocketNotifier::activated, this, [this, onSignal = std::move(onSignal)] {
-        if (pipe_.drain() > 0) onSignal(pipe_.lastSignal());
-    });
-}
+EndSignals::EndSignals(std::function<void(int)> onSignal, QObject* parent)
+    : QObject(parent), notifier_(makeSignalNotifier(pipe_, std::move(onSignal))) {}
 
 namespace {
 

@@ -1,13 +1,13 @@
 // SIGTERM, SIGINT and SIGHUP end qv7cfg without a question: a write to the indicator in flight stops
 // at the next frame boundary, what it wrote and what it did not and the changes left unwritten are
 // said, and the event loop returns, so that what the program keeps at its end (the capture, the
-// simulated indicator's state) is saved, where the default action would lose it. Window thread.
+// simulated indicator's state) is saved, where the default action would lose it. On Windows, closing
+// the console qv7cfg was started from, logging off and shutting down do the same. Window thread.
 #pragma once
 
 #include "base/SignalPipe.h"
 
 #include <QObject>
-#include <QSocketNotifier>
 #include <QStringList>
 
 #include <functional>
@@ -23,8 +23,8 @@ public:
     explicit EndSignals(std::function<void(int number)> onSignal, QObject* parent = nullptr);
 
 private:
-    SignalPipe pipe_{SIGTERM, SIGINT, SIGHUP};
-    std::unique_ptr<QSocketNotifier> notifier_; // goes before the pipe it watches
+    SignalPipe pipe_{SIGTERM, SIGINT, HangUpSignal};
+    std::unique_ptr<QObject> notifier_; // goes before the pipe it watches
 };
 
 // The window's end on signal `number`: asks nothing; a parameter or table write in flight is let

@@ -2,12 +2,9 @@
 
 #include "indicator/FileAccess.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QLocalServer>
 #include <QLocalSocket>
 
-#include <algorithm>
 #include <cstring>
 
 #include <sys/socket.h>
@@ -16,15 +13,15 @@
 
 namespace qv7 {
 
-namespace {
-constexpr char RaiseWord[] = "raise\n";
-// The running copy's answer once its window was brought to the front.
-constexpr char RaisedWord[] = "raised\n";
-} // namespace
-
 SingleInstance::SingleInstance(const QString& directory)
     : directory_(directory.isEmpty() ? defaultDirectory() : directory),
       path_(directory_.isEmpty() ? QString() : QDir(directory_).filePath(QString::fromLatin1(InstanceName))) {
+}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::isHeld() const {
+    return lock_.locked();
 }
 
 bool SingleInstance::isPrivateFolder(const QString& folder) {
@@ -67,58 +64,12 @@ bool SingleInstance::tryAcquire() {
     return false;
 }
 
-InstanceChannel::InstanceChannel(QString path, QObject* parent) : QObject(parent), path_(std::move(path)) {}
-
-InstanceChannel::~InstanceChannel() = default;
-
 bool InstanceChannel::peerIsThisUser(const QLocalSocket& socket) {
     ucred peer{};
     socklen_t length = sizeof peer;
     const auto fd = static_cast<int>(socket.socketDescriptor());
     return fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
            peer.uid == ::geteuid();
-}
-
-bool InstanceChannel::listen() {
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(path_);
-    if (!server_->listen(path_)) return false;
-    connect(server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server_->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            if (!peerIsThisUser(*socket)) {
-                socket->abort();
-                continue;
-            }
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                // Only the one word is understood; anything else is dropped with the connection.
-                if (socket->bytesAvailable() > 64) return socket->abort();
-                if (!socket->canReadLine()) return;
-                if (socket->readLine() == RaiseWord) {
-                    emit raiseRequested();
-                    socket->write(RaisedWord);
-                }
-                socket->disconnectFromServer();
-            });
-        }
-    });
-    return true;
-}
-
-bool InstanceChannel::askToRaise(const QString& path, int timeoutMs) {
-    // One limit for the whole exchange: a copy that accepts the connection but never answers (it
-    // hangs) is no copy that raised its window.
-    const QDeadlineTimer deadline(timeoutMs);
-    const auto left = [&deadline] { return static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0)); };
-    QLocalSocket socket;
-    socket.connectToServer(path);
-    if (!socket.waitForConnected(left()) || !peerIsThisUser(socket)) return false;
-    socket.write(RaiseWord);
-    if (!socket.waitForBytesWritten(left())) return false;
-    while (!socket.canReadLine() && !deadline.hasExpired() && socket.state() == QLocalSocket::ConnectedState)
-        socket.waitForReadyRead(left());
-    return socket.canReadLine() && socket.readLine() == RaisedWord;
 }
 
 } // namespace qv7

@@ -1,8 +1,11 @@
-// SingleInstance: makes sure only one copy of the tool runs. The lock is an flock on the file
-// "Zeq QV7CFG" in a folder only this user can write: the runtime directory when it is usable, or
-// else the folder "qv7cfg" of the user's cache ($XDG_CACHE_HOME or ~/.cache; made 0700, owner and
-// mode checked). The kernel frees the lock when its holder ends, so no file left behind, and none another
-// user could plant, keeps the tool out. Window thread, before any window exists.
+// SingleInstance: makes sure only one copy of the tool runs per user. On POSIX the lock is an flock
+// on the file "Zeq QV7CFG" in a folder only this user can write: the runtime directory when it is
+// usable, or else the folder "qv7cfg" of the user's cache ($XDG_CACHE_HOME or ~/.cache; made 0700,
+// owner and mode checked). The kernel frees the lock when its holder ends, so no file left behind,
+// and none another user could plant, keeps the tool out. On Windows it is the named mutex
+// "Zeq QV7CFG" of this user's session namespace, its name carrying the user's SID; the system
+// destroys it with its holder. SingleInstance.cpp (POSIX), SingleInstanceWindows.cpp. Window
+// thread, before any window exists.
 #pragma once
 
 #include "base/FileLock.h"
@@ -20,16 +23,20 @@ inline constexpr char InstanceName[] = "Zeq QV7CFG";
 class SingleInstance {
 public:
     // Takes nothing yet; `directory` empty means defaultDirectory().
+    // On Windows, a `directory` given (tests) makes a mutex of its own for that folder.
     explicit SingleInstance(const QString& directory = {});
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
 
     // True when this process now holds the lock. False when another copy holds it (failure() is
     // then empty) or when the lock cannot be had (failure() says why: no private folder, a file
     // that does not open). Does not wait.
     bool tryAcquire();
-    bool isHeld() const { return lock_.locked(); }
+    bool isHeld() const;
     QString failure() const { return failure_; }
 
-    // The lock file's path.
+    // The lock file's path; on Windows the mutex's name, without its namespace.
     QString path() const { return path_; }
 
     // The runtime directory when it is a folder of this user's that no one else may write, else the
@@ -39,13 +46,15 @@ public:
     // Whether `folder` is a folder (not a link) owned by this user that no one else may write.
     static bool isPrivateFolder(const QString& folder);
 
-    // Where the running copy listens for a second one (beside the lock file, so per user).
+    // Where the running copy listens for a second one (beside the lock file, so per user; on Windows
+    // a named pipe that only this user may open).
     QString channelPath() const { return path_ + QStringLiteral(".socket"); }
 
 private:
     QString directory_;
     QString path_;
     FileLock lock_;
+    void* mutex_ = nullptr; // Windows: the mutex held
     QString failure_;
 };
 

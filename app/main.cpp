@@ -60,11 +60,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     TApplication app(argc, argv);
-    // A file name is taken byte for byte, where QCoreApplication::arguments() would change it.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << qv7::fileNameFromBytes(argv[i]);
-    const qv7::Options options = qv7::parseOptions(arguments);
+    // A file name is taken exactly, where QCoreApplication::arguments() would change its bytes.
+    const qv7::Options options = qv7::parseOptions(qv7::commandLineArguments(argc, argv));
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "qv7cfg: %s\n%s", qPrintable(options.error), qPrintable(qv7::usageText()));
         return 2;

@@ -77,7 +77,9 @@ EInOutError EInOutError::fromErrno(int err) {
     case EROFS:
         return EInOutError(QT_TRANSLATE_NOOP("RunTimeError", "Accès au fichier refusé"), {}, err);
     case ENOSPC:
+#ifdef EDQUOT // Windows has no quotas of its own error number
     case EDQUOT:
+#endif
         return EInOutError(QT_TRANSLATE_NOOP("RunTimeError", "Disque plein"), {}, err);
     default:
         return EInOutError(QT_TRANSLATE_NOOP("RunTimeError", "Erreur E/S %1"), {std::to_string(err)}, err);

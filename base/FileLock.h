@@ -1,7 +1,8 @@
 // One program per indicator: an exclusive flock(2) on the device node (or on the file that stands
 // for a simulated indicator), held while this object lives. The kernel frees it when the holder
 // exits or dies, so no lock file can go stale or be planted by someone else, and every program
-// meets the same lock whatever its environment. Qt-free; used on one thread at a time.
+// meets the same lock whatever its environment. On Windows the lock is LockFileEx's on the file,
+// and its holder is never known. Qt-free; used on one thread at a time.
 #pragma once
 
 #include <chrono>

@@ -22,10 +22,17 @@ bool isDigit(char c) {
 
 // The C library's conversions follow the process locale, which a Qt program takes from the
 // environment: under a French one strtod stops at '.'. Numbers here always use the C locale.
+#ifdef _WIN32
+double strtodC(const char* text) {
+    static const _locale_t c = _create_locale(LC_ALL, "C");
+    return _strtod_l(text, nullptr, c);
+}
+#else
 double strtodC(const char* text) {
     static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     return strtod_l(text, nullptr, c);
 }
+#endif
 } // namespace
 
 std::optional<double> parseNumber(std::string_view text, char decimalSeparator) {

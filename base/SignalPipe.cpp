@@ -1,6 +1,8 @@
 #include "base/SignalPipe.h"
 
 #include <cerrno>
+#include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -22,22 +24,11 @@ extern "C" void onSignal(int number) {
 
 } // namespace
 
-std::string signalName(int number) {
-    switch (number) {
-    case SIGTERM:
-        return "SIGTERM";
-    case SIGINT:
-        return "SIGINT";
-    case SIGHUP:
-        return "SIGHUP";
-    case SIGQUIT:
-        return "SIGQUIT";
-    default:
-        return "signal " + std::to_string(number);
-    }
-}
+struct SignalPipe::Previous {
+    std::vector<std::pair<int, struct sigaction>> actions;
+};
 
-SignalPipe::SignalPipe(std::initializer_list<int> signalNumbers) {
+SignalPipe::SignalPipe(std::initializer_list<int> signalNumbers) : previous_(std::make_unique<Previous>()) {
     if (::pipe2(fds_, O_CLOEXEC | O_NONBLOCK) != 0) {
         fds_[0] = fds_[1] = -1;
         return;
@@ -50,13 +41,13 @@ SignalPipe::SignalPipe(std::initializer_list<int> signalNumbers) {
     for (int number : signalNumbers) {
         struct sigaction before {};
         if (::sigaction(number, nullptr, &before) != 0 || before.sa_handler == SIG_IGN) continue;
-        if (::sigaction(number, &action, &before) == 0) previous_.emplace_back(number, before);
+        if (::sigaction(number, &action, &before) == 0) previous_->actions.emplace_back(number, before);
     }
 }
 
 SignalPipe::~SignalPipe() {
     if (fds_[0] < 0) return;
-    for (const auto& [number, before] : previous_)
+    for (const auto& [number, before] : previous_->actions)
         ::sigaction(number, &before, nullptr);
     writeEnd = -1;
     ::close(fds_[0]);

@@ -2,6 +2,7 @@
 
 #include "base/FileLock.h"
 #include "base/Files.h"
+#include "base/OpenFiles.h"
 #include "indicator/FileAccess.h"
 
 #include <QScopeGuard>
@@ -9,10 +10,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace qv7::cli {
 
@@ -59,26 +56,26 @@ QString appendToLog(const QString& path, const QList<LogRecord>& records, int lo
     const auto failed = [&path](int error) {
         return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)));
     };
-    // Without O_NONBLOCK a FIFO with no reader would hold the open for good.
-    const int fd = ::open(fileNameBytes(path).c_str(),
-                          O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) return failed(errno);
-    const auto closing = qScopeGuard([fd] { ::close(fd); });
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) return failed(errno);
-    if (!S_ISREG(info.st_mode)) return QStringLiteral("%1: not a regular file").arg(path);
+    // Opened without waiting: a FIFO with no reader would hold the open for good.
+    const OpenedFile log = openForAppend(fileNameBytes(path));
+    if (log.fd < 0) return failed(log.error);
+    const int fd = log.fd;
+    const auto closing = qScopeGuard([fd] { closeFile(fd); });
+    FileState info = fileState(fd);
+    if (info.error != 0) return failed(info.error);
+    if (!info.regular) return QStringLiteral("%1: not a regular file").arg(path);
     if (const int error = lockExclusive(fd, std::chrono::milliseconds(lockWaitMs)); error != 0)
         return error == ETIMEDOUT ? QStringLiteral("%1: another program kept the log locked for %2 ms")
                                         .arg(path)
                                         .arg(lockWaitMs)
                                   : failed(error);
     // The length as the lock holder sees it: whoever appended before us has finished.
-    if (::fstat(fd, &info) != 0) return failed(errno);
+    info = fileState(fd);
+    if (info.error != 0) return failed(info.error);
     QByteArray added;
-    char last = '\n';
-    if (info.st_size == 0) added += logHeader().toUtf8() + Eol;
+    if (info.size == 0) added += logHeader().toUtf8() + Eol;
     // A last line cut short (by a hand edit) must not swallow the first new one.
-    else if (::pread(fd, &last, 1, info.st_size - 1) == 1 && last != '\n')
+    else if (const int last = byteAt(fd, info.size - 1); last >= 0 && last != '\n')
         added += Eol;
     for (const LogRecord& r : records)
         added += logLine(r).toUtf8() + Eol;

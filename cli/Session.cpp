@@ -3,6 +3,7 @@
 #include "cli/Output.h"
 
 #include "base/SignalPipe.h"
+#include "indicator/SignalNotifier.h"
 #include "devices/Devices.h"
 #include "indicator/FileAccess.h"
 #include "modbus/FrameCapture.h"
@@ -10,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
@@ -69,12 +69,9 @@ std::uint64_t nextWake = 0;
 class EndSignalWatch : public QObject {
 public:
     explicit EndSignalWatch(QObject* parent) : QObject(parent) {
-        if (pipe_.readEnd() < 0) return; // the signals keep their default actions
-        notifier_ = std::make_unique<QSocketNotifier>(pipe_.readEnd(), QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
-            if (pipe_.drain() == 0) return;
+        notifier_ = makeSignalNotifier(pipe_, [](int number) {
             int none = 0;
-            endSignalCame.compare_exchange_strong(none, pipe_.lastSignal());
+            endSignalCame.compare_exchange_strong(none, number);
             std::lock_guard lock(wakesMutex);
             for (const auto& [id, wake] : wakes)
                 QMetaObject::invokeMethod(wake.first, wake.second, Qt::QueuedConnection);
@@ -82,8 +79,8 @@ public:
     }
 
 private:
-    SignalPipe pipe_{SIGTERM, SIGINT, SIGHUP};
-    std::unique_ptr<QSocketNotifier> notifier_; // goes before the pipe it watches
+    SignalPipe pipe_{SIGTERM, SIGINT, HangUpSignal};
+    std::unique_ptr<QObject> notifier_; // goes before the pipe it watches
 };
 
 void watchEndSignals() {

@@ -18,12 +18,9 @@
 using namespace qv7::cli;
 
 int main(int argc, char** argv) {
-    // File names are taken byte for byte: QCoreApplication::arguments() would replace the bytes of
-    // a name that are no UTF-8, and the file would then not be found or be made under another name.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << qv7::fileNameFromBytes(argv[i]);
-    const ParseResult parsed = parseOptions(arguments);
+    // File names are taken exactly: QCoreApplication::arguments() would replace the bytes of a name
+    // that are no UTF-8, and the file would then not be found or be made under another name.
+    const ParseResult parsed = parseOptions(qv7::commandLineArguments(argc, argv));
     const auto app = makeApplication(parsed.options ? parsed.options->command : QString(), argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qv7ctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QV7_VERSION));

@@ -7,6 +7,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <string>
@@ -23,6 +24,11 @@ inline constexpr std::size_t JsonFileCap = 256 * 1024; // a parameter set as JSO
 // back byte for byte, where Qt's own conversion would replace such bytes.
 std::string fileNameBytes(const QString& name);
 QString fileNameFromBytes(QByteArrayView bytes);
+
+// The program's arguments after its name, file names exact: on POSIX argv's bytes through
+// fileNameFromBytes, on Windows the UTF-16 command line (argv there is in the ANSI code page, which
+// loses a name such as "Mesures été.QV" in a CJK folder). CommandLine.cpp, CommandLineWindows.cpp.
+QStringList commandLineArguments(int argc, char** argv);
 
 // Raises EInOutError::notRegular or tooLarge, naming `path`, when `read` was refused.
 void raiseIfRefused(const QString& path, const FileRead& read);

@@ -1,13 +1,10 @@
 #include "link/HidapiAccess.h"
 
-#include "base/FileLock.h"
-#include "link/ReportDescriptor.h"
+#include "link/HidapiPlatform.h"
 
 #include <hidapi/hidapi.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <vector>
 
@@ -28,8 +25,7 @@ std::mutex& globalCalls() {
     return m;
 }
 
-constexpr std::size_t StringUnits = 257;    // as many wide characters as a USB string descriptor holds
-constexpr std::size_t MaxDescriptor = 4096; // the kernel's HID_MAX_DESCRIPTOR_SIZE
+constexpr std::size_t StringUnits = 257; // as many wide characters as a USB string descriptor holds
 
 void appendUtf8(std::string& out, std::uint32_t cp) {
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
@@ -48,17 +44,6 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
-}
-
-std::optional<std::vector<std::uint8_t>> readFile(const std::string& file) {
-    if (file.empty()) return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    char c = 0;
-    while (bytes.size() < MaxDescriptor && in.get(c))
-        bytes.push_back(static_cast<std::uint8_t>(c));
-    return bytes;
 }
 
 std::optional<std::string> optionalText(const wchar_t* text) {
@@ -139,8 +124,18 @@ private:
 std::string wideToUtf8(const wchar_t* text) {
     std::string out;
     if (text == nullptr) return out;
-    for (const wchar_t* p = text; *p != L'\0'; ++p)
-        appendUtf8(out, static_cast<std::uint32_t>(*p));
+    for (const wchar_t* p = text; *p != L'\0'; ++p) {
+        auto unit = static_cast<std::uint32_t>(*p);
+        // Windows' wide strings are UTF-16: a surrogate pair is one character.
+        if constexpr (sizeof(wchar_t) == 2) {
+            const auto next = static_cast<std::uint32_t>(p[1]);
+            if (unit >= 0xD800 && unit <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+                unit = 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+                ++p;
+            }
+        }
+        appendUtf8(out, unit);
+    }
     return out;
 }
 
@@ -196,34 +191,11 @@ std::unique_ptr<HidHandle> HidapiAccess::open(const std::string& path) {
         device = hid_open_path(path.c_str());
     }
     if (device == nullptr) return nullptr;
-    std::optional<ReportDescriptorInfo> descriptor;
-    if (auto bytes = readFile(reportDescriptorFile(sysfsRoot_, path))) {
-        descriptor = parseReportDescriptor(bytes->data(), bytes->size());
-    }
-    return std::make_unique<HidapiHandle>(device, descriptor, recordOf(path));
+    return std::make_unique<HidapiHandle>(device, deviceReportLayout(sysfsRoot_, path), recordOf(path));
 }
 
-namespace {
-
-struct NodeClaim : DeviceClaim {
-    FileLock lock;
-};
-
-} // namespace
-
 std::unique_ptr<DeviceClaim> HidapiAccess::claim(const std::string& path, long& holder) {
-    holder = 0;
-    auto claim = std::make_unique<NodeClaim>();
-    switch (claim->lock.lock(path)) {
-    case FileLock::Outcome::Locked:
-        return claim;
-    case FileLock::Outcome::Held:
-        holder = claim->lock.holder();
-        return nullptr;
-    case FileLock::Outcome::Failed:
-        break; // a node this user may not open: hid_open_path fails on it and says so
-    }
-    return std::make_unique<DeviceClaim>();
+    return claimDevice(path, holder);
 }
 
 } // namespace qv7

@@ -26,12 +26,17 @@ inline Run finished(QProcess& process) {
     return run;
 }
 
-// `inChild` runs in the child before qv7ctl starts (limits, another user).
+// `inChild` runs in the child before qv7ctl starts (limits, another user); POSIX only, since
+// Windows starts a program without a child process to run it in.
 inline Run runQv7ctl(const QString& folder, const QStringList& args,
                      const std::function<void()>& inChild = {}) {
     QProcess process;
     process.setWorkingDirectory(folder);
+#ifdef Q_OS_UNIX
     if (inChild) process.setChildProcessModifier(inChild);
+#else
+    Q_ASSERT(!inChild);
+#endif
     process.start(QStringLiteral(QV7CTL_PATH), args);
     return finished(process);
 }

@@ -55,8 +55,9 @@ public:
         bool plugged = true;
         bool failOpen = false;
         bool silent = false;
-        int failWrites = 0; // the next writes fail (-1) while reads go on
-        int epoch = 0;      // an unplug kills every handle opened before it
+        int failWrites = 0;  // the next writes fail (-1) while reads go on
+        int shortWrites = 0; // the next writes take all but the last byte and say so
+        int epoch = 0;       // an unplug kills every handle opened before it
         std::deque<Bytes> input;
         std::vector<Bytes> written;
         std::vector<std::size_t> queuedAtWrite; // input reports still unread when each report was written
@@ -104,6 +105,9 @@ public:
     }
     void failWrites(int index, int count) {
         change(index, [count](Device& d) { d.failWrites = count; });
+    }
+    void shortenWrites(int index, int count) {
+        change(index, [count](Device& d) { d.shortWrites = count; });
     }
     void setSilent(int index, bool silent) {
         change(index, [silent](Device& d) { d.silent = silent; });
@@ -209,6 +213,11 @@ public:
             --device().failWrites;
             access_.changed_.notify_all();
             return -1;
+        }
+        if (device().shortWrites > 0 && size > 1) {
+            --device().shortWrites;
+            access_.changed_.notify_all();
+            return static_cast<int>(size) - 1;
         }
         device().written.emplace_back(buffer, buffer + size);
         device().queuedAtWrite.push_back(device().input.size());

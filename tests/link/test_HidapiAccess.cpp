@@ -4,6 +4,7 @@
 
 #include "link/HIDSerial.h"
 #include "link/HidapiAccess.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,6 @@ const Bytes kNumbered = {0x85, 0x03, 0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0x91, 0
 class HidapiTest : public ::testing::Test {
 protected:
     HidapiTest() { fake::reset(); }
-    ~HidapiTest() override { fs::remove_all(root_); }
 
     // A hidraw device with its report descriptor in the fake sysfs.
     fake::Device& addDevice(int minor, const Bytes& descriptor, const std::wstring& serial = L"0001") {
@@ -42,12 +42,8 @@ protected:
         return fake::state().devices.back();
     }
 
-    static fs::path makeRoot() {
-        std::string pattern = (fs::temp_directory_path() / "qv7-sysfs-XXXXXX").string();
-        return mkdtemp(pattern.data());
-    }
-
-    fs::path root_ = makeRoot();
+    qv7::test::TempDir folder_;
+    fs::path root_ = folder_.path();
     qv7::HidapiAccess access_{root_.string()};
 };
 

@@ -201,6 +201,33 @@ TEST_F(DeviceTest, a_failing_write_keeps_the_report_and_is_no_disconnection) {
     EXPECT_EQ(events.connects(), 1);
 }
 
+TEST_F(DeviceTest, a_short_write_is_no_write_and_the_whole_report_goes_again) {
+    hid.addDevice("0001");
+    attachAndConnect(0);
+    const std::uint8_t payload[] = {0x11, 0x22};
+    hid.shortenWrites(0, 1000000);
+    EXPECT_EQ(device.WriteReport(payload, 2), -2) << "a report the device took in part is not written";
+    hid.shortenWrites(0, 0);
+    ASSERT_TRUE(hid.waitForWritten(0, 1));
+    const Bytes report = hid.written(0).at(0);
+    ASSERT_EQ(report.size(), 65u);
+    EXPECT_EQ(report[1], 0x11);
+    EXPECT_EQ(report[2], 0x22);
+}
+
+TEST_F(DeviceTest, selecting_another_device_lets_go_of_the_first_one) {
+    hid.addDevice("0001");
+    hid.addDevice("0002");
+    attachAndConnect(0);
+    ASSERT_TRUE(device.AttachDevice(1));
+    ASSERT_TRUE(events.waitConnects(2));
+    EXPECT_EQ(hid.openHandles(), 1) << "the first device's handle is closed";
+    const std::uint8_t payload[] = {0x33};
+    EXPECT_EQ(device.WriteReport(payload, 1), 64);
+    ASSERT_TRUE(hid.waitForWritten(1, 1));
+    EXPECT_TRUE(hid.written(0).empty()) << "nothing goes to the device no longer selected";
+}
+
 TEST_F(DeviceTest, a_selected_device_that_is_not_read_stays_connected_and_takes_reports) {
     hid.addDevice("0001");
     events.watchConnection(device);
