@@ -286,8 +286,9 @@ void TMainForm::openDevice(int number) {
 }
 
 void TMainForm::TorvikConnect() {
-    ui_->LedConnect->setKind(TLedKind::Green);
-    ui_->LedConnect->setLedStatus(true);
+    // The USB device is there; the lamp waits for the indicator's first answer.
+    connected_ = true;
+    ui_->LedConnect->setLedStatus(false);
     ui_->setLinkState(qv7::LinkState::Connected);
     setStatus([] { return tr("Connexion"); });
     startReadAll();
@@ -295,6 +296,9 @@ void TMainForm::TorvikConnect() {
 
 void TMainForm::TorvikDisconnect() {
     pages_->service->stopLiveAdc();
+    afterSheetTable_ = nullptr;
+    linTableKnown_ = false;
+    connected_ = false;
     ui_->LedConnect->setLedStatus(false);
     ui_->setLinkState(qv7::LinkState::Disconnected);
     setPagesEnabled(false);
@@ -329,6 +333,8 @@ void TMainForm::showImage(bool read) {
 }
 
 void TMainForm::BtnWriteAllClick() {
+    // Said first: a refusal below leaves it, where the last "Paramètres écrits" would claim this write.
+    setStatus([] { return tr("Paramètres non écrits"); });
     TParamImage params = torvik_->paramsSnapshot();
     pages_->store(params);
     // Every field holds a value its parameter takes, and a loaded file sends nothing this indicator

@@ -44,8 +44,6 @@ TMainControls::TMainControls(QWidget* window) : window_(window) {
     LedConnect->setGeometry(24, 8, 16, 16);
 
     LabelLangue4 = named(new TLabelLangue(window), "LabelLangue4");
-    LabelLangue4->CaptionSet()->setTexts(QStringLiteral("Présence de l'appareil USB"),
-                                         QStringLiteral("USB Device connected"));
     LabelLangue4->move(48, 10);
 
     Image1 = named(new QLabel(window), "Image1");
@@ -69,6 +67,12 @@ TMainControls::TMainControls(QWidget* window) : window_(window) {
     TabConnect = named(new QWidget, "TabConnect");
     Label1 = named(new QLabel(TabConnect), "Label1");
     Label1->setWordWrap(true);
+    // The page control is disabled exactly while the link is in trouble: the page's explanation
+    // keeps the normal text colour then.
+    QPalette readable = Label1->palette();
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
+        readable.setColor(QPalette::Disabled, role, readable.color(QPalette::Active, role));
+    Label1->setPalette(readable);
 
     BtnReadAll = named(new QPushButton(window), "BtnReadAll");
     BtnReadAll->setGeometry(8, 408, 257, 25);
@@ -131,6 +135,23 @@ void TMainControls::orderKeys() {
 void TMainControls::setLinkState(qv7::LinkState state) {
     linkState_ = state;
     Label1->setText(qv7::connectPageText(state));
+    // The words beside the lamp say what its red means.
+    switch (state) {
+    case qv7::LinkState::NoAnswer:
+        LabelLangue4->CaptionSet()->setTexts(QStringLiteral("l'indicateur ne répond pas"),
+                                             QStringLiteral("indicator not answering"));
+        break;
+    case qv7::LinkState::Refused:
+        LabelLangue4->CaptionSet()->setTexts(QStringLiteral("l'indicateur refuse les requêtes"),
+                                             QStringLiteral("indicator refusing requests"));
+        break;
+    case qv7::LinkState::Disconnected:
+    case qv7::LinkState::Connected:
+        LabelLangue4->CaptionSet()->setTexts(QStringLiteral("Présence de l'appareil USB"),
+                                             QStringLiteral("USB Device connected"));
+        break;
+    }
+    LabelLangue4->Repaint();
     // Wider faces than the window was drawn for would push the end of the hint off the page.
     Label1->setGeometry(16, 32, 217, Label1->heightForWidth(217));
 }

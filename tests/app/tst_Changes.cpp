@@ -120,6 +120,7 @@ private slots:
         QFETCH(QString, message);
         Rig rig(0x4053);
         QVERIFY(rig.ready());
+        QVERIFY(rig.writeAll()); // "Paramètres écrits", which the refusal must not leave standing
         if (english) speak(Language::English);
         QStringList messages;
         qv7::setMessageHook([&](const QString& shown) { messages << shown; });
@@ -127,11 +128,14 @@ private slots:
         // The masks take no more decimals than they keep: the text is set as a paste past them would.
         edit->setText(text);
         const TParamImage before = rig.torvik().paramsSnapshot();
+        const int step = rig.torvik().Step.load();
         QVERIFY(!rig.writeAll());
         QCOMPARE(messages, QStringList{message});
         QVERIFY(rig.torvik().paramsSnapshot() == before);
-        QCOMPARE(rig.torvik().Step.load(), -1);
+        QCOMPARE(rig.torvik().Step.load(), step); // nothing started
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit));
+        QCOMPARE(form().StatusText(), english ? QStringLiteral("Parameters not written")
+                                              : QStringLiteral("Paramètres non écrits"));
     }
 
     void changes_are_marked_counted_and_cleared_by_a_write() {
