@@ -201,6 +201,9 @@ void addCurve(SheetContent& c, const SheetSource& s, const Lang& lang) {
     if (!s.curve) {
         if (s.tableRefused)
             c.curveNote = lang.text(LinTableError, "LinCurve");
+        else if ((s.params.LinEnable & 1) && s.tableNotRead)
+            c.curveNote = lang.text(
+                QT_TRANSLATE_NOOP("Sheet", "Linéarisation active : table non lue dans l'indicateur"));
         else if (s.params.LinEnable & 1)
             c.curveNote = lang.text(QT_TRANSLATE_NOOP("Sheet", "Linéarisation active : table non fournie"));
         return;

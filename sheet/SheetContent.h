@@ -35,6 +35,7 @@ struct SheetSource {
     std::optional<std::vector<LinFilePoint>> curve;
     QString curveFile;
     bool tableRefused = false;
+    bool tableNotRead = false; // the indicator's table was not read: the sheet says so
     // Keys of the rows to mark: those that differ from the reference file `markReference`, or,
     // when it is empty, the values not yet written to the indicator.
     std::set<std::string> marked;

@@ -356,6 +356,10 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>Page %1 / %2</source>
         <translation>Page %1 of %2</translation>
     </message>
+    <message>
+        <source>Linéarisation active : table non lue dans l&apos;indicateur</source>
+        <translation>Linearisation on: table not read from the indicator</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>
@@ -768,6 +772,10 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>%1 modifications non écrites</source>
         <translation>%1 changes not written</translation>
     </message>
+    <message>
+        <source>Paramètres non écrits</source>
+        <translation>Parameters not written</translation>
+    </message>
 </context>
 <context>
     <name>TMesuresForm</name>
@@ -928,6 +936,22 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>réponse refusée</source>
         <translation>answer refused</translation>
     </message>
+    <message>
+        <source>N° %1</source>
+        <translation>No. %1</translation>
+    </message>
+    <message>
+        <source>réponse au N° %1</source>
+        <translation>answers no. %1</translation>
+    </message>
+    <message>
+        <source>non sollicitée</source>
+        <translation>unsolicited</translation>
+    </message>
+    <message>
+        <source>tardive, rejetée</source>
+        <translation>late, dropped</translation>
+    </message>
 </context>
 <context>
     <name>TParamBinder</name>
@@ -1066,6 +1090,14 @@ The status line says how the indicator is doing; a cut text reads whole in its t
     <message>
         <source>Délai (ms)</source>
         <translation>Turnaround (ms)</translation>
+    </message>
+    <message>
+        <source>non sollicitée</source>
+        <translation>unsolicited</translation>
+    </message>
+    <message>
+        <source>tardive, rejetée</source>
+        <translation>late, dropped</translation>
     </message>
 </context>
 <context>
