@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
@@ -21,6 +22,8 @@ using qv7::pages::named;
 namespace {
 
 constexpr int StatusHeight = 19;
+// What the status bar keeps around and between its two labels.
+constexpr int StatusGaps = 14;
 
 // Keeps a button's text whole at its fixed width: where this platform's sans-serif face runs wider
 // than the face the window was drawn for, the button takes the condensed cut of the same face. A
@@ -171,7 +174,21 @@ void TMainControls::fitButtons() {
 void TMainControls::showChangeCount(int count) {
     changeCount_ = count;
     ChangesLabel->setVisible(count > 0);
-    ChangesLabel->setText(
-        count == 1 ? QCoreApplication::translate("TMainForm", "1 modification non écrite")
-                   : QCoreApplication::translate("TMainForm", "%1 modifications non écrites").arg(count));
+    fitStatusLine();
+}
+
+void TMainControls::fitStatusLine() {
+    const QString full =
+        changeCount_ == 1
+            ? QCoreApplication::translate("TMainForm", "1 modification non écrite")
+            : QCoreApplication::translate("TMainForm", "%1 modifications non écrites").arg(changeCount_);
+    // The count gives way first: where the message and the whole count do not fit side by side,
+    // the count shrinks to its number and the page mark, whole in its tooltip.
+    const QFontMetrics metrics = StatusLabel->fontMetrics();
+    const QMargins margins = ChangesLabel->contentsMargins();
+    const int room = ClientWidth - StatusGaps - margins.left() - margins.right();
+    const bool fits =
+        metrics.horizontalAdvance(StatusLabel->text()) + metrics.horizontalAdvance(full) <= room;
+    ChangesLabel->setText(fits ? full : QStringLiteral("%1 *").arg(changeCount_));
+    ChangesLabel->setToolTip(fits ? QString() : full);
 }

@@ -40,4 +40,5 @@ void TMainForm::setStatus(std::function<QString()> text) {
     noAnswerShown_ = false;
     statusBeforeNoAnswer_ = nullptr;
     ui_->StatusLabel->setText(status_());
+    ui_->fitStatusLine();
 }

@@ -9,6 +9,7 @@
 #include "app/PageControl.h"
 #include "app/ParamBinder.h"
 #include "app/Session.h"
+#include "app/StatusText.h"
 #include "app/pages/AlarmPage.h"
 #include "app/pages/DisplayPage.h"
 #include "app/pages/ProcessPage.h"
@@ -306,14 +307,21 @@ private slots:
         TParamImage file = rig.torvik().paramsSnapshot();
         file.Alarms[3].Hysteresis = 42;
         QTemporaryDir dir;
-        qv7::saveParamFile(dir.filePath(QStringLiteral("b.QV")), file);
+        qv7::saveParamFile(dir.filePath(QStringLiteral("ligne-3.QV")), file);
         qv7::setFileDialogHook(
-            [&](QFileDialog&) { return std::optional(dir.filePath(QStringLiteral("b.QV"))); });
+            [&](QFileDialog&) { return std::optional(dir.filePath(QStringLiteral("ligne-3.QV"))); });
         QTest::mouseClick(form().findChild<QAbstractButton*>(QStringLiteral("BtnLoad")), Qt::LeftButton);
         QCOMPARE(form().alarmPage(4)->EdHys->text(), QStringLiteral("42"));
         QVERIFY(form().pages().binder().isMarked(form().alarmPage(4)->EdHys));
-        QCOMPARE(changesText(), QStringLiteral("1 modification non écrite"));
         QCOMPARE(form().pageControl()->tabText(TMainForm::TabALR4), QStringLiteral("Alarme 4 *"));
+        // The count gives way before the message is cut: shortened, whole in its tooltip.
+        auto* status = form().findChild<TStatusText*>(QStringLiteral("StatusText"));
+        QTRY_COMPARE(status->shownText(), QStringLiteral("Fichier chargé : ligne-3.QV"));
+        QCOMPARE(changesText(), QStringLiteral("1 *"));
+        QCOMPARE(form().findChild<QLabel*>(QStringLiteral("ChangesText"))->toolTip(),
+                 QStringLiteral("1 modification non écrite"));
+        form().setStatusText(QStringLiteral("Ok"));
+        QCOMPARE(changesText(), QStringLiteral("1 modification non écrite"));
     }
 };
 
