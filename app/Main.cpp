@@ -341,6 +341,18 @@ void TMainForm::BtnWriteAllClick() {
     // does not offer.
     if (const auto fault = loadedFromFile_ ? qv7::paramSendFault(params) : std::nullopt)
         return qv7::showUnsendable(*fault);
+    // Changes on pages the input type hides are sent only when the technician says so; otherwise the
+    // indicator keeps its values there and they stay changes of the pages.
+    const std::vector<const qv7::ParamRow*> hidden = pages_->hiddenChanges();
+    const int count = static_cast<int>(hidden.size());
+    if (count > 0 &&
+        !qv7::askYesNo(tr("Ecriture"),
+                       count == 1
+                           ? tr("1 modification sur une page masquée : l'écrire ?")
+                           : tr("%1 modifications sur des pages masquées : les écrire ?").arg(count))) {
+        for (const qv7::ParamRow* row : hidden)
+            qv7::storeRaw(*row, params, qv7::rawValue(*row, session_->reference()));
+    }
     torvik_->editImage([&](TParamImage& image, TLinTable&) { image = params; });
     written_ = params;
     pages_->service->stopLiveAdc();
@@ -433,7 +445,10 @@ void TMainForm::BtnEditLinClick() {
 
 void TMainForm::ShowDifferences() {
     if (diffForm_ == nullptr) diffForm_ = new TDiffForm(this);
-    diffForm_->showEdits(session_->reference(), session_->edited());
+    QStringList hidden;
+    for (const qv7::ParamRow* row : pages_->hiddenChanges())
+        hidden << QString::fromStdString(row->key);
+    diffForm_->showEdits(session_->reference(), session_->edited(), hidden);
     diffForm_->exec();
 }
 

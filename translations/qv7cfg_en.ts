@@ -560,6 +560,10 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>Comparer à un fichier indicateur</source>
         <translation>Compare with an indicator file</translation>
     </message>
+    <message>
+        <source>%1 (page masquée)</source>
+        <translation>%1 (hidden page)</translation>
+    </message>
 </context>
 <context>
     <name>TDraw</name>
@@ -776,6 +780,18 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>Paramètres non écrits</source>
         <translation>Parameters not written</translation>
     </message>
+    <message>
+        <source>Ecriture</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>1 modification sur une page masquée : l&apos;écrire ?</source>
+        <translation>1 change on a hidden page: write it?</translation>
+    </message>
+    <message>
+        <source>%1 modifications sur des pages masquées : les écrire ?</source>
+        <translation>%1 changes on hidden pages: write them?</translation>
+    </message>
 </context>
 <context>
     <name>TMesuresForm</name>
@@ -974,6 +990,10 @@ The status line says how the indicator is doing; a cut text reads whole in its t
     <message>
         <source>registre %1, bits %2 à %3</source>
         <translation>register %1, bits %2 to %3</translation>
+    </message>
+    <message>
+        <source>* modifié sur une page que ce choix masque : %1</source>
+        <translation>* changed on a page this choice hides: %1</translation>
     </message>
 </context>
 <context>

@@ -11,7 +11,9 @@
 #include "app/Session.h"
 #include "app/StatusText.h"
 #include "app/pages/AlarmPage.h"
+#include "app/pages/CfgPage.h"
 #include "app/pages/DisplayPage.h"
+#include "app/pages/InputPages.h"
 #include "app/pages/ProcessPage.h"
 #include "indicator/ParamCompare.h"
 #include "indicator/ParamFile.h"
@@ -299,6 +301,45 @@ private slots:
             form().close();
             QCOMPARE(questions, QStringList{QStringLiteral("Discard 2 changes?")});
         }
+    }
+
+    // A change on the current input's page, then the voltage input chosen: the choice carries the
+    // mark and names it, Ctrl+D lists it as hidden, and write-all asks before sending it (No: the
+    // indicator keeps its value, the change stays).
+    void a_change_the_input_type_hides_stays_visible_data() {
+        QTest::addColumn<bool>("send");
+        QTest::newRow("not sent") << false;
+        QTest::newRow("sent") << true;
+    }
+    void a_change_the_input_type_hides_stays_visible() {
+        QFETCH(bool, send);
+        Rig rig(0x4053);
+        QVERIFY(rig.ready());
+        const int range = rig.indicator->holding(1);
+        form().courantPage()->RdGrCourant->button(range == 0 ? 1 : 0)->click();
+        form().cfgPage()->RdGrCFG1->button(1)->click(); // voltage: the current page goes
+        QVERIFY(!form().tabShown(TMainForm::TabEntCourant));
+        QCOMPARE(changesText(), QStringLiteral("2 modifications non écrites"));
+        QWidget* choice = form().cfgPage()->RdGrCFG1;
+        QVERIFY(form().pages().binder().isMarked(choice));
+        QVERIFY2(choice->toolTip().contains(QStringLiteral("masque : Gamme de l'entrée courant")),
+                 qPrintable(choice->toolTip()));
+        QTimer::singleShot(0, [] { form().diffForm()->close(); });
+        form().ShowDifferences();
+        QStringList listed;
+        for (int i = 0; i < form().diffForm()->List->topLevelItemCount(); ++i)
+            listed << form().diffForm()->List->topLevelItem(i)->text(0);
+        QVERIFY2(listed.contains(QStringLiteral("Gamme de l'entrée courant (page masquée)")),
+                 qPrintable(listed.join('|')));
+        QStringList questions;
+        qv7::setQuestionHook([&](const QString&, const QString& text) {
+            questions << text;
+            return send;
+        });
+        QVERIFY(rig.writeAll());
+        QCOMPARE(questions, QStringList{QStringLiteral("1 modification sur une page masquée : l'écrire ?")});
+        QCOMPARE(rig.indicator->holding(1) != range, send);
+        QCOMPARE(changesText(), send ? QString() : QStringLiteral("1 modification non écrite"));
     }
 
     void after_a_load_the_marks_show_where_the_file_differs_from_the_indicator() {
