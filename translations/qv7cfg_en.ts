@@ -1126,13 +1126,6 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>Moniteur de trames</source>
         <translation>Frame monitor</translation>
     </message>
-    <message numerus="yes">
-        <source>%n trame(s)</source>
-        <translation>
-            <numerusform>%n frame</numerusform>
-            <numerusform>%n frames</numerusform>
-        </translation>
-    </message>
     <message>
         <source>Rejets seulement</source>
         <translation>Rejected only</translation>
@@ -1180,6 +1173,22 @@ The status line says how the indicator is doing; a cut text reads whole in its t
     <message>
         <source>Trames non enregistrées : %1</source>
         <translation>Frames not saved: %1</translation>
+    </message>
+    <message>
+        <source>1 trame</source>
+        <translation>1 frame</translation>
+    </message>
+    <message>
+        <source>%1 trames</source>
+        <translation>%1 frames</translation>
+    </message>
+    <message>
+        <source>%1 / 1 trame</source>
+        <translation>%1 / 1 frame</translation>
+    </message>
+    <message>
+        <source>%1 / %2 trames</source>
+        <translation>%1 / %2 frames</translation>
     </message>
 </context>
 <context>

@@ -10,11 +10,13 @@
 #include "modbus/MiniModbus.h"
 #include "sim/Faults.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,6 +38,9 @@ private slots:
     void pictures_in_both_languages();
     void monitor_and_capture_say_what_the_master_booked_data();
     void monitor_and_capture_say_what_the_master_booked();
+    void saves_take_their_format_s_extension_data();
+    void saves_take_their_format_s_extension();
+    void count_and_copy_follow_the_filter();
     void frames_read_as_the_indicator_reads_them_data();
     void frames_read_as_the_indicator_reads_them();
 };
@@ -401,4 +406,43 @@ void tst_FrameMonitor::frames_read_as_the_indicator_reads_them() {
         return v;
     };
     QCOMPARE((std::uint64_t(u32(12)) << 32) | u32(16), std::uint64_t(wallUs + 2500));
+}
+
+void tst_FrameMonitor::saves_take_their_format_s_extension_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("saved");
+    using F = qv7::FrameMonitor::Format;
+    QTest::newRow("text") << "/tmp/trames" << int(F::Text) << "/tmp/trames.txt";
+    QTest::newRow("csv") << "/tmp/t.2" << int(F::Csv) << "/tmp/t.2.csv";
+    QTest::newRow("capture") << "/tmp/t" << int(F::Capture) << "/tmp/t.pcapng";
+    QTest::newRow("given, any case") << "/tmp/T.CSV" << int(F::Csv) << "/tmp/T.CSV";
+    QTest::newRow("another format's") << "/tmp/t.txt" << int(F::Capture) << "/tmp/t.txt.pcapng";
+}
+
+void tst_FrameMonitor::saves_take_their_format_s_extension() {
+    QFETCH(QString, path);
+    QFETCH(int, format);
+    QFETCH(QString, saved);
+    QCOMPARE(qv7::FrameMonitor::withExtension(path, qv7::FrameMonitor::Format(format)), saved);
+}
+
+// With "rejected only" the count says how many of all are shown, and Copy takes the rows shown.
+void tst_FrameMonitor::count_and_copy_follow_the_filter() {
+    pagestest::Rig rig(0x4053, bank());
+    qv7::applySimulatedFault("crc:2", rig.bridge, 0, *rig.indicator);
+    rig.torvik().setStepInterval(100);
+    qv7::FrameMonitor monitor;
+    monitor.attach(rig.torvik(), rig.form());
+    QVERIFY(rig.ready());
+    const int all = monitor.log().rowCount();
+    monitor.findChild<QCheckBox*>("CbErrorsOnly")->setChecked(true);
+    QCOMPARE(monitor.countText(), QStringLiteral("2 / %1 trames").arg(all));
+    monitor.view()->selectAll();
+    const QStringList copied = monitor.selectionText().split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(copied.size(), 3); // the header and the two rejected frames
+    for (const QString& line : copied.mid(1))
+        QVERIFY2(line.contains(QStringLiteral("CRC erroné")), qPrintable(line));
+    monitor.findChild<QCheckBox*>("CbErrorsOnly")->setChecked(false);
+    QCOMPARE(monitor.countText(), QStringLiteral("%1 trames").arg(all));
 }
