@@ -255,8 +255,12 @@ void TMainForm::BtnScanClick() {
     }
     if (count <= 1 || !SelectForm) return;
     SelectForm->clearItems();
-    for (int k = 1; k <= count; ++k)
-        SelectForm->addItem(tr("USB N°%1").arg(k));
+    // Each indicator by its place and its serial number: several alike are told apart by the latter.
+    for (int k = 1; k <= count; ++k) {
+        const QString serial = QString::fromStdString(torvik_->transport().identity(k).serial);
+        SelectForm->addItem(serial.isEmpty() ? tr("USB N°%1").arg(k)
+                                             : tr("USB N°%1 (série %2)").arg(k).arg(serial));
+    }
     SelectForm->setItemIndex(0);
     SelectForm->exec();
     // Closed by OK or by its close box alike; the first item stays selected unless the user chose.
