@@ -294,6 +294,9 @@ SheetContent buildSheet(const SheetSource& s) {
     c.checkedBy = lang.text(QT_TRANSLATE_NOOP("Sheet", "Vérifié par :"));
     c.dateLabel = lang.text(QT_TRANSLATE_NOOP("Sheet", "Date :"));
     c.pageOf = lang.text(QT_TRANSLATE_NOOP("Sheet", "Page %1 / %2"));
+    // The model, the serial number and the local date, as the header gives them.
+    c.pageIdentity = QStringLiteral("%1 · %2 %3 · %4")
+                         .arg(c.header[0].second, c.header[1].first, c.header[1].second, c.header[3].second);
     return c;
 }
 

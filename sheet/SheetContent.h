@@ -80,6 +80,8 @@ struct SheetContent {
     QString markLegend;              // empty when nothing is marked
     QString configuredBy, checkedBy, dateLabel;
     QString pageOf; // "Page %1 / %2"
+    // At the foot of every page, so that a loose page names its instrument: model, serial, date.
+    QString pageIdentity;
     bool decimalComma = false;
 };
 

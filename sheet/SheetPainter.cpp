@@ -192,7 +192,7 @@ Block curveBlock(const Page& page, const SheetContent& c) {
             }};
 }
 
-// The sign-off lines and the page number at the foot of every page.
+// The sign-off lines, the instrument and the page number at the foot of every page.
 void drawFooter(QPainter& p, const Page& page, const SheetContent& c, int number, int count) {
     const double top = page.height - page.pt(FooterPt) + page.pt(10);
     p.setPen(QPen(Qt::black, page.pt(0.4)));
@@ -213,8 +213,9 @@ void drawFooter(QPainter& p, const Page& page, const SheetContent& c, int number
                    QPointF(x + half - page.pt(12), dateTop + metrics.height()));
     }
     p.setFont(page.small);
-    p.drawText(QRectF(0, page.height - page.pt(12), page.width, page.pt(12)),
-               Qt::AlignRight | Qt::AlignBottom, c.pageOf.arg(number).arg(count));
+    const QRectF foot(0, page.height - page.pt(12), page.width, page.pt(12));
+    p.drawText(foot, Qt::AlignLeft | Qt::AlignBottom, c.pageIdentity);
+    p.drawText(foot, Qt::AlignRight | Qt::AlignBottom, c.pageOf.arg(number).arg(count));
 }
 
 QList<Block> blocksOf(const Page& page, const SheetContent& c) {
