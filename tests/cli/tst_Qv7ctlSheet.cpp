@@ -186,10 +186,10 @@ private slots:
         QTest::addColumn<QString>("serial");
         QTest::addColumn<QString>("page");
         QTest::newRow("English") << "en"
-                                 << "Serial number 1"
+                                 << "Serial number 0001"
                                  << "Page %1 of %2";
         QTest::newRow("French") << "fr"
-                                << "Numéro de série 1"
+                                << "Numéro de série 0001"
                                 << "Page %1 / %2";
     }
     void every_page_names_its_instrument_and_its_number() {
