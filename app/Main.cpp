@@ -258,8 +258,9 @@ void TMainForm::BtnScanClick() {
     // Each indicator by its place and its serial number: several alike are told apart by the latter.
     for (int k = 1; k <= count; ++k) {
         const QString serial = QString::fromStdString(torvik_->transport().identity(k).serial);
+        // The serial number without words: the window may change its language while this one is open.
         SelectForm->addItem(serial.isEmpty() ? tr("USB N°%1").arg(k)
-                                             : tr("USB N°%1 (série %2)").arg(k).arg(serial));
+                                             : tr("USB N°%1").arg(k) + QStringLiteral(" — ") + serial);
     }
     SelectForm->setItemIndex(0);
     SelectForm->exec();

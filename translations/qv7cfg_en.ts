@@ -792,10 +792,6 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>%1 modifications sur des pages masquées : les écrire ?</source>
         <translation>%1 changes on hidden pages: write them?</translation>
     </message>
-    <message>
-        <source>USB N°%1 (série %2)</source>
-        <translation>USB No. %1 (serial %2)</translation>
-    </message>
 </context>
 <context>
     <name>TMesuresForm</name>

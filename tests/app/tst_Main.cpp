@@ -368,7 +368,7 @@ private slots:
         QCOMPARE(answer.shown, 1);
         QStringList expected;
         for (int k = 1; k <= devices; ++k)
-            expected << QStringLiteral("USB N°%1 (série %1)").arg(k); // the simulated serials are 1, 2, 3
+            expected << QStringLiteral("USB N°%1 — %1").arg(k); // the simulated serials are 1, 2, 3
         QCOMPARE(answer.items, expected);
         QCOMPARE(answer.proposed, 0);
         // Only the opened device was asked for its parameters.

@@ -312,6 +312,7 @@ private slots:
     // title says "modified" whenever the curve differs from its origin; a new change drops the
     // steps undone.
     void undo_and_redo_step_through_every_change() {
+        QApplication::setActiveWindow(form.get()); // the window's keys act in the active window
         // The curve after each change: a grid edit, a point added, a point removed, New.
         QList<Curve> seen{Five};
         clickRow(4);
