@@ -209,6 +209,8 @@ void addCurve(SheetContent& c, const SheetSource& s, const Lang& lang) {
         return;
     }
     c.curve = *s.curve;
+    c.curveXTitle = lang.text(QT_TRANSLATE_NOOP("Sheet", "Entrée (%)"));
+    c.curveYTitle = lang.text(QT_TRANSLATE_NOOP("Sheet", "Affichage (%)"));
     c.pointColumns = {lang.text(QT_TRANSLATE_NOOP("Sheet", "Point")), QStringLiteral("X (%)"),
                       QStringLiteral("Y (%)")};
     for (std::size_t i = 0; i < c.curve.size(); ++i)

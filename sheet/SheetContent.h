@@ -73,11 +73,12 @@ struct SheetContent {
     QString alarmsCaption;
     AlarmTable alarms;
     QString curveCaption;
-    QString curveNote;               // under the curve, or instead of it
-    std::vector<LinFilePoint> curve; // empty: no curve drawn
-    QStringList pointColumns;        // "N°", "X (%)", "Y (%)"
-    QList<QStringList> pointRows;    // the points as the .LIN file writes them
-    QString markLegend;              // empty when nothing is marked
+    QString curveNote;                // under the curve, or instead of it
+    std::vector<LinFilePoint> curve;  // empty: no curve drawn
+    QString curveXTitle, curveYTitle; // the plot's axes: "Entrée (%)", "Affichage (%)"
+    QStringList pointColumns;         // "N°", "X (%)", "Y (%)"
+    QList<QStringList> pointRows;     // the points as the .LIN file writes them
+    QString markLegend;               // empty when nothing is marked
     QString configuredBy, checkedBy, dateLabel;
     QString pageOf; // "Page %1 / %2"
     // At the foot of every page, so that a loose page names its instrument: model, serial, date.

@@ -176,10 +176,10 @@ Block curveBlock(const Page& page, const SheetContent& c) {
         table += heights.emplace_back(rowHeight(page, r));
     const double body = std::max(side, table);
     return {barHeight + page.pt(4) + body + noteHeight + page.pt(8),
-            [=, curve = c.curve](QPainter& p, double top) {
+            [=, curve = c.curve, xTitle = c.curveXTitle, yTitle = c.curveYTitle](QPainter& p, double top) {
                 drawRow(p, page, bar, top, barHeight);
                 const double y = top + barHeight + page.pt(4);
-                drawCurvePlot(p, QRectF(0, y, side, side), curve, page.unit);
+                drawCurvePlot(p, QRectF(0, y, side, side), curve, page.unit, xTitle, yTitle);
                 p.save();
                 p.translate(tableX, 0);
                 double rowTop = y;

@@ -360,6 +360,14 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>Linéarisation active : table non lue dans l&apos;indicateur</source>
         <translation>Linearisation on: table not read from the indicator</translation>
     </message>
+    <message>
+        <source>Entrée (%)</source>
+        <translation>Input (%)</translation>
+    </message>
+    <message>
+        <source>Affichage (%)</source>
+        <translation>Display (%)</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>

@@ -92,6 +92,8 @@ private slots:
             text.contains(QStringLiteral("2 points, de la table de l'indicateur")),
             qPrintable(text.split(QLatin1Char(0x0a)).filter(QStringLiteral("inéa")).join(QLatin1Char(0x0a))));
         QVERIFY(!text.contains(QStringLiteral("table non")));
+        QVERIFY(text.contains(QStringLiteral("Entrée (%)")) &&
+                text.contains(QStringLiteral("Affichage (%)")));
     }
 
     // The sheet's groups are the window's pages: each row sits in the group captioned as the tab of
