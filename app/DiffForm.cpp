@@ -67,9 +67,11 @@ void TDiffForm::setColumns(const QString& second, const QString& third) {
     List->setHeaderLabels({tr("Paramètre"), second, third});
 }
 
-void TDiffForm::showEdits(const TParamImage& reference, const TParamImage& edited) {
+void TDiffForm::showEdits(const TParamImage& reference, const TParamImage& edited,
+                          const QStringList& hidden) {
     reference_ = reference;
     edited_ = edited;
+    hidden_ = hidden;
     file_.clear();
     retranslate();
 }
@@ -98,7 +100,9 @@ void TDiffForm::retranslate() {
     }
     for (const qv7::FieldDifference& d : differences) {
         // Pages: the indicator's value, then the edited one; a file: the file's, then the indicator's.
-        auto* item = new QTreeWidgetItem(List, {labelOf(d), valueOf(d, true), valueOf(d, false)});
+        const QString label =
+            file_.isEmpty() && hidden_.contains(d.key) ? tr("%1 (page masquée)").arg(labelOf(d)) : labelOf(d);
+        auto* item = new QTreeWidgetItem(List, {label, valueOf(d, true), valueOf(d, false)});
         item->setData(0, Qt::UserRole, d.key);
     }
 }

@@ -7,6 +7,7 @@
 #include "proto/ParamImage.h"
 
 #include <QDialog>
+#include <QStringList>
 
 class QLabel;
 class QPushButton;
@@ -17,8 +18,9 @@ class TDiffForm : public QDialog {
 public:
     explicit TDiffForm(QWidget* parent = nullptr);
 
-    // The pages' changes: `reference` as read from the indicator, `edited` as the pages hold it.
-    void showEdits(const TParamImage& reference, const TParamImage& edited);
+    // The pages' changes: `reference` as read from the indicator, `edited` as the pages hold it;
+    // those of the rows `hidden` (keys) are said to lie on a page the input type hides.
+    void showEdits(const TParamImage& reference, const TParamImage& edited, const QStringList& hidden = {});
     // Asks for a .QV file and lists where it differs from the reference; false when none was
     // compared (cancelled, or the file refused with its message).
     bool compareWithFile();
@@ -38,5 +40,6 @@ private:
     TParamImage reference_;
     TParamImage edited_;
     TParamImage fileImage_;
+    QStringList hidden_;
     QString file_; // compared with; empty: the pages' changes are shown
 };

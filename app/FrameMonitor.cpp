@@ -80,9 +80,14 @@ FrameMonitor::FrameMonitor(QWidget* parent) : QWidget(parent, Qt::Window), log_(
     layout->addLayout(bar);
     layout->addWidget(view_, 1);
 
-    connect(errorsOnly_, &QCheckBox::toggled, this, [this](bool on) { filter_.setErrorsOnly(on); });
-    connect(function_, &QComboBox::currentIndexChanged, this,
-            [this](int i) { filter_.setFunction(function_->itemData(i).toInt()); });
+    connect(errorsOnly_, &QCheckBox::toggled, this, [this](bool on) {
+        filter_.setErrorsOnly(on);
+        showCount();
+    });
+    connect(function_, &QComboBox::currentIndexChanged, this, [this](int i) {
+        filter_.setFunction(function_->itemData(i).toInt());
+        showCount();
+    });
     connect(pause_, &QPushButton::toggled, this, [this](bool on) { log_.setPaused(on); });
     connect(clear_, &QPushButton::clicked, this, [this] { log_.clear(); });
     connect(copy_, &QPushButton::clicked, this, [this] { copySelection(); });
@@ -146,8 +151,22 @@ void FrameMonitor::refresh() {
     pending_.clear();
 }
 
+QString FrameMonitor::countText() const {
+    const int all = log_.rowCount();
+    const int shown = filter_.rowCount();
+    if (shown == all) return all == 1 ? tr("1 trame") : tr("%1 trames").arg(all);
+    return all == 1 ? tr("%1 / 1 trame").arg(shown) : tr("%1 / %2 trames").arg(shown).arg(all);
+}
+
 void FrameMonitor::showCount() {
-    count_->setText(tr("%n trame(s)", nullptr, log_.rowCount()));
+    count_->setText(countText());
+}
+
+QString FrameMonitor::withExtension(const QString& path, Format format) {
+    const QString extension = format == Format::Csv       ? QStringLiteral(".csv")
+                              : format == Format::Capture ? QStringLiteral(".pcapng")
+                                                          : QStringLiteral(".txt");
+    return path.endsWith(extension, Qt::CaseInsensitive) ? path : path + extension;
 }
 
 void FrameMonitor::retranslate() {
@@ -242,7 +261,7 @@ void FrameMonitor::askAndSave() {
         text + QStringLiteral(";;") + csv + QStringLiteral(";;") + capture, &chosen);
     if (path.isEmpty()) return;
     const Format format = chosen == csv ? Format::Csv : chosen == capture ? Format::Capture : Format::Text;
-    if (const int error = saveAs(path, format))
+    if (const int error = saveAs(withExtension(path, format), format))
         QMessageBox::warning(
             this, windowTitle(),
             tr("Trames non enregistrées : %1").arg(QString::fromLocal8Bit(std::strerror(error))));

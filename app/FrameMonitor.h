@@ -51,6 +51,10 @@ public:
     QTableView* view() const { return view_; }
     // Every row the monitor keeps, whatever the filters show; 0 or the system's error number.
     int saveAs(const QString& path, Format format);
+    // `path` with the extension of `format` (.txt, .csv, .pcapng) when it does not end in it.
+    static QString withExtension(const QString& path, Format format);
+    // "14 trames", or "3 / 14 trames" while the filters hide some.
+    QString countText() const;
     // The selected rows, as the text save writes them (header first).
     QString selectionText() const;
     void copySelection() const;

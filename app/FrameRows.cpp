@@ -1,5 +1,6 @@
 #include "app/FrameRows.h"
 
+#include "app/Language.h"
 #include "app/LineStatus.h"
 #include "app/pages/PageKit.h"
 #include "modbus/MiniModbus.h"
@@ -22,11 +23,22 @@ int word(const std::vector<std::uint8_t>& b, std::size_t at) {
     return b.size() >= at + 2 ? (b[at] << 8 | b[at + 1]) : -1;
 }
 
-// How far back a reply looks for its request: the master awaits a handful at most.
-constexpr int RequestSearch = 64;
-
+// Milliseconds with one decimal, in the window's language's number format.
 QString millis(std::int64_t ns) {
-    return QString::number(static_cast<double>(ns) / 1e6, 'f', 1);
+    const QString text = QString::number(static_cast<double>(ns) / 1e6, 'f', 1);
+    return currentLanguage() == Language::French ? QString(text).replace(QLatin1Char('.'), QLatin1Char(','))
+                                                 : text;
+}
+
+// The row of a frame as the master numbered and booked it.
+FrameRow rowOf(const TFrameRecord& frame, std::int64_t number) {
+    FrameRow row{number, frame};
+    const TFrameVerdict& v = frame.verdict;
+    if (frame.outbound || v.booking != TReplyBooking::Answer) return row;
+    row.answers = v.request;
+    row.answeredStart = static_cast<int>(v.start & 0xFFFF);
+    if (v.requestAt != 0) row.turnaroundNs = frame.at - v.requestAt;
+    return row;
 }
 
 const char* functionName(int function) {
@@ -140,8 +152,10 @@ void FrameLog::add(const TFrameRecord& frame) {
 
 void FrameLog::add(const std::vector<TFrameRecord>& frames) {
     std::deque<FrameRow> batch;
-    for (const TFrameRecord& frame : frames)
-        batch.push_back({nextNumber_++, frame});
+    for (const TFrameRecord& frame : frames) {
+        if (frame.number > 0) nextNumber_ = std::max(nextNumber_, frame.number + 1);
+        batch.push_back(rowOf(frame, frame.number > 0 ? frame.number : nextNumber_++));
+    }
     if (!paused_) return append(std::move(batch));
     held_.insert(held_.end(), batch.begin(), batch.end());
     while (held_.size() > MaxRows)
@@ -163,38 +177,9 @@ void FrameLog::append(std::deque<FrameRow> batch) {
     }
     const int at = static_cast<int>(rows_.size());
     beginInsertRows({}, at, at + static_cast<int>(batch.size()) - 1);
-    for (FrameRow& row : batch) {
-        if (!row.frame.outbound) pairWithRequest(row);
+    for (FrameRow& row : batch)
         rows_.push_back(std::move(row));
-    }
     endInsertRows();
-}
-
-void FrameLog::pairWithRequest(FrameRow& reply) {
-    const TFrameVerdict& v = reply.frame.verdict;
-    const int function = reply.frame.bytes.size() >= 2 ? reply.frame.bytes[1] & 0x7F : -1;
-    FrameRow* request = nullptr;
-    int looked = 0;
-    for (auto it = rows_.rbegin(); it != rows_.rend() && looked < RequestSearch; ++it, ++looked) {
-        if (!it->frame.outbound || it->frame.at > reply.frame.at) continue;
-        const FrameMeaning m = meaningOf(it->frame, -1);
-        // A booked reply names its request; another one goes with the last request of its function.
-        const bool fits = v.function != -1 ? m.function == v.function && m.start == (v.start & 0xFFFF) &&
-                                                 (v.function == 6 || m.count == v.count)
-                                           : m.function == function;
-        // Copies of a request in a row are answered in order, the first first.
-        if (!fits || it->answered) {
-            if (request) break;
-            continue;
-        }
-        request = &*it;
-        if (v.function == -1) break;
-    }
-    if (!request) return;
-    request->answered = true;
-    reply.answers = request->number;
-    reply.answeredStart = meaningOf(request->frame, -1).start;
-    reply.turnaroundNs = reply.frame.at - request->frame.at;
 }
 
 void FrameLog::clear() {
@@ -256,7 +241,17 @@ QString FrameLog::cellText(int r, int column) const {
     case ColReason:
         return rejected ? refusalText(f.verdict.reason, f.verdict.exceptionCode) : QString();
     case ColAnswers:
-        return row.answers == 0 ? QString() : QString::number(row.answers);
+        switch (f.outbound ? TReplyBooking::None : f.verdict.booking) {
+        case TReplyBooking::Answer:
+            return row.answers == 0 ? QString() : QString::number(row.answers);
+        case TReplyBooking::Unsolicited:
+            return tr("non sollicitée");
+        case TReplyBooking::Late:
+            return tr("tardive, rejetée");
+        case TReplyBooking::None:
+            return QString();
+        }
+        return QString();
     case ColTurnaround:
         return row.turnaroundNs < 0 ? QString() : millis(row.turnaroundNs);
     default:

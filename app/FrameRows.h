@@ -1,7 +1,8 @@
 // The frame monitor's rows: every frame the master sent and received (the last MaxRows of them),
 // what each one is (function, first register, count, and the parameters of the image it carries by
 // their names and values as the pages show them), whether its CRC holds, why the master rejected
-// it, and which request a reply answered after how long. A table model for the monitor window, and
+// it, and which request the master booked a reply for after how long (the master's own record,
+// carried with the frame: the monitor never guesses). A table model for the monitor window, and
 // the same rows as text and CSV. Window thread; frames come from the component's OnFrame.
 #pragma once
 
@@ -18,12 +19,11 @@
 namespace qv7 {
 
 struct FrameRow {
-    std::int64_t number = 0; // from 1, counted since the monitor started
+    std::int64_t number = 0; // the master's number of the frame (counted here for frames it did not number)
     TFrameRecord frame;
-    std::int64_t answers = 0;       // the number of the request a reply answered; 0 none known
-    std::int64_t turnaroundNs = -1; // from that request to the reply's first byte
+    std::int64_t answers = 0;       // the number of the request the master booked a reply for; 0 none
+    std::int64_t turnaroundNs = -1; // from that request's sending to the reply's first byte
     int answeredStart = -1;         // that request's first register
-    bool answered = false;          // a request: a reply was paired with it
 };
 
 // What a frame says, read from its bytes (and, for a reply, from the request it answered).
@@ -90,7 +90,6 @@ public:
 
 private:
     void append(std::deque<FrameRow> batch);
-    void pairWithRequest(FrameRow& reply);
     QStringList rowTexts(int row) const;
     QStringList headerTexts() const;
     std::vector<int> allRows() const;

@@ -255,8 +255,13 @@ void TMainForm::BtnScanClick() {
     }
     if (count <= 1 || !SelectForm) return;
     SelectForm->clearItems();
-    for (int k = 1; k <= count; ++k)
-        SelectForm->addItem(tr("USB N°%1").arg(k));
+    // Each indicator by its place and its serial number: several alike are told apart by the latter.
+    for (int k = 1; k <= count; ++k) {
+        const QString serial = QString::fromStdString(torvik_->transport().identity(k).serial);
+        // The serial number without words: the window may change its language while this one is open.
+        SelectForm->addItem(serial.isEmpty() ? tr("USB N°%1").arg(k)
+                                             : tr("USB N°%1").arg(k) + QStringLiteral(" — ") + serial);
+    }
     SelectForm->setItemIndex(0);
     SelectForm->exec();
     // Closed by OK or by its close box alike; the first item stays selected unless the user chose.
@@ -286,8 +291,9 @@ void TMainForm::openDevice(int number) {
 }
 
 void TMainForm::TorvikConnect() {
-    ui_->LedConnect->setKind(TLedKind::Green);
-    ui_->LedConnect->setLedStatus(true);
+    // The USB device is there; the lamp waits for the indicator's first answer.
+    connected_ = true;
+    ui_->LedConnect->setLedStatus(false);
     ui_->setLinkState(qv7::LinkState::Connected);
     setStatus([] { return tr("Connexion"); });
     startReadAll();
@@ -295,6 +301,9 @@ void TMainForm::TorvikConnect() {
 
 void TMainForm::TorvikDisconnect() {
     pages_->service->stopLiveAdc();
+    afterSheetTable_ = nullptr;
+    linTableKnown_ = false;
+    connected_ = false;
     ui_->LedConnect->setLedStatus(false);
     ui_->setLinkState(qv7::LinkState::Disconnected);
     setPagesEnabled(false);
@@ -329,12 +338,26 @@ void TMainForm::showImage(bool read) {
 }
 
 void TMainForm::BtnWriteAllClick() {
+    // Said first: a refusal below leaves it, where the last "Paramètres écrits" would claim this write.
+    setStatus([] { return tr("Paramètres non écrits"); });
     TParamImage params = torvik_->paramsSnapshot();
     pages_->store(params);
     // Every field holds a value its parameter takes, and a loaded file sends nothing this indicator
     // does not offer.
     if (const auto fault = loadedFromFile_ ? qv7::paramSendFault(params) : std::nullopt)
         return qv7::showUnsendable(*fault);
+    // Changes on pages the input type hides are sent only when the technician says so; otherwise the
+    // indicator keeps its values there and they stay changes of the pages.
+    const std::vector<const qv7::ParamRow*> hidden = pages_->hiddenChanges();
+    const int count = static_cast<int>(hidden.size());
+    if (count > 0 &&
+        !qv7::askYesNo(tr("Ecriture"),
+                       count == 1
+                           ? tr("1 modification sur une page masquée : l'écrire ?")
+                           : tr("%1 modifications sur des pages masquées : les écrire ?").arg(count))) {
+        for (const qv7::ParamRow* row : hidden)
+            qv7::storeRaw(*row, params, qv7::rawValue(*row, session_->reference()));
+    }
     torvik_->editImage([&](TParamImage& image, TLinTable&) { image = params; });
     written_ = params;
     pages_->service->stopLiveAdc();
@@ -439,7 +462,10 @@ void TMainForm::BtnEditLinClick() {
 
 void TMainForm::ShowDifferences() {
     if (diffForm_ == nullptr) diffForm_ = new TDiffForm(this);
-    diffForm_->showEdits(session_->reference(), session_->edited());
+    QStringList hidden;
+    for (const qv7::ParamRow* row : pages_->hiddenChanges())
+        hidden << QString::fromStdString(row->key);
+    diffForm_->showEdits(session_->reference(), session_->edited(), hidden);
     diffForm_->exec();
 }
 

@@ -77,6 +77,13 @@ public:
     // the editor's new curve when a value lies outside -0.25 ... 1.25.
     void TorvikReadLinCompleted(const TLinTable& ReadLinTable);
     void TorvikWriteLinCompleted(); // "Courbe écrite"
+    // Reads the table for the sheet with the transfer window, then runs `then`; the editor's curve is
+    // left alone. Nothing runs when the link goes before the table came.
+    void ReadLinForSheet(std::function<void()> then);
+    // The table was read from the indicator or written to it since the last open.
+    bool linTableKnown() const { return linTableKnown_; }
+    // An indicator is open (from its connection to its disconnection).
+    bool connected() const { return connected_; }
 
     // Every frame sent and received, as "TX : …" / "RX : …" (qv7cfg --trace); empty for none.
     void setTrace(std::function<void(const std::string&)> trace) { trace_ = std::move(trace); }
@@ -164,4 +171,7 @@ private:
     QTimer* RetryOpen = nullptr; // tries an indicator held by another program again
     int retryNumber_ = 0;
     int deviceCount_ = 0; // at the last scan
+    bool linTableKnown_ = false;
+    bool connected_ = false;
+    std::function<void()> afterSheetTable_; // what waits for the table read for the sheet
 };

@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
@@ -21,6 +22,8 @@ using qv7::pages::named;
 namespace {
 
 constexpr int StatusHeight = 19;
+// What the status bar keeps around and between its two labels.
+constexpr int StatusGaps = 14;
 
 // Keeps a button's text whole at its fixed width: where this platform's sans-serif face runs wider
 // than the face the window was drawn for, the button takes the condensed cut of the same face. A
@@ -44,8 +47,6 @@ TMainControls::TMainControls(QWidget* window) : window_(window) {
     LedConnect->setGeometry(24, 8, 16, 16);
 
     LabelLangue4 = named(new TLabelLangue(window), "LabelLangue4");
-    LabelLangue4->CaptionSet()->setTexts(QStringLiteral("Présence de l'appareil USB"),
-                                         QStringLiteral("USB Device connected"));
     LabelLangue4->move(48, 10);
 
     Image1 = named(new QLabel(window), "Image1");
@@ -69,6 +70,12 @@ TMainControls::TMainControls(QWidget* window) : window_(window) {
     TabConnect = named(new QWidget, "TabConnect");
     Label1 = named(new QLabel(TabConnect), "Label1");
     Label1->setWordWrap(true);
+    // The page control is disabled exactly while the link is in trouble: the page's explanation
+    // keeps the normal text colour then.
+    QPalette readable = Label1->palette();
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
+        readable.setColor(QPalette::Disabled, role, readable.color(QPalette::Active, role));
+    Label1->setPalette(readable);
 
     BtnReadAll = named(new QPushButton(window), "BtnReadAll");
     BtnReadAll->setGeometry(8, 408, 257, 25);
@@ -131,6 +138,23 @@ void TMainControls::orderKeys() {
 void TMainControls::setLinkState(qv7::LinkState state) {
     linkState_ = state;
     Label1->setText(qv7::connectPageText(state));
+    // The words beside the lamp say what its red means.
+    switch (state) {
+    case qv7::LinkState::NoAnswer:
+        LabelLangue4->CaptionSet()->setTexts(QStringLiteral("l'indicateur ne répond pas"),
+                                             QStringLiteral("indicator not answering"));
+        break;
+    case qv7::LinkState::Refused:
+        LabelLangue4->CaptionSet()->setTexts(QStringLiteral("l'indicateur refuse les requêtes"),
+                                             QStringLiteral("indicator refusing requests"));
+        break;
+    case qv7::LinkState::Disconnected:
+    case qv7::LinkState::Connected:
+        LabelLangue4->CaptionSet()->setTexts(QStringLiteral("Présence de l'appareil USB"),
+                                             QStringLiteral("USB Device connected"));
+        break;
+    }
+    LabelLangue4->Repaint();
     // Wider faces than the window was drawn for would push the end of the hint off the page.
     Label1->setGeometry(16, 32, 217, Label1->heightForWidth(217));
 }
@@ -150,7 +174,21 @@ void TMainControls::fitButtons() {
 void TMainControls::showChangeCount(int count) {
     changeCount_ = count;
     ChangesLabel->setVisible(count > 0);
-    ChangesLabel->setText(
-        count == 1 ? QCoreApplication::translate("TMainForm", "1 modification non écrite")
-                   : QCoreApplication::translate("TMainForm", "%1 modifications non écrites").arg(count));
+    fitStatusLine();
+}
+
+void TMainControls::fitStatusLine() {
+    const QString full =
+        changeCount_ == 1
+            ? QCoreApplication::translate("TMainForm", "1 modification non écrite")
+            : QCoreApplication::translate("TMainForm", "%1 modifications non écrites").arg(changeCount_);
+    // The count gives way first: where the message and the whole count do not fit side by side,
+    // the count shrinks to its number and the page mark, whole in its tooltip.
+    const QFontMetrics metrics = StatusLabel->fontMetrics();
+    const QMargins margins = ChangesLabel->contentsMargins();
+    const int room = ClientWidth - StatusGaps - margins.left() - margins.right();
+    const bool fits =
+        metrics.horizontalAdvance(StatusLabel->text()) + metrics.horizontalAdvance(full) <= room;
+    ChangesLabel->setText(fits ? full : QStringLiteral("%1 *").arg(changeCount_));
+    ChangesLabel->setToolTip(fits ? QString() : full);
 }

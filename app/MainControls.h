@@ -39,6 +39,9 @@ struct TMainControls {
     void setLinkState(qv7::LinkState state);
     // The count of changes not written, on the right of the status line; hidden for none.
     void showChangeCount(int count);
+    // The count in full beside the status text when both fit, else shortened ("3 *"): the status
+    // text is cut only when it cannot be whole beside the shortest count. After every status text.
+    void fitStatusLine();
 
     Tled* LedConnect = nullptr;
     TLabelLangue* LabelLangue4 = nullptr;

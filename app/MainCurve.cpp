@@ -3,6 +3,7 @@
 // here on the window thread.
 #include "app/Forms.h"
 #include "app/Main.h"
+#include "app/Session.h"
 #include "app/pages/ServicePage.h"
 #include "base/Errors.h"
 #include "indicator/LinCurve.h"
@@ -61,7 +62,21 @@ bool TMainForm::SendCurveToDevice(TDraw& Draw1) {
 }
 
 void TMainForm::TorvikWriteLinCompleted() {
-    // Raised only once the indicator acknowledged the last point count.
+    // Raised only once the indicator acknowledged the last point count: it holds the register of the
+    // activation and the point count as the component's image has them. The differences and the
+    // sheet measure against that, and the pages show the curve's point count.
+    linTableKnown_ = true;
+    const TParamImage held = torvik_->paramsSnapshot();
+    if (session_->hasReference() && session_->origin().isEmpty()) {
+        TParamImage reference = session_->reference();
+        TParamImage edited = session_->edited();
+        reference.LinEnable = held.LinEnable;
+        reference.LinLastPoint = edited.LinLastPoint = held.LinLastPoint;
+        session_->setReference(reference);
+        session_->setEdited(edited);
+        pages_->fill(edited, torvik_->FourDigits());
+        pages_->showChanges();
+    }
     setStatus([] { return tr("Courbe écrite"); });
 }
 
@@ -72,7 +87,24 @@ void TMainForm::TorvikReadLin(int position) {
     if (position >= LastPosition) XfertForm->close();
 }
 
+void TMainForm::ReadLinForSheet(std::function<void()> then) {
+    afterSheetTable_ = std::move(then);
+    ReadLin();
+    if (!XfertForm) return;
+    XfertForm->Progress()->setValue(0);
+    XfertForm->show();
+}
+
 void TMainForm::TorvikReadLinCompleted(const TLinTable& ReadLinTable) {
+    linTableKnown_ = true;
+    if (afterSheetTable_) {
+        const std::function<void()> then = std::move(afterSheetTable_);
+        afterSheetTable_ = nullptr;
+        if (XfertForm) XfertForm->close();
+        setStatusText(QString());
+        then();
+        return;
+    }
     if (!DessinForm) return;
     const int lastPoint = torvik_->paramsSnapshot().LinLastPoint;
     const auto curve = qv7::linCurveFromTable(ReadLinTable, lastPoint);

@@ -177,6 +177,8 @@ void TMainPages::inputTypeChosen(TRadioGroup* sender) {
         (linear ? process->GRLin : process->GRTemperature)->show();
     }
     service->inputTypeChosen(item);
+    // The changes the choice now hides or shows again are marked where they can be seen.
+    if (session_ != nullptr) showChanges();
 }
 
 void TMainPages::attach(TSession& session, std::function<bool()> fourDigits) {
@@ -202,11 +204,36 @@ void TMainPages::show(const TParamImage& image, bool reference, const QString& o
     // What the controls hold of it: a value no control shows the way it is read counts as a change.
     TParamImage shown = image;
     binder_.storeWhatFits(shown);
+    filled_ = shown;
     session_->setEdited(shown);
     showChanges();
 }
 
 void TMainPages::showChanges() {
     binder_.showChanges(session_->reference(), session_->edited());
+    QStringList hidden;
+    for (const qv7::ParamRow* row : hiddenChanges())
+        hidden << qv7::pages::rowLabel(*row);
+    if (TRadioGroup* choice = cfg->activeGroup(tabShown(TabCfg))) binder_.markHiddenChanges(choice, hidden);
     retranslateTabs();
+}
+
+std::vector<const qv7::ParamRow*> TMainPages::hiddenChanges() const {
+    std::vector<const qv7::ParamRow*> hidden;
+    if (session_ == nullptr) return hidden;
+    const auto shown = [this](const QWidget* control) {
+        for (int i = 0; i < PageCount; ++i)
+            if (pages_[i]->isAncestorOf(control))
+                return tabShown(static_cast<Page>(i)) && control->isVisibleTo(pages_[i]);
+        return false;
+    };
+    for (const qv7::ParamRow* row : session_->changedRows()) {
+        // The technician's own changes: not a value the pages show otherwise than it was read.
+        if (!qv7::paramPresent(*row, session_->edited().DeviceType) ||
+            qv7::rawValue(*row, filled_) == qv7::rawValue(*row, session_->edited()))
+            continue;
+        const std::vector<QWidget*> controls = binder_.controlsOf(*row);
+        if (!controls.empty() && std::none_of(controls.begin(), controls.end(), shown)) hidden.push_back(row);
+    }
+    return hidden;
 }

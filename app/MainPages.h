@@ -77,8 +77,12 @@ public:
     // The fill step for an image the session takes as the pages' own: read from the indicator
     // (`reference`: it becomes the values the edits are measured against) or loaded from a file.
     void show(const TParamImage& image, bool reference, const QString& origin = QString());
-    // Marks the changed controls and the tabs of their pages.
+    // Marks the changed controls and the tabs of their pages; a change on a page or group the input
+    // type now hides marks the input type's choice.
     void showChanges();
+    // The rows the technician changed (since the last fill) none of whose controls is shown now: on a
+    // page or in a group the input type hides.
+    std::vector<const qv7::ParamRow*> hiddenChanges() const;
     // The tabs' captions in the window's language, with the mark of a page that holds changes.
     void retranslate();
     // Every number on the pages in `separator`, the same values, none of them counted as an edit.
@@ -119,4 +123,5 @@ private:
     TParamBinder binder_;
     TSession* session_ = nullptr;
     std::function<bool()> fourDigits_;
+    TParamImage filled_; // the pages' image as the last fill showed it
 };

@@ -11,6 +11,7 @@
 // answer, which brings back what the line said before.
 void TMainForm::TorvikAnswerState(bool answering) {
     ui_->LedConnect->setKind(answering ? TLedKind::Green : TLedKind::Red);
+    ui_->LedConnect->setLedStatus(true);
     if (!answering) {
         const std::int32_t step = torvik_->Step.load();
         std::function<QString()> before = noAnswerShown_ ? statusBeforeNoAnswer_ : status_;
@@ -39,4 +40,5 @@ void TMainForm::setStatus(std::function<QString()> text) {
     noAnswerShown_ = false;
     statusBeforeNoAnswer_ = nullptr;
     ui_->StatusLabel->setText(status_());
+    ui_->fitStatusLine();
 }

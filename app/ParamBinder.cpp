@@ -352,6 +352,23 @@ bool TParamBinder::isMarked(const QWidget* control) const {
     return false;
 }
 
+std::vector<QWidget*> TParamBinder::controlsOf(const qv7::ParamRow& row) const {
+    std::vector<QWidget*> controls;
+    for (const Binding& binding : bindings_)
+        if (binding.row == &row) controls.push_back(binding.widgets.front());
+    return controls;
+}
+
+void TParamBinder::markHiddenChanges(QWidget* control, const QStringList& names) {
+    for (Binding& binding : bindings_) {
+        if (binding.widgets.front() != control || names.isEmpty()) continue;
+        const QString tip =
+            QCoreApplication::translate("TParamBinder", "* modifié sur une page que ce choix masque : %1")
+                .arg(names.join(QStringLiteral(", ")));
+        setMark(binding, true, control->toolTip() + u'\n' + tip);
+    }
+}
+
 bool TParamBinder::marksUnder(const QWidget* widget) const {
     for (const Binding& binding : bindings_) {
         QWidget* control = binding.widgets.front();

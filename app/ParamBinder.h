@@ -46,6 +46,11 @@ public:
     bool isMarked(const QWidget* control) const;
     // Whether a marked control lies under `widget` (a page).
     bool marksUnder(const QWidget* widget) const;
+    // The controls bound to `row` (several where two groups show it).
+    std::vector<QWidget*> controlsOf(const qv7::ParamRow& row) const;
+    // Marks `control` (a choice) for the changes it hides, named in `names`, whether or not it
+    // changed itself; its tooltip lists them. Call after showChanges.
+    void markHiddenChanges(QWidget* control, const QStringList& names);
     // The tooltip a control of `row` carries (no indicator's value).
     static QString tooltipOf(const qv7::ParamRow& row, std::uint32_t typeWord);
 

@@ -42,14 +42,12 @@ qv7::sheet::SheetSource TSheetPrint::currentSheet() {
     s.version = QStringLiteral("qv7cfg %1").arg(QStringLiteral(QV7_VERSION));
     s.language = qv7::currentLanguage() == qv7::Language::English ? qv7::sheet::SheetLanguage::English
                                                                   : qv7::sheet::SheetLanguage::French;
-    // A table never read nor written is all zeros: no curve stands in it.
-    const TLinTable table = torvik.linTableSnapshot();
-    const bool known =
-        std::any_of(table.begin(), table.end(), [](const TLinPoint& p) { return p != TLinPoint{}; });
-    if ((s.params.LinEnable & 1) && known) {
-        s.curve = qv7::linCurveFromTable(table, s.params.LinLastPoint & 0x1F);
+    // The curve stands on the sheet only as the indicator holds it: read or written since the open.
+    if ((s.params.LinEnable & 1) && form_.linTableKnown()) {
+        s.curve = qv7::linCurveFromTable(torvik.linTableSnapshot(), s.params.LinLastPoint & 0x1F);
         s.tableRefused = !s.curve;
     }
+    s.tableNotRead = (s.params.LinEnable & 1) && !form_.linTableKnown();
     // The rows the pages mark; measured against a file when nothing was read from the indicator.
     for (const qv7::ParamRow* row : session.changedRows())
         s.marked.insert(row->key);
@@ -63,6 +61,17 @@ void TSheetPrint::print() {
         qv7::showMessage(tr("Rien à imprimer : aucun paramètre lu ni chargé"));
         return;
     }
+    // The sheet draws the curve the indicator holds: the table is read first when it is on and was
+    // not read (a sheet of a loaded file without an indicator says it was not read).
+    if ((form_.Session().edited().LinEnable & 1) && !form_.linTableKnown() && form_.connected() &&
+        form_.Session().transfer() == TSession::Transfer::Idle) {
+        form_.ReadLinForSheet([this] { qv7::runGuarded([this] { printSheet(); }); });
+        return;
+    }
+    printSheet();
+}
+
+void TSheetPrint::printSheet() {
     const qv7::sheet::SheetContent content = qv7::sheet::buildSheet(currentSheet());
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(content.title);

@@ -57,7 +57,13 @@ TCustomTorvik::TCustomTorvik(qv7::TransportSource transport, QObject* parent)
     master_->RxDebugStream = [this](TComponent*, const std::string& text) {
         post([this, text] { raise(RxDebugStream, this, text); });
     };
-    transport_->onConnect = [this] { post([this] { raise(OnConnect, this); }); };
+    // The first answer after a connection is said like one after a silence: the lamp lights on it.
+    transport_->onConnect = [this] {
+        post([this] {
+            saidNoAnswer_ = true;
+            raise(OnConnect, this);
+        });
+    };
     transport_->onDisconnect = [this] { post([this] { raise(OnDisconnect, this); }); };
 
     timer_.setSingleShot(true);

@@ -191,6 +191,8 @@ protected:
     // Every frame sent and received, with the master's verdict on it (frame monitors, captures).
     TFrameEvent OnFrame;
     TCommandEchoEvent OnCommandAnswered;
+    // false after NoAnswerTries unanswered requests; true on the first answer after that and after a
+    // connection.
     TAnswerStateEvent OnAnswerState;
     TDebugStreamEvent TxDebugStream;
     TDebugStreamEvent RxDebugStream;
@@ -263,7 +265,8 @@ private:
     // Component's thread: requests in a row that went without a valid answer, counted again from
     // each open and each transfer started, so every one of them that goes unanswered is said.
     int unanswered_ = 0;
-    bool saidNoAnswer_ = false; // component's thread: OnAnswerState(false) was the last raised
+    // Component's thread: OnAnswerState(false) was the last raised, or none since the connection.
+    bool saidNoAnswer_ = false;
     // Component's thread: a stop waits for the frame boundary; what to call once it is there.
     bool stopping_ = false;
     std::function<void(std::int32_t, bool)> stopped_;

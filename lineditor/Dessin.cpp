@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QWindow>
 #include <algorithm>
@@ -203,6 +204,12 @@ void TDessinForm::wireHandlers() {
     button(Btn_WR, &TDessinForm::Btn_WRClick);
     button(Btn_Quit, &TDessinForm::Btn_Quit0Click);
     button(Btn_Mes, &TDessinForm::Btn_MesClick);
+    // The window's keys, wherever the focus is but in a cell being edited (its own undo then).
+    for (const QKeySequence& key : {QKeySequence(QKeySequence::Undo)})
+        new QShortcut(key, this, [this] { qv7::runGuarded([this] { undoCurve(); }); });
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
+        new QShortcut(key, this, [this] { qv7::runGuarded([this] { redoCurve(); }); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -281,6 +288,7 @@ void TDessinForm::SetupGrid() {
 
 void TDessinForm::Draw1Change() {
     cellTyped_ = false; // every cell shows its point again
+    recordStep();
     followEdits();
     // A curve replaced while the window is closed (a read that completes late) leaves the focus alone.
     if (isVisible()) StringGrid1->setFocus(Qt::OtherFocusReason);

@@ -49,6 +49,11 @@ public:
     bool isEdited() const;
     // The curve's points 0 ... NbSegment.
     std::vector<qv7::LinFilePoint> curve() const;
+    // Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z): one step back or forward through the curve's changes, each
+    // grid edit, point dragged, added or removed, New, Load, fit and read one step; false when there
+    // is none. The title says again whether the curve differs from its origin.
+    bool undoCurve();
+    bool redoCurve();
 
     // --- Handlers (window thread); each may raise the run-time errors of what it calls.
     void FormShow(); // caption "Editeur de linéarisation", rebuild, SetupGrid
@@ -134,6 +139,10 @@ private:
     void showSelectedRow();
     void showXfertForm();
     void beep();
+    // After every change of the plot: a curve that differs from the last one seen is one undo step.
+    void recordStep();
+    // Shows `points` as the curve, without a step of its own.
+    void restoreCurve(const std::vector<qv7::LinFilePoint>& points);
 
     TLinDevice* device_ = nullptr;
     TXfertForm* xfert_ = nullptr;
@@ -142,6 +151,9 @@ private:
     Origin origin_ = Origin::Default;
     std::vector<qv7::LinFilePoint> originCurve_{{0, 0}, {100, 100}}; // as it came from origin_
     bool shownEdited_ = false;                                       // the title says "(modifiée)"
-    bool cellTyped_ = false; // a cell holds typed text that was not placed
+    bool cellTyped_ = false;                                  // a cell holds typed text that was not placed
+    std::vector<std::vector<qv7::LinFilePoint>> undo_, redo_; // the curves before and after the steps
+    std::vector<qv7::LinFilePoint> stepCurve_;                // the curve as the last step left it
+    bool restoring_ = false;
     int beepCount_ = 0;
 };

@@ -107,3 +107,48 @@ QString TDessinForm::pointRefusal(int row) const {
     if (y < Draw1->Ymin() || y > Draw1->Ymax()) return boundsText(point, 2, y);
     return {};
 }
+
+void TDessinForm::recordStep() {
+    std::vector<qv7::LinFilePoint> now = curve();
+    if (now == stepCurve_) return;
+    // The first curve shown is where the history starts; a new step drops the steps undone.
+    if (!restoring_ && !stepCurve_.empty()) {
+        undo_.push_back(std::move(stepCurve_));
+        redo_.clear();
+    }
+    stepCurve_ = std::move(now);
+}
+
+void TDessinForm::restoreCurve(const std::vector<qv7::LinFilePoint>& points) {
+    restoring_ = true;
+    for (std::size_t i = 0; i < points.size(); ++i)
+        Draw1->Points[static_cast<int>(i)] = {points[i].X, points[i].Y};
+    Draw1->NbSegment = static_cast<std::int32_t>(points.size()) - 1;
+    clearStaleSelection();
+    try {
+        Draw1->UpdateCurve();
+    } catch (...) {
+        restoring_ = false;
+        throw;
+    }
+    restoring_ = false;
+    stepCurve_ = points;
+}
+
+bool TDessinForm::undoCurve() {
+    if (undo_.empty()) return false;
+    redo_.push_back(curve());
+    const std::vector<qv7::LinFilePoint> back = std::move(undo_.back());
+    undo_.pop_back();
+    restoreCurve(back);
+    return true;
+}
+
+bool TDessinForm::redoCurve() {
+    if (redo_.empty()) return false;
+    undo_.push_back(curve());
+    const std::vector<qv7::LinFilePoint> forward = std::move(redo_.back());
+    redo_.pop_back();
+    restoreCurve(forward);
+    return true;
+}

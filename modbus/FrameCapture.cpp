@@ -1,6 +1,8 @@
 #include "modbus/FrameCapture.h"
 
+#include "base/Errors.h"
 #include "base/Files.h"
+#include "base/TextMarks.h"
 #include "modbus/MiniModbus.h"
 
 #include <chrono>
@@ -75,7 +77,39 @@ std::int64_t wallNowUs() {
         .count();
 }
 
+std::string said(const char* french, const TTextTranslation& translate) {
+    return translate ? translate(french) : std::string(french);
+}
+
 } // namespace
+
+std::string FrameCapture::comment(const TFrameRecord& frame, const TTextTranslation& translate) {
+    const TFrameVerdict& v = frame.verdict;
+    std::string text;
+    if (frame.number > 0)
+        text = fillTemplate(said(QT_TRANSLATE_NOOP("TMiniModbus", "N° %1"), translate),
+                            {std::to_string(frame.number)});
+    std::string booking;
+    switch (frame.outbound ? TReplyBooking::None : v.booking) {
+    case TReplyBooking::Answer:
+        if (v.request > 0)
+            booking = fillTemplate(said(QT_TRANSLATE_NOOP("TMiniModbus", "réponse au N° %1"), translate),
+                                   {std::to_string(v.request)});
+        break;
+    case TReplyBooking::Unsolicited:
+        booking = said(QT_TRANSLATE_NOOP("TMiniModbus", "non sollicitée"), translate);
+        break;
+    case TReplyBooking::Late:
+        booking = said(QT_TRANSLATE_NOOP("TMiniModbus", "tardive, rejetée"), translate);
+        break;
+    case TReplyBooking::None:
+        break;
+    }
+    if (!booking.empty()) text += (text.empty() ? "" : ", ") + booking;
+    if (!frame.outbound && v.rejected)
+        text += (text.empty() ? "" : " : ") + RejectText(v.reason, v.exceptionCode, translate);
+    return text;
+}
 
 FrameCapture::FrameCapture(TTextTranslation translate)
     : FrameCapture(nowNs(), wallNowUs(), std::move(translate)) {}
@@ -104,9 +138,7 @@ std::string FrameCapture::packetBlock(std::int64_t wallUs, bool outbound, std::s
 }
 
 void FrameCapture::add(const TFrameRecord& frame) {
-    const TFrameVerdict& v = frame.verdict;
-    const std::string comment =
-        v.rejected ? RejectText(v.reason, v.exceptionCode, translate_) : std::string();
+    const std::string comment = FrameCapture::comment(frame, translate_);
     const std::int64_t wallUs = wallUs_ + (frame.at - steadyNs_) / 1000;
     const std::string packet = packetBlock(wallUs, frame.outbound, frame.bytes, comment);
     if (bytes_.size() + packet.size() > MaxBytes) {

@@ -1,7 +1,9 @@
 // Capture files of the frames a master sent and received, in the pcapng format that Wireshark and
 // tshark read: one section, one interface of link type USER0 (147), and one enhanced packet per
-// whole RTU frame with its own time and its direction in the packet flags. A frame the master
-// rejected is kept as received, with the reason as the packet's comment. Wireshark decodes the
+// whole RTU frame with its own time and its direction in the packet flags. Each packet's comment
+// gives the master's number of the frame and, for a reply, the request the master booked it for
+// (or that it was unsolicited, or late and dropped), the numbers the frame monitor shows; a frame
+// the master rejected is kept as received, with the reason after them. Wireshark decodes the
 // frames as Modbus RTU once its user-DLT table maps USER0 to "mbrtu".
 //
 // The file is built in memory while the frames come and saved whole at the end, so a capture is a
@@ -32,7 +34,10 @@ public:
     explicit FrameCapture(TTextTranslation translate = {});
     FrameCapture(std::int64_t steadyNs, std::int64_t wallUs, TTextTranslation translate = {});
 
-    // Appends the frame as one packet; a rejected one with the master's reason (RejectText) as comment.
+    // "N° 12, réponse au N° 11 : exception 02, …": the packet comment of `frame`, in the language of
+    // `translate`.
+    static std::string comment(const TFrameRecord& frame, const TTextTranslation& translate = {});
+    // Appends the frame as one packet, with its comment.
     // A received frame comes once the checks are done with it, when the request it let go may be in
     // already: it goes before the last packets that began after it, so the file is in time order.
     void add(const TFrameRecord& frame);

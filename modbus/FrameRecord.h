@@ -16,6 +16,14 @@ enum class TRejectReason {
 };
 inline constexpr int RejectReasonCount = 6;
 
+// What the master made of a received frame as a reply.
+enum class TReplyBooking {
+    None,        // not a reply it could read (damaged, another address, too short)
+    Answer,      // booked for the request numbered `request`
+    Unsolicited, // intact, but the answer of no request awaited
+    Late         // began before the request it could answer went out: dropped
+};
+
 // What the master's checks made of a received frame.
 struct TFrameVerdict {
     bool rejected = false;
@@ -25,6 +33,10 @@ struct TFrameVerdict {
     std::int32_t function = -1;
     std::int64_t start = 0;
     std::int64_t count = 0;
+    TReplyBooking booking = TReplyBooking::None;
+    // Answer: the number of the request frame booked for, and when that frame went (TFrameRecord::at).
+    std::int64_t request = 0;
+    std::int64_t requestAt = 0;
 };
 
 struct TFrameRecord {
@@ -34,4 +46,7 @@ struct TFrameRecord {
     bool outbound = false;
     std::vector<std::uint8_t> bytes; // the whole frame, CRC included, as it went or came
     TFrameVerdict verdict;           // received frames only
+    // The master's count of the frames it sent and received, from 1 (0: not numbered): what the
+    // monitor and the capture call the frame, and what a reply's verdict names its request by.
+    std::int64_t number = 0;
 };

@@ -128,12 +128,18 @@ std::string TCustomMiniModbus::DebugText(const char* prefix, std::span<const std
 
 bool TCustomMiniModbus::TransmitFrame(const std::uint8_t* Frame, int Count) {
     if (Frame == nullptr || Count < 0) Count = 0;
-    const std::span<const std::uint8_t> bytes(Frame, static_cast<std::size_t>(Count));
+    return transmit(std::span<const std::uint8_t>(Frame, static_cast<std::size_t>(Count)), nextStamp());
+}
+
+TCustomMiniModbus::FrameStamp TCustomMiniModbus::nextStamp() {
+    return {++frameCount_, steadyNs(std::chrono::steady_clock::now())};
+}
+
+bool TCustomMiniModbus::transmit(std::span<const std::uint8_t> bytes, const FrameStamp& stamp) {
     ++FramesSent;
-    BytesSent += Count;
+    BytesSent += static_cast<int>(bytes.size());
     if (TxDebugStream) TxDebugStream(this, DebugText("TX : ", bytes));
-    if (OnFrame)
-        OnFrame(this, {steadyNs(std::chrono::steady_clock::now()), true, {bytes.begin(), bytes.end()}, {}});
+    if (OnFrame) OnFrame(this, {stamp.at, true, {bytes.begin(), bytes.end()}, {}, stamp.number});
     return link_.sendFrame(bytes);
 }
 
@@ -152,6 +158,8 @@ std::vector<std::uint8_t> TCustomMiniModbus::FetchFrame() {
 }
 
 void TCustomMiniModbus::frameArrived(const qv7::ReceivedFrame& frame) {
+    // Numbered before the checks: a request its answer lets go comes after it.
+    const std::int64_t number = ++frameCount_;
     current_ = &frame;
     Verdict = {};
     // Every frame goes to the checks: in echo-cancel mode the echo is skipped by length instead
@@ -162,7 +170,7 @@ void TCustomMiniModbus::frameArrived(const qv7::ReceivedFrame& frame) {
     const auto began = frame.startedAt == std::chrono::steady_clock::time_point{}
                            ? std::chrono::steady_clock::now()
                            : frame.startedAt;
-    OnFrame(this, {steadyNs(began), false, {frame.bytes.begin(), frame.bytes.end()}, Verdict});
+    OnFrame(this, {steadyNs(began), false, {frame.bytes.begin(), frame.bytes.end()}, Verdict, number});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -200,8 +208,9 @@ void TMiniModbusMaster::WriteMultipleRegisters(std::int32_t Start, std::int32_t 
                                                std::span<const std::uint16_t> Registers) {
     if (Count > MaxBlockRegisters || !insideImage(Start, Count, Registers.size())) return;
     const std::vector<std::uint8_t> frame = qv7::encodeWriteMultiple(Node, Start, Count, Registers);
-    recordRequest(16, Start, Count, frame.size());
-    TransmitFrame(frame.data(), static_cast<int>(frame.size()));
+    const FrameStamp stamp = nextStamp();
+    recordRequest(16, Start, Count, frame.size(), stamp);
+    transmit(frame, stamp);
 }
 
 std::int64_t TMiniModbusMaster::Now() {
@@ -213,27 +222,27 @@ std::int64_t TMiniModbusMaster::Now() {
 void TMiniModbusMaster::SendRequest(std::int32_t Function, std::int32_t Address, std::int32_t Value,
                                     std::int32_t Count) {
     const std::vector<std::uint8_t> frame = qv7::encodeRequest(Node, Function, Address, Value);
-    recordRequest(Function, Address, Count, frame.size());
-    TransmitFrame(frame.data(), static_cast<int>(frame.size()));
+    const FrameStamp stamp = nextStamp();
+    recordRequest(Function, Address, Count, frame.size(), stamp);
+    transmit(frame, stamp);
 }
 
 void TMiniModbusMaster::recordRequest(std::int32_t function, std::int32_t start, std::int32_t count,
-                                      std::size_t bytes) {
+                                      std::size_t bytes, const FrameStamp& stamp) {
     std::lock_guard lock(expectMutex_);
-    const Request outstanding{PendingFunction.load(), PendingStart.load(), PendingCount.load(),
-                              RequestSentAt.load(), std::max(pendingCopies_, 1)};
+    const Request outstanding{PendingFunction.load(), PendingStart.load(), PendingCount.load(), pendingSent_};
     EchoLength = static_cast<std::int32_t>(bytes);
-    // Copies in a row share one place, as old as the first; each answer takes one copy.
+    // Copies in a row share one place, as old as the first; each answer takes one copy, oldest first.
     if (outstanding.function == function && outstanding.start == start && outstanding.count == count) {
-        ++pendingCopies_;
+        pendingSent_.push_back(stamp);
         return;
     }
     if (outstanding.function != -1) earlier_.push_back(outstanding);
     if (earlier_.size() > MaxEarlier) earlier_.pop_front();
-    pendingCopies_ = 1;
+    pendingSent_ = {stamp};
     PendingStart = start;
     PendingCount = count;
-    RequestSentAt = Now();
+    RequestSentAt = stamp.at;
     // Written last: the reader thread takes the request by its function.
     PendingFunction = function;
 }
@@ -306,12 +315,13 @@ void TMiniModbusMaster::reject(TRejectReason reason, int exceptionCode) {
 std::optional<TMiniModbusMaster::Request>
 TMiniModbusMaster::answersEarlier(std::span<const std::uint8_t> body, std::int64_t startedAt) {
     for (auto it = earlier_.begin(); it != earlier_.end(); ++it) {
-        if (startedAt != 0 && startedAt < it->sentAt) return std::nullopt; // the later ones went out later
+        if (startedAt != 0 && startedAt < it->sentAt()) return std::nullopt; // the later ones went out later
         if (!fitsAnswer(body, it->function, it->start, it->count, true)) continue;
         const Request request = *it;
         // In order: the ones before it will not be answered any more; of its copies, the first is.
         earlier_.erase(earlier_.begin(), it);
-        if (--earlier_.front().copies == 0) earlier_.pop_front();
+        earlier_.front().sent.pop_front();
+        if (earlier_.front().sent.empty()) earlier_.pop_front();
         return request;
     }
     return std::nullopt;
@@ -340,24 +350,25 @@ void TMiniModbusMaster::CheckReply(std::span<const std::uint8_t> frame, std::int
     // Bytes that were on their way before the request went out answer an earlier one.
     if (startedAt != 0 && startedAt < RequestSentAt.load() && PendingFunction.load() != -1) {
         lock.unlock();
+        Verdict.booking = TReplyBooking::Late;
         return reject(TRejectReason::Stale);
     }
     // The request is taken (and the master left idle) before decoding, so a request issued from an
     // event handler, or meanwhile on the window thread, is not forgotten with this reply.
-    const Request request{PendingFunction.load(), PendingStart.load(), PendingCount.load(),
-                          RequestSentAt.load(), std::max(pendingCopies_, 1)};
+    const Request request{PendingFunction.load(), PendingStart.load(), PendingCount.load(), pendingSent_};
     const bool answered = intact && request.function != -1 &&
                           fitsAnswer(body, request.function, request.start, request.count, false);
     // An answer settles every request before it; a frame that answers nothing leaves the request
     // awaited, since its own answer may still come. Other copies of it stay outstanding.
     if (answered) earlier_.clear();
     if (answered) bookFor(request);
-    if (answered && request.copies > 1) {
-        --pendingCopies_;
+    if (intact && !answered) Verdict.booking = TReplyBooking::Unsolicited;
+    if (answered && request.sent.size() > 1) {
+        pendingSent_.pop_front();
     } else {
         PendingFunction = -1;
         EchoLength = 0;
-        pendingCopies_ = 0;
+        pendingSent_.clear();
         if (!answered && request.function != -1) earlier_.push_back(request);
         if (earlier_.size() > MaxEarlier) earlier_.pop_front();
     }
@@ -376,6 +387,10 @@ void TMiniModbusMaster::bookFor(const Request& request) {
     Verdict.function = request.function;
     Verdict.start = request.start;
     Verdict.count = request.count;
+    Verdict.booking = TReplyBooking::Answer;
+    if (request.sent.empty()) return;
+    Verdict.request = request.sent.front().number;
+    Verdict.requestAt = request.sent.front().at;
 }
 
 // ---------------------------------------------------------------------------------------------

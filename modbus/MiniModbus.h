@@ -102,6 +102,15 @@ public:
     virtual bool AwaitingInput() const { return false; }
 
 protected:
+    // A frame's number and time, given when it is sent or as it arrives.
+    struct FrameStamp {
+        std::int64_t number = 0;
+        std::int64_t at = 0;
+    };
+    // Any thread: the next frame's number, with `at` now.
+    FrameStamp nextStamp();
+    // As TransmitFrame, with the number and time the frame's record carries.
+    bool transmit(std::span<const std::uint8_t> bytes, const FrameStamp& stamp);
     // Reader thread: every received frame, whatever it holds. The base ignores frames.
     virtual void FrameReceived() {}
     // Reader thread, during FrameReceived: the frame being handed over (its bytes through FetchFrame).
@@ -118,6 +127,7 @@ private:
 
     qv7::FrameLink& link_;
     const qv7::ReceivedFrame* current_ = nullptr; // reader thread only
+    std::atomic<std::int64_t> frameCount_{0};
 };
 
 class TMiniModbusMaster : public TCustomMiniModbus {
@@ -188,18 +198,20 @@ private:
         std::int32_t function;
         std::int64_t start;
         std::int64_t count;
-        std::int64_t sentAt = 0;
-        int copies = 1; // sent so many times in a row, still unanswered
+        std::deque<FrameStamp> sent; // its copies sent in a row and still unanswered, oldest first
+
+        std::int64_t sentAt() const { return sent.empty() ? 0 : sent.front().at; }
     };
 
     void SendRequest(std::int32_t Function, std::int32_t Address, std::int32_t Value, std::int32_t Count);
     // Caller's thread, before the frame goes: the outstanding request becomes an earlier one (a copy
     // of it keeps its place), and this one the outstanding one.
-    void recordRequest(std::int32_t function, std::int32_t start, std::int32_t count, std::size_t bytes);
+    void recordRequest(std::int32_t function, std::int32_t start, std::int32_t count, std::size_t bytes,
+                       const FrameStamp& stamp);
     // Under expectMutex_: books the frame for an earlier request it fits; false when it fits none.
     std::optional<Request> answersEarlier(std::span<const std::uint8_t> body, std::int64_t startedAt);
     void reject(TRejectReason reason, int exceptionCode = 0);
-    // The frame in hand answers `request` (its verdict says so).
+    // The frame in hand answers the first copy of `request` (its verdict says so).
     void bookFor(const Request& request);
     // startedAt: when the frame's first byte arrived; a frame begun before the request it would
     // answer went out is stale and dropped, and the request stays outstanding. 0: not known.
@@ -216,7 +228,7 @@ private:
     void decodeBlockWrite();
     void arrive(TDataType type, std::int64_t address, std::int32_t data);
 
-    mutable std::mutex expectMutex_; // the earlier requests, and taking the outstanding one
-    std::deque<Request> earlier_;    // guarded by expectMutex_
-    int pendingCopies_ = 0;          // copies of the outstanding request; guarded by expectMutex_
+    mutable std::mutex expectMutex_;     // the earlier requests, and taking the outstanding one
+    std::deque<Request> earlier_;        // guarded by expectMutex_
+    std::deque<FrameStamp> pendingSent_; // copies of the outstanding request; guarded by expectMutex_
 };

@@ -19,13 +19,13 @@ struct MiniModbusTestHook {
     // Records a request as sent, without sending it.
     static void Record(TMiniModbusMaster& master, std::int32_t function, std::int32_t start,
                        std::int32_t count) {
-        master.recordRequest(function, start, count, 8);
+        master.recordRequest(function, start, count, 8, master.nextStamp());
     }
     // Forgets every request awaited, the outstanding one included.
     static void ForgetRequests(TMiniModbusMaster& master) {
         std::lock_guard lock(master.expectMutex_);
         master.earlier_.clear();
-        master.pendingCopies_ = 0;
+        master.pendingSent_.clear();
         master.PendingFunction = -1;
     }
     // Raised on the reader thread after each received frame was checked and decoded (or dropped).

@@ -28,7 +28,7 @@ View viewOf(const std::vector<LinFilePoint>& points) {
 } // namespace
 
 void drawCurvePlot(QPainter& painter, const QRectF& area, const std::vector<LinFilePoint>& points,
-                   double unit) {
+                   double unit, const QString& xTitle, const QString& yTitle) {
     const View v = viewOf(points);
     const auto at = [&](double x, double y) {
         return QPointF(area.left() + (x - v.xMin) / (v.xMax - v.xMin) * area.width(),
@@ -58,6 +58,10 @@ void drawCurvePlot(QPainter& painter, const QRectF& area, const std::vector<LinF
     painter.drawText(at(100, 0) + QPointF(2 * unit, 9 * unit), QStringLiteral("100"));
     painter.drawText(at(0, 100) + QPointF(mark + 2 * unit, 3 * unit), QStringLiteral("100"));
     painter.drawText(at(0, 0) + QPointF(2 * unit, 9 * unit), QStringLiteral("0"));
+    painter.setPen(Qt::black);
+    const QRectF inside = area.adjusted(3 * unit, 2 * unit, -3 * unit, -2 * unit);
+    painter.drawText(inside, Qt::AlignRight | Qt::AlignBottom, xTitle);
+    painter.drawText(inside, Qt::AlignLeft | Qt::AlignTop, yTitle);
 
     if (!points.empty()) {
         QPainterPath curve(at(points.front().X, points.front().Y));

@@ -6,6 +6,7 @@
 #include "indicator/LinFile.h"
 
 #include <QRectF>
+#include <QString>
 
 #include <vector>
 
@@ -14,8 +15,9 @@ class QPainter;
 namespace qv7::sheet {
 
 // Draws `points` (percent of full scale) inside `area`; `unit` is one typographic point in the
-// painter's units. The view spans -25 ... 110 % on both axes, widened to hold every point.
+// painter's units. The view spans -25 ... 110 % on both axes, widened to hold every point. The
+// axes' titles go inside the frame: `xTitle` at the foot on the right, `yTitle` at the top on the left.
 void drawCurvePlot(QPainter& painter, const QRectF& area, const std::vector<LinFilePoint>& points,
-                   double unit);
+                   double unit, const QString& xTitle = {}, const QString& yTitle = {});
 
 } // namespace qv7::sheet

@@ -201,11 +201,16 @@ void addCurve(SheetContent& c, const SheetSource& s, const Lang& lang) {
     if (!s.curve) {
         if (s.tableRefused)
             c.curveNote = lang.text(LinTableError, "LinCurve");
+        else if ((s.params.LinEnable & 1) && s.tableNotRead)
+            c.curveNote = lang.text(
+                QT_TRANSLATE_NOOP("Sheet", "Linéarisation active : table non lue dans l'indicateur"));
         else if (s.params.LinEnable & 1)
             c.curveNote = lang.text(QT_TRANSLATE_NOOP("Sheet", "Linéarisation active : table non fournie"));
         return;
     }
     c.curve = *s.curve;
+    c.curveXTitle = lang.text(QT_TRANSLATE_NOOP("Sheet", "Entrée (%)"));
+    c.curveYTitle = lang.text(QT_TRANSLATE_NOOP("Sheet", "Affichage (%)"));
     c.pointColumns = {lang.text(QT_TRANSLATE_NOOP("Sheet", "Point")), QStringLiteral("X (%)"),
                       QStringLiteral("Y (%)")};
     for (std::size_t i = 0; i < c.curve.size(); ++i)
@@ -291,6 +296,9 @@ SheetContent buildSheet(const SheetSource& s) {
     c.checkedBy = lang.text(QT_TRANSLATE_NOOP("Sheet", "Vérifié par :"));
     c.dateLabel = lang.text(QT_TRANSLATE_NOOP("Sheet", "Date :"));
     c.pageOf = lang.text(QT_TRANSLATE_NOOP("Sheet", "Page %1 / %2"));
+    // The model, the serial number and the local date, as the header gives them.
+    c.pageIdentity = QStringLiteral("%1 · %2 %3 · %4")
+                         .arg(c.header[0].second, c.header[1].first, c.header[1].second, c.header[3].second);
     return c;
 }
 

@@ -35,6 +35,7 @@ struct SheetSource {
     std::optional<std::vector<LinFilePoint>> curve;
     QString curveFile;
     bool tableRefused = false;
+    bool tableNotRead = false; // the indicator's table was not read: the sheet says so
     // Keys of the rows to mark: those that differ from the reference file `markReference`, or,
     // when it is empty, the values not yet written to the indicator.
     std::set<std::string> marked;
@@ -72,13 +73,16 @@ struct SheetContent {
     QString alarmsCaption;
     AlarmTable alarms;
     QString curveCaption;
-    QString curveNote;               // under the curve, or instead of it
-    std::vector<LinFilePoint> curve; // empty: no curve drawn
-    QStringList pointColumns;        // "N°", "X (%)", "Y (%)"
-    QList<QStringList> pointRows;    // the points as the .LIN file writes them
-    QString markLegend;              // empty when nothing is marked
+    QString curveNote;                // under the curve, or instead of it
+    std::vector<LinFilePoint> curve;  // empty: no curve drawn
+    QString curveXTitle, curveYTitle; // the plot's axes: "Entrée (%)", "Affichage (%)"
+    QStringList pointColumns;         // "N°", "X (%)", "Y (%)"
+    QList<QStringList> pointRows;     // the points as the .LIN file writes them
+    QString markLegend;               // empty when nothing is marked
     QString configuredBy, checkedBy, dateLabel;
     QString pageOf; // "Page %1 / %2"
+    // At the foot of every page, so that a loose page names its instrument: model, serial, date.
+    QString pageIdentity;
     bool decimalComma = false;
 };
 

@@ -215,12 +215,12 @@ QList<Block> curveBlocks(const Page& page, const SheetContent& c, double usable)
         const double lead = first ? barHeight + page.pt(4) : 0;
         const double body = first ? std::max(side, table) : table;
         const double tail = last ? noteHeight : 0;
-        blocks.append({lead + body + tail + page.pt(8), [=, curve = c.curve](QPainter& p, double top) {
+        blocks.append({lead + body + tail + page.pt(8), [=, curve = c.curve, xTitle = c.curveXTitle, yTitle = c.curveYTitle](QPainter& p, double top) {
                            double y = top;
                            if (first) {
                                drawRow(p, page, bar, top, barHeight);
                                y = top + barHeight + page.pt(4);
-                               drawCurvePlot(p, QRectF(0, y, side, side), curve, page.unit);
+                               drawCurvePlot(p, QRectF(0, y, side, side), curve, page.unit, xTitle, yTitle);
                            }
                            drawRun(p, rows, h, tableX, y);
                            if (tail > 0) drawRow(p, page, note, y + body, noteHeight);
@@ -229,7 +229,7 @@ QList<Block> curveBlocks(const Page& page, const SheetContent& c, double usable)
     return blocks;
 }
 
-// The sign-off lines and the page number at the foot of every page.
+// The sign-off lines, the instrument and the page number at the foot of every page.
 void drawFooter(QPainter& p, const Page& page, const SheetContent& c, int number, int count) {
     const double top = page.height - page.pt(FooterPt) + page.pt(10);
     p.setPen(QPen(Qt::black, page.pt(0.4)));
@@ -250,8 +250,9 @@ void drawFooter(QPainter& p, const Page& page, const SheetContent& c, int number
                    QPointF(x + half - page.pt(12), dateTop + metrics.height()));
     }
     p.setFont(page.small);
-    p.drawText(QRectF(0, page.height - page.pt(12), page.width, page.pt(12)),
-               Qt::AlignRight | Qt::AlignBottom, c.pageOf.arg(number).arg(count));
+    const QRectF foot(0, page.height - page.pt(12), page.width, page.pt(12));
+    p.drawText(foot, Qt::AlignLeft | Qt::AlignBottom, c.pageIdentity);
+    p.drawText(foot, Qt::AlignRight | Qt::AlignBottom, c.pageOf.arg(number).arg(count));
 }
 
 QList<Block> blocksOf(const Page& page, const SheetContent& c, double usable) {

@@ -356,6 +356,18 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>Page %1 / %2</source>
         <translation>Page %1 of %2</translation>
     </message>
+    <message>
+        <source>Linéarisation active : table non lue dans l&apos;indicateur</source>
+        <translation>Linearisation on: table not read from the indicator</translation>
+    </message>
+    <message>
+        <source>Entrée (%)</source>
+        <translation>Input (%)</translation>
+    </message>
+    <message>
+        <source>Affichage (%)</source>
+        <translation>Display (%)</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>
@@ -555,6 +567,10 @@ The status line says how the indicator is doing; a cut text reads whole in its t
     <message>
         <source>Comparer à un fichier indicateur</source>
         <translation>Compare with an indicator file</translation>
+    </message>
+    <message>
+        <source>%1 (page masquée)</source>
+        <translation>%1 (hidden page)</translation>
     </message>
 </context>
 <context>
@@ -776,6 +792,22 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>Fichier enregistré : %1 (%2 modifications non écrites comprises)</source>
         <translation>File saved: %1 (%2 unwritten changes included)</translation>
     </message>
+    <message>
+        <source>Paramètres non écrits</source>
+        <translation>Parameters not written</translation>
+    </message>
+    <message>
+        <source>Ecriture</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>1 modification sur une page masquée : l&apos;écrire ?</source>
+        <translation>1 change on a hidden page: write it?</translation>
+    </message>
+    <message>
+        <source>%1 modifications sur des pages masquées : les écrire ?</source>
+        <translation>%1 changes on hidden pages: write them?</translation>
+    </message>
 </context>
 <context>
     <name>TMesuresForm</name>
@@ -936,6 +968,22 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>réponse refusée</source>
         <translation>answer refused</translation>
     </message>
+    <message>
+        <source>N° %1</source>
+        <translation>No. %1</translation>
+    </message>
+    <message>
+        <source>réponse au N° %1</source>
+        <translation>answers no. %1</translation>
+    </message>
+    <message>
+        <source>non sollicitée</source>
+        <translation>unsolicited</translation>
+    </message>
+    <message>
+        <source>tardive, rejetée</source>
+        <translation>late, dropped</translation>
+    </message>
 </context>
 <context>
     <name>TParamBinder</name>
@@ -958,6 +1006,10 @@ The status line says how the indicator is doing; a cut text reads whole in its t
     <message>
         <source>registre %1, bits %2 à %3</source>
         <translation>register %1, bits %2 to %3</translation>
+    </message>
+    <message>
+        <source>* modifié sur une page que ce choix masque : %1</source>
+        <translation>* changed on a page this choice hides: %1</translation>
     </message>
 </context>
 <context>
@@ -1075,19 +1127,20 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>Délai (ms)</source>
         <translation>Turnaround (ms)</translation>
     </message>
+    <message>
+        <source>non sollicitée</source>
+        <translation>unsolicited</translation>
+    </message>
+    <message>
+        <source>tardive, rejetée</source>
+        <translation>late, dropped</translation>
+    </message>
 </context>
 <context>
     <name>qv7::FrameMonitor</name>
     <message>
         <source>Moniteur de trames</source>
         <translation>Frame monitor</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n trame(s)</source>
-        <translation>
-            <numerusform>%n frame</numerusform>
-            <numerusform>%n frames</numerusform>
-        </translation>
     </message>
     <message>
         <source>Rejets seulement</source>
@@ -1136,6 +1189,22 @@ The status line says how the indicator is doing; a cut text reads whole in its t
     <message>
         <source>Trames non enregistrées : %1</source>
         <translation>Frames not saved: %1</translation>
+    </message>
+    <message>
+        <source>1 trame</source>
+        <translation>1 frame</translation>
+    </message>
+    <message>
+        <source>%1 trames</source>
+        <translation>%1 frames</translation>
+    </message>
+    <message>
+        <source>%1 / 1 trame</source>
+        <translation>%1 / 1 frame</translation>
+    </message>
+    <message>
+        <source>%1 / %2 trames</source>
+        <translation>%1 / %2 frames</translation>
     </message>
 </context>
 <context>

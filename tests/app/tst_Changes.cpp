@@ -10,8 +10,11 @@
 #include "app/PageControl.h"
 #include "app/ParamBinder.h"
 #include "app/Session.h"
+#include "app/StatusText.h"
 #include "app/pages/AlarmPage.h"
+#include "app/pages/CfgPage.h"
 #include "app/pages/DisplayPage.h"
+#include "app/pages/InputPages.h"
 #include "app/pages/ProcessPage.h"
 #include "indicator/ParamCompare.h"
 #include "indicator/ParamFile.h"
@@ -123,6 +126,7 @@ private slots:
         QFETCH(QString, message);
         Rig rig(0x4053);
         QVERIFY(rig.ready());
+        QVERIFY(rig.writeAll()); // "Paramètres écrits", which the refusal must not leave standing
         if (english) speak(Language::English);
         QStringList messages;
         qv7::setMessageHook([&](const QString& shown) { messages << shown; });
@@ -130,11 +134,14 @@ private slots:
         // The masks take no more decimals than they keep: the text is set as a paste past them would.
         edit->setText(text);
         const TParamImage before = rig.torvik().paramsSnapshot();
+        const int step = rig.torvik().Step.load();
         QVERIFY(!rig.writeAll());
         QCOMPARE(messages, QStringList{message});
         QVERIFY(rig.torvik().paramsSnapshot() == before);
-        QCOMPARE(rig.torvik().Step.load(), -1);
+        QCOMPARE(rig.torvik().Step.load(), step); // nothing started
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit));
+        QCOMPARE(form().StatusText(), english ? QStringLiteral("Parameters not written")
+                                              : QStringLiteral("Paramètres non écrits"));
     }
 
     void changes_are_marked_counted_and_cleared_by_a_write() {
@@ -384,20 +391,66 @@ private slots:
         QCOMPARE(rig.configRegisters(), before);
     }
 
+    // A change on the current input's page, then the voltage input chosen: the choice carries the
+    // mark and names it, Ctrl+D lists it as hidden, and write-all asks before sending it (No: the
+    // indicator keeps its value, the change stays).
+    void a_change_the_input_type_hides_stays_visible_data() {
+        QTest::addColumn<bool>("send");
+        QTest::newRow("not sent") << false;
+        QTest::newRow("sent") << true;
+    }
+    void a_change_the_input_type_hides_stays_visible() {
+        QFETCH(bool, send);
+        Rig rig(0x4053);
+        QVERIFY(rig.ready());
+        const int range = rig.indicator->holding(1);
+        form().courantPage()->RdGrCourant->button(range == 0 ? 1 : 0)->click();
+        form().cfgPage()->RdGrCFG1->button(1)->click(); // voltage: the current page goes
+        QVERIFY(!form().tabShown(TMainForm::TabEntCourant));
+        QCOMPARE(changesText(), QStringLiteral("2 modifications non écrites"));
+        QWidget* choice = form().cfgPage()->RdGrCFG1;
+        QVERIFY(form().pages().binder().isMarked(choice));
+        QVERIFY2(choice->toolTip().contains(QStringLiteral("masque : Gamme de l'entrée courant")),
+                 qPrintable(choice->toolTip()));
+        QTimer::singleShot(0, [] { form().diffForm()->close(); });
+        form().ShowDifferences();
+        QStringList listed;
+        for (int i = 0; i < form().diffForm()->List->topLevelItemCount(); ++i)
+            listed << form().diffForm()->List->topLevelItem(i)->text(0);
+        QVERIFY2(listed.contains(QStringLiteral("Gamme de l'entrée courant (page masquée)")),
+                 qPrintable(listed.join('|')));
+        QStringList questions;
+        qv7::setQuestionHook([&](const QString&, const QString& text) {
+            questions << text;
+            return send;
+        });
+        QVERIFY(rig.writeAll());
+        QCOMPARE(questions, QStringList{QStringLiteral("1 modification sur une page masquée : l'écrire ?")});
+        QCOMPARE(rig.indicator->holding(1) != range, send);
+        QCOMPARE(changesText(), send ? QString() : QStringLiteral("1 modification non écrite"));
+    }
+
     void after_a_load_the_marks_show_where_the_file_differs_from_the_indicator() {
         Rig rig(0x4053);
         QVERIFY(rig.ready());
         TParamImage file = rig.torvik().paramsSnapshot();
         file.Alarms[3].Hysteresis = 42;
         QTemporaryDir dir;
-        qv7::saveParamFile(dir.filePath(QStringLiteral("b.QV")), file);
+        qv7::saveParamFile(dir.filePath(QStringLiteral("ligne-3.QV")), file);
         qv7::setFileDialogHook(
-            [&](QFileDialog&) { return std::optional(dir.filePath(QStringLiteral("b.QV"))); });
+            [&](QFileDialog&) { return std::optional(dir.filePath(QStringLiteral("ligne-3.QV"))); });
         QTest::mouseClick(form().findChild<QAbstractButton*>(QStringLiteral("BtnLoad")), Qt::LeftButton);
         QCOMPARE(form().alarmPage(4)->EdHys->text(), QStringLiteral("42"));
         QVERIFY(form().pages().binder().isMarked(form().alarmPage(4)->EdHys));
-        QCOMPARE(changesText(), QStringLiteral("1 modification non écrite"));
         QCOMPARE(form().pageControl()->tabText(TMainForm::TabALR4), QStringLiteral("Alarme 4 *"));
+        // The count gives way before the message is cut: shortened, whole in its tooltip.
+        auto* status = form().findChild<TStatusText*>(QStringLiteral("StatusText"));
+        QTRY_COMPARE(status->shownText(), QStringLiteral("Fichier chargé : ligne-3.QV"));
+        QCOMPARE(changesText(), QStringLiteral("1 *"));
+        QCOMPARE(form().findChild<QLabel*>(QStringLiteral("ChangesText"))->toolTip(),
+                 QStringLiteral("1 modification non écrite"));
+        form().setStatusText(QStringLiteral("Ok"));
+        QCOMPARE(changesText(), QStringLiteral("1 modification non écrite"));
     }
 };
 

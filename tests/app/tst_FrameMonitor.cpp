@@ -10,13 +10,18 @@
 #include "modbus/MiniModbus.h"
 #include "sim/Faults.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <map>
+#include <set>
 
 using qv7::FrameLog;
 
@@ -31,6 +36,13 @@ private slots:
     void a_late_reply_takes_its_place_in_time();
     void a_capture_stops_growing_at_its_bound();
     void pictures_in_both_languages();
+    void monitor_and_capture_say_what_the_master_booked_data();
+    void monitor_and_capture_say_what_the_master_booked();
+    void saves_take_their_format_s_extension_data();
+    void saves_take_their_format_s_extension();
+    void count_and_copy_follow_the_filter();
+    void frames_read_as_the_indicator_reads_them_data();
+    void frames_read_as_the_indicator_reads_them();
 };
 
 namespace {
@@ -76,6 +88,28 @@ QList<QStringList> parseCsv(const QString& text) {
     return records;
 }
 
+// The comments of a pcapng file's enhanced packet blocks, in file order ("" for none).
+QStringList packetComments(const std::string& file) {
+    const auto u32 = [&file](std::size_t at) {
+        return std::uint32_t(std::uint8_t(file[at])) | std::uint32_t(std::uint8_t(file[at + 1])) << 8 |
+               std::uint32_t(std::uint8_t(file[at + 2])) << 16 |
+               std::uint32_t(std::uint8_t(file[at + 3])) << 24;
+    };
+    QStringList comments;
+    for (std::size_t at = 0; at + 12 <= file.size(); at += u32(at + 4)) {
+        if (u32(at) != 6) continue;
+        const std::size_t end = at + u32(at + 4) - 4;
+        std::size_t option = at + 28 + (u32(at + 20) + 3) / 4 * 4;
+        QString comment;
+        for (; option + 4 <= end && (u32(option) & 0xFFFF) != 0;
+             option += 4 + ((u32(option) >> 16) + 3) / 4 * 4)
+            if ((u32(option) & 0xFFFF) == 1)
+                comment = QString::fromStdString(file.substr(option + 4, u32(option) >> 16));
+        comments << comment;
+    }
+    return comments;
+}
+
 } // namespace
 
 void tst_FrameMonitor::rows_name_parameters_and_rejections_data() {
@@ -115,15 +149,19 @@ void tst_FrameMonitor::rows_name_parameters_and_rejections() {
         // Marked, not only coloured; and every reply names its request.
         QCOMPARE(log.cellText(r, FrameLog::ColMark).isEmpty(), !refused);
         QCOMPARE(log.data(log.index(r, 0), Qt::FontRole).isValid(), refused);
-        if (log.frameRow(r).frame.outbound) continue;
+        // A reply names its request unless its bytes are damaged (the master could not read it).
+        if (log.frameRow(r).frame.outbound || !qv7::crcGood(log.frameRow(r).frame.bytes)) continue;
         QVERIFY2(!log.cellText(r, FrameLog::ColAnswers).isEmpty(), qPrintable(log.text({r})));
-        QVERIFY(log.cellText(r, FrameLog::ColTurnaround).toDouble() > 0);
+        QVERIFY(log.cellText(r, FrameLog::ColTurnaround).replace(',', '.').toDouble() > 0);
     }
     QVERIFY2((rejected > 0) == !reason.isEmpty(), qPrintable(log.text()));
-    // The first request is answered by the first reply that fits it, after the delay it had.
-    QVERIFY(column(log, FrameLog::ColAnswers).contains("1"));
-    const int firstReply = int(column(log, FrameLog::ColAnswers).indexOf("1"));
-    QVERIFY(log.cellText(firstReply, FrameLog::ColTurnaround).toDouble() >= firstTurnaround);
+    // The first reply booked came after the delay its request had.
+    int firstReply = 0;
+    while (firstReply < log.rowCount() && log.frameRow(firstReply).answers == 0)
+        ++firstReply;
+    QVERIFY(firstReply < log.rowCount());
+    QVERIFY(log.cellText(firstReply, FrameLog::ColTurnaround).replace(',', '.').toDouble() >=
+            firstTurnaround);
     if (reason.isEmpty()) return;
     QVERIFY2(column(log, FrameLog::ColReason).join('\n').contains(reason), qPrintable(log.text()));
     if (fault.startsWith("crc")) QVERIFY(column(log, FrameLog::ColCrc).contains("mauvais"));
@@ -204,9 +242,13 @@ void tst_FrameMonitor::it_keeps_the_last_rows_only() {
 
 // The reply reaches the monitor and the capture after the request it let go: both put it back first.
 void tst_FrameMonitor::a_late_reply_takes_its_place_in_time() {
-    const TFrameRecord request{10, true, {0xFF, 0x03, 0x00, 0x10, 0x00, 0x01, 0x91, 0xD1}, {}};
-    const TFrameRecord reply{20, false, {0xFF, 0x03, 0x02, 0x13, 0x88, 0x1C, 0x06}, {}};
-    const TFrameRecord next{30, true, request.bytes, {}};
+    const TFrameRecord request{10, true, {0xFF, 0x03, 0x00, 0x10, 0x00, 0x01, 0x91, 0xD1}, {}, 1};
+    TFrameVerdict booked;
+    booked.booking = TReplyBooking::Answer;
+    booked.request = 1;
+    booked.requestAt = 10;
+    const TFrameRecord reply{20, false, {0xFF, 0x03, 0x02, 0x13, 0x88, 0x1C, 0x06}, booked, 2};
+    const TFrameRecord next{30, true, request.bytes, {}, 3};
     qv7::FrameCapture inOrder(0, 0), late(0, 0);
     for (const TFrameRecord& f : {request, reply, next})
         inOrder.add(f);
@@ -263,3 +305,144 @@ void tst_FrameMonitor::pictures_in_both_languages() {
 
 QTEST_MAIN(tst_FrameMonitor)
 #include "tst_FrameMonitor.moc"
+
+// Under each fault the monitor's "Answers" and the capture's comments name, frame for frame, the
+// request the master booked each reply for; every named request went out before its reply, with
+// the reply's function, and is answered once at most.
+void tst_FrameMonitor::monitor_and_capture_say_what_the_master_booked_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("stepMs");
+    // delay:1500 against the window's 1000 ms step, at a fifth of the time.
+    QTest::newRow("late answers") << "delay:300:3" << 200;
+    QTest::newRow("lost answers") << "drop:3" << 100;
+    QTest::newRow("bad CRCs") << "crc:2" << 100;
+    QTest::newRow("refusals") << "exception:02:2" << 100;
+}
+
+void tst_FrameMonitor::monitor_and_capture_say_what_the_master_booked() {
+    QFETCH(QString, fault);
+    QFETCH(int, stepMs);
+    pagestest::Rig rig(0x4053, bank());
+    qv7::applySimulatedFault(fault.toStdString(), rig.bridge, 0, *rig.indicator);
+    rig.torvik().setStepInterval(stepMs);
+    qv7::FrameCapture capture(0, 0);
+    qv7::FrameMonitor monitor;
+    monitor.attach(rig.torvik(), rig.form(), [&capture](const TFrameRecord& f) { capture.add(f); });
+    QVERIFY(rig.ready());
+    monitor.refresh();
+    const FrameLog& log = monitor.log();
+    const QStringList comments = packetComments(capture.bytes());
+    QCOMPARE(comments.size(), log.rowCount());
+    std::map<std::int64_t, int> rowOf;
+    std::set<std::int64_t> answered;
+    int booked = 0;
+    for (int r = 0; r < log.rowCount(); ++r) {
+        const qv7::FrameRow& row = log.frameRow(r);
+        rowOf[row.number] = r;
+        const QString answers = log.cellText(r, FrameLog::ColAnswers);
+        // "N° 12, réponse au N° 11 : CRC erroné" beside the monitor's 12 and 11.
+        QVERIFY2(comments[r].startsWith(QStringLiteral("N° %1").arg(row.number)), qPrintable(comments[r]));
+        if (row.answers > 0) {
+            QVERIFY2(comments[r].contains(QStringLiteral("réponse au N° %1").arg(answers)),
+                     qPrintable(comments[r]));
+            QVERIFY(rowOf.count(row.answers) == 1 && answered.insert(row.answers).second);
+            const qv7::FrameRow& request = log.frameRow(rowOf[row.answers]);
+            QVERIFY(request.frame.outbound && request.frame.at < row.frame.at);
+            QCOMPARE(request.frame.bytes[1], std::uint8_t(row.frame.bytes[1] & 0x7F));
+            QCOMPARE(row.turnaroundNs, row.frame.at - request.frame.at);
+            booked += 1;
+        } else if (!answers.isEmpty()) {
+            QVERIFY2(comments[r].contains(answers), qPrintable(comments[r]));
+        } else {
+            QVERIFY2(!comments[r].contains(QStringLiteral("réponse")), qPrintable(comments[r]));
+        }
+    }
+    QVERIFY2(booked >= 4, qPrintable(log.text() + comments.join('\n')));
+    // The late answers are booked for the requests they answer, after the delay they had.
+    if (fault.startsWith("delay")) {
+        int late = 0;
+        for (int r = 0; r < log.rowCount(); ++r)
+            late += log.frameRow(r).turnaroundNs >= 300'000'000;
+        QVERIFY2(late >= 1, qPrintable(log.text()));
+    }
+}
+
+// A write-multiple request carries its data low byte first, as the indicator takes it; a capture's
+// packet time is the wall clock's microseconds, high word first.
+void tst_FrameMonitor::frames_read_as_the_indicator_reads_them_data() {
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QString>("decoding");
+    // 16 = 5000 (13 88 hex) sent as 88 13; 17 = 1 as 01 00.
+    QTest::newRow("write of 16-17") << QByteArray::fromHex("FF10001000020488130100")
+                                    << "16 Seuil d'alarme 1 = 5000";
+    QTest::newRow("single write") << QByteArray::fromHex("FF0600101388") << "16 Seuil d'alarme 1 = 5000";
+}
+
+void tst_FrameMonitor::frames_read_as_the_indicator_reads_them() {
+    QFETCH(QByteArray, frame);
+    QFETCH(QString, decoding);
+    qv7::setLanguage(qv7::Language::French);
+    std::vector<std::uint8_t> bytes(frame.begin(), frame.end());
+    const std::uint16_t crc = TCustomMiniModbus::ModbusCRC(bytes);
+    bytes.push_back(std::uint8_t(crc & 0xFF));
+    bytes.push_back(std::uint8_t(crc >> 8));
+    FrameLog log(0, nullptr);
+    log.add(TFrameRecord{2'500'000, true, bytes, {}, 1});
+    QVERIFY2(log.cellText(0, FrameLog::ColDecoding).startsWith(decoding),
+             qPrintable(log.cellText(0, FrameLog::ColDecoding)));
+    QCOMPARE(log.cellText(0, FrameLog::ColTime), QStringLiteral("2,5"));
+    // 2024-12-08 09:26:40.123456 UTC, 2.5 ms after the capture began.
+    const std::int64_t wallUs = 1733650000123456;
+    qv7::FrameCapture capture(0, wallUs);
+    capture.add(log.frameRow(0).frame);
+    const std::string packet = capture.bytes().substr(
+        capture.bytes().size() -
+        qv7::FrameCapture::packetBlock(0, true, bytes, qv7::FrameCapture::comment(log.frameRow(0).frame))
+            .size());
+    const auto u32 = [&packet](std::size_t at) {
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = v << 8 | std::uint8_t(packet[at + std::size_t(i)]);
+        return v;
+    };
+    QCOMPARE((std::uint64_t(u32(12)) << 32) | u32(16), std::uint64_t(wallUs + 2500));
+}
+
+void tst_FrameMonitor::saves_take_their_format_s_extension_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("saved");
+    using F = qv7::FrameMonitor::Format;
+    QTest::newRow("text") << "/tmp/trames" << int(F::Text) << "/tmp/trames.txt";
+    QTest::newRow("csv") << "/tmp/t.2" << int(F::Csv) << "/tmp/t.2.csv";
+    QTest::newRow("capture") << "/tmp/t" << int(F::Capture) << "/tmp/t.pcapng";
+    QTest::newRow("given, any case") << "/tmp/T.CSV" << int(F::Csv) << "/tmp/T.CSV";
+    QTest::newRow("another format's") << "/tmp/t.txt" << int(F::Capture) << "/tmp/t.txt.pcapng";
+}
+
+void tst_FrameMonitor::saves_take_their_format_s_extension() {
+    QFETCH(QString, path);
+    QFETCH(int, format);
+    QFETCH(QString, saved);
+    QCOMPARE(qv7::FrameMonitor::withExtension(path, qv7::FrameMonitor::Format(format)), saved);
+}
+
+// With "rejected only" the count says how many of all are shown, and Copy takes the rows shown.
+void tst_FrameMonitor::count_and_copy_follow_the_filter() {
+    pagestest::Rig rig(0x4053, bank());
+    qv7::applySimulatedFault("crc:2", rig.bridge, 0, *rig.indicator);
+    rig.torvik().setStepInterval(100);
+    qv7::FrameMonitor monitor;
+    monitor.attach(rig.torvik(), rig.form());
+    QVERIFY(rig.ready());
+    const int all = monitor.log().rowCount();
+    monitor.findChild<QCheckBox*>("CbErrorsOnly")->setChecked(true);
+    QCOMPARE(monitor.countText(), QStringLiteral("2 / %1 trames").arg(all));
+    monitor.view()->selectAll();
+    const QStringList copied = monitor.selectionText().split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(copied.size(), 3); // the header and the two rejected frames
+    for (const QString& line : copied.mid(1))
+        QVERIFY2(line.contains(QStringLiteral("CRC erroné")), qPrintable(line));
+    monitor.findChild<QCheckBox*>("CbErrorsOnly")->setChecked(false);
+    QCOMPARE(monitor.countText(), QStringLiteral("%1 trames").arg(all));
+}

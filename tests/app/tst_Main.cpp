@@ -94,7 +94,8 @@ void expectDisconnected() {
 }
 
 void expectReading() {
-    QVERIFY(led()->LedStatus());
+    // Lit only by an answer, and then green.
+    QVERIFY(!led()->LedStatus() || led()->Kind() == TLedKind::Green);
     QCOMPARE(MainForm->StatusText(), QStringLiteral("Lecture des paramètres"));
     QVERIFY(MainForm->isBusy());
 }
@@ -367,7 +368,7 @@ private slots:
         QCOMPARE(answer.shown, 1);
         QStringList expected;
         for (int k = 1; k <= devices; ++k)
-            expected << QStringLiteral("USB N°%1").arg(k);
+            expected << QStringLiteral("USB N°%1 — %1").arg(k); // the simulated serials are 1, 2, 3
         QCOMPARE(answer.items, expected);
         QCOMPARE(answer.proposed, 0);
         // Only the opened device was asked for its parameters.
@@ -453,20 +454,28 @@ private slots:
         QTest::addColumn<int>("fault");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("lamp");
+        QTest::addColumn<QString>("lampEnglish");
         QTest::newRow("silent") << int(SimulatedIndicator::Fault::Silent)
                                 << "L'appareil ne répond pas (lecture du registre 0)"
                                 << "L'appareil USB est connecté, mais l'indicateur ne répond pas : vérifier "
-                                   "qu'il est alimenté et relié au pont USB.";
+                                   "qu'il est alimenté et relié au pont USB."
+                                << "l'indicateur ne répond pas"
+                                << "indicator not answering";
         QTest::newRow("exception 02") << int(SimulatedIndicator::Fault::Exception)
                                       << "L'indicateur refuse la requête (lecture du registre 0) : "
                                          "exception 02, adresse de données illégale"
                                       << "L'appareil USB est connecté, mais l'indicateur refuse les requêtes "
-                                         "(voir la ligne d'état).";
+                                         "(voir la ligne d'état)."
+                                      << "l'indicateur refuse les requêtes"
+                                      << "indicator refusing requests";
     }
     void every_unanswered_scan_is_said_within_three_tries() {
         QFETCH(int, fault);
         QFETCH(QString, text);
         QFETCH(QString, page);
+        QFETCH(QString, lamp);
+        QFETCH(QString, lampEnglish);
         Rig rig(1);
         QVERIFY(reachReady());
         rig.indicators[0]->setExceptionCode(2);
@@ -475,7 +484,8 @@ private slots:
         for (int scan = 0; scan < 2; ++scan) {
             QTest::mouseClick(child<QPushButton>("BtnScan"), Qt::LeftButton);
             QTRY_COMPARE_WITH_TIMEOUT(MainForm->StatusText(), QStringLiteral("Lecture des paramètres"), 5000);
-            QCOMPARE(led()->Kind(), TLedKind::Green);
+            // The USB device is there, but no answer came yet: the lamp is not green.
+            QVERIFY(!led()->LedStatus() || led()->Kind() == TLedKind::Red);
             QCOMPARE(label1->text(), QStringLiteral("L'appareil USB est connecté."));
             for (int tick = 0; tick < 4 * TTorvik::NoAnswerTries && MainForm->StatusText() != text; ++tick) {
                 QTest::qWait(30);
@@ -484,12 +494,23 @@ private slots:
             }
             QCOMPARE(MainForm->StatusText(), text);
             QCOMPARE(led()->Kind(), TLedKind::Red);
+            QVERIFY(led()->LedStatus());
             QCOMPARE(label1->text(), page);
+            // The words beside the lamp say what its red means, in both languages, and the page's
+            // explanation is not greyed out.
+            QCOMPARE(child<QLabel>("LabelLangue4")->text(), lamp);
+            qv7::setLanguage(qv7::Language::English);
+            QCOMPARE(child<QLabel>("LabelLangue4")->text(), lampEnglish);
+            qv7::setLanguage(qv7::Language::French);
+            QVERIFY(!label1->isEnabled());
+            QCOMPARE(label1->palette().color(QPalette::Disabled, QPalette::WindowText),
+                     label1->palette().color(QPalette::Active, QPalette::WindowText));
         }
         // The answer comes back while the read runs: the line says the read again, never nothing.
         rig.indicators[0]->clearFaults();
         MainForm->Torvik().StepTimer();
         QTRY_COMPARE(led()->Kind(), TLedKind::Green);
+        QCOMPARE(child<QLabel>("LabelLangue4")->text(), QStringLiteral("Présence de l'appareil USB"));
         QVERIFY(MainForm->StatusText() == QStringLiteral("Lecture des paramètres") || isReady());
         QVERIFY(tickUntil(isReady));
         QCOMPARE(label1->text(), QStringLiteral("L'appareil USB est connecté."));

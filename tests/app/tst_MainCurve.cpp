@@ -4,6 +4,7 @@
 // written with "Ecriture" and read back with "Lecture".
 #include "app/Forms.h"
 #include "app/Main.h"
+#include "app/Session.h"
 #include "indicator/LinCurve.h"
 #include "lineditor/Dessin.h"
 #include "lineditor/Draw.h"
@@ -161,6 +162,25 @@ private slots:
         DessinForm->setCurve(Curve{{0, 0}, {50, 70}, {100, 100}}, TDessinForm::Origin::Fit);
         QCOMPARE(DessinForm->windowTitle(),
                  QStringLiteral("Editeur de linéarisation - courbe d'après des mesures"));
+        DessinForm->hide();
+    }
+
+    // Once the indicator acknowledged a curve, the differences and the sheet start from its point
+    // count, and nothing counts as a change of the pages.
+    void a_written_curve_is_what_comparisons_start_from() {
+        Rig rig;
+        QVERIFY(rig.ready());
+        Curve eight;
+        for (int i = 0; i < 8; ++i)
+            eight.push_back({float(i) * 10, float(i) * 12});
+        DessinForm->setCurve(eight);
+        QTest::mouseClick(DessinForm->Btn_WR, Qt::LeftButton);
+        QVERIFY(
+            QTest::qWaitFor([] { return MainForm->StatusText() == QStringLiteral("Courbe écrite"); }, 5000));
+        QCOMPARE(rig.indicator.holding(2) >> 8, 7);
+        QCOMPARE(int(MainForm->Session().reference().LinLastPoint), 7);
+        QCOMPARE(int(MainForm->Session().edited().LinLastPoint), 7);
+        QCOMPARE(MainForm->Session().changeCount(), 0);
         DessinForm->hide();
     }
 

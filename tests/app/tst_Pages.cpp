@@ -442,6 +442,8 @@ private slots:
             expected[17 + 3 * (n - 1)] = static_cast<std::uint16_t>(n);
             expected[18 + 3 * (n - 1)] = 25 | (0x01 << 8);
         }
+        // The changes on the pages the voltage input hides are sent too: the write asks, Yes.
+        qv7::setQuestionHook([](const QString&, const QString&) { return true; });
         QVERIFY(rig.writeAll());
         const Bank after = rig.configRegisters();
         QVERIFY2(after == expected, qPrintable(differences(expected, after)));
@@ -621,6 +623,8 @@ private slots:
         form().tcPage()->CbTC->setCurrentIndex(0);
         form().rtdPage()->Rd2Wires->click();
         form().rs485Page()->CbBaudRate->setCurrentIndex(0);
+        // The thermocouple and probe pages are hidden under the current input: the write asks, Yes.
+        qv7::setQuestionHook([](const QString&, const QString&) { return true; });
         QVERIFY(rig.writeAll());
         QCOMPARE(rig.indicator->holding(1) & 0x3F0, 0x000);
         QCOMPARE(rig.indicator->holding(10), 0x0138);

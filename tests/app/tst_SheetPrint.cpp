@@ -32,6 +32,8 @@ class tst_SheetPrint : public QObject {
             };
         QApplication::setActiveWindow(MainForm);
         QTest::keyClick(MainForm, Qt::Key_P, Qt::ControlModifier);
+        // A table to read first delays the printer's question.
+        if (!QTest::qWaitFor([&path] { return QFile::exists(path); }, 5000)) return QString();
         QProcess text;
         text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
         text.waitForFinished();
@@ -75,6 +77,23 @@ private slots:
         const QString after = printed(path, english);
         QVERIFY2(after.contains(line + ' ') && after.contains(QStringLiteral("1234")), qPrintable(after));
         QVERIFY(!after.contains(QStringLiteral("◆")));
+    }
+
+    // With the linearisation on, Ctrl+P draws the curve the indicator holds: the table is read first
+    // when neither the editor nor a write brought it since the connection.
+    void the_sheet_reads_the_curve_it_draws() {
+        QTemporaryDir dir;
+        auto bank = qv7::SimulatedIndicator::defaultRegisters(0x4053);
+        bank[2] = 1 | 1 << 8; // on, points 0 and 1
+        Rig rig(0x4053, bank);
+        QVERIFY(rig.ready());
+        const QString text = printed(dir.filePath(QStringLiteral("s.pdf")), false);
+        QVERIFY2(
+            text.contains(QStringLiteral("2 points, de la table de l'indicateur")),
+            qPrintable(text.split(QLatin1Char(0x0a)).filter(QStringLiteral("inéa")).join(QLatin1Char(0x0a))));
+        QVERIFY(!text.contains(QStringLiteral("table non")));
+        QVERIFY(text.contains(QStringLiteral("Entrée (%)")) &&
+                text.contains(QStringLiteral("Affichage (%)")));
     }
 
     // The sheet's groups are the window's pages: each row sits in the group captioned as the tab of

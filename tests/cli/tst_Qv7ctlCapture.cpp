@@ -67,8 +67,15 @@ void decodesAsTraced(const QString& file, const QString& trace, int badCrc,
         QCOMPARE(f[0], QString(outbound ? "0x00000002" : "0x00000001"));
         QCOMPARE(f[1], QStringLiteral("user_dlt:mbrtu:modbus"));
         bad += f[2] == "0";
-        // The master's reason rides with the frame it rejected, and only with it.
-        QCOMPARE(f.value(5), f[2] == "0" ? badCrcText : QString());
+        // The master's number of the frame, the request it booked a good reply for, and its reason
+        // for a frame it rejected, and only for it.
+        const bool french = badCrcText == QStringLiteral("CRC erroné");
+        const QString comment = f.value(5);
+        QVERIFY2(comment.startsWith((french ? QStringLiteral("N° %1") : QStringLiteral("No. %1")).arg(i + 1)),
+                 qPrintable(comment));
+        QCOMPARE(comment.contains(badCrcText), f[2] == "0");
+        const QString answers = french ? QStringLiteral("réponse au N° ") : QStringLiteral("answers no. ");
+        QCOMPARE(comment.contains(answers), !outbound && f[2] == "1");
         QVERIFY2(f[2] == "1" || (f[2] == "0" && !outbound), qPrintable(fields[i]));
         QCOMPARE(f[3].toInt(), sent[i].mid(6, 2).toInt(nullptr, 16) & 0x7F);
         // A good reply names the request just before it.

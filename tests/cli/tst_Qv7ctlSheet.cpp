@@ -224,6 +224,36 @@ private slots:
             QVERIFY2(printed.contains(QStringLiteral("%1.00").arg(500 + i)), qPrintable(QString::number(i)));
     }
 
+    // Every page names its instrument (model, serial, date) and its place among the pages.
+    void every_page_names_its_instrument_and_its_number_data() {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("English") << "en"
+                                 << "Serial number 0001"
+                                 << "Page %1 of %2";
+        QTest::newRow("French") << "fr"
+                                << "Numéro de série 0001"
+                                << "Page %1 / %2";
+    }
+    void every_page_names_its_instrument_and_its_number() {
+        QFETCH(QString, lang);
+        QFETCH(QString, serial);
+        QFETCH(QString, page);
+        const Run made = qv7ctl({"sheet", "--simulate", "--lang", lang, "-o", "p.pdf"});
+        QVERIFY2(made.exitCode == 0, qPrintable(made.err));
+        QStringList pages = text("p.pdf", "-layout").split('\f');
+        pages.removeLast(); // after the last form feed
+        QVERIFY(pages.size() >= 2);
+        const QString date = QDate::currentDate().toString(Qt::ISODate);
+        for (qsizetype n = 0; n < pages.size(); ++n) {
+            const QString foot = collapsed(pages[n].trimmed().section('\n', -1));
+            QVERIFY2(foot.startsWith(QStringLiteral("Qv7-4RL-RS · ") + serial + QStringLiteral(" · ") + date),
+                     qPrintable(foot));
+            QVERIFY2(foot.endsWith(page.arg(n + 1).arg(pages.size())), qPrintable(foot));
+        }
+    }
+
     void a_sheet_that_cannot_be_saved_leaves_nothing() {
         QCOMPARE(qv7ctl({"read", "--simulate", "-o", "p.QV"}).exitCode, 0);
         const Run run = qv7ctl({"sheet", "p.QV", "-o", "absent/s.pdf"});

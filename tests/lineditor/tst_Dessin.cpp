@@ -11,6 +11,7 @@
 #include "widgets/MyControls.h"
 #include "widgets/Xfert.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -281,6 +282,78 @@ private slots:
         grid()->setFocus();
         QTest::keyClick(grid(), Qt::Key_Escape);
         QCOMPARE(grid()->Cells(1, 3), QStringLiteral("40.00"));
+        QCOMPARE(form->curve(), Five);
+    }
+
+    // Escape in a cell opened by typing into it gives the cell back the value it had before.
+    void escape_in_a_cell_restores_its_value_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("X of 30,50") << 1 << "30,50";
+        QTest::newRow("Y of 70") << 2 << "70";
+    }
+    void escape_in_a_cell_restores_its_value() {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        clickRow(3);
+        grid()->setCurrent(column, 3);
+        const QString before = grid()->Cells(column, 3);
+        // The first key opens the cell's editor, which takes the others.
+        QTest::keyClick(grid(), typed[0].toLatin1());
+        QVERIFY(cellEditor());
+        QTest::keyClicks(cellEditor(), typed.mid(1));
+        QTest::keyClick(cellEditor(), Qt::Key_Escape);
+        QCOMPARE(grid()->Cells(column, 3), before);
+        QCOMPARE(grid()->item(2, column)->text(), before);
+        QCOMPARE(form->curve(), Five);
+    }
+
+    // Ctrl+Z and Ctrl+Y step through the curve's changes one at a time, whatever made them; the
+    // title says "modified" whenever the curve differs from its origin; a new change drops the
+    // steps undone.
+    void undo_and_redo_step_through_every_change() {
+        QApplication::setActiveWindow(form.get()); // the window's keys act in the active window
+        // The curve after each change: a grid edit, a point added, a point removed, New.
+        QList<Curve> seen{Five};
+        clickRow(4);
+        grid()->setCells(1, 4, QStringLiteral("75"));
+        QTest::keyClick(grid(), Qt::Key_Return);
+        seen << form->curve();
+        for (const Qt::Key key : {Qt::Key_Insert, Qt::Key_Delete}) {
+            QTest::keyClick(grid(), key);
+            seen << form->curve();
+        }
+        form->newCurve();
+        seen << form->curve();
+        QCOMPARE(seen[1][3].X, 75.0f);
+        QCOMPARE(seen[2].size(), std::size_t(6));
+        QCOMPARE(seen[4], (Curve{{0, 0}, {100, 100}}));
+        QVERIFY(!form->windowTitle().contains(QStringLiteral("modifiée")));
+        for (qsizetype step = seen.size() - 2; step >= 0; --step) {
+            QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(form->curve(), seen[step]);
+            QVERIFY2(form->windowTitle().contains(QStringLiteral("modifiée")),
+                     qPrintable(form->windowTitle()));
+        }
+        // Before the five points came, the default line; the history starts with it.
+        QVERIFY(form->undoCurve());
+        QCOMPARE(form->curve(), (Curve{{0, 0}, {100, 100}}));
+        QVERIFY(!form->undoCurve());
+        QVERIFY(form->redoCurve());
+        QTest::keyClick(form.get(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(form->curve(), seen[1]);
+        // A drag in the plot is one step, and leaves nothing to redo.
+        draw()->Selected = 1;
+        const TPixelPoint from = draw()->WorldToPixel(20, 10);
+        QTest::mousePress(draw(), Qt::LeftButton, {}, QPoint(from.x, from.y));
+        QTest::mouseMove(draw(), QPoint(from.x + 5, from.y - 5));
+        QTest::mouseMove(draw(), QPoint(from.x + 10, from.y - 10));
+        QTest::mouseRelease(draw(), Qt::LeftButton, {}, QPoint(from.x + 10, from.y - 10));
+        QVERIFY(form->curve()[1].X > 20);
+        QVERIFY(!form->redoCurve());
+        QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form->curve(), seen[1]);
+        QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->curve(), Five);
     }
 
