@@ -685,27 +685,30 @@ private slots:
         QCOMPARE(MainForm->Torvik().requestsSent(), sent);
     }
 
-    // A file named on the command line (before the first read) or by a second copy (with a change
-    // not written): a .QV ends on the pages, marked against the indicator, the read never asking; a
-    // bad one is refused as Load refuses it; a .LIN opens the editor with its points.
+    // A file named on the command line (before the first read) or by a second copy (over a change):
+    // a .QV ends on the pages marked against the indicator, the read never asking; a bad one is refused
+    // as Load refuses it; a .LIN opens the editor with its points.
     void a_named_file_opens_as_load_opens_it_data() {
-        QTest::addColumn<int>("kind"); // 0 a matching .QV, 1 a short .QV, 2 a .LIN
-        QTest::addColumn<bool>("byASecondCopy");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("bytes"); // of the .QV; 0: a .LIN
+        QTest::addColumn<bool>("overAChange");
+        QTest::addColumn<QStringList>("said"); // the question and messages
         QTest::addColumn<QString>("status");
-        QTest::newRow("QV before the read") << 0 << false << QString() << "Fichier chargé : nommé.QV";
-        QTest::newRow("QV over a change") << 0 << true << "Abandonner 1 modification ?"
-                                          << "Fichier chargé : nommé.qv";
-        QTest::newRow("short QV") << 1 << false << "  Fichier incorrect !  \nLe fichier contient 199 octets"
-                                  << "Fichier non chargé : nommé.QV";
-        QTest::newRow("LIN") << 2 << false << QString() << QString();
+        QTest::newRow("QV before the read") << 200 << false << QStringList{} << "Fichier chargé : f.QV";
+        QTest::newRow("QV over a change")
+            << 200 << true << QStringList{"Abandonner 1 modification ?"} << "Fichier chargé : f.QV";
+        QTest::newRow("short QV")
+            << 199 << false
+            << QStringList{"  Fichier incorrect !  \nLe fichier contient 199 octets ; un "
+                           "fichier de paramètres en contient 200."}
+            << "Fichier non chargé : f.QV";
+        QTest::newRow("LIN") << 0 << false << QStringList{} << QString();
     }
     void a_named_file_opens_as_load_opens_it() {
-        QFETCH(int, kind);
-        QFETCH(bool, byASecondCopy);
-        QFETCH(QString, message);
+        QFETCH(int, bytes);
+        QFETCH(bool, overAChange);
+        QFETCH(QStringList, said);
         QFETCH(QString, status);
-        TParamImage file; // what a first run reads from the simulated indicator, but one field
+        TParamImage file; // what the simulated indicator holds, but one field
         {
             Rig probe(1);
             QVERIFY(reachReady());
@@ -714,54 +717,33 @@ private slots:
         Rig rig(1);
         QTemporaryDir dir;
         ScriptedUser user;
-        QStringList questions;
-        qv7::setQuestionHook([&](const QString&, const QString& text) {
-            questions << text;
-            return true;
-        });
+        qv7::setQuestionHook(
+            [&](const QString&, const QString& text) { return user.messages << text, true; });
         qv7::setParamMagic(file);
         file.DisplayHigh = 1234;
-        const QString path = dir.filePath(kind == 2 ? "nommé.LIN" : byASecondCopy ? "nommé.qv" : "nommé.QV");
+        const QString path = dir.filePath(bytes == 0 ? "f.LIN" : "f.QV");
         const std::vector<qv7::LinFilePoint> curve{{0, 0}, {40, 10}, {100, 100}};
-        if (kind == 2)
-            qv7::saveLinFile(path, curve);
-        else
-            QVERIFY(writeFile(path, paramBytes(file).left(kind == 1 ? 199 : 200)));
         std::vector<qv7::LinFilePoint> shown;
-        QTimer editor; // notes the editor's curve once it shows the file, then closes it
-        editor.setInterval(5);
+        bytes == 0 ? qv7::saveLinFile(path, curve) : void(writeFile(path, paramBytes(file).left(bytes)));
+        QTimer editor; // notes the editor's curve once it shows the file, and closes it
         connect(&editor, &QTimer::timeout, [&] {
-            if (!DessinForm->isVisible() || DessinForm->origin() != TDessinForm::Origin::File) return;
-            shown = DessinForm->curve();
-            DessinForm->close();
+            if (DessinForm->origin() == TDessinForm::Origin::File)
+                shown = DessinForm->curve(), DessinForm->close();
         });
-        editor.start();
-        if (byASecondCopy) {
-            QVERIFY(reachReady());
-            TParamImage edited = MainForm->Session().edited();
-            edited.Filter += 1;
-            MainForm->Session().edit(edited, nullptr);
-            MainForm->OpenFile(path);
-        } else {
-            showUntilScanned();
-            MainForm->OpenFile(path);
-            QCOMPARE(MainForm->waitingFile(), kind == 2 ? QString() : path);
-            QVERIFY(tickUntil([] { return MainForm->waitingFile().isEmpty() && pages()->isEnabled(); }));
-        }
-        QCOMPARE(questions, message.startsWith("Abandonner") ? QStringList{message} : QStringList{});
-        QCOMPARE(user.messages.size(), int(kind == 1));
-        if (kind == 1) QVERIFY2(user.messages.first().startsWith(message), qPrintable(user.messages.first()));
-        QCOMPARE(user.dialogs, 0);
+        editor.start(5);
+        QVERIFY(overAChange ? reachReady() : (showUntilScanned(), true));
+        TParamImage changed = MainForm->Session().edited();
+        changed.Filter += overAChange;
+        MainForm->Session().edit(changed, nullptr);
+        MainForm->OpenFile(path);
+        QVERIFY(tickUntil([] { return MainForm->waitingFile().isEmpty() && pages()->isEnabled(); }));
         qv7::setQuestionHook({});
-        if (kind == 2) {
-            QCOMPARE(shown, curve);
-            return;
-        }
+        QCOMPARE(user.messages, said);
+        QCOMPARE(shown, bytes == 0 ? curve : std::vector<qv7::LinFilePoint>{});
+        if (bytes == 0) return;
         QCOMPARE(MainForm->StatusText(), status);
-        const bool loaded = kind == 0;
-        QCOMPARE(MainForm->Torvik().paramsSnapshot().DisplayHigh == 1234, loaded);
-        // The marks compare with the indicator: the file's one difference (none when refused).
-        QCOMPARE(MainForm->Session().changeCount(), int(loaded));
+        QCOMPARE(MainForm->Torvik().paramsSnapshot().DisplayHigh == 1234, bytes == 200);
+        QCOMPARE(MainForm->Session().changeCount(), int(bytes == 200)); // the file's one difference
     }
 
     void save_writes_the_image_under_the_chosen_name() {
