@@ -3,7 +3,13 @@
 #include "widgets/FileDialog.h"
 #include "widgets/Messages.h"
 
+#include <utility>
+
 std::optional<QString> TFileDialogs::askFileName(const FileDialog& dialog, bool save) {
+    if (preset_) {
+        chosen_ = std::exchange(preset_, std::nullopt);
+        return chosen_;
+    }
     chosen_ = qv7::askFileName({dialog.title, dialog.filter, dialog.directory, dialog.proposedName,
                                 dialog.defaultExtension, dialog.confirmOverwrite},
                                save);

@@ -15,10 +15,14 @@ public:
     // What the last file action came to, for the window's status line: forget() before the action,
     // then the name chosen (none when cancelled) and whether a message box said something went wrong.
     void forget();
+    // The next open or save question is answered with `name` instead of a dialog (a file named on the
+    // command line or by a second copy).
+    void answerNext(std::optional<QString> name) { preset_ = std::move(name); }
     const std::optional<QString>& chosen() const { return chosen_; }
     bool complained() const { return complained_; }
 
 private:
     std::optional<QString> chosen_;
+    std::optional<QString> preset_;
     bool complained_ = false;
 };

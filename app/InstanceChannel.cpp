@@ -2,6 +2,8 @@
 // is each platform's own (SingleInstance.cpp, SingleInstanceWindows.cpp).
 #include "app/SingleInstance.h"
 
+#include "indicator/FileAccess.h"
+
 #include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -12,6 +14,8 @@ namespace qv7 {
 
 namespace {
 constexpr char RaiseWord[] = "raise\n";
+// "open " and the file's name bytes percent-encoded, so that no byte of a name ends the line.
+constexpr char OpenWord[] = "open ";
 // The running copy's answer once its window was brought to the front.
 constexpr char RaisedWord[] = "raised\n";
 } // namespace
@@ -33,21 +37,29 @@ bool InstanceChannel::listen() {
                 continue;
             }
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                // Only the one word is understood; anything else is dropped with the connection.
-                if (socket->bytesAvailable() > 64) return socket->abort();
+                // One request a connection: "raise" or "open NAME"; anything else, or a line longer
+                // than any request, is dropped with the connection.
+                if (socket->bytesAvailable() > MaxRequest) return socket->abort();
                 if (!socket->canReadLine()) return;
-                if (socket->readLine() == RaiseWord) {
+                const QByteArray line = socket->readLine(MaxRequest + 1);
+                const bool open = line.startsWith(OpenWord) && line.endsWith('\n') && line.size() > 6;
+                if (line == RaiseWord || open) {
                     emit raiseRequested();
                     socket->write(RaisedWord);
                 }
                 socket->disconnectFromServer();
+                if (!open) return;
+                const QByteArray name = QByteArray::fromPercentEncoding(line.mid(5).chopped(1));
+                QMetaObject::invokeMethod(
+                    this, [this, file = fileNameFromBytes(name)] { emit openRequested(file); },
+                    Qt::QueuedConnection);
             });
         }
     });
     return true;
 }
 
-bool InstanceChannel::askToRaise(const QString& path, int timeoutMs) {
+bool InstanceChannel::askToRaise(const QString& path, int timeoutMs, const QString& file) {
     // One limit for the whole exchange: a copy that accepts the connection but never answers (it
     // hangs) is no copy that raised its window.
     const QDeadlineTimer deadline(timeoutMs);
@@ -55,7 +67,9 @@ bool InstanceChannel::askToRaise(const QString& path, int timeoutMs) {
     QLocalSocket socket;
     socket.connectToServer(path);
     if (!socket.waitForConnected(left()) || !peerIsThisUser(socket)) return false;
-    socket.write(RaiseWord);
+    const std::string name = fileNameBytes(file);
+    socket.write(file.isEmpty() ? QByteArray(RaiseWord)
+                                : OpenWord + QByteArray::fromStdString(name).toPercentEncoding() + '\n');
     if (!socket.waitForBytesWritten(left())) return false;
     while (!socket.canReadLine() && !deadline.hasExpired() && socket.state() == QLocalSocket::ConnectedState)
         socket.waitForReadyRead(left());

@@ -8,6 +8,7 @@
 #include "app/Forms.h"
 #include "app/LineStatus.h"
 #include "app/MainControls.h"
+#include "app/Options.h"
 #include "app/PageControl.h"
 #include "app/Select.h"
 #include "app/SendChecks.h"
@@ -33,6 +34,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 using namespace qv7::pages;
@@ -318,6 +320,8 @@ void TMainForm::TorvikDisconnect() {
 void TMainForm::TorvikReadAllCompleted() {
     loadedFromFile_ = false;
     showImage(true);
+    readOnce_ = true;
+    if (!waitingFile_.isEmpty()) openParamFile(std::exchange(waitingFile_, QString()));
 }
 
 // The fill step for the record as it stands: read from the indicator (`read`), or loaded.
@@ -444,6 +448,33 @@ void TMainForm::BtnLoadClick() {
     loadedFromFile_ = loadedFromFile_ || (dialogs_->chosen() && !dialogs_->complained());
     showImage(false);
     sayFileResult(QT_TR_NOOP("Fichier non chargé : %1"), QT_TR_NOOP("Fichier chargé : %1"));
+}
+
+void TMainForm::OpenFile(const QString& name) {
+    if (qv7::openKindOf(name) == qv7::OpenKind::Curve) return openCurveFile(name);
+    if (readOnce_) return openParamFile(name);
+    waitingFile_ = name; // a later one replaces it
+}
+
+void TMainForm::openParamFile(const QString& name) {
+    dialogs_->answerNext(name);
+    // Not taken when the load stopped before its question (a write runs, changes were kept).
+    const auto unused = qScopeGuard([this] { dialogs_->answerNext(std::nullopt); });
+    BtnLoadClick();
+}
+
+void TMainForm::openCurveFile(const QString& name) {
+    if (!DessinForm) return;
+    if (DessinForm->isVisible()) {
+        DessinForm->raise();
+        DessinForm->activateWindow();
+        return DessinForm->openFile(name);
+    }
+    // Loaded once the editor shows, so that what the load says is said over it.
+    QMetaObject::invokeMethod(
+        DessinForm, [name] { qv7::runGuarded([&name] { DessinForm->openFile(name); }); },
+        Qt::QueuedConnection);
+    BtnEditLinClick();
 }
 
 void TMainForm::sayFileResult(const char* failed, const char* done) {

@@ -63,6 +63,14 @@ public:
     void ShowDifferences();
     void Image1Click();
     void BtnQuitClick();
+    // A file named on the command line or by a second copy. A .LIN opens the editor with its curve, as
+    // the editor's "Charge" loads it. A .QV is loaded as BtnLoadClick loads the chosen file (asking
+    // first about changes not written); until the indicator's parameters were first read it waits,
+    // so that the read neither overwrites it nor is refused for it, and the marks show where the file
+    // differs from the indicator.
+    void OpenFile(const QString& name);
+    // The .QV waiting for the first read; empty when none.
+    QString waitingFile() const { return waitingFile_; }
 
     // --- The linearisation table transfers (MainCurve.cpp) ---
     // The editor's "Lecture": starts the table read.
@@ -147,6 +155,8 @@ private:
     bool isWriting() const;
     // The status line after a file action: `done` or `failed` with the chosen file's name.
     void sayFileResult(const char* failed, const char* done);
+    void openParamFile(const QString& name);
+    void openCurveFile(const QString& name);
 
     std::unique_ptr<TTorvik> torvik_;
     std::unique_ptr<TFileDialogs> dialogs_;
@@ -157,6 +167,8 @@ private:
     TDiffForm* diffForm_ = nullptr;
     // The pages show a loaded file, not what the indicator holds: checked before it is sent.
     bool loadedFromFile_ = false;
+    bool readOnce_ = false; // the indicator's parameters were read at least once
+    QString waitingFile_;
     TParamImage written_; // the write-all's image, the indicator's once acknowledged
     bool shown_ = false;
     bool serviceMode_ = false;

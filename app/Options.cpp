@@ -15,6 +15,20 @@ bool parseCount(const QString& text, int& value) {
     return true;
 }
 
+int parseFile(const QString& arg, Options& options) {
+    if (!options.file.isEmpty()) {
+        options.error = QStringLiteral("only one file can be opened: %1 and %2").arg(options.file, arg);
+        return 0;
+    }
+    if (openKindOf(arg) == OpenKind::None) {
+        options.error =
+            QStringLiteral("%1: not a parameter file (.QV) or a linearisation file (.LIN)").arg(arg);
+        return 0;
+    }
+    options.file = arg;
+    return 1;
+}
+
 // Handles one argument (and the next one for an option that takes a separate value); returns how
 // many arguments it used, 0 on an error.
 int parseOne(const QStringList& args, int i, Options& options) {
@@ -90,11 +104,18 @@ int parseOne(const QStringList& args, int i, Options& options) {
             QStringLiteral("invalid device count: %1 (1 to %2)").arg(value).arg(MaxSimulatedDevices);
         return 0;
     }
+    if (!arg.startsWith(u'-') || arg == QLatin1String("-")) return parseFile(arg, options);
     options.error = QStringLiteral("unknown option: %1").arg(arg);
     return 0;
 }
 
 } // namespace
+
+OpenKind openKindOf(const QString& file) {
+    if (file.endsWith(QLatin1String(".qv"), Qt::CaseInsensitive)) return OpenKind::Parameters;
+    if (file.endsWith(QLatin1String(".lin"), Qt::CaseInsensitive)) return OpenKind::Curve;
+    return OpenKind::None;
+}
 
 Options parseOptions(const QStringList& arguments) {
     Options options;
@@ -108,8 +129,11 @@ Options parseOptions(const QStringList& arguments) {
 
 QString usageText() {
     return QStringLiteral(
-        "Usage: qv7cfg [options]\n"
+        "Usage: qv7cfg [options] [FILE]\n"
         "Configures the Zeq panel indicators attached over USB.\n\n"
+        "  FILE                   a parameter file (.QV) to load once the indicator was read, as\n"
+        "                         the Load button does, or a linearisation file (.LIN) to open\n"
+        "                         in the curve editor\n"
         "  --simulate[=TYPEWORD]  use a simulated indicator instead of USB; TYPEWORD in hex\n"
         "                         (0x4053) or decimal, default 0x4053\n"
         "  --simulate-count N     simulate N indicators (1 to 16), to choose one of them\n"
@@ -126,7 +150,8 @@ QString usageText() {
         "                         a French desktop and the C locale, English for any other)\n"
         "  -h, --help             show this text\n"
         "  --version              show the program's version\n\n"
-        "A second copy started while one runs brings the running window to the front and ends.\n");
+        "A second copy started while one runs brings the running window to the front, hands it\n"
+        "FILE to open and ends.\n");
 }
 
 QString versionText() {

@@ -21,6 +21,7 @@ struct Options {
     bool trace = false;               // every Modbus frame to stderr
     QString capture;                  // --capture FILE: every frame, saved as a pcapng capture at the end
     bool service = false;             // the technicians' service page is shown
+    QString file;                     // a .QV or .LIN file to open, as given (byte for byte)
     std::optional<Language> language; // --lang: the window's language instead of the desktop's
     bool help = false;
     bool version = false;
@@ -30,8 +31,13 @@ struct Options {
 // Reads the arguments after the program name: --simulate[=TYPEWORD] (hex 0x.. or decimal, 0-65535),
 // --simulate-count N (1-16, implies --simulate), --simulate-state=FILE (implies --simulate),
 // --simulate-fault=FAULT (qv7ctl's faults, implies --simulate), --trace, --capture FILE,
-// --service, --lang fr|en, --help / -h. Sets `error` for anything else.
+// --service, --lang fr|en, --help / -h, and one file (.QV or .LIN, either case). Sets `error` for
+// anything else.
 Options parseOptions(const QStringList& arguments);
+
+// What a file given on the command line is, by its extension in either case.
+enum class OpenKind { None, Parameters, Curve };
+OpenKind openKindOf(const QString& file);
 
 // The text --help prints.
 QString usageText();

@@ -69,14 +69,19 @@ public:
 
     // Listens; only the lock's holder calls it (a socket file left by a copy that died is replaced).
     bool listen();
-    // A second copy: asks the running one to raise its window; false when none of this user said
-    // within `timeoutMs` that it did (none listens, or the one that does hangs).
-    static bool askToRaise(const QString& path, int timeoutMs = 2000);
+    // A second copy: asks the running one to raise its window, and to open `file` (an absolute name,
+    // byte for byte) when one is given; false when none of this user said within `timeoutMs` that it
+    // did (none listens, or the one that does hangs).
+    static bool askToRaise(const QString& path, int timeoutMs = 2000, const QString& file = {});
+    // The longest request line taken: "open " and a name of PATH_MAX bytes, each percent-encoded.
+    static constexpr qint64 MaxRequest = 5 + 3 * 4096 + 1;
     // Whether the process at the other end of a connected local socket runs as this user.
     static bool peerIsThisUser(const QLocalSocket& socket);
 
 signals:
     void raiseRequested();
+    // After raiseRequested, queued (the second copy has had its answer): the file to open.
+    void openRequested(const QString& file);
 
 private:
     QString path_;

@@ -12,10 +12,12 @@
 #include "devices/Devices.h"
 #include "indicator/FileAccess.h"
 #include "modbus/FrameCapture.h"
+#include "widgets/RunTimeErrors.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -70,16 +72,29 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(qv7::usageText()), stdout);
         return 0;
     }
+    // A file to open is named absolutely, so that a copy already running elsewhere finds it too.
+    QString file;
+    if (!options.file.isEmpty()) {
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::absolute(qv7::fileNameBytes(options.file), error);
+        if (error || !std::filesystem::is_regular_file(path, error)) {
+            std::fprintf(stderr, "qv7cfg: %s: %s\n", qPrintable(options.file),
+                         error ? error.message().c_str() : "no such file");
+            return 2;
+        }
+        file = qv7::fileNameFromBytes(path.lexically_normal().native());
+    }
 
     // Another copy already runs: its window comes to the front, and this copy ends. A copy that does
     // not answer within 2 s (it hangs) is said, and this one fails.
     qv7::SingleInstance instance;
     const bool single = instance.tryAcquire();
     if (!single && instance.failure().isEmpty()) {
-        const bool raised = qv7::InstanceChannel::askToRaise(instance.channelPath(), 2000);
-        std::fprintf(stderr, "qv7cfg: %s\n",
+        const bool raised = qv7::InstanceChannel::askToRaise(instance.channelPath(), 2000, file);
+        std::fprintf(stderr, "qv7cfg: %s%s\n",
                      raised ? "already running; its window was brought to the front"
-                            : "already running, but it did not answer within 2 s");
+                            : "already running, but it did not answer within 2 s",
+                     raised && !file.isEmpty() ? " to open the file" : "");
         return raised ? 0 : 1;
     }
     // A lock that cannot be had (no folder of this user's own) never keeps the window from opening.
@@ -124,6 +139,8 @@ int main(int argc, char** argv) {
         MainForm->raise();
         MainForm->activateWindow();
     });
+    const auto open = [](const QString& name) { qv7::runGuarded([&name] { MainForm->OpenFile(name); }); };
+    QObject::connect(&channel, &qv7::InstanceChannel::openRequested, MainForm, open);
     // A session's end asks nothing: the window says what it leaves undone and the program ends with
     // 128 + the signal's number, as a program the signal ended.
     qv7::EndSignals endSignals([](int number) {
@@ -134,6 +151,10 @@ int main(int argc, char** argv) {
         });
     });
     MainForm->show();
+    // After the first showing's scan: a .QV then waits for the indicator's first read.
+    if (!file.isEmpty())
+        QMetaObject::invokeMethod(
+            MainForm, [&] { open(file); }, Qt::QueuedConnection);
     const int result = app.exec();
     // The reader stops, then the frames' events still queued reach the monitor and the capture.
     MainForm->Torvik().CloseDevice();

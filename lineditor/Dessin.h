@@ -70,6 +70,9 @@ public:
     void Btn_C0Click();    // "Origine": view -25 ... 110, zoom level 0
     void Btn_New0Click();  // "Nouveau": view -10 ... 110, the curve (0, 0) - (100, 100)
     void Btn_Load0Click(); // "Charge"
+    // Loads `name` as "Charge" does once a file is chosen (after asking before an edited curve is
+    // dropped): a file named on the command line or by a second copy.
+    void openFile(const QString& name);
     void Btn_Save0Click(); // "Sauve"
     void Btn_RDClick();    // "Lecture"
     void Btn_WRClick();    // "Ecriture"
@@ -130,6 +133,7 @@ private:
     TBitBtnLangue* bilingualButton(const char* name, const QString& french, const QString& english,
                                    const QRect& place);
     void wireHandlers();
+    void loadFile(const QString& name);
     void enterTypedPoint();
     std::optional<float> typedValue(int column, int row) const;
     // Why `value` cannot be the coordinate of `point` in `column` (1: X, 2: Y): the range it must stay

@@ -23,7 +23,16 @@ void TDessinForm::Btn_Load0Click() {
     request.proposedName = QFileInfo(openFileName_).fileName();
     const std::optional<QString> chosen = qv7::askFileName(request, false);
     if (!chosen) return SetupGrid();
-    openFileName_ = QFileInfo(*chosen).absoluteFilePath();
+    loadFile(*chosen);
+}
+
+void TDessinForm::openFile(const QString& name) {
+    if (!mayDropEdits()) return SetupGrid();
+    loadFile(name);
+}
+
+void TDessinForm::loadFile(const QString& name) {
+    openFileName_ = QFileInfo(name).absoluteFilePath();
 
     // The file's own separator matters only inside the file: the windows keep their language's.
     const qv7::LinLoadResult loaded = qv7::loadLinFile(openFileName_);

@@ -30,5 +30,9 @@ for page in qv7cfg qv7ctl; do
 done
 bash -c 'source "$1" && complete -p qv7ctl' _ "$root/usr/share/bash-completion/completions/qv7ctl" >/dev/null ||
     fail "the bash completion does not load"
-grep -q '^Exec=qv7cfg$' "$root/usr/share/applications/qv7cfg.desktop" || fail "the launcher starts something else"
+grep -q '^Exec=qv7cfg %f$' "$root/usr/share/applications/qv7cfg.desktop" || fail "the launcher starts something else"
+# The launcher's file types are the ones installed.
+for type in $(sed -n 's/^MimeType=//p' "$root/usr/share/applications/qv7cfg.desktop" | tr ';' ' '); do
+    grep -q "type=\"$type\"" "$root/usr/share/mime/packages/qv7cfg.xml" || fail "no MIME type $type installed"
+done
 echo "install tree: $(wc -l <"$here/install-manifest.txt") files as listed"

@@ -6,6 +6,7 @@
 #include "app/Options.h"
 #include "app/SingleInstance.h"
 #include "base/Errors.h"
+#include "indicator/FileAccess.h"
 #include "widgets/DecimalSeparator.h"
 #include "widgets/Messages.h"
 
@@ -22,6 +23,7 @@
 
 #include <functional>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -443,6 +445,50 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(program.state(), QProcess::NotRunning, 30000);
         QCOMPARE(program.exitCode(), 0);
         QVERIFY(program.readAllStandardError().contains("brought to the front"));
+    }
+
+    // One .QV or .LIN (either case) is the file to open; anything else is refused before a window.
+    void files_on_the_command_line_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("file"); // "!" and the refusal for an error
+        QTest::newRow("parameters") << QStringList{"--simulate", "a/b.QV"} << "a/b.QV";
+        QTest::newRow("curve, lower case") << QStringList{"c.lin", "--trace"} << "c.lin";
+        QTest::newRow("a capture's name") << QStringList{"--capture", "t.QV"} << QString();
+        QTest::newRow("two files") << QStringList{"a.QV", "b.LIN"}
+                                   << "!only one file can be opened: a.QV and b.LIN";
+        QTest::newRow("unknown extension")
+            << QStringList{"n.txt"} << "!n.txt: not a parameter file (.QV) or a linearisation file (.LIN)";
+    }
+    void files_on_the_command_line() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, file);
+        const qv7::Options options = qv7::parseOptions(args);
+        QCOMPARE(file.startsWith(u'!') ? u'!' + options.error : options.file, file);
+    }
+
+    // A second copy hands the running one its file's absolute name, byte for byte, after the raise.
+    void second_program_hands_its_file_to_the_running_one() {
+        QTemporaryDir dir;
+        qv7::SingleInstance held(dir.path());
+        QVERIFY(held.tryAcquire());
+        qv7::InstanceChannel running(held.channelPath());
+        QVERIFY(running.listen());
+        const QByteArray name = QFile::encodeName(dir.path()) + "/courbe\xe9.LIN"; // no UTF-8
+        QCOMPARE(::close(::open(name.constData(), O_WRONLY | O_CREAT, 0600)), 0);
+        QStringList events;
+        connect(&running, &qv7::InstanceChannel::raiseRequested, this, [&] { events << "raise"; });
+        connect(&running, &qv7::InstanceChannel::openRequested, this,
+                [&](const QString& file) { events << file; });
+        QProcess program; // through a shell, which hands the name over as its bytes
+        program.setProcessEnvironment(programEnvironment(dir.path()));
+        program.setWorkingDirectory(dir.path());
+        program.start("/bin/sh", {"-c", "exec \"$0\" \"$(printf 'courbe\\351.LIN')\"", QV7CFG_BINARY});
+        QTRY_COMPARE_WITH_TIMEOUT(events.size(), 2, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(program.state(), QProcess::NotRunning, 30000);
+        ::unlink(name.constData());
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(events.first(), "raise");
+        QCOMPARE(QByteArray::fromStdString(qv7::fileNameBytes(events.last())), name);
     }
 
     // A running copy that gives no answer (none listens, or it hangs with the connection accepted)

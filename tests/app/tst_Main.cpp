@@ -8,6 +8,8 @@
 #include "app/Language.h"
 #include "app/Main.h"
 #include "app/Select.h"
+#include "app/Session.h"
+#include "indicator/LinFile.h"
 #include "indicator/ParamFile.h"
 #include "lineditor/Dessin.h"
 #include "sim/SimulatedBridge.h"
@@ -702,6 +704,67 @@ private slots:
                  QStringLiteral("Vitesse de transmission : le code 7 n'est pas proposé par cet appareil. "
                                 "Rien n'a été écrit."));
         QCOMPARE(MainForm->Torvik().requestsSent(), sent);
+    }
+
+    // A file named on the command line (before the first read) or by a second copy (over a change):
+    // a .QV ends on the pages marked against the indicator, the read never asking; a bad one is refused
+    // as Load refuses it; a .LIN opens the editor with its points.
+    void a_named_file_opens_as_load_opens_it_data() {
+        QTest::addColumn<int>("bytes"); // of the .QV; 0: a .LIN
+        QTest::addColumn<bool>("overAChange");
+        QTest::addColumn<QStringList>("said"); // the question and messages
+        QTest::addColumn<QString>("status");
+        QTest::newRow("QV before the read") << 200 << false << QStringList{} << "Fichier chargé : f.QV";
+        QTest::newRow("QV over a change")
+            << 200 << true << QStringList{"Abandonner 1 modification ?"} << "Fichier chargé : f.QV";
+        QTest::newRow("short QV")
+            << 199 << false
+            << QStringList{"  Fichier incorrect !  \nLe fichier contient 199 octets ; un "
+                           "fichier de paramètres en contient 200."}
+            << "Fichier non chargé : f.QV";
+        QTest::newRow("LIN") << 0 << false << QStringList{} << QString();
+    }
+    void a_named_file_opens_as_load_opens_it() {
+        QFETCH(int, bytes);
+        QFETCH(bool, overAChange);
+        QFETCH(QStringList, said);
+        QFETCH(QString, status);
+        TParamImage file; // what the simulated indicator holds, but one field
+        {
+            Rig probe(1);
+            QVERIFY(reachReady());
+            file = MainForm->Torvik().paramsSnapshot();
+        }
+        Rig rig(1);
+        QTemporaryDir dir;
+        ScriptedUser user;
+        qv7::setQuestionHook(
+            [&](const QString&, const QString& text) { return user.messages << text, true; });
+        qv7::setParamMagic(file);
+        file.DisplayHigh = 1234;
+        const QString path = dir.filePath(bytes == 0 ? "f.LIN" : "f.QV");
+        const std::vector<qv7::LinFilePoint> curve{{0, 0}, {40, 10}, {100, 100}};
+        std::vector<qv7::LinFilePoint> shown;
+        bytes == 0 ? qv7::saveLinFile(path, curve) : void(writeFile(path, paramBytes(file).left(bytes)));
+        QTimer editor; // notes the editor's curve once it shows the file, and closes it
+        connect(&editor, &QTimer::timeout, [&] {
+            if (DessinForm->origin() == TDessinForm::Origin::File)
+                shown = DessinForm->curve(), DessinForm->close();
+        });
+        editor.start(5);
+        QVERIFY(overAChange ? reachReady() : (showUntilScanned(), true));
+        TParamImage changed = MainForm->Session().edited();
+        changed.Filter += overAChange;
+        MainForm->Session().edit(changed, nullptr);
+        MainForm->OpenFile(path);
+        QVERIFY(tickUntil([] { return MainForm->waitingFile().isEmpty() && pages()->isEnabled(); }));
+        qv7::setQuestionHook({});
+        QCOMPARE(user.messages, said);
+        QCOMPARE(shown, bytes == 0 ? curve : std::vector<qv7::LinFilePoint>{});
+        if (bytes == 0) return;
+        QCOMPARE(MainForm->StatusText(), status);
+        QCOMPARE(MainForm->Torvik().paramsSnapshot().DisplayHigh == 1234, bytes == 200);
+        QCOMPARE(MainForm->Session().changeCount(), int(bytes == 200)); // the file's one difference
     }
 
     void save_writes_the_image_under_the_chosen_name() {
