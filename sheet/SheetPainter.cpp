@@ -215,7 +215,8 @@ QList<Block> curveBlocks(const Page& page, const SheetContent& c, double usable)
         const double lead = first ? barHeight + page.pt(4) : 0;
         const double body = first ? std::max(side, table) : table;
         const double tail = last ? noteHeight : 0;
-        blocks.append({lead + body + tail + page.pt(8), [=, curve = c.curve, xTitle = c.curveXTitle, yTitle = c.curveYTitle](QPainter& p, double top) {
+        blocks.append({lead + body + tail + page.pt(8), [=, curve = c.curve, xTitle = c.curveXTitle,
+                                                         yTitle = c.curveYTitle](QPainter& p, double top) {
                            double y = top;
                            if (first) {
                                drawRow(p, page, bar, top, barHeight);
