@@ -3,9 +3,9 @@
 #include "cli/Output.h"
 
 #include "base/SignalPipe.h"
-#include "indicator/SignalNotifier.h"
 #include "devices/Devices.h"
 #include "indicator/FileAccess.h"
+#include "indicator/SignalNotifier.h"
 #include "modbus/FrameCapture.h"
 #include "sim/SimulatorState.h"
 

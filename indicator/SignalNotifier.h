@@ -1,6 +1,6 @@
 // A SignalPipe watched by the event loop of the thread that makes the notifier: `onSignal` runs there
-// once per wake-up in which signals came, with the last one's number. A QSocketNotifier on the pipe on POSIX, a
-// QWinEventNotifier on its event on Windows (SignalNotifier.cpp, SignalNotifierWindows.cpp).
+// once per wake-up in which signals came, with the last one's number. A QSocketNotifier on the pipe
+// on POSIX, a QWinEventNotifier on its event on Windows (SignalNotifier.cpp, SignalNotifierWindows.cpp).
 #pragma once
 
 #include "base/SignalPipe.h"
