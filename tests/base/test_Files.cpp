@@ -248,7 +248,8 @@ struct AsTheShell {
     const char* name;
     const char* sysctl; // the kernel's protection the case needs on; "" none
     std::string (*make)(const std::string& folder);
-    bool asNobody; // the save runs as nobody
+    bool asNobody;     // the save runs as nobody
+    mode_t folderMode; // 01777: a shared sticky folder such as /tmp
     int error;
     const char *file, *holds; // a file of the folder and what it must hold afterwards
 };
@@ -266,7 +267,7 @@ TEST_P(SaveAsTheShell, decides_as_the_kernel_does) {
         GTEST_SKIP() << c.sysctl << " is 0 here: the kernel allows it";
     char name[] = "/tmp/qv7-shell-XXXXXX";
     const std::string dir = ::mkdtemp(name);
-    ASSERT_EQ(::chmod(dir.c_str(), 01777), 0);
+    ASSERT_EQ(::chmod(dir.c_str(), c.folderMode), 0);
     const std::string path = c.make(dir);
     EXPECT_EQ(inChild(c.asNobody, [&] { return saveWholeFile(path, "new"); }), c.error);
     EXPECT_EQ(contents(dir + "/" + c.file), c.holds);
@@ -281,12 +282,12 @@ TEST_P(SaveAsTheShell, decides_as_the_kernel_does) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, SaveAsTheShell,
-    testing::Values(AsTheShell{"a_read_only_file", "", readOnly, true, EACCES, "golden.QV", "old"},
+    testing::Values(AsTheShell{"a_read_only_file", "", readOnly, true, 01777, EACCES, "golden.QV", "old"},
                     AsTheShell{"a_link_planted_in_a_shared_folder", "/proc/sys/fs/protected_symlinks",
-                               plantedLink, false, EACCES, "precious.conf", "old"},
+                               plantedLink, false, 01777, EACCES, "precious.conf", "old"},
                     AsTheShell{"a_file_planted_in_a_shared_folder", "/proc/sys/fs/protected_regular",
-                               plantedFile, false, EACCES, "line.QV", "old"},
-                    AsTheShell{"root_saving_a_user_s_file", "", usersFile, false, 0, "user.QV", "new"}),
+                               plantedFile, false, 01777, EACCES, "line.QV", "old"},
+                    AsTheShell{"root_saving_a_user_s_file", "", usersFile, false, 0755, 0, "user.QV", "new"}),
     [](const testing::TestParamInfo<AsTheShell>& info) { return std::string(info.param.name); });
 
 // A name as long as the folder allows saves; a leftover temporary goes only when its lock is free
