@@ -2,6 +2,7 @@
 // flushed to the disk (FlushFileBuffers) and moved over it with MoveFileExW, which replaces the old
 // file in one step and returns only once the move is on the disk too.
 #include "base/Files.h"
+#include "base/WindowsHandle.h"
 
 #include "base/WindowsNames.h"
 
@@ -24,26 +25,7 @@ constexpr int TemporaryAttempts = 100;
 constexpr DWORD KeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() {
-        if (valid()) ::CloseHandle(handle_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE get() const { return handle_; }
-    // Closes now; false when the close failed (the data may not be down).
-    bool close() {
-        const bool ok = !valid() || ::CloseHandle(handle_) != 0;
-        handle_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE handle_;
-};
+using Handle = WindowsHandle;
 
 int lastError() {
     return errnoOfWindowsError(::GetLastError());

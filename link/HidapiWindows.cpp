@@ -1,6 +1,7 @@
 // HidapiAccess's system part on Windows: report lengths from the HID library's capabilities of the
 // device (HidD_GetPreparsedData, HidP_GetCaps), and a named mutex per device path, since hidapi
 // opens Windows devices shared and no lock on the device itself keeps a second program off.
+#include "base/WindowsHandle.h"
 #include "base/WindowsNames.h"
 #include "link/HidapiPlatform.h"
 
@@ -23,25 +24,7 @@ namespace qv7 {
 
 namespace {
 
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() {
-        if (valid()) ::CloseHandle(handle_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE get() const { return handle_; }
-    HANDLE release() {
-        HANDLE handle = handle_;
-        handle_ = nullptr;
-        return handle;
-    }
-
-private:
-    HANDLE handle_;
-};
+using Handle = WindowsHandle;
 
 // Whether the device's input reports carry an identifier other than 0 (hidapi then hands it over
 // with the report, and leaves out a 0).
