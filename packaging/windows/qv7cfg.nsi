@@ -40,8 +40,16 @@ Section "qv7cfg"
   CreateShortCut "$SMPROGRAMS\${PRODUCT}\qv7ctl prompt.lnk" "$SYSDIR\cmd.exe" \
     '/k "set PATH=$INSTDIR;%PATH% && cd /d %USERPROFILE% && qv7ctl --help"' "$INSTDIR\qv7ctl.exe"
 
-  ; No .QV/.LIN association yet: qv7cfg takes no file on its command line, so a double-clicked
-  ; file would only get its usage text. The associations come with that argument.
+  ; A double-clicked parameter file or curve opens in qv7cfg (a running copy is handed the file).
+  WriteRegStr HKLM "Software\Classes\.QV" "" "qv7cfg.Parameters"
+  WriteRegStr HKLM "Software\Classes\.LIN" "" "qv7cfg.Curve"
+  WriteRegStr HKLM "Software\Classes\qv7cfg.Parameters" "" "QV7 parameter file"
+  WriteRegStr HKLM "Software\Classes\qv7cfg.Parameters\DefaultIcon" "" "$INSTDIR\qv7cfg.exe,0"
+  WriteRegStr HKLM "Software\Classes\qv7cfg.Parameters\shell\open\command" "" '"$INSTDIR\qv7cfg.exe" "%1"'
+  WriteRegStr HKLM "Software\Classes\qv7cfg.Curve" "" "QV7 linearisation curve"
+  WriteRegStr HKLM "Software\Classes\qv7cfg.Curve\DefaultIcon" "" "$INSTDIR\qv7cfg.exe,0"
+  WriteRegStr HKLM "Software\Classes\qv7cfg.Curve\shell\open\command" "" '"$INSTDIR\qv7cfg.exe" "%1"'
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -60,6 +68,16 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}\qv7ctl prompt.lnk"
   RMDir "$SMPROGRAMS\${PRODUCT}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; The extensions are let go only while they still name this program's kinds.
+  ReadRegStr $0 HKLM "Software\Classes\.QV" ""
+  StrCmp $0 "qv7cfg.Parameters" 0 +2
+  DeleteRegKey HKLM "Software\Classes\.QV"
+  ReadRegStr $0 HKLM "Software\Classes\.LIN" ""
+  StrCmp $0 "qv7cfg.Curve" 0 +2
+  DeleteRegKey HKLM "Software\Classes\.LIN"
+  DeleteRegKey HKLM "Software\Classes\qv7cfg.Parameters"
+  DeleteRegKey HKLM "Software\Classes\qv7cfg.Curve"
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
   ; What the installer put there, and the folder only when nothing else is left in it.
   Delete "$INSTDIR\*.exe"
   Delete "$INSTDIR\*.dll"
