@@ -76,13 +76,18 @@ int main(int argc, char** argv) {
     QString file;
     if (!options.file.isEmpty()) {
         std::error_code error;
-        const std::filesystem::path path = std::filesystem::absolute(qv7::fileNameBytes(options.file), error);
+        // Through char8_t: the name's bytes unchanged on POSIX, UTF-8 made UTF-16 on Windows.
+        const std::string bytes = qv7::fileNameBytes(options.file);
+        const std::filesystem::path path = std::filesystem::absolute(
+            std::filesystem::path(std::u8string(bytes.begin(), bytes.end())), error);
         if (error || !std::filesystem::is_regular_file(path, error)) {
             std::fprintf(stderr, "qv7cfg: %s: %s\n", qPrintable(options.file),
                          error ? error.message().c_str() : "no such file");
             return 2;
         }
-        file = qv7::fileNameFromBytes(path.lexically_normal().native());
+        const std::u8string name = path.lexically_normal().u8string();
+        file = qv7::fileNameFromBytes(
+            QByteArrayView(reinterpret_cast<const char*>(name.data()), static_cast<qsizetype>(name.size())));
     }
 
     // Another copy already runs: its window comes to the front, and this copy ends. A copy that does
