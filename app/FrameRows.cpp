@@ -245,9 +245,8 @@ QString FrameLog::cellText(int r, int column) const {
         case TReplyBooking::Answer:
             return row.answers == 0 ? QString() : QString::number(row.answers);
         case TReplyBooking::Unsolicited:
-            return tr("non sollicitée");
         case TReplyBooking::Late:
-            return tr("tardive, rejetée");
+            return QString::fromStdString(BookingText(f.verdict.booking, masterText));
         case TReplyBooking::None:
             return QString();
         }

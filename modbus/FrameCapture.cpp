@@ -97,10 +97,8 @@ std::string FrameCapture::comment(const TFrameRecord& frame, const TTextTranslat
                                    {std::to_string(v.request)});
         break;
     case TReplyBooking::Unsolicited:
-        booking = said(QT_TRANSLATE_NOOP("TMiniModbus", "non sollicitée"), translate);
-        break;
     case TReplyBooking::Late:
-        booking = said(QT_TRANSLATE_NOOP("TMiniModbus", "tardive, rejetée"), translate);
+        booking = BookingText(v.booking, translate);
         break;
     case TReplyBooking::None:
         break;

@@ -90,6 +90,19 @@ std::string ExceptionName(int code, const TTextTranslation& translate) {
     return inLanguage(exceptionSource(code), translate);
 }
 
+std::string BookingText(TReplyBooking booking, const TTextTranslation& translate) {
+    switch (booking) {
+    case TReplyBooking::Unsolicited:
+        return inLanguage(QT_TRANSLATE_NOOP("TMiniModbus", "non sollicitée"), translate);
+    case TReplyBooking::Late:
+        return inLanguage(QT_TRANSLATE_NOOP("TMiniModbus", "tardive, rejetée"), translate);
+    case TReplyBooking::Answer:
+    case TReplyBooking::None:
+        break;
+    }
+    return {};
+}
+
 std::string RejectText(TRejectReason reason, int exceptionCode, const TTextTranslation& translate) {
     std::string text = inLanguage(reasonSource(reason), translate);
     if (reason != TRejectReason::Exception) return text;

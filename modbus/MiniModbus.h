@@ -39,6 +39,9 @@ using TDebugStreamEvent = std::function<void(TComponent* Sender, const std::stri
 using TTextTranslation = std::function<std::string(const char* french)>;
 // "CRC erroné", "exception 02, adresse de données illégale", ...: the reason as a user reads it.
 std::string RejectText(TRejectReason reason, int exceptionCode, const TTextTranslation& translate = {});
+// How the master classed a reply it booked to no request: "non sollicitée", "tardive, rejetée";
+// empty for an answer or a frame sent.
+std::string BookingText(TReplyBooking booking, const TTextTranslation& translate = {});
 // The Modbus name of an exception code ("adresse de données illégale"); "exception inconnue" otherwise.
 std::string ExceptionName(int code, const TTextTranslation& translate = {});
 // exceptionCode: the slave's code for Exception, 0 otherwise.

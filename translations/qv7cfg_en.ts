@@ -1127,14 +1127,6 @@ The status line says how the indicator is doing; a cut text reads whole in its t
         <source>Délai (ms)</source>
         <translation>Turnaround (ms)</translation>
     </message>
-    <message>
-        <source>non sollicitée</source>
-        <translation>unsolicited</translation>
-    </message>
-    <message>
-        <source>tardive, rejetée</source>
-        <translation>late, dropped</translation>
-    </message>
 </context>
 <context>
     <name>qv7::FrameMonitor</name>
